@@ -1,0 +1,55 @@
+#include "addin/connect.h"
+
+#include "links/linked_task.h"
+#include "ui/markup.h"
+
+namespace fenmark {
+
+Connect::Connect(host::Platform& platform) : platform_(platform) {}
+
+Connect::~Connect() = default;
+
+void Connect::AddinInstance_OnConnection(const Ref<host::Application>& Application) {
+  objOLApp.Assign(Application, [this](host::Application& app) {
+    return app.OnItemContextMenuDisplay(
+        [this](const Ref<host::CommandBar>& bar, const Ref<host::ItemSelection>& selection) {
+          objOLApp_ItemContextMenuDisplay(bar, selection);
+        });
+  });
+  objInsp.Assign(host::Require(objOLApp.Get()).Inspectors(), [this](host::InspectorCollection& c) {
+    return c.OnNewInspector([this](const Ref<host::Inspector>& i) { objInsp_NewInspector(i); });
+  });
+  {
+    auto calendar = host::Require(objOLApp->GetNamespace(L"MAPI"))
+                        .GetDefaultFolder(host::kOlFolderCalendar);
+    PutRef_olItems(host::Require(calendar).Items());
+  }
+  strRibbonXML = LoadXML(L"RIBBONXML");
+  strContextXML = LoadXML(L"CONTEXTXML");
+}
+
+void Connect::AddinInstance_OnDisconnection() { objOLApp.Reset(); }
+
+void Connect::PutRef_olItems(const Ref<host::ItemCollection>& items) {
+  olItems.Assign(items, [this](host::ItemCollection& c) {
+    return c.OnItemAdd([this](const Ref<host::Item>& item) { olItems_ItemAdd(item); });
+  });
+}
+
+std::wstring Connect::IRibbonExtensibility_GetCustomUI(const std::wstring& RibbonID) noexcept {
+  return ui::ChooseCustomUI(
+      RibbonID, [this] { return host::Require(objOLApp.Get()).Version(); }, strRibbonXML,
+      strContextXML);
+}
+
+void Connect::Ribbon_OnLoad(const Ref<host::RibbonUI>& objRibbon) { glblObjRibbon = objRibbon; }
+
+std::wstring Connect::LoadXML(const std::wstring& strResourceID) noexcept {
+  return ui::LoadXML(platform_, strResourceID);
+}
+
+std::wstring Connect::GetTaskStatus(const Ref<host::Item>& calItem) {
+  return links::GetTaskStatus(platform_, objOLApp.Get(), calItem);
+}
+
+}  // namespace fenmark

@@ -1,0 +1,96 @@
+#pragma once
+// The add-in object: its members, its connection with Outlook, and every entry point that Outlook
+// calls (lifecycle, item events, ribbon requests and callbacks, button clicks). The COM class of
+// the DLL wraps one of these; the tests drive one directly against the simulated Outlook.
+
+#include <string>
+
+#include "addin/host/host.h"
+
+namespace fenmark {
+
+using host::Ref;
+
+class Connect {
+ public:
+  explicit Connect(host::Platform& platform);
+  ~Connect();
+  Connect(const Connect&) = delete;
+  Connect& operator=(const Connect&) = delete;
+
+  // ---- lifecycle (IDTExtensibility2); failures go back to the host ----
+  void AddinInstance_OnConnection(const Ref<host::Application>& Application);
+  void AddinInstance_OnDisconnection();
+  // Puts a reference into `olItems` (the property put of the dispatch interface as well).
+  void PutRef_olItems(const Ref<host::ItemCollection>& items);
+
+  // ---- markup ----
+  // Never fails towards the host.
+  std::wstring IRibbonExtensibility_GetCustomUI(const std::wstring& RibbonID) noexcept;
+  void Ribbon_OnLoad(const Ref<host::RibbonUI>& objRibbon);
+  // The text of the "CUSTOM" resource of that name, or "" on any failure.
+  std::wstring LoadXML(const std::wstring& strResourceID) noexcept;
+
+  // ---- linked tasks ----
+  std::wstring GetTaskStatus(const Ref<host::Item>& calItem);
+  void AttachOrigItem(const Ref<host::Item>& objSourceItem, const Ref<host::Item>& objTargetItem);
+  std::wstring CleanFileName(std::wstring& strText);
+
+  // The five operations; each acts on strItemEntryID and reports its own failures.
+  void CopyToTask();
+  void CompleteTask();
+  void OpenTask();
+  void StartTask();
+  void StopTask();
+
+  // ---- ribbon callbacks; failures go back to the host ----
+  bool VB_GetEnabled(const Ref<host::RibbonControl>& control);
+  bool VBX_GetEnabled(const Ref<host::RibbonControl>& control);
+  bool VBX_GetVisible(const Ref<host::RibbonControl>& control);
+  void VB_OpenTask(const Ref<host::RibbonControl>& control);
+  void VB_CompleteTask(const Ref<host::RibbonControl>& control);
+  void VB_StartTask(const Ref<host::RibbonControl>& control);
+  void VB_StopTask(const Ref<host::RibbonControl>& control);
+  void VBX_OpenTask(const Ref<host::RibbonControl>& control);
+  void VBX_CompleteTask(const Ref<host::RibbonControl>& control);
+  void VBX_StartTask(const Ref<host::RibbonControl>& control);
+  void VBX_StopTask(const Ref<host::RibbonControl>& control);
+  void VBX_CopyToTask(const Ref<host::RibbonControl>& control);
+
+  // ---- event handlers; failures go back to the event source ----
+  void objInsp_NewInspector(const Ref<host::Inspector>& Inspector);
+  void oTask_Write(bool& Cancel);
+  void olItems_ItemAdd(const Ref<host::Item>& item);
+  void objOLApp_ItemContextMenuDisplay(const Ref<host::CommandBar>& CommandBar,
+                                       const Ref<host::ItemSelection>& Selection);
+  using Button = Ref<host::CommandBarControl>;
+  void objButton_Click(const Button& Ctrl, bool& CancelDefault);
+  void objButtonCalTaskComplete_Click(const Button& Ctrl, bool& CancelDefault);
+  void objButtonCalTaskOpen_Click(const Button& Ctrl, bool& CancelDefault);
+  void objButtonCalTaskStart_Click(const Button& Ctrl, bool& CancelDefault);
+  void objButtonCalTaskStop_Click(const Button& Ctrl, bool& CancelDefault);
+
+  // ---- members; those that receive events are connected while they hold an object ----
+  Ref<host::RibbonUI> glblObjRibbon;
+  host::Connected<host::ItemCollection> olItems;
+  host::Connected<host::Application> objOLApp;
+  host::Connected<host::InspectorCollection> objInsp;
+  host::Connected<host::Item> oTask;
+  host::Connected<host::CommandBarControl> objButton;
+  host::Connected<host::CommandBarControl> objButtonCalTaskComplete;
+  host::Connected<host::CommandBarControl> objButtonCalTaskOpen;
+  host::Connected<host::CommandBarControl> objButtonCalTaskStart;
+  host::Connected<host::CommandBarControl> objButtonCalTaskStop;
+  std::wstring strRibbonXML;
+  std::wstring strContextXML;
+  std::wstring strItemEntryID;
+
+  host::Platform& platform() const noexcept { return platform_; }
+
+ private:
+  host::Platform& platform_;
+  // Set while oTask_Write runs, so that the write events of its own saves are not handled again.
+  bool writing_task_ = false;
+};
+
+}  // namespace fenmark

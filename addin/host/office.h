@@ -1,0 +1,65 @@
+#pragma once
+// The Office shared library as the add-in uses it: command bars and the ribbon.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "addin/host/failure.h"
+#include "addin/host/subscription.h"
+
+namespace fenmark::host {
+
+inline constexpr int kMsoControlButton = 1;        // CommandBarControls.Add
+inline constexpr int kMsoButtonIconAndCaption = 3;  // CommandBarButton.Style
+
+// A command-bar control; the button members fail on controls that are not buttons.
+class CommandBarControl {
+ public:
+  virtual ~CommandBarControl() = default;
+  virtual void SetCaption(const std::wstring& caption) = 0;
+  virtual void SetStyle(int style) = 0;
+  virtual void SetFaceId(int face_id) = 0;
+  virtual void SetTag(const std::wstring& tag) = 0;
+  // The text set when the menu was built.
+  virtual std::wstring Parameter() = 0;
+  virtual void SetParameter(const std::wstring& parameter) = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual void SetOnAction(const std::wstring& on_action) = 0;
+  virtual void SetBeginGroup(bool begin_group) = 0;
+  // `Click`: delivers the clicked control and `cancel_default` by reference.
+  virtual Subscription OnClick(
+      std::function<void(const std::shared_ptr<CommandBarControl>& ctrl, bool& cancel_default)>
+          handler) = 0;
+};
+
+class CommandBarControlCollection {
+ public:
+  virtual ~CommandBarControlCollection() = default;
+  // Adds a control of `type` at 1-based position `before`; returns the new control.
+  virtual std::shared_ptr<CommandBarControl> Add(int type, int before) = 0;
+  // The control at a 1-based index; an index past the end fails.
+  virtual std::shared_ptr<CommandBarControl> Item(int index) = 0;
+};
+
+class CommandBar {
+ public:
+  virtual ~CommandBar() = default;
+  virtual std::shared_ptr<CommandBarControlCollection> Controls() = 0;
+};
+
+class RibbonUI {
+ public:
+  virtual ~RibbonUI() = default;
+  // The host asks every callback of that ribbon again.
+  virtual void Invalidate() = 0;
+};
+
+class RibbonControl {
+ public:
+  virtual ~RibbonControl() = default;
+  // The control's id from the markup.
+  virtual std::wstring Id() = 0;
+};
+
+}  // namespace fenmark::host

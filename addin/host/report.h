@@ -1,0 +1,29 @@
+#pragma once
+// How the add-in tells the user about a failure it caught, and the messages of its normal flow.
+
+#include <string>
+#include <string_view>
+
+#include "addin/host/failure.h"
+#include "addin/host/platform.h"
+
+namespace fenmark::host {
+
+inline constexpr std::wstring_view kNoEntryIdMessage =
+    L"An entry ID could not be retrieved from the selected menu item.";
+inline constexpr std::wstring_view kNoItemMessage =
+    L"A reference for the Outlook item could not be retrieved.";
+inline constexpr std::wstring_view kNoWordDocumentMessage = L"Could not get Word.Document for ";
+
+// "<number> - <description>", critical-stop icon, titled "Ostrand - <operation>".
+inline void ReportFailure(Platform& platform, const Failure& failure, std::wstring_view operation) {
+  platform.MsgBox(std::to_wstring(failure.Number()) + L" - " + failure.Description(), kMbIconStop,
+                  L"Ostrand - " + std::wstring(operation));
+}
+
+// A message of the normal flow: OK only, no icon, the application's own title.
+inline void ShowMessage(Platform& platform, std::wstring_view text) {
+  platform.MsgBox(std::wstring(text), kMbOk);
+}
+
+}  // namespace fenmark::host

@@ -1,0 +1,51 @@
+#include "links/linked_task.h"
+
+#include <cwctype>
+
+namespace fenmark::links {
+
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+  }
+  return true;
+}
+
+namespace {
+Ref<host::Item> AsClass(Ref<host::Item> item, int item_class) {
+  if (item && item->Class() != item_class) throw host::errors::TypeMismatch();
+  return item;
+}
+}  // namespace
+
+Ref<host::Item> AsTask(Ref<host::Item> item) { return AsClass(std::move(item), host::kOlTask); }
+
+Ref<host::Item> AsAppointment(Ref<host::Item> item) {
+  return AsClass(std::move(item), host::kOlAppointment);
+}
+
+Ref<host::Item> GetLinkedTask(host::Namespace& ns, host::UserProperty& link) {
+  return AsTask(ns.GetItemFromID(link.Value()));
+}
+
+std::wstring GetTaskStatus(host::Platform& platform, const Ref<host::Application>& app,
+                           const Ref<host::Item>& calItem) {
+  std::wstring status;
+  try {
+    if (host::Require(calItem).EntryID().empty()) return status;
+    auto ns = host::Require(app).GetNamespace(L"MAPI");
+    auto link = calItem->UserProperties()->Item(std::wstring(kTaskLinkEntryID));
+    if (!link) return status;
+    auto task = GetLinkedTask(host::Require(ns), *link);
+    if (host::Require(task).Complete()) return std::wstring(kComplete);
+    if (auto ostrand = task->UserProperties()->Item(std::wstring(kOstrandStatus))) {
+      status = ostrand->Value();
+    }
+  } catch (...) {
+    host::ReportFailure(platform, host::CurrentFailure(), L"GetTaskStatus");
+  }
+  return status;
+}
+
+}  // namespace fenmark::links

@@ -1,0 +1,35 @@
+#pragma once
+// The linked-task data kept in Outlook items, and the way from an appointment to its task.
+
+#include <string_view>
+
+#include "addin/host/host.h"
+
+namespace fenmark::links {
+
+using host::Ref;
+
+inline constexpr std::wstring_view kTaskLinkEntryID = L"TaskLinkEntryID";
+inline constexpr std::wstring_view kOstrandStatus = L"OstrandStatus";
+inline constexpr std::wstring_view kStarted = L"Started";
+inline constexpr std::wstring_view kStopped = L"Stopped";
+inline constexpr std::wstring_view kComplete = L"Complete";
+
+// Text comparison without regard to letter case, as the add-in makes every comparison.
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
+
+// The item typed as a task or an appointment, as a typed reference takes it: no object stays no
+// object; an item of another class fails with a type mismatch (after reading its `Class`).
+Ref<host::Item> AsTask(Ref<host::Item> item);
+Ref<host::Item> AsAppointment(Ref<host::Item> item);
+
+// The task whose entry ID the link property holds, looked up in `ns` and typed as a task.
+Ref<host::Item> GetLinkedTask(host::Namespace& ns, host::UserProperty& link);
+
+// The status text of the appointment's linked task: "", "Complete", or what `OstrandStatus` holds.
+// Reports its own failures under "Ostrand - GetTaskStatus" and then answers "".
+// `app` may be empty (after disconnection); that is a failure once the appointment is saved.
+std::wstring GetTaskStatus(host::Platform& platform, const Ref<host::Application>& app,
+                           const Ref<host::Item>& calItem);
+
+}  // namespace fenmark::links

@@ -1,0 +1,91 @@
+#include "ui/markup.h"
+
+#include <algorithm>
+#include <cwctype>
+
+namespace fenmark::ui {
+
+namespace {
+
+constexpr std::size_t kTempPathBuffer = 256;
+
+int CompareNoCase(std::wstring_view a, std::wstring_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto x = std::towlower(a[i]);
+    const auto y = std::towlower(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// The folder as a buffer of 256 characters holds it: its first 255, cut at the first NUL. A path
+// that leaves no room for the NUL does not fit.
+bool TempFolderFits(std::wstring& folder) {
+  const auto nul = folder.find(L'\0');
+  if (nul != std::wstring::npos) folder.resize(nul);
+  return folder.size() < kTempPathBuffer - 1;
+}
+
+// The markup is ASCII; other bytes are taken as Latin-1 rather than dropped.
+std::wstring LinesWithCrLf(const std::vector<std::uint8_t>& bytes) {
+  std::wstring text;
+  text.reserve(bytes.size() + 2);
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    std::size_t end = start;
+    while (end < bytes.size() && !(bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n')) {
+      ++end;
+    }
+    for (std::size_t i = start; i < end; ++i) text.push_back(static_cast<wchar_t>(bytes[i]));
+    text += L"\r\n";
+    start = end + 2;
+  }
+  return text;
+}
+
+}  // namespace
+
+std::wstring LoadXML(host::Platform& platform, const std::wstring& resource_id) noexcept {
+  std::wstring working_file;
+  try {
+    const auto bytes = platform.ResourceBytes(resource_id, L"CUSTOM");
+    if (!bytes) return {};
+    auto folder = platform.TempPath();
+    if (!TempFolderFits(folder)) return {};
+    working_file = folder + std::wstring(kWorkingFileName);
+    platform.WriteFile(working_file, *bytes);
+    auto text = LinesWithCrLf(platform.ReadFile(working_file));
+    platform.RemoveFile(working_file);
+    return text;
+  } catch (...) {
+    // A file written before the failure would otherwise stay behind in the user's folder.
+    if (!working_file.empty()) {
+      try {
+        platform.RemoveFile(working_file);
+      } catch (...) {
+      }
+    }
+    return {};
+  }
+}
+
+bool SortsBefore14(std::wstring_view version) { return CompareNoCase(version, L"14") < 0; }
+
+std::wstring ChooseCustomUI(std::wstring_view ribbon_id, const std::function<std::wstring()>& version,
+                            const std::wstring& ribbon_xml, const std::wstring& context_xml) noexcept {
+  try {
+    if (CompareNoCase(ribbon_id, kAppointmentRibbon) == 0) return ribbon_xml;
+    if (CompareNoCase(ribbon_id, kExplorerRibbon) != 0) return {};
+    bool before_14 = false;
+    try {
+      before_14 = SortsBefore14(version());
+    } catch (...) {
+    }
+    return before_14 ? std::wstring() : context_xml;
+  } catch (...) {
+    return {};
+  }
+}
+
+}  // namespace fenmark::ui
