@@ -1,0 +1,451 @@
+#pragma once
+// A simulated Outlook, held in memory, for the add-in's tests and the demo.
+//
+// One `Outlook` object is the whole host: the application with its namespace, one store with its
+// default folders and items, inspector windows with a Word-like editor, an explorer with a
+// selection, command-bar context menus, a ribbon driven by the add-in's markup, and the Windows
+// platform (a file system, message boxes, a clock, the DLL's resources).
+//
+// Two kinds of callers use it:
+//  - the add-in, through the host interfaces of addin/host (`Application()`, `Platform()` and
+//    every object reached from them). Each of its calls is logged (`Calls()`), may be made to
+//    fail (`FailNthCall`, `FailCallsTo`) and every reference handed to it is counted
+//    (`OutstandingReferences()`);
+//  - the test, through the members of `Outlook`, `SimItem` and `ContextMenu` below: user actions
+//    (receive a mail, select, right-click, open, save, schedule a task...) and inspection. These
+//    are never logged and never fail by injection; the events they raise reach the add-in, whose
+//    calls are logged as usual.
+//
+// A failure thrown by an add-in handler goes back to the event source: the sim records it
+// (`ReturnedFailures()`) and the user action carries on, as Outlook does.
+//
+// The Outlook object must outlive nothing: references and subscriptions that the add-in keeps
+// after it is destroyed are harmless (their calls fail, their disconnection does nothing).
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "addin/host/host.h"
+
+namespace fenmark::sim {
+
+using host::Ref;
+
+namespace detail {
+struct Core;
+struct ItemState;
+struct MenuState;
+}  // namespace detail
+
+// Ribbon ids that Outlook asks the add-in's markup for.
+inline constexpr wchar_t kAppointmentRibbon[] = L"Microsoft.Outlook.Appointment";
+inline constexpr wchar_t kExplorerRibbon[] = L"Microsoft.Outlook.Explorer";
+// Context menus of the explorer's markup.
+inline constexpr wchar_t kMailItemMenu[] = L"ContextMenuMailItem";
+inline constexpr wchar_t kCalendarItemMenu[] = L"ContextMenuCalendarItem";
+inline constexpr wchar_t kMultipleItemsMenu[] = L"ContextMenuMultipleItems";
+inline constexpr wchar_t kOtherItemMenu[] = L"ContextMenuContactItem";
+
+inline constexpr int kOlContact = 40;  // an item class beside those of host::ItemClass
+
+// Failures the simulated host gives (number, description), for tests that compare them.
+inline constexpr std::int32_t kNotFound = -2147221233;    // 0x8004010F, unknown entry ID
+inline constexpr std::int32_t kDeleted = -2147221238;     // 0x8004010A, item moved or deleted
+inline constexpr std::int32_t kFailed = -2147467259;      // 0x80004005, generic failure
+inline constexpr std::int32_t kInvalidArg = -2147024809;  // 0x80070057
+inline constexpr std::int32_t kBadIndex = -2147352565;    // 0x8002000B, collection index
+inline constexpr std::int32_t kNotSupported = 438;        // member not on this kind of object
+inline constexpr std::int32_t kFileNotFound = 53;         // scripting runtime / file I/O
+inline constexpr std::int32_t kPathNotFound = 76;
+inline constexpr std::int32_t kDisconnected = -2147417848;  // 0x80010108, host object gone
+// A Save nested deeper than this in Write handlers fails with kRecursionDescription.
+inline constexpr int kMaxWriteDepth = 32;
+inline constexpr wchar_t kRecursionDescription[] =
+    L"SIMULATOR: Write event re-raised beyond 32 nested saves (endless Save in a Write handler)";
+
+// Default folders of the one store. The numbers are Outlook's for GetDefaultFolder;
+// kOtherCalendar is a second calendar that is no default folder.
+enum class FolderKind : int {
+  kDeletedItems = 3,
+  kInbox = 6,
+  kCalendar = 9,
+  kContacts = 10,
+  kTasks = 13,
+  kDrafts = 16,
+  kOtherCalendar = 1009,
+};
+
+struct Attachment {
+  std::wstring display_name;
+  std::wstring source_path;
+  std::vector<std::uint8_t> content;
+};
+
+struct UserPropertyValue {
+  std::wstring name;
+  std::wstring value;
+};
+
+// What an item's last save put into the store.
+struct PersistedState {
+  std::wstring subject;
+  std::wstring body;
+  std::vector<UserPropertyValue> user_properties;
+  std::size_t attachment_count = 0;
+  bool complete = false;
+  int status = 0;
+};
+
+// The test's handle on one item. Copies share the item. Reads and writes here are the user's
+// (never logged, never failed by injection); writes are still entered in the item's write log.
+class SimItem {
+ public:
+  SimItem() = default;
+  explicit SimItem(std::shared_ptr<detail::ItemState> state) : state_(std::move(state)) {}
+
+  explicit operator bool() const noexcept { return static_cast<bool>(state_); }
+  friend bool operator==(const SimItem& a, const SimItem& b) { return a.state_ == b.state_; }
+
+  int Class() const;
+  // Empty until the first save; then a long upper-case hex text, unique in the sim.
+  std::wstring EntryID() const;
+  std::wstring Subject() const;
+  std::wstring Body() const;
+  // Current values (saved or not), in the order they were added.
+  std::vector<UserPropertyValue> UserProperties() const;
+  std::optional<std::wstring> UserProperty(const std::wstring& name) const;  // any case
+  bool HasUserProperty(const std::wstring& name) const;
+  std::vector<Attachment> Attachments() const;
+  bool Complete() const;
+  int Status() const;  // Outlook task status: 0 not started, 1 in progress, 2 complete, 4 deferred
+
+  // Persistence.
+  int SaveCount() const;
+  bool Saved() const;  // saved at least once
+  std::optional<PersistedState> Persisted() const;
+  bool Dirty() const;                        // changed since the last save (or never saved)
+  std::optional<FolderKind> Folder() const;  // none before the first save of a new item
+  bool Deleted() const;
+
+  // Every write to the item, oldest first, in short text ("Subject=...", "Save", "TypeText(...)",
+  // "UserProperty TaskLinkEntryID=..."), by the add-in or by a user action.
+  std::vector<std::wstring> Writes() const;
+  std::size_t WriteCount() const;
+
+  // The item's window.
+  bool HasInspector() const;  // an inspector object exists (open or not)
+  bool WindowOpen() const;
+  std::size_t InsertionPoint() const;  // index into Body(); 0 in a newly opened window
+  bool WordAvailable() const;
+
+  // User edits (the user types into an open window or changes a field; unsaved until a save).
+  void SetSubject(const std::wstring& subject);
+  void SetBody(const std::wstring& body);
+  void SetUserProperty(const std::wstring& name, const std::wstring& value);
+  void RemoveUserProperty(const std::wstring& name);
+  void SetComplete(bool complete);
+  void SetStatus(int status);
+  void SetInsertionPoint(std::size_t position);
+
+  // A number unique to the item within its sim, for messages.
+  int Serial() const;
+  const std::shared_ptr<detail::ItemState>& State() const noexcept { return state_; }
+
+ private:
+  std::shared_ptr<detail::ItemState> state_;
+};
+
+// One logged host call of the add-in.
+struct HostCall {
+  std::wstring interface_name;  // as in addin/host: "Item", "Namespace", "Platform", ...
+  std::wstring member;          // "Save", "GetItemFromID", "OnWrite", ...
+  std::wstring arguments;       // short text: strings quoted, numbers plain, comma-separated
+  std::wstring object;          // the item concerned, e.g. `task "Budget"`; empty if none
+  bool failed = false;          // made to fail by injection
+  // "Interface.Member(arguments)".
+  std::wstring ToString() const;
+  // "Interface.Member", the name used by FailCallsTo and CountCalls.
+  std::wstring Name() const { return interface_name + L"." + member; }
+};
+
+// A failure an add-in handler or callback returned to the host.
+struct ReturnedFailure {
+  std::wstring source;  // "Item.Write", "Inspectors.NewInspector", "Items.ItemAdd",
+                        // "Application.ItemContextMenuDisplay", "CommandBarButton.Click",
+                        // "Ribbon.<callback name>"
+  std::int32_t number = 0;
+  std::wstring description;
+  bool foreign_exception = false;  // not a host::Failure: a C++ exception that would cross COM
+};
+
+struct MessageBoxRecord {
+  std::wstring text;
+  int style = 0;
+  std::wstring title;  // "Fenmark" when the caller gave none
+  bool title_given = false;
+};
+
+// A command-bar control as it stands on a menu.
+struct MenuControl {
+  int type = 1;  // 1 button, 10 popup
+  std::wstring caption;
+  std::wstring tag;
+  std::wstring parameter;
+  std::wstring on_action;
+  bool enabled = true;
+  bool begin_group = false;
+  int style = 0;
+  int face_id = 0;
+  bool added_by_addin = false;  // false: one of the host's own entries
+  int click_subscribers = 0;
+};
+
+// An entry of a ribbon context menu built from the add-in's markup.
+struct RibbonMenuEntry {
+  std::wstring id;
+  std::wstring label;
+  bool separator = false;
+  bool visible = true;
+  bool enabled = true;
+  std::wstring on_action;  // callback name, empty if none
+};
+
+// A button of a ribbon tab built from the add-in's markup.
+struct RibbonButton {
+  std::wstring id;
+  std::wstring label;
+  bool enabled = true;
+  std::wstring on_action;
+  std::wstring get_enabled;
+};
+
+// How the sim reaches the add-in's ribbon side: the add-in object's IRibbonExtensibility and the
+// callbacks named in its markup, called by name as Office calls them through IDispatch.
+class RibbonCallbacks {
+ public:
+  virtual ~RibbonCallbacks() = default;
+  virtual std::wstring GetCustomUI(const std::wstring& ribbon_id) = 0;
+  virtual void OnLoad(const std::wstring& name, const Ref<host::RibbonUI>& ribbon) = 0;
+  // getEnabled / getVisible.
+  virtual bool GetBool(const std::wstring& name, const Ref<host::RibbonControl>& control) = 0;
+  // onAction.
+  virtual void Action(const std::wstring& name, const Ref<host::RibbonControl>& control) = 0;
+};
+
+// A right-click context menu: the command bar that Outlook built (and the add-in may have
+// extended in ItemContextMenuDisplay) and, from Outlook 14 on, the entries of the add-in's
+// context-menu markup. Stays usable after the right-click, so that a test can click.
+class ContextMenu {
+ public:
+  ContextMenu() = default;
+  ContextMenu(std::shared_ptr<detail::MenuState> state, std::weak_ptr<detail::Core> core)
+      : state_(std::move(state)), core_(std::move(core)) {}
+
+  // The menu's idMso: kMailItemMenu, kCalendarItemMenu, kMultipleItemsMenu or kOtherItemMenu.
+  std::wstring IdMso() const;
+
+  // Command-bar controls, top to bottom.
+  int Count() const;
+  std::vector<MenuControl> Controls() const;
+  MenuControl Control(int index) const;  // 1-based; throws std::out_of_range past the end
+  std::vector<std::wstring> Captions() const;
+  // 1-based index of the first control with that caption, or 0.
+  int IndexOf(const std::wstring& caption) const;
+  // The user clicks control `index`: raises its Click to every subscriber with the control and a
+  // CancelDefault flag. Returns false (and raises nothing) for a disabled control.
+  bool Click(int index);
+  bool ClickCaption(const std::wstring& caption);
+  // CancelDefault as the last Click left it.
+  bool LastCancelDefault() const;
+
+  // Entries from the add-in's markup (empty before Outlook 14 or without markup), as shown:
+  // getVisible and getEnabled were asked when the menu was built.
+  std::vector<RibbonMenuEntry> RibbonEntries() const;
+  std::optional<RibbonMenuEntry> RibbonEntry(const std::wstring& id) const;
+  // The user clicks the markup entry: calls its onAction. False (and no call) when the entry is
+  // missing, hidden, disabled, a separator or has no onAction.
+  bool ClickRibbonEntry(const std::wstring& id);
+
+ private:
+  std::shared_ptr<detail::MenuState> state_;
+  std::weak_ptr<detail::Core> core_;
+};
+
+class Outlook {
+ public:
+  Outlook();
+  ~Outlook();
+  Outlook(const Outlook&) = delete;
+  Outlook& operator=(const Outlook&) = delete;
+
+  // ---------------- the add-in's side ----------------
+  // A counted reference to the application, to hand to the add-in's connection handler.
+  Ref<host::Application> Application();
+  // The Windows platform of this sim (file system, message boxes, clock, resources).
+  host::Platform& Platform();
+  // A counted reference to the item, to hand to an add-in member (e.g. GetTaskStatus).
+  Ref<host::Item> AddinRef(const SimItem& item);
+  // The item behind a reference that the add-in holds (e.g. connect.oTask.Get()).
+  SimItem Find(const Ref<host::Item>& item) const;
+
+  // ---------------- the store ----------------
+  std::vector<SimItem> ItemsIn(FolderKind folder) const;
+  std::vector<SimItem> AllItems() const;  // every item ever made, also unsaved and deleted ones
+  SimItem FindByEntryID(const std::wstring& entry_id) const;  // empty handle if none
+
+  // ---------------- user actions (not logged, never injected) ----------------
+  // A mail (class 43) or post (45) arrives in the Inbox, saved; raises the Inbox's ItemAdd.
+  SimItem ReceiveMail(const std::wstring& subject, const std::wstring& body);
+  SimItem ReceivePost(const std::wstring& subject, const std::wstring& body);
+  // The user makes and saves an appointment in the folder (default: the calendar, raising its
+  // ItemAdd); its Write event is raised by the save.
+  SimItem CreateAppointment(const std::wstring& subject, const std::wstring& body,
+                            FolderKind folder = FolderKind::kCalendar);
+  // The user makes and saves a task in the Tasks folder.
+  SimItem CreateTask(const std::wstring& subject, const std::wstring& body = L"");
+  // Any class (e.g. kOlContact, host::kOlMeetingRequest) in any folder, saved.
+  SimItem AddItem(int item_class, const std::wstring& subject, const std::wstring& body,
+                  FolderKind folder);
+  // The user drags the task into the default calendar: a new appointment with the task's subject,
+  // whose body starts with "TaskLinkEntryID: <value>" CR LF when the task has that user property,
+  // followed by `free_text` (default: the task's body). Saved, then ItemAdd on the calendar.
+  SimItem ScheduleTask(const SimItem& task, std::optional<std::wstring> free_text = std::nullopt);
+  // The user moves an existing item (of any class) into the default calendar: ItemAdd.
+  void AddToCalendar(const SimItem& item);
+  // Hard delete: the entry ID is no longer found; references the add-in holds fail with kDeleted.
+  void DeleteItem(const SimItem& item);
+
+  // The explorer's selection (the active explorer must exist; the sim makes one if needed).
+  void Select(std::initializer_list<SimItem> items);
+  void Select(const std::vector<SimItem>& items);
+  std::vector<SimItem> Selection() const;
+  // Switches the main window (explorer) on or off; off: ActiveExplorer gives no object.
+  void SetExplorerOpen(bool open);
+
+  // Right-click on the selection (or on `items`, which are selected first): builds the host's
+  // menu for the first item's kind, raises ItemContextMenuDisplay, then from Outlook 14 on (and
+  // when ribbon callbacks are attached) builds the markup entries of the explorer ribbon,
+  // loading that ribbon first if needed.
+  ContextMenu RightClick();
+  ContextMenu RightClick(std::initializer_list<SimItem> items);
+
+  // Opens the item's window (NewInspector when it was closed) and brings it to the front.
+  void OpenItem(const SimItem& item);
+  // Brings an open window to the front.
+  void ActivateWindow(const SimItem& item);
+  // The user closes the window, saving (raises Write) or discarding the unsaved changes.
+  void CloseWindow(const SimItem& item, bool save);
+  // The user saves the item (from its window or not): raises Write, persists.
+  void UserSave(const SimItem& item);
+  // The user types into the item's window at its insertion point (CR = paragraph break).
+  void UserTypes(const SimItem& item, const std::wstring& text);
+  // The item that the front inspector shows, if any window is open.
+  SimItem ActiveWindowItem() const;
+  std::vector<SimItem> OpenWindows() const;  // front first
+
+  // "No Word document": WordEditor gives no object for this item / for items made from now on.
+  void SetWordAvailable(const SimItem& item, bool available);
+  void SetWordAvailableByDefault(bool available);
+
+  void SetVersion(const std::wstring& version);  // default "14.0.4760.1000"
+  std::wstring Version() const;
+
+  // ---------------- ribbon ----------------
+  // The add-in's ribbon side, or nullptr to detach. Not owned; must outlive its use.
+  void AttachRibbon(RibbonCallbacks* callbacks);
+  // Office loads a ribbon: asks GetCustomUI(ribbon_id); when markup comes back, parses it and
+  // calls its onLoad with a new RibbonUI. Returns false for no markup or markup that does not
+  // parse (then RibbonErrors() says why).
+  bool LoadRibbon(const std::wstring& ribbon_id);
+  bool RibbonLoaded(const std::wstring& ribbon_id) const;
+  std::wstring RibbonMarkup(const std::wstring& ribbon_id) const;
+  std::vector<std::wstring> RibbonErrors() const;
+  // Shows the ribbon's tab(s): per button in document order, getEnabled is asked when the tab
+  // is shown for the first time or after an Invalidate of that ribbon; otherwise the states of
+  // the last showing stay. Loads the ribbon first when needed.
+  std::vector<RibbonButton> ShowTab(const std::wstring& ribbon_id = kAppointmentRibbon);
+  // The user clicks a tab button (as last shown; shows the tab first if it never was): calls its
+  // onAction. False when missing, disabled or without onAction.
+  bool ClickTabButton(const std::wstring& id, const std::wstring& ribbon_id = kAppointmentRibbon);
+  // Builds one context menu of the explorer markup: per entry getVisible, then (when visible)
+  // getEnabled; separators listed. Loads the explorer ribbon first when needed.
+  ContextMenu ShowContextMenu(const std::wstring& id_mso);
+  // Invalidate calls on the RibbonUI objects handed out for that ribbon / for all.
+  int InvalidateCount(const std::wstring& ribbon_id) const;
+  int InvalidateCount() const;
+
+  // ---------------- files (the test's view; not logged) ----------------
+  // The user's temporary folder, without trailing backslash (default
+  // "C:\Users\Avery\AppData\Local\Temp"). Setting it creates the folder.
+  std::wstring TempFolder() const;
+  void SetTempFolder(const std::wstring& path);
+  // What Platform::TempPath gives (default: TempFolder() plus a backslash); any text may be set.
+  void SetTempPath(const std::wstring& path);
+  void CreateFolder(const std::wstring& path);
+  bool FolderExists(const std::wstring& path) const;
+  bool FileExists(const std::wstring& path) const;
+  std::optional<std::vector<std::uint8_t>> FileBytes(const std::wstring& path) const;
+  std::wstring FileText(const std::wstring& path) const;  // UTF-8 decoded; "" if missing
+  void PutFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
+  void PutTextFile(const std::wstring& path, const std::wstring& text);  // UTF-8
+  void RemoveFile(const std::wstring& path);
+  std::vector<std::wstring> FilesIn(const std::wstring& folder) const;  // full paths
+  std::vector<std::wstring> AllFiles() const;
+
+  // The DLL's resources: by default type "CUSTOM" gives fenmark::ui::EmbeddedMarkup(name).
+  void SetResource(const std::wstring& name, const std::wstring& type,
+                   std::vector<std::uint8_t> bytes);
+  void RemoveResource(const std::wstring& name, const std::wstring& type);
+
+  // ---------------- message boxes, clock, regional settings ----------------
+  std::vector<MessageBoxRecord> MessageBoxes() const;
+  void ClearMessageBoxes();
+  // Called while a box is "shown" (the add-in waits); its result is the button pressed.
+  // Default: OK (1).
+  void SetMessageBoxHandler(std::function<int(const MessageBoxRecord&)> handler);
+  // Default 2024-03-15 14:25:07. `step_seconds` is added after every reading of the clock.
+  void SetNow(const host::DateTime& now, int step_seconds = 0);
+  host::DateTime Now() const;
+  void SetSeparators(const std::wstring& date_separator, const std::wstring& time_separator);
+
+  // ---------------- call log and fault injection ----------------
+  std::vector<HostCall> Calls() const;
+  void ClearCalls();
+  std::size_t CallCount() const;
+  int CountCalls(const std::wstring& name) const;  // name "Interface.Member"
+  bool Called(const std::wstring& name) const { return CountCalls(name) > 0; }
+  // Calls as "Interface.Member(arguments)" lines, for failure messages.
+  std::wstring CallsText() const;
+  // The n-th add-in call (1 = the next one) after this request fails with number/description;
+  // the call is logged (failed = true) and has no effect.
+  void FailNthCall(int n, std::int32_t number = kFailed,
+                   const std::wstring& description = L"The operation failed.");
+  // Every call to "Interface.Member" fails (from the `nth` such call on when nth > 1, only that
+  // one when `only_once`).
+  void FailCallsTo(const std::wstring& name, std::int32_t number = kFailed,
+                   const std::wstring& description = L"The operation failed.", int nth = 1,
+                   bool only_once = false);
+  void ClearFaults();
+
+  // ---------------- what went back to the host ----------------
+  std::vector<ReturnedFailure> ReturnedFailures() const;
+  void ClearReturnedFailures();
+  // Set once a Save nested deeper than kMaxWriteDepth in Write handlers.
+  bool WriteRecursionOverflowed() const;
+
+  // Host references handed to the add-in (return values, event arguments, Application(),
+  // AddinRef) that are still held.
+  long OutstandingReferences() const;
+
+  const std::shared_ptr<detail::Core>& core() const noexcept { return core_; }
+
+ private:
+  std::shared_ptr<detail::Core> core_;
+};
+
+}  // namespace fenmark::sim
