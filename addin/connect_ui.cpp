@@ -1,27 +1,171 @@
-// Placeholder definitions until the user-interface members land.
+// The add-in object's user-interface entry points: ribbon callbacks, the Outlook 12 context menu
+// and its button clicks, forwarded to ui/ through a view of the object's own members.
 #include "addin/connect.h"
+#include "ui/command_bar_menu.h"
+#include "ui/ribbon_callbacks.h"
 
 namespace fenmark {
 namespace {
-[[noreturn]] void NotYet() { throw host::Failure(-2147467263 /* E_NOTIMPL */, L"Not implemented"); }
+
+using Slot = host::Connected<host::CommandBarControl> Connect::*;
+using ClickHandler = void (Connect::*)(const Connect::Button&, bool&);
+
+struct SlotBinding {
+  ui::Slot slot;
+  Slot member;
+  ClickHandler handler;
+};
+
+constexpr SlotBinding kSlots[] = {
+    {ui::Slot::kButton, &Connect::objButton, &Connect::objButton_Click},
+    {ui::Slot::kCalTaskComplete, &Connect::objButtonCalTaskComplete,
+     &Connect::objButtonCalTaskComplete_Click},
+    {ui::Slot::kCalTaskOpen, &Connect::objButtonCalTaskOpen, &Connect::objButtonCalTaskOpen_Click},
+    {ui::Slot::kCalTaskStart, &Connect::objButtonCalTaskStart,
+     &Connect::objButtonCalTaskStart_Click},
+    {ui::Slot::kCalTaskStop, &Connect::objButtonCalTaskStop, &Connect::objButtonCalTaskStop_Click},
+};
+
+class Surface final : public ui::AddIn {
+ public:
+  explicit Surface(Connect& connect) : connect_(connect) {}
+
+  host::Platform& Platform() override { return connect_.platform(); }
+  Ref<host::Application> Application() override { return connect_.objOLApp.Get(); }
+  Ref<host::RibbonUI> Ribbon() override { return connect_.glblObjRibbon; }
+  void SetItemEntryID(const std::wstring& entry_id) override { connect_.strItemEntryID = entry_id; }
+  std::wstring TaskStatus(const Ref<host::Item>& appointment) override {
+    return connect_.GetTaskStatus(appointment);
+  }
+
+  void Run(ui::Operation operation) override {
+    switch (operation) {
+      case ui::Operation::kCopyToTask:
+        return connect_.CopyToTask();
+      case ui::Operation::kCompleteTask:
+        return connect_.CompleteTask();
+      case ui::Operation::kOpenTask:
+        return connect_.OpenTask();
+      case ui::Operation::kStartTask:
+        return connect_.StartTask();
+      case ui::Operation::kStopTask:
+        return connect_.StopTask();
+    }
+  }
+
+  host::CommandBarControl& Store(ui::Slot slot, Ref<host::CommandBarControl> button) override {
+    for (const auto& binding : kSlots) {
+      if (binding.slot != slot) continue;
+      auto& member = connect_.*binding.member;
+      Connect* connect = &connect_;
+      const ClickHandler handler = binding.handler;
+      member.Assign(std::move(button), [connect, handler](host::CommandBarControl& control) {
+        return control.OnClick(
+            [connect, handler](const Connect::Button& ctrl, bool& cancel_default) {
+              (connect->*handler)(ctrl, cancel_default);
+            });
+      });
+      return host::Require(member.Get());
+    }
+    throw host::errors::ObjectNotSet();
+  }
+
+ private:
+  Connect& connect_;
+};
+
 }  // namespace
-bool Connect::VB_GetEnabled(const Ref<host::RibbonControl>&) { NotYet(); }
-bool Connect::VBX_GetEnabled(const Ref<host::RibbonControl>&) { NotYet(); }
-bool Connect::VBX_GetVisible(const Ref<host::RibbonControl>&) { NotYet(); }
-void Connect::VB_OpenTask(const Ref<host::RibbonControl>&) { NotYet(); }
-void Connect::VB_CompleteTask(const Ref<host::RibbonControl>&) { NotYet(); }
-void Connect::VB_StartTask(const Ref<host::RibbonControl>&) { NotYet(); }
-void Connect::VB_StopTask(const Ref<host::RibbonControl>&) { NotYet(); }
-void Connect::VBX_OpenTask(const Ref<host::RibbonControl>&) { NotYet(); }
-void Connect::VBX_CompleteTask(const Ref<host::RibbonControl>&) { NotYet(); }
-void Connect::VBX_StartTask(const Ref<host::RibbonControl>&) { NotYet(); }
-void Connect::VBX_StopTask(const Ref<host::RibbonControl>&) { NotYet(); }
-void Connect::VBX_CopyToTask(const Ref<host::RibbonControl>&) { NotYet(); }
-void Connect::objOLApp_ItemContextMenuDisplay(const Ref<host::CommandBar>&,
-                                              const Ref<host::ItemSelection>&) {}
-void Connect::objButton_Click(const Button&, bool&) {}
-void Connect::objButtonCalTaskComplete_Click(const Button&, bool&) {}
-void Connect::objButtonCalTaskOpen_Click(const Button&, bool&) {}
-void Connect::objButtonCalTaskStart_Click(const Button&, bool&) {}
-void Connect::objButtonCalTaskStop_Click(const Button&, bool&) {}
+
+bool Connect::VB_GetEnabled(const Ref<host::RibbonControl>& control) {
+  Surface surface(*this);
+  return ui::TabGetEnabled(surface, control);
+}
+
+bool Connect::VBX_GetEnabled(const Ref<host::RibbonControl>& control) {
+  Surface surface(*this);
+  return ui::MenuGetEnabled(surface, control);
+}
+
+bool Connect::VBX_GetVisible(const Ref<host::RibbonControl>& control) {
+  Surface surface(*this);
+  return ui::MenuGetVisible(surface, control);
+}
+
+void Connect::VB_OpenTask(const Ref<host::RibbonControl>&) {
+  Surface surface(*this);
+  ui::TabClick(surface, ui::Operation::kOpenTask);
+}
+
+void Connect::VB_CompleteTask(const Ref<host::RibbonControl>&) {
+  Surface surface(*this);
+  ui::TabClick(surface, ui::Operation::kCompleteTask);
+}
+
+void Connect::VB_StartTask(const Ref<host::RibbonControl>&) {
+  Surface surface(*this);
+  ui::TabClick(surface, ui::Operation::kStartTask);
+}
+
+void Connect::VB_StopTask(const Ref<host::RibbonControl>&) {
+  Surface surface(*this);
+  ui::TabClick(surface, ui::Operation::kStopTask);
+}
+
+void Connect::VBX_OpenTask(const Ref<host::RibbonControl>&) {
+  Surface surface(*this);
+  ui::MenuClick(surface, ui::Operation::kOpenTask);
+}
+
+void Connect::VBX_CompleteTask(const Ref<host::RibbonControl>&) {
+  Surface surface(*this);
+  ui::MenuClick(surface, ui::Operation::kCompleteTask);
+}
+
+void Connect::VBX_StartTask(const Ref<host::RibbonControl>&) {
+  Surface surface(*this);
+  ui::MenuClick(surface, ui::Operation::kStartTask);
+}
+
+void Connect::VBX_StopTask(const Ref<host::RibbonControl>&) {
+  Surface surface(*this);
+  ui::MenuClick(surface, ui::Operation::kStopTask);
+}
+
+void Connect::VBX_CopyToTask(const Ref<host::RibbonControl>&) {
+  Surface surface(*this);
+  ui::MenuClick(surface, ui::Operation::kCopyToTask);
+}
+
+void Connect::objOLApp_ItemContextMenuDisplay(const Ref<host::CommandBar>& CommandBar,
+                                              const Ref<host::ItemSelection>& Selection) {
+  Surface surface(*this);
+  ui::ShowContextMenu(surface, CommandBar, Selection);
+}
+
+// CancelDefault is left as the host passed it.
+void Connect::objButton_Click(const Button& Ctrl, bool&) {
+  Surface surface(*this);
+  ui::ButtonClick(surface, ui::Slot::kButton, Ctrl);
+}
+
+void Connect::objButtonCalTaskComplete_Click(const Button& Ctrl, bool&) {
+  Surface surface(*this);
+  ui::ButtonClick(surface, ui::Slot::kCalTaskComplete, Ctrl);
+}
+
+void Connect::objButtonCalTaskOpen_Click(const Button& Ctrl, bool&) {
+  Surface surface(*this);
+  ui::ButtonClick(surface, ui::Slot::kCalTaskOpen, Ctrl);
+}
+
+void Connect::objButtonCalTaskStart_Click(const Button& Ctrl, bool&) {
+  Surface surface(*this);
+  ui::ButtonClick(surface, ui::Slot::kCalTaskStart, Ctrl);
+}
+
+void Connect::objButtonCalTaskStop_Click(const Button& Ctrl, bool&) {
+  Surface surface(*this);
+  ui::ButtonClick(surface, ui::Slot::kCalTaskStop, Ctrl);
+}
+
 }  // namespace fenmark

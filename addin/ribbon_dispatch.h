@@ -1,0 +1,31 @@
+#pragma once
+// The ribbon callbacks by the names that the markup gives them, as the host resolves them through
+// the add-in object's dispatch interface: names match without regard to case.
+
+#include <string_view>
+
+#include "addin/connect.h"
+
+namespace fenmark {
+
+struct RibbonCallback {
+  enum class Kind { kOnLoad, kDecision, kAction };
+  std::wstring_view name;
+  Kind kind;
+  void (Connect::*on_load)(const Ref<host::RibbonUI>&);
+  bool (Connect::*decision)(const Ref<host::RibbonControl>&);
+  void (Connect::*action)(const Ref<host::RibbonControl>&);
+};
+
+// The callback of that name, or nothing for a name the add-in object does not know.
+const RibbonCallback* FindRibbonCallback(std::wstring_view name);
+
+// Calls by name. An unknown name, or a name of another kind, fails as the dispatch interface
+// answers it (DISP_E_UNKNOWNNAME); failures of the callback itself pass through.
+void InvokeOnLoad(Connect& connect, std::wstring_view name, const Ref<host::RibbonUI>& ribbon);
+bool InvokeDecision(Connect& connect, std::wstring_view name,
+                    const Ref<host::RibbonControl>& control);
+void InvokeAction(Connect& connect, std::wstring_view name,
+                  const Ref<host::RibbonControl>& control);
+
+}  // namespace fenmark

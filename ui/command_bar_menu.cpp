@@ -1,0 +1,80 @@
+#include "ui/command_bar_menu.h"
+
+#include <utility>
+
+#include "ui/markup.h"
+
+namespace fenmark::ui {
+namespace {
+
+// A failure that must reach the host as it is, past the handler's own report.
+struct Untrapped {
+  host::Failure failure;
+};
+
+void SetUp(AddIn& addin, const MenuButton& spec, Ref<host::CommandBarControl> added,
+           host::Item& item, std::wstring_view status, int item_class) {
+  host::CommandBarControl& button = addin.Store(spec.slot, std::move(added));
+  button.SetCaption(std::wstring(spec.caption));
+  button.SetStyle(host::kMsoButtonIconAndCaption);
+  button.SetFaceId(kButtonFaceId);
+  button.SetTag(std::wstring(spec.tag));
+  try {
+    button.SetParameter(item.EntryID());
+  } catch (const host::Failure& failure) {
+    throw Untrapped{failure};
+  }
+  if (!Allows(spec.rule, item_class, status)) button.SetEnabled(false);
+  button.SetOnAction(std::wstring(kButtonOnAction));
+}
+
+void AddButtons(AddIn& addin, host::CommandBar& command_bar, Menu menu, host::Item& item,
+                std::wstring_view status, int item_class) {
+  auto controls = command_bar.Controls();
+  int added = 0;
+  for (const auto& spec : kMenuButtons) {
+    if (spec.menu != menu) continue;
+    SetUp(addin, spec, host::Require(controls).Add(host::kMsoControlButton, spec.before), item,
+          status, item_class);
+    ++added;
+  }
+  // The host's first own entry, now just below the add-in's buttons.
+  host::Require(controls->Item(added + 1)).SetBeginGroup(true);
+}
+
+void Build(AddIn& addin, const Ref<host::CommandBar>& command_bar,
+           const Ref<host::ItemSelection>& selection) {
+  if (!SortsBefore14(host::Require(addin.Application()).Version())) return;
+  if (host::Require(selection).Count() != 1) return;
+  auto item = selection->Item(1);
+  const int item_class = host::Require(item).Class();
+  if (item_class == host::kOlMail || item_class == host::kOlPost) {
+    AddButtons(addin, host::Require(command_bar), Menu::kMail, *item, L"", item_class);
+  } else if (item_class == host::kOlAppointment) {
+    const std::wstring status = addin.TaskStatus(item);
+    if (status.empty()) return;
+    AddButtons(addin, host::Require(command_bar), Menu::kAppointment, *item, status, item_class);
+  }
+}
+
+}  // namespace
+
+void ShowContextMenu(AddIn& addin, const Ref<host::CommandBar>& command_bar,
+                     const Ref<host::ItemSelection>& selection) {
+  try {
+    Build(addin, command_bar, selection);
+  } catch (Untrapped& untrapped) {
+    throw std::move(untrapped.failure);
+  } catch (...) {
+    host::ReportFailure(addin.Platform(), host::CurrentFailure(), kContextMenuOperation);
+  }
+}
+
+void ButtonClick(AddIn& addin, Slot slot, const Ref<host::CommandBarControl>& ctrl) {
+  addin.SetItemEntryID(host::Require(ctrl).Parameter());
+  for (const auto& spec : kMenuButtons) {
+    if (spec.slot == slot) return addin.Run(spec.operation);
+  }
+}
+
+}  // namespace fenmark::ui

@@ -1,0 +1,52 @@
+#pragma once
+// The Outlook 12 context menu: command-bar buttons added to a single mail, post or appointment
+// item's menu, and the clicks of those buttons.
+
+#include <string_view>
+
+#include "ui/status_rules.h"
+#include "ui/surface.h"
+
+namespace fenmark::ui {
+
+inline constexpr std::wstring_view kContextMenuOperation = L"objOLApp_ItemContextMenuDisplay";
+inline constexpr int kButtonFaceId = 95;
+// Office routes a button's action to the add-in that its programmatic identifier names.
+inline constexpr std::wstring_view kButtonOnAction = L"!<Fenmark.Connect>";
+
+enum class Menu { kMail, kAppointment };
+
+struct MenuButton {
+  Menu menu;
+  Slot slot;
+  std::wstring_view caption;
+  std::wstring_view tag;  // the name of the operation it runs
+  int before;             // position: 1 is the top of the menu
+  Rule rule;              // the button is disabled when the rule does not allow it
+  Operation operation;
+};
+
+inline constexpr MenuButton kMenuButtons[] = {
+    {Menu::kMail, Slot::kButton, L"Send to Ostrand", L"CopyToTask", 1, Rule::kSendToTask,
+     Operation::kCopyToTask},
+    {Menu::kAppointment, Slot::kCalTaskComplete, L"Fenmark", L"CompleteTask", 1, Rule::kComplete,
+     Operation::kCompleteTask},
+    {Menu::kAppointment, Slot::kCalTaskOpen, L"Open Ostrand Task", L"OpenTask", 2, Rule::kOpen,
+     Operation::kOpenTask},
+    {Menu::kAppointment, Slot::kCalTaskStart, L"Start Ostrand Task", L"StartTask", 3, Rule::kStart,
+     Operation::kStartTask},
+    {Menu::kAppointment, Slot::kCalTaskStop, L"Stop Ostrand Task", L"StopTask", 4, Rule::kStop,
+     Operation::kStopTask},
+};
+
+// objOLApp_ItemContextMenuDisplay. Adds nothing from Outlook 14 on, where the context-menu
+// markup offers the same entries. Reports host failures under "Ostrand - <handler>", except
+// those of handing the entry ID to a button, which go back to the host without a message.
+void ShowContextMenu(AddIn& addin, const Ref<host::CommandBar>& command_bar,
+                     const Ref<host::ItemSelection>& selection);
+
+// The click of the button held in `slot`: runs the slot's operation on the entry ID that the
+// button carries, whatever is selected now. A failure to read it goes back to the host.
+void ButtonClick(AddIn& addin, Slot slot, const Ref<host::CommandBarControl>& ctrl);
+
+}  // namespace fenmark::ui

@@ -1,0 +1,23 @@
+#pragma once
+// The ribbon callbacks that the markup names: decisions for the appointment window's tab and the
+// Outlook 14 context menus, and the clicks that hand an item over to an operation. Nothing is
+// caught here: a failure of the host goes back to the host, which calls these by name.
+
+#include "ui/surface.h"
+
+namespace fenmark::ui {
+
+// VB_GetEnabled: the tab of the active inspector, whose current item must be an appointment.
+bool TabGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control);
+// VBX_GetEnabled and VBX_GetVisible: the single selected item of the active explorer. Both store
+// that item's entry ID for the click that may follow.
+bool MenuGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control);
+bool MenuGetVisible(AddIn& addin, const Ref<host::RibbonControl>& control);
+
+// VB_*Task: acts on the active inspector's current item, then refreshes the tab; completing also
+// saves and closes that item's window. Both follow even when the operation reported a failure.
+void TabClick(AddIn& addin, Operation operation);
+// VBX_*: acts on the item stored while the menu was being built.
+void MenuClick(AddIn& addin, Operation operation);
+
+}  // namespace fenmark::ui

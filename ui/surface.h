@@ -1,0 +1,40 @@
+#pragma once
+// What the user-interface surfaces need from the add-in object. The add-in object answers by
+// forwarding to its own members, so the surfaces decide what to offer and which item a command
+// acts on without knowing how links are kept or how the operations work.
+
+#include <string>
+
+#include "addin/host/host.h"
+
+namespace fenmark::ui {
+
+using host::Ref;
+
+// The five operations, each acting on the item whose entry ID was handed over just before.
+enum class Operation { kCopyToTask, kCompleteTask, kOpenTask, kStartTask, kStopTask };
+
+// The command-bar button slots: objButton and the four objButtonCalTask* members.
+enum class Slot { kButton, kCalTaskComplete, kCalTaskOpen, kCalTaskStart, kCalTaskStop };
+
+class AddIn {
+ public:
+  virtual ~AddIn() = default;
+
+  virtual host::Platform& Platform() = 0;
+  // objOLApp: empty before the connection and after the disconnection.
+  virtual Ref<host::Application> Application() = 0;
+  // glblObjRibbon: empty until the host has loaded a ribbon.
+  virtual Ref<host::RibbonUI> Ribbon() = 0;
+  // strItemEntryID: the hand-over to the next operation.
+  virtual void SetItemEntryID(const std::wstring& entry_id) = 0;
+  // GetTaskStatus: reports its own failures and then answers "".
+  virtual std::wstring TaskStatus(const Ref<host::Item>& appointment) = 0;
+  // Runs the operation; it reports its own failures.
+  virtual void Run(Operation operation) = 0;
+  // Puts the button into the slot, connecting its click to the slot's handler after dropping the
+  // button held before, and returns the button the slot now holds.
+  virtual host::CommandBarControl& Store(Slot slot, Ref<host::CommandBarControl> button) = 0;
+};
+
+}  // namespace fenmark::ui
