@@ -1,18 +1,65 @@
-// Placeholder definitions until the linked-task members land.
+// Connect's linked-task members: each hands its work to links/ with the member state it needs.
+
 #include "addin/connect.h"
+#include "links/send_to_task.h"
+#include "links/task_actions.h"
+#include "links/tracking.h"
 
 namespace fenmark {
-namespace {
-[[noreturn]] void NotYet() { throw host::Failure(-2147467263 /* E_NOTIMPL */, L"Not implemented"); }
-}  // namespace
-void Connect::AttachOrigItem(const Ref<host::Item>&, const Ref<host::Item>&) { NotYet(); }
-std::wstring Connect::CleanFileName(std::wstring&) { NotYet(); }
-void Connect::CopyToTask() { NotYet(); }
-void Connect::CompleteTask() { NotYet(); }
-void Connect::OpenTask() { NotYet(); }
-void Connect::StartTask() { NotYet(); }
-void Connect::StopTask() { NotYet(); }
-void Connect::objInsp_NewInspector(const Ref<host::Inspector>&) {}
-void Connect::oTask_Write(bool&) {}
-void Connect::olItems_ItemAdd(const Ref<host::Item>&) {}
+
+void Connect::AttachOrigItem(const Ref<host::Item>& objSourceItem,
+                             const Ref<host::Item>& objTargetItem) {
+  links::AttachOrigItem(platform_, objSourceItem, objTargetItem);
+}
+
+// The argument is left as it came: no caller reads it back.
+std::wstring Connect::CleanFileName(std::wstring& strText) {
+  return links::CleanFileName(strText, [this] { return platform_.Now(); });
+}
+
+void Connect::CopyToTask() {
+  links::CopyToTask(platform_, objOLApp.Get(), strItemEntryID);
+}
+
+void Connect::CompleteTask() {
+  links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, links::TaskAction::kComplete);
+}
+
+void Connect::OpenTask() {
+  links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, links::TaskAction::kOpen);
+}
+
+void Connect::StartTask() {
+  links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, links::TaskAction::kStart);
+}
+
+void Connect::StopTask() {
+  links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, links::TaskAction::kStop);
+}
+
+void Connect::objInsp_NewInspector(const Ref<host::Inspector>& Inspector) {
+  auto task = links::TaskShownIn(host::Require(Inspector));
+  if (!task) return;
+  oTask.Assign(std::move(task), [this](host::Item& watched) {
+    return watched.OnWrite([this](bool& cancel) { oTask_Write(cancel); });
+  });
+}
+
+void Connect::oTask_Write(bool& /*Cancel: the save always goes ahead*/) {
+  // The handler's own saves raise this event again; those are not the user's saves.
+  if (writing_task_) return;
+  writing_task_ = true;
+  struct Guard {
+    bool& flag;
+    ~Guard() { flag = false; }
+  } guard{writing_task_};
+  // Held here, so that the task outlives the call even if the member is replaced meanwhile.
+  const Ref<host::Item> task = oTask.Get();
+  links::StampWatchedTask(host::Require(task));
+}
+
+void Connect::olItems_ItemAdd(const Ref<host::Item>& item) {
+  links::LinkAddedItem(host::Require(item));
+}
+
 }  // namespace fenmark

@@ -1,0 +1,29 @@
+#pragma once
+// The frame of an operation that reports its own failures.
+
+#include <string_view>
+
+#include "addin/host/report.h"
+
+namespace fenmark::links {
+
+// Shows the failure report; a box that cannot be shown leaves nobody to tell.
+inline void Report(host::Platform& platform, const host::Failure& failure,
+                   std::wstring_view operation) noexcept {
+  try {
+    host::ReportFailure(platform, failure, operation);
+  } catch (...) {
+  }
+}
+
+// Runs `body`; whatever it throws is reported under "Ostrand - <operation>" and ends the operation.
+template <class Body>
+void RunReporting(host::Platform& platform, std::wstring_view operation, Body&& body) noexcept {
+  try {
+    body();
+  } catch (...) {
+    Report(platform, host::CurrentFailure(), operation);
+  }
+}
+
+}  // namespace fenmark::links

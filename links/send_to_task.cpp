@@ -1,0 +1,126 @@
+#include "links/send_to_task.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+#include "links/report_guard.h"
+
+namespace fenmark::links {
+
+namespace {
+
+std::wstring Padded(int value, std::size_t width) {
+  std::wstring digits = std::to_wstring(std::abs(value));
+  if (digits.size() < width) digits.insert(0, width - digits.size(), L'0');
+  return value < 0 ? L"-" + digits : digits;
+}
+
+std::wstring_view TrimBlanks(std::wstring_view text) {
+  const auto first = text.find_first_not_of(L' ');
+  if (first == std::wstring_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(L' ') - first + 1);
+}
+
+}  // namespace
+
+std::wstring FallbackSubject(const host::DateTime& now) {
+  return L"No subject - " + Padded(now.year, 4) + Padded(now.month, 2) + Padded(now.day, 2) +
+         Padded(now.hour, 2) + Padded(now.minute, 2) + Padded(now.second, 2) + L"ff";
+}
+
+bool IsFileNameCharacter(wchar_t c) {
+  if (static_cast<std::uint32_t>(c) > 0x7f) return false;
+  const wchar_t upper = (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+  return kFileNameCharacters.find(upper) != std::wstring_view::npos;
+}
+
+std::wstring CleanFileName(std::wstring_view text, const Clock& now) {
+  std::wstring fallback;
+  if (TrimBlanks(text).empty()) {
+    fallback = FallbackSubject(now());
+    text = fallback;
+  }
+  if (text.size() >= kFileNameOverflowLength) throw host::errors::Overflow();
+  std::wstring clean;
+  for (const wchar_t c : TrimBlanks(text)) {
+    if (IsFileNameCharacter(c)) clean.push_back(c);
+  }
+  return clean;
+}
+
+void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
+                    const Ref<host::Item>& target) {
+  const Clock now = [&platform] { return platform.Now(); };
+  std::shared_ptr<host::FileSystem> fso;
+  // Paths stay as far as they were made: the clean-up deletes what they name even after a failure.
+  std::wstring temp_path, msg_name, htm_name;
+  bool reported = false;
+  try {
+    fso = platform.CreateFileSystemObject();
+    auto temp_folder = host::Require(fso).GetSpecialFolder(host::kTemporaryFolder);
+    temp_path = host::Require(temp_folder).Path() + L"\\";
+    temp_folder.reset();
+
+    msg_name = CleanFileName(host::Require(source).Subject(), now) + L".msg";
+    source->SaveAs(temp_path + msg_name, host::kOlMsg);
+    auto attachments = host::Require(target).Attachments();
+    host::Require(attachments).Add(temp_path + msg_name, msg_name);
+    attachments.reset();
+
+    htm_name = CleanFileName(source->Subject(), now) + L".htm";
+    source->SaveAs(temp_path + htm_name, host::kOlHtml);
+
+    auto document = host::Require(target->GetInspector()).WordEditor();
+    if (!document) {
+      host::ShowMessage(platform, std::wstring(host::kNoWordDocumentMessage) + target->Subject());
+    } else {
+      host::Require(target->GetInspector()).Activate();
+      auto window = document->Windows(1);
+      auto selection = host::Require(window).Selection();
+      auto& at = host::Require(selection);
+      at.TypeText(std::wstring(kBodySeparator));
+      at.InsertFile(temp_path + htm_name);
+      at.HomeKey(host::kWdStory);
+    }
+  } catch (...) {
+    Report(platform, host::CurrentFailure(), L"AttachOrigItem");
+    reported = true;
+  }
+  // Only the first failure is reported here; the clean-up starts over once after it, and a
+  // failure after the report goes to the caller.
+  for (;;) {
+    try {
+      auto& files = host::Require(fso);
+      files.Delete(temp_path + msg_name);
+      files.Delete(temp_path + htm_name);
+      return;
+    } catch (...) {
+      if (reported) throw;
+      Report(platform, host::CurrentFailure(), L"AttachOrigItem");
+      reported = true;
+    }
+  }
+}
+
+void CopyToTask(host::Platform& platform, Ref<host::Application> app,
+                std::wstring entry_id) noexcept {
+  RunReporting(platform, L"CopyToTask", [&] {
+    if (entry_id.empty()) {
+      host::ShowMessage(platform, host::kNoEntryIdMessage);
+      return;
+    }
+    auto& application = host::Require(app);
+    auto ns = application.GetNamespace(L"MAPI");
+    auto item = host::Require(ns).GetItemFromID(entry_id);
+    if (!item) {
+      host::ShowMessage(platform, host::kNoItemMessage);
+      return;
+    }
+    auto task = application.CreateItem(host::kOlTaskItem);
+    host::Require(task).SetSubject(item->Subject());
+    AttachOrigItem(platform, item, task);
+    task->Display();
+  });
+}
+
+}  // namespace fenmark::links

@@ -1,0 +1,114 @@
+#include "links/task_actions.h"
+
+#include <cstdlib>
+
+#include "links/linked_task.h"
+#include "links/report_guard.h"
+
+namespace fenmark::links {
+
+namespace {
+
+// What sets the four commands apart; everything else they do alike.
+struct ActionTraits {
+  std::wstring_view operation;
+  bool writes_note;  // open only brings the window up
+  std::wstring_view note_prefix;
+  bool marks_complete;
+  int outlook_status;  // 0: left as it is
+  std::wstring_view ostrand_status;
+};
+
+constexpr ActionTraits kCompleteTraits{L"CompleteTask", true, L"Ostrand task completed - ", true, 0,
+                                       kStopped};
+constexpr ActionTraits kOpenTraits{L"OpenTask", false, L"", false, 0, L""};
+constexpr ActionTraits kStartTraits{
+    L"StartTask", true, L"Ostrand task started - ", false, host::kOlTaskInProgress, kStarted};
+constexpr ActionTraits kStopTraits{
+    L"StopTask", true, L"Ostrand task stopped - ", false, host::kOlTaskDeferred, kStopped};
+
+const ActionTraits& TraitsOf(TaskAction action) {
+  switch (action) {
+    case TaskAction::kComplete:
+      return kCompleteTraits;
+    case TaskAction::kOpen:
+      return kOpenTraits;
+    case TaskAction::kStart:
+      return kStartTraits;
+    case TaskAction::kStop:
+      break;
+  }
+  return kStopTraits;
+}
+
+std::wstring TwoDigits(int value) {
+  const int n = std::abs(value % 100);
+  return {static_cast<wchar_t>(L'0' + n / 10), static_cast<wchar_t>(L'0' + n % 10)};
+}
+
+}  // namespace
+
+std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view date_separator,
+                           std::wstring_view time_separator) {
+  const int hour = ((now.hour % 24) + 24) % 24;
+  const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
+  std::wstring text = TwoDigits(now.month);
+  text.append(date_separator).append(TwoDigits(now.day));
+  text.append(date_separator).append(TwoDigits(now.year));
+  text.append(L" ").append(TwoDigits(hour12));
+  text.append(time_separator).append(TwoDigits(now.minute));
+  text.append(time_separator).append(TwoDigits(now.second));
+  text.append(hour < 12 ? L" am" : L" pm");
+  return text;
+}
+
+void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
+                   std::wstring appointment_entry_id, TaskAction action) noexcept {
+  const ActionTraits& traits = TraitsOf(action);
+  RunReporting(platform, traits.operation, [&] {
+    if (appointment_entry_id.empty()) {
+      host::ShowMessage(platform, host::kNoEntryIdMessage);
+      return;
+    }
+    auto ns = host::Require(app).GetNamespace(L"MAPI");
+    auto appointment = AsAppointment(host::Require(ns).GetItemFromID(appointment_entry_id));
+    if (!appointment) {
+      host::ShowMessage(platform, host::kNoItemMessage);
+      return;
+    }
+    auto appointment_properties = appointment->UserProperties();
+    auto link = host::Require(appointment_properties).Item(std::wstring(kTaskLinkEntryID));
+    auto task_ref = GetLinkedTask(*ns, host::Require(link));
+    auto& task = host::Require(task_ref);
+
+    std::wstring note;
+    if (traits.writes_note) {
+      const host::DateTime now = platform.Now();
+      note = std::wstring(traits.note_prefix) +
+             NoteTimestamp(now, platform.DateSeparator(), platform.TimeSeparator()) + L"\r";
+    }
+
+    auto document = host::Require(task.GetInspector()).WordEditor();
+    if (!document) {
+      host::ShowMessage(platform, std::wstring(host::kNoWordDocumentMessage) + task.Subject());
+      if (!traits.writes_note) return;
+    } else {
+      host::Require(task.GetInspector()).Activate();
+      if (!traits.writes_note) return;
+      auto window = document->Windows(1);
+      auto selection = host::Require(window).Selection();
+      host::Require(selection).TypeText(note);
+      task.Close(host::kOlSave);
+    }
+
+    if (traits.marks_complete) task.MarkComplete();
+    auto task_properties = task.UserProperties();
+    if (auto status = host::Require(task_properties).Item(std::wstring(kOstrandStatus))) {
+      status->SetValue(std::wstring(traits.ostrand_status));
+    }
+    if (traits.outlook_status != 0) task.SetStatus(traits.outlook_status);
+    task.Save();
+  });
+}
+
+}  // namespace fenmark::links

@@ -1,0 +1,27 @@
+#pragma once
+// The commands on an appointment's linked task: complete, open, start and stop.
+
+#include <string>
+#include <string_view>
+
+#include "addin/host/host.h"
+
+namespace fenmark::links {
+
+using host::Ref;
+
+enum class TaskAction { kComplete, kOpen, kStart, kStop };
+
+// "mm/dd/yy HH:MM:SS am/pm" with the user's separators, on the 12-hour clock (01 to 12).
+std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view date_separator,
+                           std::wstring_view time_separator);
+
+// Follows the link of the appointment with that entry ID to its task and acts on the task.
+// Complete, start and stop type a dated note into the task's window (closing it with saving),
+// then set the task's completion or Outlook status and `OstrandStatus` (when the task has it) and
+// save it; open only brings the task's window up. The appointment is never changed. Reports its
+// own failures under "Ostrand - <operation>"; never fails towards the caller.
+void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
+                   std::wstring appointment_entry_id, TaskAction action) noexcept;
+
+}  // namespace fenmark::links
