@@ -1,0 +1,322 @@
+#include "addin/com/connect_object.h"
+
+#include <atomic>
+#include <optional>
+
+#include "addin/com/adapters.h"
+#include "addin/com/errors.h"
+#include "addin/com/module.h"
+#include "addin/com/office_interfaces.h"
+#include "addin/com/platform.h"
+#include "addin/connect.h"
+#include "fenmark_h.h"
+
+namespace fenmark::com {
+namespace {
+
+// The type information of `_Connect`'s vtable side, which drives IDispatch.
+com_ptr<ITypeInfo> LoadConnectTypeInfo() {
+  com_ptr<ITypeLib> library;
+  Check(LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, library.put()));
+  com_ptr<ITypeInfo> info;
+  Check(library->GetTypeInfoOfGuid(IID__Connect, info.put()));
+  HREFTYPE vtable_side = 0;
+  if (SUCCEEDED(info->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtable_side))) {
+    com_ptr<ITypeInfo> dual;
+    Check(info->GetRefTypeInfo(vtable_side, dual.put()));
+    return dual;
+  }
+  return info;
+}
+
+BSTR NewBstr(const std::wstring& text) {
+  return unique_bstr(text).release();
+}
+
+template <class T>
+std::shared_ptr<T> WrapBorrowed(IDispatch* object) {
+  return Wrap<T>(com_ptr<IDispatch>::retain(object));
+}
+
+class ConnectObject final : public _Connect,
+                            public IDTExtensibility2,
+                            public IRibbonExtensibility,
+                            public ISupportErrorInfo {
+ public:
+  ConnectObject() : type_info_(LoadConnectTypeInfo()) {}
+
+  // ---- IUnknown ----
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) noexcept override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Connect)
+      *out = static_cast<_Connect*>(this);
+    else if (riid == __uuidof(IDTExtensibility2))
+      *out = static_cast<IDTExtensibility2*>(this);
+    else if (riid == __uuidof(IRibbonExtensibility))
+      *out = static_cast<IRibbonExtensibility*>(this);
+    else if (riid == IID_ISupportErrorInfo)
+      *out = static_cast<ISupportErrorInfo*>(this);
+    else
+      return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() noexcept override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  // ---- IDispatch, shared by all three dual interfaces ----
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) noexcept override {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    *info = com_ptr<ITypeInfo>(type_info_).detach();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
+                                          DISPID* ids) noexcept override {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    return type_info_->GetIDsOfNames(names, count, ids);
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* info,
+                                   UINT* bad_arg) noexcept override try {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    auto self = com_ptr<_Connect>::retain(this);
+    failure_.reset();
+    const HRESULT hr =
+        type_info_->Invoke(static_cast<_Connect*>(this), id, flags, params, result, info, bad_arg);
+    if (FAILED(hr) && failure_) {
+      const host::Failure failure = *std::exchange(failure_, std::nullopt);
+      if (!info) return HresultOf(failure);
+      FillExcepInfo(info, failure);
+      return DISP_E_EXCEPTION;
+    }
+    return hr;
+  } catch (...) {
+    return to_hresult();
+  }
+
+  // ---- _Connect ----
+  HRESULT STDMETHODCALLTYPE get_glblObjRibbon(IDispatch** result) noexcept override {
+    return Out(result, [&] { return DispatchOf(connect_.glblObjRibbon); });
+  }
+  HRESULT STDMETHODCALLTYPE putref_glblObjRibbon(IDispatch* value) noexcept override {
+    return Boundary([&] { connect_.glblObjRibbon = WrapBorrowed<host::RibbonUI>(value); });
+  }
+  HRESULT STDMETHODCALLTYPE get_olItems(IDispatch** result) noexcept override {
+    return Out(result, [&] { return DispatchOf(connect_.olItems.Get()); });
+  }
+  HRESULT STDMETHODCALLTYPE putref_olItems(IDispatch* value) noexcept override {
+    return Boundary([&] { connect_.PutRef_olItems(WrapBorrowed<host::ItemCollection>(value)); });
+  }
+  HRESULT STDMETHODCALLTYPE AttachOrigItem(IDispatch* source, IDispatch* target) noexcept override {
+    return Boundary([&] {
+      connect_.AttachOrigItem(WrapBorrowed<host::Item>(source), WrapBorrowed<host::Item>(target));
+    });
+  }
+  HRESULT STDMETHODCALLTYPE CleanFileName(BSTR* text, BSTR* result) noexcept override {
+    if (!text || !result) return E_POINTER;
+    *result = nullptr;
+    return Boundary([&] {
+      std::wstring value = unique_bstr::adopt(*text).str();
+      *text = nullptr;
+      // The caller keeps a text whatever happens to the cleaning.
+      struct GiveBack {
+        BSTR* slot;
+        std::wstring& value;
+        ~GiveBack() { *slot = SysAllocStringLen(value.data(), static_cast<UINT>(value.size())); }
+      } give_back{text, value};
+      *result = NewBstr(connect_.CleanFileName(value));
+    });
+  }
+  HRESULT STDMETHODCALLTYPE GetTaskStatus(IDispatch* item, BSTR* result) noexcept override {
+    if (!result) return E_POINTER;
+    *result = nullptr;
+    return Boundary(
+        [&] { *result = NewBstr(connect_.GetTaskStatus(WrapBorrowed<host::Item>(item))); });
+  }
+  HRESULT STDMETHODCALLTYPE Ribbon_OnLoad(IDispatch* ribbon) noexcept override {
+    return Boundary([&] { connect_.Ribbon_OnLoad(WrapBorrowed<host::RibbonUI>(ribbon)); });
+  }
+  HRESULT STDMETHODCALLTYPE VB_GetEnabled(IDispatch* c, VARIANT_BOOL* r) noexcept override {
+    return Flag(r, [&] { return connect_.VB_GetEnabled(Control(c)); });
+  }
+  HRESULT STDMETHODCALLTYPE VBX_GetEnabled(IDispatch* c, VARIANT_BOOL* r) noexcept override {
+    return Flag(r, [&] { return connect_.VBX_GetEnabled(Control(c)); });
+  }
+  HRESULT STDMETHODCALLTYPE VBX_GetVisible(IDispatch* c, VARIANT_BOOL* r) noexcept override {
+    return Flag(r, [&] { return connect_.VBX_GetVisible(Control(c)); });
+  }
+  HRESULT STDMETHODCALLTYPE VB_OpenTask(IDispatch* c) noexcept override {
+    return Boundary([&] { connect_.VB_OpenTask(Control(c)); });
+  }
+  HRESULT STDMETHODCALLTYPE VB_CompleteTask(IDispatch* c) noexcept override {
+    return Boundary([&] { connect_.VB_CompleteTask(Control(c)); });
+  }
+  HRESULT STDMETHODCALLTYPE VB_StartTask(IDispatch* c) noexcept override {
+    return Boundary([&] { connect_.VB_StartTask(Control(c)); });
+  }
+  HRESULT STDMETHODCALLTYPE VB_StopTask(IDispatch* c) noexcept override {
+    return Boundary([&] { connect_.VB_StopTask(Control(c)); });
+  }
+  HRESULT STDMETHODCALLTYPE VBX_OpenTask(IDispatch* c) noexcept override {
+    return Boundary([&] { connect_.VBX_OpenTask(Control(c)); });
+  }
+  HRESULT STDMETHODCALLTYPE VBX_CompleteTask(IDispatch* c) noexcept override {
+    return Boundary([&] { connect_.VBX_CompleteTask(Control(c)); });
+  }
+  HRESULT STDMETHODCALLTYPE VBX_StartTask(IDispatch* c) noexcept override {
+    return Boundary([&] { connect_.VBX_StartTask(Control(c)); });
+  }
+  HRESULT STDMETHODCALLTYPE VBX_StopTask(IDispatch* c) noexcept override {
+    return Boundary([&] { connect_.VBX_StopTask(Control(c)); });
+  }
+  HRESULT STDMETHODCALLTYPE VBX_CopyToTask(IDispatch* c) noexcept override {
+    return Boundary([&] { connect_.VBX_CopyToTask(Control(c)); });
+  }
+  HRESULT STDMETHODCALLTYPE LoadXML(BSTR id, BSTR* result) noexcept override {
+    if (!result) return E_POINTER;
+    *result = nullptr;
+    return Boundary([&] { *result = NewBstr(connect_.LoadXML(Text(id))); });
+  }
+
+  // ---- IDTExtensibility2 ----
+  HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* application, int, IDispatch*,
+                                         SAFEARRAY**) noexcept override {
+    return Boundary(
+        [&] { connect_.AddinInstance_OnConnection(WrapBorrowed<host::Application>(application)); });
+  }
+  HRESULT STDMETHODCALLTYPE OnDisconnection(int, SAFEARRAY**) noexcept override {
+    return Boundary([&] { connect_.AddinInstance_OnDisconnection(); });
+  }
+  HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY**) noexcept override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY**) noexcept override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY**) noexcept override { return S_OK; }
+
+  // ---- IRibbonExtensibility ----
+  HRESULT STDMETHODCALLTYPE GetCustomUI(BSTR ribbon_id, BSTR* xml) noexcept override {
+    if (!xml) return E_POINTER;
+    *xml = nullptr;
+    return Boundary(
+        [&] { *xml = NewBstr(connect_.IRibbonExtensibility_GetCustomUI(Text(ribbon_id))); });
+  }
+
+  // ---- ISupportErrorInfo ----
+  HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) noexcept override {
+    return riid == IID__Connect || riid == __uuidof(IDTExtensibility2) ? S_OK : S_FALSE;
+  }
+
+ private:
+  ~ConnectObject() = default;
+
+  static std::wstring Text(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : std::wstring(); }
+  static host::Ref<host::RibbonControl> Control(IDispatch* c) {
+    return WrapBorrowed<host::RibbonControl>(c);
+  }
+
+  // The one way out of every method: no exception leaves, and a host failure is kept for
+  // Invoke's EXCEPINFO.
+  template <class Body>
+  HRESULT Boundary(Body&& body) noexcept try {
+    body();
+    return S_OK;
+  } catch (const host::Failure& failure) {
+    try {
+      failure_ = failure;
+    } catch (...) {
+    }
+    return to_hresult();
+  } catch (...) {
+    return to_hresult();
+  }
+  template <class Get>
+  HRESULT Out(IDispatch** result, Get&& get) noexcept {
+    if (!result) return E_POINTER;
+    *result = nullptr;
+    return Boundary([&] { *result = com_ptr<IDispatch>::retain(get()).detach(); });
+  }
+  template <class Get>
+  HRESULT Flag(VARIANT_BOOL* result, Get&& get) noexcept {
+    if (!result) return E_POINTER;
+    *result = VARIANT_FALSE;
+    return Boundary([&] { *result = get() ? VARIANT_TRUE : VARIANT_FALSE; });
+  }
+
+  std::atomic<ULONG> refs_{1};
+  ObjectCount count_;
+  com_ptr<ITypeInfo> type_info_;
+  WindowsPlatform platform_;
+  Connect connect_{platform_};
+  std::optional<host::Failure> failure_;
+};
+
+class ClassFactory final : public IClassFactory {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) noexcept override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
+    *out = static_cast<IClassFactory*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() noexcept override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid,
+                                           void** out) noexcept override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    return CreateConnectObject(riid, out);
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) noexcept override {
+    LockModule(lock != FALSE);
+    return S_OK;
+  }
+
+ private:
+  ~ClassFactory() = default;
+  std::atomic<ULONG> refs_{1};
+  ObjectCount count_;
+};
+
+}  // namespace
+
+HRESULT CreateConnectObject(REFIID riid, void** out) noexcept try {
+  auto object = com_ptr<_Connect>::adopt(new ConnectObject());
+  return object->QueryInterface(riid, out);
+} catch (...) {
+  return to_hresult();
+}
+
+}  // namespace fenmark::com
+
+using fenmark::com::to_hresult;
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** out) try {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (clsid != CLSID_Connect) return CLASS_E_CLASSNOTAVAILABLE;
+  auto factory = fenmark::com::com_ptr<IClassFactory>::adopt(new fenmark::com::ClassFactory());
+  return factory->QueryInterface(riid, out);
+} catch (...) {
+  return to_hresult();
+}
+
+STDAPI DllCanUnloadNow() {
+  return fenmark::com::ModuleIdle() ? S_OK : S_FALSE;
+}
