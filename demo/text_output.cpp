@@ -1,0 +1,142 @@
+#include "demo/text_output.h"
+
+#include <cstdint>
+
+namespace fenmark::demo {
+namespace {
+
+std::size_t Columns(std::string_view utf8) {
+  std::size_t n = 0;
+  for (unsigned char c : utf8) {
+    if ((c & 0xC0) != 0x80) ++n;
+  }
+  return n;
+}
+
+// The byte length of the first `columns` characters.
+std::size_t BytesOf(std::string_view utf8, std::size_t columns) {
+  std::size_t i = 0;
+  for (std::size_t seen = 0; i < utf8.size(); ++i) {
+    if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80) {
+      if (seen == columns) break;
+      ++seen;
+    }
+  }
+  return i;
+}
+
+}  // namespace
+
+std::string Utf8(std::wstring_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (wchar_t wc : text) {
+    auto c = static_cast<std::uint32_t>(wc);
+    if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
+    if (c > 0x10FFFF) c = 0xFFFD;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::wstring Wide(std::string_view utf8) {
+  std::wstring out;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    std::size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (len == 0 || i + len > utf8.size()) {
+      out += L'\uFFFD';
+      ++i;
+      continue;
+    }
+    std::uint32_t code = len == 1 ? c : c & (0x7F >> len);
+    bool valid = true;
+    for (std::size_t k = 1; k < len; ++k) {
+      const auto next = static_cast<unsigned char>(utf8[i + k]);
+      if ((next & 0xC0) != 0x80) valid = false;
+      code = (code << 6) | (next & 0x3F);
+    }
+    if (!valid) {
+      out += L'\uFFFD';
+      ++i;
+      continue;
+    }
+    if constexpr (sizeof(wchar_t) == 2) {
+      if (code >= 0x10000) {
+        code -= 0x10000;
+        out += static_cast<wchar_t>(0xD800 + (code >> 10));
+        out += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
+        i += len;
+        continue;
+      }
+    }
+    out += static_cast<wchar_t>(code);
+    i += len;
+  }
+  return out;
+}
+
+void Printer::Wrap(std::string_view first, std::string_view text, std::size_t indent) {
+  if (indent >= width_ / 2) indent = width_ / 2;
+  const std::string pad(indent, ' ');
+  std::string line(first);
+  std::size_t used = Columns(line);
+  bool line_has_word = false;
+  auto flush = [&] {
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    out_ << line << '\n';
+    line = pad;
+    used = indent;
+    line_has_word = false;
+  };
+  std::size_t pos = 0;
+  bool any = false;
+  while (pos < text.size()) {
+    while (pos < text.size() && text[pos] == ' ') ++pos;
+    if (pos >= text.size()) break;
+    std::size_t end = text.find(' ', pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view word = text.substr(pos, end - pos);
+    pos = end;
+    any = true;
+    while (true) {
+      const std::size_t need = Columns(word) + (line_has_word ? 1 : 0);
+      if (used + need <= width_) {
+        if (line_has_word) line += ' ';
+        line += word;
+        used += need;
+        line_has_word = true;
+        break;
+      }
+      if (line_has_word) {
+        flush();
+        continue;
+      }
+      // A word wider than the line: cut it.
+      const std::size_t room = width_ > used ? width_ - used : 1;
+      const std::size_t bytes = BytesOf(word, room);
+      line += word.substr(0, bytes);
+      word.remove_prefix(bytes);
+      line_has_word = true;
+      flush();
+      if (word.empty()) break;
+    }
+  }
+  if (line_has_word || !any) flush();
+}
+
+}  // namespace fenmark::demo
