@@ -2,7 +2,6 @@
 // The host seam over real automation objects: each host interface is served by an adapter that
 // reaches its object late-bound, by member name.
 
-#include <oaidl.h>
 #include <windows.h>
 
 #include <memory>

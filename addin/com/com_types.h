@@ -1,7 +1,6 @@
 #pragma once
 // Owners for COM references, BSTRs and VARIANTs: the only places that AddRef, Release or free.
 
-#include <oleauto.h>
 #include <windows.h>
 
 #include <cstddef>

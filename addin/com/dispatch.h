@@ -2,7 +2,6 @@
 // Late binding: calling any automation object by member name, as a script would, and reading the
 // results. Every failure comes back as a host::Failure.
 
-#include <oaidl.h>
 #include <windows.h>
 
 #include <initializer_list>

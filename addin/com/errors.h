@@ -2,7 +2,6 @@
 // Where C++ failures meet COM: every entry point ends in `catch (...) { return to_hresult(); }`,
 // and every failed COM call made by the add-in becomes a host::Failure.
 
-#include <oaidl.h>
 #include <windows.h>
 
 #include <string>

@@ -2,7 +2,6 @@
 // One event sink for every source interface: a table of DISPIDs and handlers, connected through
 // the source's connection point for that interface.
 
-#include <oaidl.h>
 #include <windows.h>
 
 #include <functional>

@@ -2,7 +2,6 @@
 // Office's interfaces as this DLL implements or calls them. They belong to Office, so they are
 // declared here for the compiler only and never enter the add-in's registered type library.
 
-#include <oaidl.h>
 #include <windows.h>
 
 namespace fenmark::com {

@@ -1,7 +1,6 @@
 // Registration for the current user only: the class, its type library and the Outlook add-in
 // key. Unregistering removes exactly these, and the Office keys left empty by that.
 
-#include <oleauto.h>
 #include <windows.h>
 
 #include <string>
