@@ -220,6 +220,7 @@ struct RibbonButton {
   std::wstring id;
   std::wstring label;
   bool enabled = true;
+  bool visible = true;
   std::wstring on_action;
   std::wstring get_enabled;
 };

@@ -1,0 +1,298 @@
+#pragma once
+// The simulator's state and the machinery shared by its parts: events, counted references, the
+// call log and injected faults. Internal to sim/.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sim/outlook.h"
+
+namespace fenmark::sim::detail {
+
+struct Core;
+
+// Text helpers.
+std::wstring Lower(std::wstring text);
+std::wstring Upper(std::wstring text);
+bool EqualsNoCase(const std::wstring& a, const std::wstring& b);
+std::wstring Quote(const std::wstring& text);  // "text", shortened when long
+std::string ToUtf8(const std::wstring& text);
+std::wstring FromUtf8(const std::vector<std::uint8_t>& bytes);
+// CR, LF and CR LF all become CR LF: the body's paragraph breaks, as Outlook's Body shows them.
+std::wstring ParagraphBreaks(const std::wstring& text);
+// The text of an HTML document as an editor shows it: tags dropped, entities decoded, block
+// elements ending paragraphs (CR LF).
+std::wstring HtmlToText(const std::wstring& html);
+
+// Delivers a handler's failure back to the event source: recorded, never propagated.
+void RecordReturned(Core& core, const std::wstring& source);  // inside a catch block
+
+// Handlers of one event. Raising works on a copy, so handlers may connect and disconnect while
+// it runs; a subscription that outlives the source disconnects nothing.
+template <class... Args>
+class EventSource {
+ public:
+  using Handler = std::function<void(Args...)>;
+
+  host::Subscription Subscribe(Handler handler) {
+    const auto id = ++list_->next_id;
+    list_->entries.emplace_back(id, std::make_shared<Handler>(std::move(handler)));
+    std::weak_ptr<List> weak = list_;
+    return host::Subscription([weak, id] {
+      if (auto list = weak.lock()) {
+        auto& entries = list->entries;
+        for (auto it = entries.begin(); it != entries.end(); ++it) {
+          if (it->first == id) {
+            entries.erase(it);
+            break;
+          }
+        }
+      }
+    });
+  }
+
+  std::size_t Count() const { return list_->entries.size(); }
+
+  template <class... Actual>
+  void Raise(Core& core, const std::wstring& source, Actual&&... args) {
+    auto snapshot = list_->entries;
+    for (auto& [id, handler] : snapshot) {
+      if (!Connected(id)) continue;  // dropped by an earlier handler of this raise
+      try {
+        (*handler)(args...);
+      } catch (...) {
+        RecordReturned(core, source);
+      }
+    }
+  }
+
+ private:
+  struct List {
+    std::uint64_t next_id = 0;
+    std::vector<std::pair<std::uint64_t, std::shared_ptr<Handler>>> entries;
+  };
+  bool Connected(std::uint64_t id) const {
+    for (auto& entry : list_->entries)
+      if (entry.first == id) return true;
+    return false;
+  }
+  std::shared_ptr<List> list_ = std::make_shared<List>();
+};
+
+struct UserProp {
+  std::wstring name;
+  int type = 1;
+  std::wstring value;
+};
+
+struct ItemState {
+  int serial = 0;
+  int item_class = 0;
+  std::wstring entry_id;
+  std::wstring subject;
+  std::wstring body;
+  std::vector<UserProp> props;
+  std::vector<Attachment> attachments;
+  bool complete = false;
+  int status = 0;
+  std::optional<FolderKind> folder;
+  std::optional<FolderKind> pending_folder;  // where the first save puts it
+  bool deleted = false;
+  int save_count = 0;
+  std::optional<PersistedState> persisted;
+  bool dirty = true;
+  std::vector<std::wstring> writes;
+  EventSource<bool&> write_event;
+  int write_depth = 0;
+  bool word_available = true;
+  // The window.
+  bool has_inspector = false;
+  bool window_open = false;
+  std::size_t insertion_point = 0;
+  std::uint64_t activated = 0;
+
+  UserProp* FindProp(const std::wstring& name);
+  void Write(std::wstring what);
+  PersistedState Snapshot() const;
+  void Restore(const PersistedState& state);
+};
+
+struct FolderState {
+  FolderKind kind;
+  std::wstring name;
+  EventSource<const Ref<host::Item>&> item_add;
+};
+
+struct ControlState {
+  MenuControl data;
+  EventSource<const std::shared_ptr<host::CommandBarControl>&, bool&> click;
+};
+
+struct MenuState {
+  std::wstring id_mso;
+  std::vector<std::shared_ptr<ControlState>> controls;
+  std::vector<RibbonMenuEntry> ribbon_entries;
+  bool last_cancel_default = false;
+};
+
+struct RibbonUIState {
+  std::wstring ribbon_id;
+  int invalidates = 0;
+  bool dirty = false;
+};
+
+struct ParsedControl {
+  std::wstring id;
+  std::wstring label;
+  bool separator = false;
+  bool enabled = true;  // static attributes
+  bool visible = true;
+  std::wstring on_action, get_enabled, get_visible;
+};
+
+struct LoadedRibbon {
+  std::wstring ribbon_id;
+  std::wstring markup;
+  std::wstring on_load;
+  std::vector<ParsedControl> tab_buttons;
+  std::map<std::wstring, std::vector<ParsedControl>> menus;  // by lower-case idMso
+  std::shared_ptr<RibbonUIState> ui;
+  bool shown = false;
+  std::vector<RibbonButton> shown_buttons;
+};
+
+struct FileEntry {
+  std::wstring path;  // as first written
+  std::vector<std::uint8_t> bytes;
+};
+
+struct Fault {
+  bool by_position = false;
+  std::size_t position = 0;  // call number (1-based, over all calls) for by_position
+  std::wstring name;         // lower-case "interface.member"
+  int nth = 1;
+  bool only_once = false;
+  int seen = 0;
+  std::int32_t number = 0;
+  std::wstring description;
+};
+
+class PlatformImpl;
+
+struct Core : std::enable_shared_from_this<Core> {
+  Core();
+  ~Core();
+
+  // ---- store ----
+  std::vector<std::shared_ptr<ItemState>> items;
+  std::map<FolderKind, std::shared_ptr<FolderState>> folders;
+  int next_serial = 0;
+  std::uint64_t entry_seed = 0x5EED0F1A2B3C4D5Eull;
+  std::wstring store_uid;
+
+  // ---- application ----
+  std::wstring version = L"14.0.4760.1000";
+  EventSource<const Ref<host::Inspector>&> new_inspector;
+  EventSource<const Ref<host::CommandBar>&, const Ref<host::ItemSelection>&> context_menu;
+  bool explorer_open = true;
+  std::vector<std::shared_ptr<ItemState>> selection;
+  std::uint64_t activation_clock = 0;
+  bool word_default = true;
+
+  // ---- ribbon ----
+  RibbonCallbacks* ribbon_callbacks = nullptr;
+  std::map<std::wstring, std::shared_ptr<LoadedRibbon>> ribbons;  // by lower-case ribbon id
+  std::vector<std::shared_ptr<RibbonUIState>> ribbon_uis;
+  std::vector<std::wstring> ribbon_errors;
+
+  // ---- platform ----
+  std::map<std::wstring, FileEntry> files;  // by lower-case path
+  std::set<std::wstring> dirs;              // lower-case, no trailing backslash
+  std::wstring temp_folder;
+  std::optional<std::wstring> temp_path_override;
+  std::map<std::wstring, std::optional<std::vector<std::uint8_t>>> resources;  // "NAME|TYPE"
+  std::vector<MessageBoxRecord> message_boxes;
+  std::function<int(const MessageBoxRecord&)> message_box_handler;
+  host::DateTime now{2024, 3, 15, 14, 25, 7};
+  int clock_step = 0;
+  std::wstring date_separator = L"/";
+  std::wstring time_separator = L":";
+  std::unique_ptr<PlatformImpl> platform;
+
+  // ---- log, faults, references, returned failures ----
+  std::vector<HostCall> calls;
+  std::size_t call_number = 0;  // every call ever, not reset by ClearCalls
+  std::vector<Fault> faults;
+  std::shared_ptr<long> outstanding = std::make_shared<long>(0);
+  std::vector<ReturnedFailure> returned;
+  bool write_overflow = false;
+
+  // Logs an add-in call and fails it when a fault says so.
+  void Enter(const wchar_t* interface_name, const wchar_t* member, std::wstring arguments = {},
+             std::wstring object = {});
+
+  // A counted reference for the add-in; the object lives as long as any reference does.
+  template <class T, class Impl>
+  std::shared_ptr<T> Hand(std::shared_ptr<Impl> object) {
+    if (!object) return nullptr;
+    ++*outstanding;
+    T* raw = object.get();
+    return std::shared_ptr<T>(raw, [keep = std::move(object), counter = outstanding](T*) mutable {
+      --*counter;
+      keep.reset();
+    });
+  }
+
+  // ---- store operations ----
+  std::shared_ptr<ItemState> NewItem(int item_class);
+  std::wstring NewEntryID();
+  std::shared_ptr<ItemState> ByEntryID(const std::wstring& entry_id) const;
+  // Raises Write, then persists (entry ID at the first save, joining its folder: ItemAdd).
+  void Save(ItemState& item);
+  void JoinFolder(const std::shared_ptr<ItemState>& item, FolderKind folder);
+  void OpenWindow(const std::shared_ptr<ItemState>& item);  // NewInspector when it was closed
+  void CloseWindow(ItemState& item);
+  std::shared_ptr<ItemState> ActiveWindow() const;
+
+  Ref<host::Item> HandItem(const std::shared_ptr<ItemState>& item);
+  Ref<host::Inspector> HandInspector(const std::shared_ptr<ItemState>& item);
+
+  // ---- ribbon operations (ribbon.cpp) ----
+  bool LoadRibbon(const std::wstring& ribbon_id);
+  std::shared_ptr<LoadedRibbon> Ribbon(const std::wstring& ribbon_id, bool load);
+  std::vector<RibbonMenuEntry> BuildMenuEntries(const std::wstring& id_mso);
+  bool CallBool(const std::wstring& name, const std::wstring& control_id, bool fallback);
+  bool CallAction(const std::wstring& name, const std::wstring& control_id);
+  Ref<host::RibbonControl> HandControl(const std::wstring& id);
+
+  // ---- files (platform.cpp) ----
+  static std::wstring Key(const std::wstring& path);
+  static std::wstring Parent(const std::wstring& path);
+  void MakeDirs(const std::wstring& path);
+  // Fails with `not_found`/`bad_name` numbers when the path cannot hold a file.
+  void CheckFilePath(const std::wstring& path, std::int32_t path_not_found,
+                     const std::wstring& path_not_found_text, std::int32_t bad_name,
+                     const std::wstring& bad_name_text) const;
+  std::wstring TempFolder() const { return temp_folder; }
+};
+
+std::wstring ClassName(int item_class);
+std::wstring Label(const ItemState& item);  // `task "Budget"`
+int VersionMajor(const std::wstring& version);
+
+// Counted references for the add-in (facades.cpp, office.cpp).
+Ref<host::Application> HandApplication(Core& core);
+Ref<host::ItemSelection> HandSelection(Core& core);
+std::shared_ptr<ItemState> StateOf(const Ref<host::Item>& item);
+Ref<host::CommandBar> HandCommandBar(Core& core, const std::shared_ptr<MenuState>& menu);
+// The host's own entries of a context menu of that idMso.
+std::shared_ptr<MenuState> NewMenu(const std::wstring& id_mso);
+
+}  // namespace fenmark::sim::detail

@@ -1,0 +1,514 @@
+// Office in the simulator: command-bar context menus, and the ribbon built from the add-in's
+// markup the way Office builds it (onLoad, getVisible/getEnabled per control, onAction on click).
+
+#include <pugixml.hpp>
+#include <stdexcept>
+
+#include "sim/core.h"
+
+namespace fenmark::sim::detail {
+namespace {
+
+std::shared_ptr<Core> Lock(const std::weak_ptr<Core>& weak) {
+  auto core = weak.lock();
+  if (!core)
+    throw host::Failure(kDisconnected, L"The object invoked has disconnected from its clients.");
+  return core;
+}
+
+host::Failure BadArgument() {
+  return {kInvalidArg, L"Invalid procedure call or argument"};
+}
+
+// ---------------- command bars ----------------
+
+class ControlImpl : public host::CommandBarControl,
+                    public std::enable_shared_from_this<ControlImpl> {
+ public:
+  ControlImpl(std::weak_ptr<Core> core, std::shared_ptr<ControlState> control)
+      : core_(std::move(core)), control_(std::move(control)) {}
+
+  void SetCaption(const std::wstring& caption) override {
+    Enter(L"SetCaption", Quote(caption));
+    data().caption = caption;
+  }
+  void SetStyle(int style) override {
+    EnterButton(L"SetStyle", std::to_wstring(style));
+    data().style = style;
+  }
+  void SetFaceId(int face_id) override {
+    EnterButton(L"SetFaceId", std::to_wstring(face_id));
+    data().face_id = face_id;
+  }
+  void SetTag(const std::wstring& tag) override {
+    Enter(L"SetTag", Quote(tag));
+    data().tag = tag;
+  }
+  std::wstring Parameter() override {
+    Enter(L"Parameter");
+    return data().parameter;
+  }
+  void SetParameter(const std::wstring& parameter) override {
+    Enter(L"SetParameter", Quote(parameter));
+    data().parameter = parameter;
+  }
+  void SetEnabled(bool enabled) override {
+    Enter(L"SetEnabled", enabled ? L"True" : L"False");
+    data().enabled = enabled;
+  }
+  void SetOnAction(const std::wstring& on_action) override {
+    Enter(L"SetOnAction", Quote(on_action));
+    data().on_action = on_action;
+  }
+  void SetBeginGroup(bool begin_group) override {
+    Enter(L"SetBeginGroup", begin_group ? L"True" : L"False");
+    data().begin_group = begin_group;
+  }
+  host::Subscription OnClick(
+      std::function<void(const std::shared_ptr<CommandBarControl>& ctrl, bool& cancel_default)>
+          handler) override {
+    EnterButton(L"OnClick");
+    return control_->click.Subscribe(std::move(handler));
+  }
+
+ private:
+  MenuControl& data() { return control_->data; }
+  void Enter(const wchar_t* member, std::wstring arguments = {}) {
+    Lock(core_)->Enter(L"CommandBarControl", member, std::move(arguments),
+                       Quote(control_->data.caption));
+  }
+  void EnterButton(const wchar_t* member, std::wstring arguments = {}) {
+    Enter(member, std::move(arguments));
+    if (control_->data.type != host::kMsoControlButton)
+      throw host::Failure(kNotSupported, L"Object doesn't support this property or method");
+  }
+  std::weak_ptr<Core> core_;
+  std::shared_ptr<ControlState> control_;
+};
+
+class ControlsImpl : public host::CommandBarControlCollection {
+ public:
+  ControlsImpl(std::weak_ptr<Core> core, std::shared_ptr<MenuState> menu)
+      : core_(std::move(core)), menu_(std::move(menu)) {}
+
+  std::shared_ptr<host::CommandBarControl> Add(int type, int before) override {
+    auto core = Lock(core_);
+    core->Enter(L"CommandBarControlCollection", L"Add",
+                std::to_wstring(type) + L", " + std::to_wstring(before));
+    auto& controls = menu_->controls;
+    if (type != host::kMsoControlButton && type != 10) throw BadArgument();
+    if (before < 1 || before > static_cast<int>(controls.size()) + 1) throw BadArgument();
+    auto control = std::make_shared<ControlState>();
+    control->data.type = type;
+    control->data.added_by_addin = true;
+    controls.insert(controls.begin() + (before - 1), control);
+    return core->Hand<host::CommandBarControl>(std::make_shared<ControlImpl>(core_, control));
+  }
+
+  std::shared_ptr<host::CommandBarControl> Item(int index) override {
+    auto core = Lock(core_);
+    core->Enter(L"CommandBarControlCollection", L"Item", std::to_wstring(index));
+    auto& controls = menu_->controls;
+    if (index < 1 || index > static_cast<int>(controls.size())) throw BadArgument();
+    return core->Hand<host::CommandBarControl>(
+        std::make_shared<ControlImpl>(core_, controls[index - 1]));
+  }
+
+ private:
+  std::weak_ptr<Core> core_;
+  std::shared_ptr<MenuState> menu_;
+};
+
+class CommandBarImpl : public host::CommandBar {
+ public:
+  CommandBarImpl(std::weak_ptr<Core> core, std::shared_ptr<MenuState> menu)
+      : core_(std::move(core)), menu_(std::move(menu)) {}
+  std::shared_ptr<host::CommandBarControlCollection> Controls() override {
+    auto core = Lock(core_);
+    core->Enter(L"CommandBar", L"Controls");
+    return core->Hand<host::CommandBarControlCollection>(
+        std::make_shared<ControlsImpl>(core_, menu_));
+  }
+
+ private:
+  std::weak_ptr<Core> core_;
+  std::shared_ptr<MenuState> menu_;
+};
+
+// ---------------- ribbon objects ----------------
+
+class RibbonUIImpl : public host::RibbonUI {
+ public:
+  RibbonUIImpl(std::weak_ptr<Core> core, std::shared_ptr<RibbonUIState> state)
+      : core_(std::move(core)), state_(std::move(state)) {}
+  void Invalidate() override {
+    Lock(core_)->Enter(L"RibbonUI", L"Invalidate", L"", state_->ribbon_id);
+    ++state_->invalidates;
+    state_->dirty = true;
+  }
+
+ private:
+  std::weak_ptr<Core> core_;
+  std::shared_ptr<RibbonUIState> state_;
+};
+
+class RibbonControlImpl : public host::RibbonControl {
+ public:
+  RibbonControlImpl(std::weak_ptr<Core> core, std::wstring id)
+      : core_(std::move(core)), id_(std::move(id)) {}
+  std::wstring Id() override {
+    Lock(core_)->Enter(L"RibbonControl", L"Id", L"", Quote(id_));
+    return id_;
+  }
+
+ private:
+  std::weak_ptr<Core> core_;
+  std::wstring id_;
+};
+
+// ---------------- markup ----------------
+
+const char kNs2007[] = "http://schemas.microsoft.com/office/2006/01/customui";
+const char kNs2010[] = "http://schemas.microsoft.com/office/2009/07/customui";
+
+std::wstring Text(const char* utf8) {
+  std::string s(utf8);
+  return FromUtf8(std::vector<std::uint8_t>(s.begin(), s.end()));
+}
+
+bool BoolAttribute(const pugi::xml_node& node, const char* name, bool fallback,
+                   std::vector<std::wstring>& errors) {
+  auto attr = node.attribute(name);
+  if (!attr) return fallback;
+  std::string value = attr.value();
+  if (value == "true" || value == "1") return true;
+  if (value == "false" || value == "0") return false;
+  errors.push_back(L"attribute " + Text(name) + L" has no Boolean value: " + Text(attr.value()));
+  return fallback;
+}
+
+ParsedControl ParseControl(const pugi::xml_node& node, std::vector<std::wstring>& errors) {
+  ParsedControl control;
+  std::string element = node.name();
+  control.separator = element == "menuSeparator";
+  const char* id = node.attribute("id").value();
+  if (!*id) id = node.attribute("idMso").value();
+  if (!*id) id = node.attribute("idQ").value();
+  if (!*id) errors.push_back(L"a " + Text(node.name()) + L" has no id");
+  control.id = Text(id);
+  control.label = Text(node.attribute("label").value());
+  control.enabled = BoolAttribute(node, "enabled", true, errors);
+  control.visible = BoolAttribute(node, "visible", true, errors);
+  control.on_action = Text(node.attribute("onAction").value());
+  control.get_enabled = Text(node.attribute("getEnabled").value());
+  control.get_visible = Text(node.attribute("getVisible").value());
+  if (node.attribute("enabled") && node.attribute("getEnabled"))
+    errors.push_back(L"control " + control.id + L" has both enabled and getEnabled");
+  if (node.attribute("visible") && node.attribute("getVisible"))
+    errors.push_back(L"control " + control.id + L" has both visible and getVisible");
+  return control;
+}
+
+bool IsEntry(const std::string& element) {
+  return element == "button" || element == "toggleButton" || element == "checkBox" ||
+         element == "menuSeparator";
+}
+
+// Parses as Office does before it shows anything: a document with an error customises nothing.
+std::optional<LoadedRibbon> Parse(const std::wstring& ribbon_id, const std::wstring& markup,
+                                  std::vector<std::wstring>& errors) {
+  std::string utf8 = ToUtf8(markup);
+  pugi::xml_document doc;
+  auto result = doc.load_buffer(utf8.data(), utf8.size());
+  if (!result) {
+    errors.push_back(ribbon_id + L": markup does not parse: " + Text(result.description()) +
+                     L" at offset " + std::to_wstring(result.offset));
+    return std::nullopt;
+  }
+  auto root = doc.document_element();
+  std::vector<std::wstring> found;
+  std::string ns = root.attribute("xmlns").value();
+  if (std::string(root.name()) != "customUI") found.push_back(L"the root is not customUI");
+  if (ns != kNs2007 && ns != kNs2010) found.push_back(L"unknown namespace " + Text(ns.c_str()));
+
+  LoadedRibbon ribbon;
+  ribbon.ribbon_id = ribbon_id;
+  ribbon.markup = markup;
+  ribbon.on_load = Text(root.attribute("onLoad").value());
+  std::set<std::wstring> ids;
+  auto note_id = [&](const ParsedControl& control) {
+    if (!control.id.empty() && !ids.insert(Lower(control.id)).second)
+      found.push_back(L"duplicate id " + control.id);
+  };
+  for (auto tab : root.child("ribbon").child("tabs").children("tab")) {
+    for (auto group : tab.children("group")) {
+      for (auto node : group.children()) {
+        if (node.type() != pugi::node_element) continue;
+        auto control = ParseControl(node, found);
+        note_id(control);
+        if (std::string(node.name()) == "button") ribbon.tab_buttons.push_back(control);
+      }
+    }
+  }
+  auto menus = root.child("contextMenus");
+  if (menus && ns != kNs2010) found.push_back(L"contextMenus needs the 2009/07 namespace");
+  for (auto menu : menus.children("contextMenu")) {
+    std::wstring id_mso = Text(menu.attribute("idMso").value());
+    if (id_mso.empty()) found.push_back(L"a contextMenu has no idMso");
+    auto& entries = ribbon.menus[Lower(id_mso)];
+    for (auto node : menu.children()) {
+      if (node.type() != pugi::node_element) continue;
+      if (!IsEntry(node.name())) continue;
+      auto control = ParseControl(node, found);
+      note_id(control);
+      entries.push_back(control);
+    }
+  }
+  if (!found.empty()) {
+    for (auto& error : found) errors.push_back(ribbon_id + L": " + error);
+    return std::nullopt;
+  }
+  return ribbon;
+}
+
+void Add(MenuState& menu, const wchar_t* caption, int type = host::kMsoControlButton) {
+  auto control = std::make_shared<ControlState>();
+  control->data.caption = caption;
+  control->data.type = type;
+  menu.controls.push_back(control);
+}
+
+}  // namespace
+
+Ref<host::CommandBar> HandCommandBar(Core& core, const std::shared_ptr<MenuState>& menu) {
+  return core.Hand<host::CommandBar>(std::make_shared<CommandBarImpl>(core.weak_from_this(), menu));
+}
+
+std::shared_ptr<MenuState> NewMenu(const std::wstring& id_mso) {
+  auto menu = std::make_shared<MenuState>();
+  menu->id_mso = id_mso;
+  constexpr int kPopup = 10;
+  if (id_mso == kMailItemMenu) {
+    for (auto caption : {L"Open", L"Print", L"Reply", L"Reply to All", L"Forward"})
+      Add(*menu, caption);
+    Add(*menu, L"Follow Up", kPopup);
+    Add(*menu, L"Categorize", kPopup);
+    Add(*menu, L"Mark as Unread");
+    Add(*menu, L"Find All", kPopup);
+    Add(*menu, L"Create Rule...");
+    Add(*menu, L"Junk E-mail", kPopup);
+    for (auto caption : {L"Delete", L"Move to Folder...", L"Message Options..."})
+      Add(*menu, caption);
+  } else if (id_mso == kCalendarItemMenu) {
+    Add(*menu, L"Open");
+    Add(*menu, L"Print");
+    Add(*menu, L"Forward");
+    Add(*menu, L"Show Time As", kPopup);
+    Add(*menu, L"Categorize", kPopup);
+    Add(*menu, L"Private");
+    Add(*menu, L"Delete");
+  } else if (id_mso == kMultipleItemsMenu) {
+    Add(*menu, L"Print");
+    Add(*menu, L"Reply");
+    Add(*menu, L"Forward");
+    Add(*menu, L"Categorize", kPopup);
+    Add(*menu, L"Mark as Read");
+    Add(*menu, L"Mark as Unread");
+    Add(*menu, L"Delete");
+    Add(*menu, L"Move to Folder...");
+  } else {
+    Add(*menu, L"Open");
+    Add(*menu, L"Print");
+    Add(*menu, L"Forward");
+    Add(*menu, L"Follow Up", kPopup);
+    Add(*menu, L"Categorize", kPopup);
+    Add(*menu, L"Delete");
+  }
+  return menu;
+}
+
+// ---------------- ribbon operations ----------------
+
+bool Core::LoadRibbon(const std::wstring& ribbon_id) {
+  if (!ribbon_callbacks) {
+    ribbon_errors.push_back(ribbon_id + L": no add-in ribbon attached");
+    return false;
+  }
+  std::wstring markup;
+  try {
+    markup = ribbon_callbacks->GetCustomUI(ribbon_id);
+  } catch (...) {
+    RecordReturned(*this, L"Ribbon.GetCustomUI");
+    return false;
+  }
+  if (markup.empty()) {
+    ribbons.erase(Lower(ribbon_id));
+    return false;
+  }
+  auto parsed = Parse(ribbon_id, markup, ribbon_errors);
+  if (!parsed) {
+    ribbons.erase(Lower(ribbon_id));
+    return false;
+  }
+  auto ribbon = std::make_shared<LoadedRibbon>(std::move(*parsed));
+  ribbon->ui = std::make_shared<RibbonUIState>();
+  ribbon->ui->ribbon_id = ribbon_id;
+  ribbon_uis.push_back(ribbon->ui);
+  ribbons[Lower(ribbon_id)] = ribbon;
+  if (!ribbon->on_load.empty()) {
+    auto ui = Hand<host::RibbonUI>(std::make_shared<RibbonUIImpl>(weak_from_this(), ribbon->ui));
+    try {
+      ribbon_callbacks->OnLoad(ribbon->on_load, ui);
+    } catch (...) {
+      RecordReturned(*this, L"Ribbon." + ribbon->on_load);
+    }
+  }
+  return true;
+}
+
+std::shared_ptr<LoadedRibbon> Core::Ribbon(const std::wstring& ribbon_id, bool load) {
+  auto it = ribbons.find(Lower(ribbon_id));
+  if (it != ribbons.end()) return it->second;
+  if (load && LoadRibbon(ribbon_id)) return ribbons.at(Lower(ribbon_id));
+  return nullptr;
+}
+
+Ref<host::RibbonControl> Core::HandControl(const std::wstring& id) {
+  return Hand<host::RibbonControl>(std::make_shared<RibbonControlImpl>(weak_from_this(), id));
+}
+
+bool Core::CallBool(const std::wstring& name, const std::wstring& control_id, bool fallback) {
+  if (!ribbon_callbacks) return fallback;
+  auto control = HandControl(control_id);
+  try {
+    return ribbon_callbacks->GetBool(name, control);
+  } catch (...) {
+    RecordReturned(*this, L"Ribbon." + name);
+    return fallback;
+  }
+}
+
+bool Core::CallAction(const std::wstring& name, const std::wstring& control_id) {
+  if (!ribbon_callbacks || name.empty()) return false;
+  auto control = HandControl(control_id);
+  try {
+    ribbon_callbacks->Action(name, control);
+  } catch (...) {
+    RecordReturned(*this, L"Ribbon." + name);
+  }
+  return true;
+}
+
+std::vector<RibbonMenuEntry> Core::BuildMenuEntries(const std::wstring& id_mso) {
+  std::vector<RibbonMenuEntry> entries;
+  auto ribbon = Ribbon(kExplorerRibbon, true);
+  if (!ribbon) return entries;
+  auto it = ribbon->menus.find(Lower(id_mso));
+  if (it == ribbon->menus.end()) return entries;
+  for (auto& control : it->second) {
+    RibbonMenuEntry entry;
+    entry.id = control.id;
+    entry.label = control.label;
+    entry.separator = control.separator;
+    entry.on_action = control.on_action;
+    entry.visible = control.get_visible.empty()
+                        ? control.visible
+                        : CallBool(control.get_visible, control.id, control.visible);
+    entry.enabled = control.enabled;
+    if (entry.visible && !control.separator && !control.get_enabled.empty())
+      entry.enabled = CallBool(control.get_enabled, control.id, control.enabled);
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+}  // namespace fenmark::sim::detail
+
+namespace fenmark::sim {
+
+namespace {
+std::shared_ptr<detail::Core> LockCore(const std::weak_ptr<detail::Core>& weak) {
+  auto core = weak.lock();
+  if (!core) throw std::logic_error("the simulated Outlook of this menu is gone");
+  return core;
+}
+}  // namespace
+
+std::wstring ContextMenu::IdMso() const {
+  return state_ ? state_->id_mso : L"";
+}
+
+int ContextMenu::Count() const {
+  return state_ ? static_cast<int>(state_->controls.size()) : 0;
+}
+
+std::vector<MenuControl> ContextMenu::Controls() const {
+  std::vector<MenuControl> controls;
+  if (!state_) return controls;
+  for (auto& control : state_->controls) {
+    controls.push_back(control->data);
+    controls.back().click_subscribers = static_cast<int>(control->click.Count());
+  }
+  return controls;
+}
+
+MenuControl ContextMenu::Control(int index) const {
+  auto controls = Controls();
+  if (index < 1 || index > static_cast<int>(controls.size()))
+    throw std::out_of_range("no menu control at that index");
+  return controls[index - 1];
+}
+
+std::vector<std::wstring> ContextMenu::Captions() const {
+  std::vector<std::wstring> captions;
+  for (auto& control : Controls()) captions.push_back(control.caption);
+  return captions;
+}
+
+int ContextMenu::IndexOf(const std::wstring& caption) const {
+  auto captions = Captions();
+  for (std::size_t i = 0; i < captions.size(); ++i)
+    if (captions[i] == caption) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+bool ContextMenu::Click(int index) {
+  if (!state_ || index < 1 || index > Count()) return false;
+  auto core = LockCore(core_);
+  auto control = state_->controls[index - 1];
+  if (!control->data.enabled) return false;
+  bool cancel_default = false;
+  auto ref =
+      core->Hand<host::CommandBarControl>(std::make_shared<detail::ControlImpl>(core_, control));
+  control->click.Raise(*core, L"CommandBarButton.Click", ref, cancel_default);
+  state_->last_cancel_default = cancel_default;
+  return true;
+}
+
+bool ContextMenu::ClickCaption(const std::wstring& caption) {
+  int index = IndexOf(caption);
+  return index > 0 && Click(index);
+}
+
+bool ContextMenu::LastCancelDefault() const {
+  return state_ && state_->last_cancel_default;
+}
+
+std::vector<RibbonMenuEntry> ContextMenu::RibbonEntries() const {
+  return state_ ? state_->ribbon_entries : std::vector<RibbonMenuEntry>{};
+}
+
+std::optional<RibbonMenuEntry> ContextMenu::RibbonEntry(const std::wstring& id) const {
+  for (auto& entry : RibbonEntries())
+    if (detail::EqualsNoCase(entry.id, id)) return entry;
+  return std::nullopt;
+}
+
+bool ContextMenu::ClickRibbonEntry(const std::wstring& id) {
+  auto entry = RibbonEntry(id);
+  if (!entry || !entry->visible || !entry->enabled || entry->separator || entry->on_action.empty())
+    return false;
+  return LockCore(core_)->CallAction(entry->on_action, entry->id);
+}
+
+}  // namespace fenmark::sim

@@ -1,0 +1,229 @@
+// The simulated Windows platform: an in-memory file system with Windows-style paths, the
+// scripting file-system object, message boxes, the clock and the DLL's resources.
+
+#include <algorithm>
+
+#include "sim/core.h"
+#include "sim/platform_impl.h"
+#include "ui/embedded_markup.h"
+
+namespace fenmark::sim::detail {
+namespace {
+
+constexpr std::size_t kMaxPath = 259;  // MAX_PATH less the terminating NUL
+
+std::shared_ptr<Core> Lock(const std::weak_ptr<Core>& weak) {
+  auto core = weak.lock();
+  if (!core)
+    throw host::Failure(kDisconnected, L"The object invoked has disconnected from its clients.");
+  return core;
+}
+
+class FolderImpl : public host::FileSystemFolder {
+ public:
+  FolderImpl(std::weak_ptr<Core> core, std::wstring path)
+      : core_(std::move(core)), path_(std::move(path)) {}
+  std::wstring Path() override {
+    Lock(core_)->Enter(L"FileSystemFolder", L"Path");
+    return path_;
+  }
+
+ private:
+  std::weak_ptr<Core> core_;
+  std::wstring path_;
+};
+
+class FileSystemImpl : public host::FileSystem {
+ public:
+  explicit FileSystemImpl(std::weak_ptr<Core> core) : core_(std::move(core)) {}
+
+  std::shared_ptr<host::FileSystemFolder> GetSpecialFolder(int folder) override {
+    auto core = Lock(core_);
+    core->Enter(L"FileSystem", L"GetSpecialFolder", std::to_wstring(folder));
+    std::wstring path;
+    switch (folder) {
+      case 0:
+        path = L"C:\\Windows";
+        break;
+      case 1:
+        path = L"C:\\Windows\\System32";
+        break;
+      case host::kTemporaryFolder:
+        path = core->temp_folder;
+        break;
+      default:
+        throw host::Failure(5, L"Invalid procedure call or argument");
+    }
+    return core->Hand<host::FileSystemFolder>(std::make_shared<FolderImpl>(core_, path));
+  }
+
+  void Delete(const std::wstring& path) override {
+    auto core = Lock(core_);
+    core->Enter(L"FileSystem", L"Delete", Quote(path));
+    if (!core->dirs.count(Core::Key(Core::Parent(path))))
+      throw host::Failure(kPathNotFound, L"Path not found");
+    auto it = core->files.find(Core::Key(path));
+    if (it == core->files.end()) throw host::Failure(kFileNotFound, L"File not found");
+    core->files.erase(it);
+  }
+
+ private:
+  std::weak_ptr<Core> core_;
+};
+
+bool Leap(int year) {
+  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+int DaysIn(int year, int month) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && Leap(year) ? 29 : kDays[(month - 1 + 12) % 12];
+}
+
+}  // namespace
+
+host::DateTime AddSeconds(host::DateTime t, long seconds) {
+  long total = t.second + seconds;
+  long carry = total >= 0 ? total / 60 : (total - 59) / 60;
+  t.second = static_cast<int>(total - carry * 60);
+  total = t.minute + carry;
+  carry = total >= 0 ? total / 60 : (total - 59) / 60;
+  t.minute = static_cast<int>(total - carry * 60);
+  total = t.hour + carry;
+  carry = total >= 0 ? total / 24 : (total - 23) / 24;
+  t.hour = static_cast<int>(total - carry * 24);
+  long days = carry;
+  while (days > 0) {
+    if (++t.day > DaysIn(t.year, t.month)) {
+      t.day = 1;
+      if (++t.month > 12) {
+        t.month = 1;
+        ++t.year;
+      }
+    }
+    --days;
+  }
+  while (days < 0) {
+    if (--t.day < 1) {
+      if (--t.month < 1) {
+        t.month = 12;
+        --t.year;
+      }
+      t.day = DaysIn(t.year, t.month);
+    }
+    ++days;
+  }
+  return t;
+}
+
+// ---------------- paths ----------------
+
+std::wstring Core::Key(const std::wstring& path) {
+  std::wstring key = Lower(path);
+  std::replace(key.begin(), key.end(), L'/', L'\\');
+  while (key.size() > 2 && key.back() == L'\\') key.pop_back();
+  return key;
+}
+
+std::wstring Core::Parent(const std::wstring& path) {
+  std::wstring p = path;
+  std::replace(p.begin(), p.end(), L'/', L'\\');
+  auto slash = p.find_last_of(L'\\');
+  return slash == std::wstring::npos ? std::wstring() : p.substr(0, slash);
+}
+
+void Core::MakeDirs(const std::wstring& path) {
+  std::wstring key = Key(path);
+  while (key.size() >= 2) {
+    dirs.insert(key);
+    auto slash = key.find_last_of(L'\\');
+    if (slash == std::wstring::npos) break;
+    key = key.substr(0, slash);
+  }
+}
+
+void Core::CheckFilePath(const std::wstring& path, std::int32_t path_not_found,
+                         const std::wstring& path_not_found_text, std::int32_t bad_name,
+                         const std::wstring& bad_name_text) const {
+  bool absolute = path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+  if (!absolute || path.size() > kMaxPath) throw host::Failure(path_not_found, path_not_found_text);
+  std::wstring parent = Parent(path);
+  std::wstring name = path.substr(parent.size() + 1);
+  if (name.empty() || name.find_first_of(L"<>:\"|?*") != std::wstring::npos ||
+      std::any_of(name.begin(), name.end(), [](wchar_t c) { return c < 32; }))
+    throw host::Failure(bad_name, bad_name_text);
+  if (!dirs.count(Key(parent))) throw host::Failure(path_not_found, path_not_found_text);
+}
+
+// ---------------- the platform ----------------
+
+std::shared_ptr<host::FileSystem> PlatformImpl::CreateFileSystemObject() {
+  core_.Enter(L"Platform", L"CreateFileSystemObject", Quote(L"Scripting.FileSystemObject"));
+  return core_.Hand<host::FileSystem>(std::make_shared<FileSystemImpl>(core_.weak_from_this()));
+}
+
+int PlatformImpl::MsgBox(const std::wstring& text, int style,
+                         const std::optional<std::wstring>& title) {
+  core_.Enter(L"Platform", L"MsgBox",
+              Quote(text) + L", " + std::to_wstring(style) +
+                  (title ? L", " + Quote(*title) : std::wstring()));
+  MessageBoxRecord record{text, style, title.value_or(L"Fenmark"), title.has_value()};
+  core_.message_boxes.push_back(record);
+  if (core_.message_box_handler) return core_.message_box_handler(record);
+  return 1;  // IDOK
+}
+
+host::DateTime PlatformImpl::Now() {
+  core_.Enter(L"Platform", L"Now");
+  host::DateTime now = core_.now;
+  core_.now = AddSeconds(core_.now, core_.clock_step);
+  return now;
+}
+
+std::wstring PlatformImpl::DateSeparator() {
+  core_.Enter(L"Platform", L"DateSeparator");
+  return core_.date_separator;
+}
+
+std::wstring PlatformImpl::TimeSeparator() {
+  core_.Enter(L"Platform", L"TimeSeparator");
+  return core_.time_separator;
+}
+
+std::optional<std::vector<std::uint8_t>> PlatformImpl::ResourceBytes(const std::wstring& name,
+                                                                     const std::wstring& type) {
+  core_.Enter(L"Platform", L"ResourceBytes", Quote(name) + L", " + Quote(type));
+  auto it = core_.resources.find(Upper(name) + L"|" + Upper(type));
+  if (it != core_.resources.end()) return it->second;
+  if (Upper(type) == L"CUSTOM") return ui::EmbeddedMarkup(name);
+  return std::nullopt;
+}
+
+std::wstring PlatformImpl::TempPath() {
+  core_.Enter(L"Platform", L"TempPath");
+  return core_.temp_path_override.value_or(core_.temp_folder + L"\\");
+}
+
+void PlatformImpl::WriteFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+  core_.Enter(L"Platform", L"WriteFile",
+              Quote(path) + L", " + std::to_wstring(bytes.size()) + L" bytes");
+  core_.CheckFilePath(path, kPathNotFound, L"Path not found", 52, L"Bad file name or number");
+  auto& entry = core_.files[Core::Key(path)];
+  if (entry.path.empty()) entry.path = path;
+  entry.bytes = bytes;
+}
+
+std::vector<std::uint8_t> PlatformImpl::ReadFile(const std::wstring& path) {
+  core_.Enter(L"Platform", L"ReadFile", Quote(path));
+  auto it = core_.files.find(Core::Key(path));
+  if (it == core_.files.end()) throw host::Failure(kFileNotFound, L"File not found");
+  return it->second.bytes;
+}
+
+void PlatformImpl::RemoveFile(const std::wstring& path) {
+  core_.Enter(L"Platform", L"RemoveFile", Quote(path));
+  auto it = core_.files.find(Core::Key(path));
+  if (it == core_.files.end()) throw host::Failure(kFileNotFound, L"File not found");
+  core_.files.erase(it);
+}
+
+}  // namespace fenmark::sim::detail

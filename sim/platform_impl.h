@@ -1,0 +1,34 @@
+#pragma once
+// The simulated Windows platform handed to the add-in. Internal to sim/.
+
+#include "addin/host/platform.h"
+
+namespace fenmark::sim::detail {
+
+struct Core;
+
+class PlatformImpl : public host::Platform {
+ public:
+  explicit PlatformImpl(Core& core) : core_(core) {}
+
+  std::shared_ptr<host::FileSystem> CreateFileSystemObject() override;
+  int MsgBox(const std::wstring& text, int style,
+             const std::optional<std::wstring>& title = std::nullopt) override;
+  host::DateTime Now() override;
+  std::wstring DateSeparator() override;
+  std::wstring TimeSeparator() override;
+  std::optional<std::vector<std::uint8_t>> ResourceBytes(const std::wstring& name,
+                                                         const std::wstring& type) override;
+  std::wstring TempPath() override;
+  void WriteFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) override;
+  std::vector<std::uint8_t> ReadFile(const std::wstring& path) override;
+  void RemoveFile(const std::wstring& path) override;
+
+ private:
+  Core& core_;
+};
+
+// The clock moved on by `seconds`.
+host::DateTime AddSeconds(host::DateTime time, long seconds);
+
+}  // namespace fenmark::sim::detail
