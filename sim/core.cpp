@@ -396,8 +396,8 @@ std::shared_ptr<ItemState> Core::ByEntryID(const std::wstring& entry_id) const {
 void Core::Save(ItemState& item) {
   if (item.deleted) throw host::Failure(kDeleted, L"The item has been moved or deleted.");
   if (item.write_depth >= kMaxWriteDepth) {
+    if (!write_overflow) std::fprintf(stderr, "%s\n", ToUtf8(kRecursionDescription).c_str());
     write_overflow = true;
-    std::fprintf(stderr, "%s\n", ToUtf8(kRecursionDescription).c_str());
     throw host::Failure(kFailed, kRecursionDescription);
   }
   bool cancel = false;
