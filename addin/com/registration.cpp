@@ -115,8 +115,10 @@ HRESULT Unregister() noexcept {
   } catch (...) {
     keep_first(to_hresult());
   }
-  const HRESULT hr = UnRegisterTypeLibForUser(LIBID_Fenmark, 1, 0, kTypeLibLcid, kSysKind);
-  if (hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_CANTLOADLIBRARY) keep_first(hr);
+  // A library that is not registered has nothing to remove (and some systems fail on it).
+  unique_bstr registered;
+  if (SUCCEEDED(QueryPathOfRegTypeLib(LIBID_Fenmark, 1, 0, kTypeLibLcid, registered.put())))
+    keep_first(UnRegisterTypeLibForUser(LIBID_Fenmark, 1, 0, kTypeLibLcid, kSysKind));
   return result;
 }
 

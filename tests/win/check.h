@@ -1,0 +1,66 @@
+#pragma once
+// A minimal checker for programs that run under Wine: each failed check prints where and what,
+// and the program ends with one "N passed, N failed" line.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace fenmark::wintest {
+
+struct Tally {
+  int passed = 0;
+  int failed = 0;
+};
+inline Tally& tally() {
+  static Tally t;
+  return t;
+}
+
+inline bool Record(bool ok, const char* file, int line, const std::string& what) {
+  if (ok) {
+    ++tally().passed;
+  } else {
+    ++tally().failed;
+    std::printf("FAILED %s:%d: %s\n", file, line, what.c_str());
+    std::fflush(stdout);
+  }
+  return ok;
+}
+
+inline std::string Narrow(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) out += (c >= 32 && c < 127) ? static_cast<char>(c) : '?';
+  return out;
+}
+
+inline std::string Hex(long value) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "0x%08lX", static_cast<unsigned long>(value));
+  return buffer;
+}
+
+inline int Summary() {
+  std::printf("%d passed, %d failed\n", tally().passed, tally().failed);
+  return tally().failed == 0 ? 0 : 1;
+}
+
+}  // namespace fenmark::wintest
+
+#define CHECK(cond) ::fenmark::wintest::Record((cond), __FILE__, __LINE__, #cond)
+#define CHECK_HR(expected, actual)                                                                 \
+  [&] {                                                                                            \
+    const long e_ = (expected), a_ = (actual);                                                     \
+    return ::fenmark::wintest::Record(e_ == a_, __FILE__, __LINE__,                                \
+                                      std::string(#actual) + " = " + ::fenmark::wintest::Hex(a_) + \
+                                          ", expected " + ::fenmark::wintest::Hex(e_));            \
+  }()
+#define CHECK_TEXT(expected, actual)                                                     \
+  [&] {                                                                                  \
+    const std::wstring e_ = (expected), a_ = (actual);                                   \
+    return ::fenmark::wintest::Record(                                                   \
+        e_ == a_, __FILE__, __LINE__,                                                    \
+        std::string(#actual) + " = \"" + ::fenmark::wintest::Narrow(a_.substr(0, 120)) + \
+            "\", expected \"" + ::fenmark::wintest::Narrow(e_.substr(0, 120)) + "\"");   \
+  }()
