@@ -29,10 +29,8 @@ bool EqualsNoCase(const std::wstring& a, const std::wstring& b) {
 }
 
 std::wstring Quote(const std::wstring& text) {
-  constexpr std::size_t kMax = 60;
-  std::wstring shown = text.size() > kMax ? text.substr(0, kMax) + L"..." : text;
   std::wstring out = L"\"";
-  for (wchar_t c : shown) {
+  for (wchar_t c : text) {
     if (c == L'\r')
       out += L"\\r";
     else if (c == L'\n')
@@ -413,7 +411,8 @@ void Core::Save(ItemState& item) {
   if (item.entry_id.empty()) item.entry_id = NewEntryID();
   ++item.save_count;
   item.persisted = item.Snapshot();
-  item.writes.push_back(L"Save");
+  if (!item.creating) item.writes.push_back(L"Save");
+  item.creating = false;
   item.dirty = false;
   if (!item.folder) {
     FolderKind target = item.pending_folder.value_or(FolderKind::kInbox);

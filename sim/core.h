@@ -22,7 +22,7 @@ struct Core;
 std::wstring Lower(std::wstring text);
 std::wstring Upper(std::wstring text);
 bool EqualsNoCase(const std::wstring& a, const std::wstring& b);
-std::wstring Quote(const std::wstring& text);  // "text", shortened when long
+std::wstring Quote(const std::wstring& text);  // "text"; CR and LF shown escaped
 std::string ToUtf8(const std::wstring& text);
 std::wstring FromUtf8(const std::vector<std::uint8_t>& bytes);
 // CR, LF and CR LF all become CR LF: the body's paragraph breaks, as Outlook's Body shows them.
@@ -104,6 +104,7 @@ struct ItemState {
   int status = 0;
   std::optional<FolderKind> folder;
   std::optional<FolderKind> pending_folder;  // where the first save puts it
+  bool creating = false;  // the user's save that brings the item into being: no write
   bool deleted = false;
   int save_count = 0;
   std::optional<PersistedState> persisted;

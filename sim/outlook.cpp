@@ -195,6 +195,7 @@ SimItem Outlook::AddItem(int item_class, const std::wstring& subject, const std:
   item->subject = subject;
   item->body = body;
   item->pending_folder = folder;
+  item->creating = true;
   core_->Save(*item);
   return SimItem(item);
 }

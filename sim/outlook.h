@@ -133,7 +133,8 @@ class SimItem {
   bool Deleted() const;
 
   // Every write to the item, oldest first, in short text ("Subject=...", "Save", "TypeText(...)",
-  // "UserProperty TaskLinkEntryID=..."), by the add-in or by a user action.
+  // "UserProperty TaskLinkEntryID=..."), by the add-in or by a user action. The save of a user
+  // action that brings the item into being (ReceiveMail, CreateTask...) is not counted.
   std::vector<std::wstring> Writes() const;
   std::size_t WriteCount() const;
 
