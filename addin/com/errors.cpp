@@ -41,9 +41,10 @@ HRESULT to_hresult() noexcept {
 
 void FillExcepInfo(EXCEPINFO* info, const host::Failure& failure) noexcept {
   if (!info) return;
-  if (info->bstrSource) SysFreeString(info->bstrSource);
-  if (info->bstrDescription) SysFreeString(info->bstrDescription);
-  if (info->bstrHelpFile) SysFreeString(info->bstrHelpFile);
+  // Whatever the EXCEPINFO held before is released with these owners.
+  unique_bstr::adopt(info->bstrSource);
+  unique_bstr::adopt(info->bstrDescription);
+  unique_bstr::adopt(info->bstrHelpFile);
   *info = EXCEPINFO{};
   info->scode = HresultOf(failure);
   info->bstrSource = SysAllocString(L"Fenmark.Connect");
