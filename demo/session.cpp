@@ -19,7 +19,9 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
-bool SameCaption(std::string_view a, std::string_view b) { return Lower(a) == Lower(b); }
+bool SameCaption(std::string_view a, std::string_view b) {
+  return Lower(a) == Lower(b);
+}
 
 // Words separated by blanks; "..." keeps blanks, with \n for a line break, \" and \\.
 std::vector<std::string> Tokenize(std::string_view line) {
@@ -51,16 +53,18 @@ std::vector<std::string> Tokenize(std::string_view line) {
       }
       if (!closed) throw UserError("A quoted text is not closed: add the missing \".");
     } else {
-      while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) word += line[i++];
+      while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i])))
+        word += line[i++];
     }
     words.push_back(std::move(word));
   }
   return words;
 }
 
+// Entry IDs run to some 70 characters; their ends tell them apart.
 std::string ShortId(std::wstring_view id) {
-  if (id.size() <= 16) return Utf8(id);
-  return Utf8(id.substr(0, 8)) + "..." + Utf8(id.substr(id.size() - 4));
+  if (id.size() <= 20) return Utf8(id);
+  return Utf8(id.substr(0, 4)) + "..." + Utf8(id.substr(id.size() - 12));
 }
 
 std::string ClassName(int item_class) {
@@ -232,8 +236,10 @@ void Session::PrintHelp(std::ostream& out) {
       "add-in code, and shows what the user would see at each step.");
   print.Blank();
   print.Wrap("Usage: fenmark-demo [--outlook12] [--width N] [FILE | -]");
-  print.Wrap("  ", "With no FILE, plays the built-in session. With FILE (or - for standard input), "
-                   "runs the commands in it, one per line.", 2);
+  print.Wrap("  ",
+             "With no FILE, plays the built-in session. With FILE (or - for standard input), "
+             "runs the commands in it, one per line.",
+             2);
   print.Wrap("  ", "--outlook12  Outlook 12: context-menu entries are command-bar buttons.", 15);
   print.Wrap("  ", "--script     print the built-in session's commands and exit.", 15);
   print.Wrap("  ", "--width N    wrap the output at N columns (default 80).", 15);
@@ -277,10 +283,10 @@ say In the afternoon the work is done: Avery opens the appointment and clicks Fe
 open appt1
 press Fenmark
 right-click appt1
-say Two mails selected at once are not sent to a task: the entry is greyed.
+say With two mails selected, Outlook shows its menu for several items, and the add-in offers nothing there.
 receive mail "Lunch on Friday?" "Who is in?"
 right-click mail1 mail2
-say Someone deletes the task. The appointment can no longer find it, and says so.
+say Someone deletes the task. The appointment can no longer find it, and the add-in says so each time Outlook asks about one of its entries.
 delete task1
 right-click appt1
 )";
@@ -311,8 +317,7 @@ int Session::PlayDefault() {
     if (line.rfind("say ", 0) != 0) print_.Wrap("> ", line, 4);
     if (!Execute(line)) ++failed;
   }
-  print_.Wrap(
-      "End of the session. Run fenmark-demo --help to try your own sequence of commands.");
+  print_.Wrap("End of the session. Run fenmark-demo --help to try your own sequence of commands.");
   return failed;
 }
 
@@ -391,7 +396,7 @@ void Session::Dispatch(const std::string& command, const Args& args) {
 
 // ---------------------------------------------------------------- items by name
 
-const Session::Named& Session::Lookup(const std::string& name) const {
+Session::Named Session::Lookup(const std::string& name) const {
   for (const auto& named : items_) {
     if (SameCaption(named.name, name)) return named;
   }
@@ -494,12 +499,13 @@ void Session::RightClick(const Args& args) {
   } else {
     about = std::to_string(selection.size()) + " selected items";
   }
+  print_.Wrap("You right-click " + about + ".");
   last_menu_ = outlook_->RightClick();
   have_menu_ = true;
-  PrintMenu(last_menu_, about);
+  PrintMenu(last_menu_);
 }
 
-void Session::PrintMenu(const sim::ContextMenu& menu, const std::string& about) {
+void Session::PrintMenu(const sim::ContextMenu& menu) {
   last_lines_.clear();
   std::vector<MenuLine> lines;
   const auto controls = menu.Controls();
@@ -535,15 +541,14 @@ void Session::PrintMenu(const sim::ContextMenu& menu, const std::string& about) 
     line.own_entry = true;
     markup.push_back(line);
   }
-  if (separator_pending && at != lines.end()) at->separator_above = true;
-  const auto offset = at - lines.begin();
+  // Without that entry they go to the top, where Outlook keeps it.
+  const auto offset = at == lines.end() ? 0 : at - lines.begin();
   lines.insert(lines.begin() + offset, markup.begin(), markup.end());
-  if (separator_pending && at == lines.end() && !markup.empty() &&
-      static_cast<std::size_t>(offset) + markup.size() < lines.size()) {
+  if (separator_pending && static_cast<std::size_t>(offset) + markup.size() < lines.size()) {
     lines[offset + markup.size()].separator_above = true;
   }
 
-  print_.Wrap("Context menu of " + about + ":");
+  print_.Wrap("The context menu shows:");
   if (lines.empty()) print_.Wrap("    (no entries)");
   int number = 0;
   for (const auto& line : lines) {
@@ -593,11 +598,15 @@ void Session::Click(const Args& args) {
 
 void Session::Open(const Args& args) {
   if (args.size() != 1) throw UserError("Usage: open ITEM");
-  const auto& named = Lookup(args[0]);
+  const Named named = Lookup(args[0]);
   outlook_->OpenItem(named.item);
   print_.Wrap("The window of " + named.name + " opens:");
   PrintItem(named.item);
   if (named.item.Class() == host::kOlAppointment) {
+    // Every window builds its tab anew, asking the add-in for each button's state; the simulated
+    // Office keeps one tab per ribbon, so it is loaded again for the new window.
+    if (outlook_->RibbonLoaded(sim::kAppointmentRibbon))
+      outlook_->LoadRibbon(sim::kAppointmentRibbon);
     last_tab_ = outlook_->ShowTab();
     PrintTab(last_tab_);
   }
@@ -694,7 +703,7 @@ void Session::Close(const Args& args) {
 
 void Session::Type(const Args& args) {
   if (args.size() != 2) throw UserError("Usage: type ITEM \"TEXT\"");
-  const auto& named = Lookup(args[0]);
+  const Named named = Lookup(args[0]);
   if (!named.item.WindowOpen()) throw UserError(named.name + " has no open window; open it first.");
   outlook_->UserTypes(named.item, Wide(args[1]));
   print_.Wrap("You type into the window of " + named.name + ".");
@@ -702,17 +711,19 @@ void Session::Type(const Args& args) {
 
 void Session::Schedule(const Args& args) {
   if (args.size() != 1) throw UserError("Usage: schedule TASK");
-  const auto& named = Lookup(args[0]);
+  const Named named = Lookup(args[0]);
   if (named.item.Class() != host::kOlTask) throw UserError(named.name + " is not a task.");
   if (named.item.Deleted()) throw UserError(named.name + " was deleted.");
   auto appointment = outlook_->ScheduleTask(named.item);
-  print_.Wrap("You drag " + named.name + " into the calendar; Outlook makes an appointment of it, "
-              "which the demo calls " + Adopt(appointment) + ".");
+  print_.Wrap("You drag " + named.name +
+              " into the calendar; Outlook makes an appointment of it, "
+              "which the demo calls " +
+              Adopt(appointment) + ".");
 }
 
 void Session::Delete(const Args& args) {
   if (args.size() != 1) throw UserError("Usage: delete ITEM");
-  const auto& named = Lookup(args[0]);
+  const Named named = Lookup(args[0]);
   if (named.item.Deleted()) throw UserError(named.name + " is already deleted.");
   outlook_->DeleteItem(named.item);
   print_.Wrap(named.name + " is deleted for good.");
@@ -743,10 +754,11 @@ void Session::Word(const Args& args) {
   if (args.size() != 2 || (Lower(args[0]) != "on" && Lower(args[0]) != "off")) {
     throw UserError("Usage: word on|off ITEM");
   }
-  const auto& named = Lookup(args[1]);
+  const Named named = Lookup(args[1]);
   const bool on = Lower(args[0]) == "on";
   outlook_->SetWordAvailable(named.item, on);
-  print_.Wrap("The window of " + named.name + (on ? " has a Word editor." : " has no Word editor."));
+  print_.Wrap("The window of " + named.name +
+              (on ? " has a Word editor." : " has no Word editor."));
 }
 
 void Session::Explorer(const Args& args) {
@@ -797,8 +809,8 @@ void Session::PrintItem(const sim::SimItem& item, bool with_body) {
     print_.Wrap("    Attachment: ", Utf8(attachment.display_name), 16);
   }
   if (item.Class() == host::kOlTask) {
-    print_.Wrap("    Task status: " + TaskStatusName(item.Status()) +
-                (item.Complete() ? "; marked complete" : ""));
+    print_.Wrap("    Task status: " +
+                (item.Complete() ? std::string("complete") : TaskStatusName(item.Status())));
   }
   for (const auto& property : item.UserProperties()) {
     const std::string name = Utf8(property.name);
@@ -814,7 +826,7 @@ void Session::PrintItem(const sim::SimItem& item, bool with_body) {
   // Entry IDs are long; shown shortened as everywhere else.
   for (const auto& named : items_) {
     const std::wstring id = named.item.EntryID();
-    if (id.size() <= 16) continue;
+    if (id.size() <= 20) continue;
     const std::wstring shortened = Wide(ShortId(id));
     for (auto at = body.find(id); at != std::wstring::npos; at = body.find(id, at)) {
       body.replace(at, id.size(), shortened);
@@ -850,7 +862,7 @@ std::map<int, Session::Snapshot> Session::TakeSnapshot() const {
   std::map<int, Snapshot> snapshot;
   if (!outlook_) return snapshot;
   for (const auto& item : outlook_->AllItems()) {
-    snapshot[item.Serial()] = {item.WriteCount(), item.WindowOpen(), item.Deleted()};
+    snapshot[item.Serial()] = {item.WriteCount(), item.WindowOpen(), item.Deleted(), item.Body()};
   }
   return snapshot;
 }
@@ -880,18 +892,20 @@ void Session::ReportChanges(const std::map<int, Snapshot>& before, bool) {
     if (already_shown && !written) continue;
     std::string what = NameOf(item);
     if (window && !written) {
-      print_.Wrap(std::string("The window of ") + what + (item.WindowOpen() ? " opens." : " closes."));
+      print_.Wrap(std::string("The window of ") + what +
+                  (item.WindowOpen() ? " opens." : " closes."));
       continue;
     }
     print_.Wrap(what + " changed:");
-    PrintItem(item);
+    PrintItem(item, item.Body() != old.body);
   }
   const auto failures = outlook_->ReturnedFailures();
   for (std::size_t i = failures_seen_; i < failures.size(); ++i) {
     const auto& failure = failures[i];
-    print_.Wrap("  (", "The add-in returned a failure to Outlook from " + Utf8(failure.source) +
-                           ": " + std::to_string(failure.number) + " - " +
-                           Utf8(failure.description) + "; Outlook shows nothing.)",
+    print_.Wrap("  (",
+                "The add-in returned a failure to Outlook from " + Utf8(failure.source) + ": " +
+                    std::to_string(failure.number) + " - " + Utf8(failure.description) +
+                    "; Outlook shows nothing.)",
                 3);
   }
   failures_seen_ = failures.size();

@@ -59,6 +59,7 @@ class Session {
     std::size_t writes = 0;
     bool window_open = false;
     bool deleted = false;
+    std::wstring body;
   };
   using Args = std::vector<std::string>;
   // One line of a shown context menu, as the demo numbers it.
@@ -97,7 +98,7 @@ class Session {
   void Explorer(const Args& args);
 
   // Items by the names the demo gives them.
-  const Named& Lookup(const std::string& name) const;
+  Named Lookup(const std::string& name) const;
   std::vector<sim::SimItem> LookupAll(const Args& args, std::size_t from) const;
   std::string NameOf(const sim::SimItem& item) const;
   std::string Adopt(const sim::SimItem& item);
@@ -105,7 +106,7 @@ class Session {
 
   // What the user sees.
   void PrintItem(const sim::SimItem& item, bool with_body = true);
-  void PrintMenu(const sim::ContextMenu& menu, const std::string& about);
+  void PrintMenu(const sim::ContextMenu& menu);
   void PrintTab(const std::vector<sim::RibbonButton>& buttons);
   void PrintMessageBox(const sim::MessageBoxRecord& box);
   std::string DescribeEntryID(const std::wstring& entry_id) const;

@@ -1,5 +1,6 @@
 #include "demo/text_output.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace fenmark::demo {
@@ -57,7 +58,11 @@ std::wstring Wide(std::string_view utf8) {
   std::wstring out;
   for (std::size_t i = 0; i < utf8.size();) {
     const auto c = static_cast<unsigned char>(utf8[i]);
-    std::size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    std::size_t len = c < 0x80         ? 1
+                      : (c >> 5) == 6  ? 2
+                      : (c >> 4) == 14 ? 3
+                      : (c >> 3) == 30 ? 4
+                                       : 0;
     if (len == 0 || i + len > utf8.size()) {
       out += L'\uFFFD';
       ++i;
@@ -91,7 +96,12 @@ std::wstring Wide(std::string_view utf8) {
 }
 
 void Printer::Wrap(std::string_view first, std::string_view text, std::size_t indent) {
-  if (indent >= width_ / 2) indent = width_ / 2;
+  if (first.empty()) {
+    // Leading blanks of the text indent it, and its further lines alike.
+    const std::size_t blanks = std::min(text.find_first_not_of(' '), text.size());
+    if (blanks > 0) return Wrap(text.substr(0, blanks), text.substr(blanks), blanks + indent);
+  }
+  if (indent > width_ / 2) indent = width_ / 2;
   const std::string pad(indent, ' ');
   std::string line(first);
   std::size_t used = Columns(line);
@@ -106,17 +116,21 @@ void Printer::Wrap(std::string_view first, std::string_view text, std::size_t in
   std::size_t pos = 0;
   bool any = false;
   while (pos < text.size()) {
+    // Blanks between words are kept as they are, unless a line ends there.
+    const std::size_t start = pos;
     while (pos < text.size() && text[pos] == ' ') ++pos;
     if (pos >= text.size()) break;
+    const std::string_view gap = text.substr(start, pos - start);
     std::size_t end = text.find(' ', pos);
     if (end == std::string_view::npos) end = text.size();
     std::string_view word = text.substr(pos, end - pos);
     pos = end;
     any = true;
     while (true) {
-      const std::size_t need = Columns(word) + (line_has_word ? 1 : 0);
+      const std::size_t spacing = line_has_word ? std::max<std::size_t>(gap.size(), 1) : 0;
+      const std::size_t need = Columns(word) + spacing;
       if (used + need <= width_) {
-        if (line_has_word) line += ' ';
+        if (line_has_word) line += std::string(spacing, ' ');
         line += word;
         used += need;
         line_has_word = true;

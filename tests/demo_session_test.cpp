@@ -1,0 +1,150 @@
+// The demo end to end: a whole working session through its command interpreter, as a user sees
+// it in either Outlook.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "demo/session.h"
+
+namespace fenmark::testing {
+namespace {
+
+struct Played {
+  std::string text;
+  int failed = 0;
+};
+
+Played PlayDefault(bool outlook12) {
+  std::ostringstream out;
+  Played played;
+  {
+    demo::Session session(out, {outlook12, 80});
+    played.failed = session.PlayDefault();
+  }
+  played.text = out.str();
+  return played;
+}
+
+// `lines` appear in this order in `text`.
+void ExpectInOrder(const std::string& text, std::initializer_list<std::string> lines) {
+  std::size_t at = 0;
+  for (const auto& line : lines) {
+    const auto found = text.find(line, at);
+    ASSERT_NE(found, std::string::npos) << "missing, or out of order: " << line << "\n" << text;
+    at = found + line.size();
+  }
+}
+
+void ExpectFitsTheTerminal(const std::string& text) {
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::size_t columns = 0;
+    for (unsigned char c : line) columns += (c & 0xC0) != 0x80;
+    EXPECT_LE(columns, 80u) << line;
+  }
+}
+
+TEST(DemoSession, PlaysTheWholeSessionInEitherOutlook) {
+  for (const bool outlook12 : {false, true}) {
+    SCOPED_TRACE(outlook12 ? "Outlook 12" : "Outlook 14");
+    const auto played = PlayDefault(outlook12);
+    const std::string& text = played.text;
+    EXPECT_EQ(played.failed, 0) << text;
+    EXPECT_EQ(text.find("Error:"), std::string::npos) << text;
+    EXPECT_EQ(text.find("returned a failure"), std::string::npos) << text;
+    ExpectFitsTheTerminal(text);
+    ExpectInOrder(
+        text,
+        {outlook12 ? "Outlook 12.0.6423.1000 starts" : "Outlook 14.0.4760.1000 starts",
+         // The mail's menu, the new task window and the saved task.
+         "> right-click mail1", "   1. Send to Ostrand\n      ------------------\n   2. Open",
+         "> click \"Send to Ostrand\"",
+         "task1: task \"RE: Budget 2024 / Q3?\" - never saved, "
+         "window open",
+         "Attachment: RE Budget 2024  Q3.msg", "Body (| is the insertion point):\n      |\n",
+         "      ____________\n", "> save task1", "TaskLinkEntryID: ", "(the entry ID of task1)",
+         "OstrandStatus: \"Stopped\"",
+         // The appointment scheduled from it, linked.
+         "> schedule task1", "appt1: appointment \"RE: Budget 2024 / Q3?\" - saved in Calendar",
+         "TaskLinkEntryID: ", "(the entry ID of task1)",
+         // Its menu and tab in each status, and the notes typed.
+         "> right-click appt1",
+         "   1. Fenmark\n   2. Open Ostrand Task\n   3. Start Ostrand "
+         "Task\n   4. Stop Ostrand Task   (greyed)\n      -----",
+         "> open appt1", "[Start Ostrand Task]    enabled\n    [Stop Ostrand Task]     greyed",
+         "> press \"Start Ostrand Task\"",
+         "[Start Ostrand Task]    greyed\n    [Stop Ostrand "
+         "Task]     enabled",
+         "OstrandStatus: \"Started\"", "Ostrand task started - 03/15/24 02:25:07 pm",
+         "> click \"Stop Ostrand Task\"", "Task status: deferred",
+         "Ostrand task stopped - 03/15/24 02:25:07 pm", "> open appt1",
+         "[Start Ostrand Task]    enabled\n    [Stop Ostrand Task]     greyed", "> press Fenmark",
+         "The window of appt1 closes.", "Task status: complete",
+         "Ostrand task completed - 03/15/24 02:25:07 pm",
+         "   1. Fenmark   (greyed)\n   2. Open Ostrand Task\n   3. Start Ostrand Task   "
+         "(greyed)\n   4. Stop Ostrand Task   (greyed)",
+         // Several items, then a task that is gone.
+         "> right-click mail1 mail2", "> delete task1", "> right-click appt1",
+         "+-- Message box \"Ostrand - GetTaskStatus\" (critical-stop icon, OK button)",
+         "|   -2147221233 - ", "End of the session."});
+    // Only the four entries of each calendar menu come from the add-in; with several items
+    // selected it offers nothing.
+    const auto several = text.find("> right-click mail1 mail2");
+    const auto deleted = text.find("> delete task1");
+    EXPECT_EQ(text.substr(several, deleted - several).find("Ostrand"), std::string::npos);
+  }
+}
+
+TEST(DemoSession, CommandsFromAStreamReportMistakesAndGoOn) {
+  std::ostringstream out;
+  int failed = 0;
+  {
+    demo::Session session(out, {true, 80});
+    std::istringstream commands(
+        "# a comment\n"
+        "frobnicate mail1\n"
+        "receive parcel \"Box\"\n"
+        "receive post \"Team notes\" \"Agenda\"\n"
+        "open mail7\n"
+        "say \"unclosed\n"
+        "right-click post1\n"
+        "click 9999\n"
+        "click \"Send to Ostrand\"\n"
+        "save task1\n"
+        "version 14\n"
+        "select post1\n"
+        "right-click\n"
+        "quit\n"
+        "receive mail \"never read\"\n");
+    failed = session.Run(commands, true);
+    EXPECT_TRUE(session.QuitRequested());
+  }
+  const std::string text = out.str();
+  EXPECT_EQ(failed, 5) << text;
+  ExpectInOrder(text, {"Error: Unknown command \"frobnicate\". Type help for the list of commands.",
+                       "Error: receive takes mail or post, not \"parcel\".",
+                       "A post arrives in the Inbox; the demo calls it post1.",
+                       "Error: There is no item called \"mail7\". Items: post1.",
+                       "Error: A quoted text is not closed", "   1. Send to Ostrand",
+                       "Error: The menu has no entry \"9999\".", "A new window opens: task1.",
+                       "Attachment: Team notes.msg", "OstrandStatus: \"Stopped\"",
+                       "Outlook now reports version 14.0.4760.1000.", "   1. Send to Ostrand"});
+  EXPECT_EQ(text.find("never read"), std::string::npos);
+  ExpectFitsTheTerminal(text);
+}
+
+TEST(DemoSession, HelpListsEveryCommand) {
+  std::ostringstream out;
+  demo::Session::PrintHelp(out);
+  for (const char* command :
+       {"receive mail|post", "right-click", "click ENTRY", "open ITEM", "press BUTTON",
+        "save [ITEM]", "schedule TASK", "delete ITEM", "version 12|14", "--outlook12", "quit"}) {
+    EXPECT_NE(out.str().find(command), std::string::npos) << command;
+  }
+  ExpectFitsTheTerminal(out.str());
+}
+
+}  // namespace
+}  // namespace fenmark::testing

@@ -1,0 +1,175 @@
+// The Outlook 12 context menu: the buttons the add-in adds, their slots, and their clicks.
+#include <gtest/gtest.h>
+
+#include "tests/ui_fixture.h"
+
+namespace fenmark::testing {
+namespace {
+
+class CommandBarTest : public UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    outlook.SetVersion(kOutlook12);
+  }
+};
+
+TEST_F(CommandBarTest, OnlyVersionsBefore14GetButtons) {
+  auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
+  const std::pair<std::wstring, bool> versions[] = {
+      {L"12.0.6423.1000", true},  {L"12", true},
+      {L"14.0.4760.1000", false}, {L"14", false},
+      {L"15.0.4420.1017", false}, {L"9.0.0.2711", false},
+  };
+  for (const auto& [version, adds] : versions) {
+    SCOPED_TRACE(::testing::PrintToString(version));
+    outlook.SetVersion(version);
+    const auto menu = outlook.RightClick({mail});
+    EXPECT_EQ(OwnButtons(menu).size(), adds ? 1u : 0u);
+    for (const auto& control : menu.Controls()) EXPECT_FALSE(control.begin_group && !adds);
+  }
+}
+
+TEST_F(CommandBarTest, AMailOrPostGetsSendToOstrandAboveASeparator) {
+  auto mail = outlook.ReceiveMail(L"RE: Budget 2024 / Q3?", L"Figures");
+  auto post = outlook.ReceivePost(L"Team notes", L"Agenda");
+  for (const auto& item : {mail, post}) {
+    SCOPED_TRACE(item.Class());
+    const auto menu = outlook.RightClick({item});
+    ASSERT_GE(menu.Count(), 2);
+    const auto button = menu.Control(1);
+    EXPECT_TRUE(button.added_by_addin);
+    EXPECT_EQ(button.caption, L"Send to Ostrand");
+    EXPECT_EQ(button.tag, L"CopyToTask");
+    EXPECT_EQ(button.parameter, item.EntryID());
+    EXPECT_EQ(button.on_action, L"!<Fenmark.Connect>");
+    EXPECT_EQ(button.style, 3);
+    EXPECT_EQ(button.face_id, 95);
+    EXPECT_TRUE(button.enabled);
+    EXPECT_FALSE(button.begin_group);
+    EXPECT_TRUE(menu.Control(2).begin_group);
+    EXPECT_FALSE(menu.Control(2).added_by_addin);
+    EXPECT_EQ(OwnButtons(menu).size(), 1u);
+  }
+  EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
+}
+
+TEST_F(CommandBarTest, NothingIsAddedForOtherSelections) {
+  auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
+  auto other = outlook.ReceiveMail(L"Lunch", L"Who is in?");
+  auto contact = outlook.AddItem(sim::kOlContact, L"Jo", L"", sim::FolderKind::kContacts);
+  auto request = outlook.AddItem(host::kOlMeetingRequest, L"Review", L"", sim::FolderKind::kInbox);
+  auto unlinked = outlook.CreateAppointment(L"Dentist", L"");
+  outlook.RightClick({mail});
+  const auto button = connect.objButton.Get();
+  const std::vector<std::vector<sim::SimItem>> selections = {
+      {}, {mail, other}, {contact}, {request}, {unlinked}};
+  for (const auto& selection : selections) {
+    outlook.Select(selection);
+    EXPECT_TRUE(OwnButtons(outlook.RightClick()).empty());
+  }
+  EXPECT_EQ(connect.objButton.Get(), button);
+  EXPECT_FALSE(connect.objButtonCalTaskComplete);
+  EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
+}
+
+TEST_F(CommandBarTest, AClickActsOnTheRightClickedItemAfterTheSelectionChanged) {
+  auto budget = outlook.ReceiveMail(L"Budget", L"Figures");
+  auto lunch = outlook.ReceiveMail(L"Lunch", L"Who is in?");
+  auto menu = outlook.RightClick({budget});
+  outlook.Select({lunch});
+  connect.strItemEntryID = lunch.EntryID();
+  ASSERT_TRUE(menu.ClickCaption(L"Send to Ostrand"));
+  EXPECT_EQ(connect.strItemEntryID, budget.EntryID());
+  auto task = outlook.ActiveWindowItem();
+  ASSERT_TRUE(task);
+  EXPECT_EQ(task.Subject(), L"Budget");
+  EXPECT_FALSE(menu.LastCancelDefault());
+
+  auto appointment = LinkedAppointment(L"Stopped");
+  auto calendar_menu = outlook.RightClick({appointment});
+  outlook.Select({budget});
+  ASSERT_TRUE(calendar_menu.ClickCaption(L"Start Ostrand Task"));
+  EXPECT_EQ(LinkedTaskOf(appointment).UserProperty(L"OstrandStatus"), L"Started");
+}
+
+TEST_F(CommandBarTest, AMenuReplacesOnlyTheSlotsOfItsOwnKind) {
+  auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
+  auto mail_menu = outlook.RightClick({mail});
+  const auto mail_button = connect.objButton.Get();
+  ASSERT_TRUE(mail_button);
+
+  auto appointment = LinkedAppointment(L"Started");
+  auto calendar_menu = outlook.RightClick({appointment});
+  EXPECT_EQ(connect.objButton.Get(), mail_button);
+  const auto open_button = connect.objButtonCalTaskOpen.Get();
+  ASSERT_TRUE(open_button);
+  EXPECT_TRUE(connect.objButtonCalTaskComplete && connect.objButtonCalTaskStart &&
+              connect.objButtonCalTaskStop);
+  const auto calendar = calendar_menu.Controls();
+  ASSERT_GE(calendar.size(), 5u);
+  EXPECT_TRUE(calendar[4].begin_group);
+  for (int i = 0; i < 4; ++i) EXPECT_FALSE(calendar[i].begin_group);
+
+  // The earlier mail button still reaches its handler.
+  EXPECT_EQ(mail_menu.Control(1).click_subscribers, 1);
+  ASSERT_TRUE(mail_menu.Click(1));
+  EXPECT_EQ(outlook.ActiveWindowItem().Subject(), L"Budget");
+
+  // A second mail menu takes objButton; the first button is no longer heard.
+  auto second_menu = outlook.RightClick({mail});
+  EXPECT_NE(connect.objButton.Get(), mail_button);
+  EXPECT_EQ(mail_menu.Control(1).click_subscribers, 0);
+  EXPECT_EQ(connect.objButtonCalTaskOpen.Get(), open_button);
+  EXPECT_EQ(second_menu.Control(1).click_subscribers, 1);
+}
+
+TEST_F(CommandBarTest, HandingTheEntryIdToAButtonFailsToTheHostWithoutAMessage) {
+  auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
+  auto appointment = LinkedAppointment(L"Stopped");
+  for (const auto& item : {mail, appointment}) {
+    SCOPED_TRACE(item.Class());
+    outlook.ClearReturnedFailures();
+    outlook.FailCallsTo(L"CommandBarControl.SetParameter", sim::kFailed, L"No parameter", 1, true);
+    const auto menu = outlook.RightClick({item});
+    outlook.ClearFaults();
+    const auto own = OwnButtons(menu);
+    ASSERT_EQ(own.size(), 1u);
+    EXPECT_TRUE(own[0].on_action.empty());
+    EXPECT_TRUE(own[0].parameter.empty());
+    for (const auto& control : menu.Controls()) EXPECT_FALSE(control.begin_group);
+    EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
+    const auto failures = outlook.ReturnedFailures();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].source, L"Application.ItemContextMenuDisplay");
+    EXPECT_EQ(failures[0].description, L"No parameter");
+    EXPECT_FALSE(failures[0].foreign_exception);
+  }
+  EXPECT_FALSE(connect.objButtonCalTaskOpen);
+}
+
+TEST_F(CommandBarTest, OtherHostFailuresAreReportedUnderTheHandlersName) {
+  auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
+  outlook.FailCallsTo(L"CommandBarControl.SetBeginGroup", sim::kFailed, L"No separator");
+  const auto menu = outlook.RightClick({mail});
+  outlook.ClearFaults();
+  ASSERT_EQ(OwnButtons(menu).size(), 1u);
+  EXPECT_EQ(OwnButtons(menu)[0].on_action, L"!<Fenmark.Connect>");
+  const auto boxes = outlook.MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, L"-2147467259 - No separator");
+  EXPECT_EQ(boxes[0].style, 16);
+  EXPECT_EQ(boxes[0].title, L"Ostrand - objOLApp_ItemContextMenuDisplay");
+  EXPECT_TRUE(outlook.ReturnedFailures().empty());
+}
+
+TEST_F(CommandBarTest, ADeletedTaskIsReportedOnceAndAddsNothing) {
+  auto appointment = LinkedAppointment(L"Stopped");
+  outlook.DeleteItem(LinkedTaskOf(appointment));
+  EXPECT_TRUE(OwnButtons(outlook.RightClick({appointment})).empty());
+  ASSERT_EQ(outlook.MessageBoxes().size(), 1u);
+  EXPECT_EQ(outlook.MessageBoxes()[0].title, L"Ostrand - GetTaskStatus");
+}
+
+}  // namespace
+}  // namespace fenmark::testing

@@ -1,0 +1,261 @@
+// The ribbon callbacks: which entries the tab and the context menus offer, which item a click
+// acts on, and what goes back to the host.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <map>
+
+#include "addin/ribbon_dispatch.h"
+#include "tests/ui_fixture.h"
+
+namespace fenmark::testing {
+namespace {
+
+std::wstring MixCase(std::wstring id) {
+  for (std::size_t i = 0; i < id.size(); i += 2) id[i] = static_cast<wchar_t>(std::towlower(id[i]));
+  for (std::size_t i = 1; i < id.size(); i += 2) id[i] = static_cast<wchar_t>(std::towupper(id[i]));
+  return id;
+}
+
+constexpr const wchar_t* kTabIds[] = {L"VB_CompleteTask", L"VB_OpenTask", L"VB_StartTask",
+                                      L"VB_StopTask"};
+constexpr const wchar_t* kMenuIds[] = {L"VBX_Fenmark", L"VBX_Open_Ostrand_Task",
+                                       L"VBX_Start_Ostrand_Task", L"VBX_Stop_Ostrand_Task"};
+constexpr const wchar_t* kCaptions[] = {L"Fenmark", L"Open Ostrand Task", L"Start Ostrand Task",
+                                        L"Stop Ostrand Task"};
+
+// One table for the tab, the context-menu markup and the Outlook 12 command bar.
+TEST_F(UiTest, EveryStatusEnablesTheSameEntriesOnEverySurface) {
+  struct Row {
+    std::wstring stored;  // OstrandStatus of the linked task; "" for none
+    bool complete;        // the task's completion flag
+    bool enabled[4];      // complete, open, start, stop
+  };
+  const Row rows[] = {
+      {L"", false, {false, false, false, false}},
+      {L"Started", true, {false, true, false, false}},
+      {L"Started", false, {true, true, false, true}},
+      {L"Stopped", false, {true, true, true, false}},
+      {L"Waiting on Bo", false, {true, true, true, true}},
+      {L"sTARTED", false, {true, true, false, true}},
+      {L"STOPPED", false, {true, true, true, false}},
+      {L"complete", false, {false, true, false, false}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.stored) + (row.complete ? " complete" : ""));
+    const bool linked = !row.stored.empty() || row.complete;
+    outlook.SetVersion(kOutlook14);
+    auto appointment = LinkedAppointment(row.stored, row.complete);
+
+    outlook.OpenItem(appointment);
+    // A window opened afresh builds its tab anew.
+    outlook.LoadRibbon(sim::kAppointmentRibbon);
+    const auto tab = outlook.ShowTab();
+    for (int i = 0; i < 4; ++i) {
+      auto button =
+          std::find_if(tab.begin(), tab.end(), [&](auto& b) { return b.id == kTabIds[i]; });
+      ASSERT_NE(button, tab.end());
+      EXPECT_EQ(button->enabled, row.enabled[i]) << kTabIds[i];
+      EXPECT_EQ(connect.VB_GetEnabled(Control(MixCase(kTabIds[i]))), row.enabled[i]);
+    }
+    outlook.CloseWindow(appointment, false);
+
+    outlook.Select({appointment});
+    const auto menu = outlook.ShowContextMenu(sim::kCalendarItemMenu);
+    for (int i = 0; i < 4; ++i) {
+      const auto entry = menu.RibbonEntry(kMenuIds[i]);
+      ASSERT_TRUE(entry.has_value());
+      EXPECT_EQ(entry->visible, linked) << kMenuIds[i];
+      if (linked) {
+        EXPECT_EQ(entry->enabled, row.enabled[i]) << kMenuIds[i];
+      }
+      EXPECT_EQ(connect.VBX_GetEnabled(Control(MixCase(kMenuIds[i]))), row.enabled[i]);
+      EXPECT_EQ(connect.VBX_GetVisible(Control(kMenuIds[i])), linked);
+    }
+
+    outlook.SetVersion(kOutlook12);
+    const auto buttons = OwnButtons(outlook.RightClick({appointment}));
+    ASSERT_EQ(buttons.size(), linked ? 4u : 0u);
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+      EXPECT_EQ(buttons[i].caption, kCaptions[i]);
+      EXPECT_EQ(buttons[i].enabled, row.enabled[i] || !linked) << kCaptions[i];
+    }
+    EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
+  }
+}
+
+TEST_F(UiTest, IdsOutsideTheTableAreDisabled) {
+  auto appointment = LinkedAppointment(L"Stopped");
+  outlook.OpenItem(appointment);
+  for (const wchar_t* id :
+       {L"VB_Spacer1", L"OstrandTab", L"VBX_Send_To_Ostrand", L"", L"VB_Open"}) {
+    EXPECT_FALSE(connect.VB_GetEnabled(Control(id))) << id;
+  }
+  outlook.Select({appointment});
+  for (const wchar_t* id : {L"VBX_Separator2", L"VBX_Send_To_Ostrand", L"VB_OpenTask_"}) {
+    EXPECT_FALSE(connect.VBX_GetEnabled(Control(id))) << id;
+  }
+}
+
+TEST_F(UiTest, OnlyASingleMailPostOrAppointmentIsOffered) {
+  auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
+  auto other = outlook.ReceiveMail(L"Lunch", L"Who is in?");
+  auto request = outlook.AddItem(host::kOlMeetingRequest, L"Review", L"", sim::FolderKind::kInbox);
+  auto linked = LinkedAppointment(L"Stopped");
+  const std::vector<std::vector<sim::SimItem>> selections = {
+      {}, {mail, other}, {request}, {mail, linked}};
+  for (const auto& selection : selections) {
+    SCOPED_TRACE(selection.size());
+    connect.strItemEntryID = L"earlier";
+    outlook.Select(selection);
+    for (const wchar_t* id : {L"VBX_Send_To_Ostrand", L"VBX_Fenmark", L"VBX_Open_Ostrand_Task"}) {
+      EXPECT_FALSE(connect.VBX_GetEnabled(Control(id))) << id;
+    }
+    EXPECT_FALSE(connect.VBX_GetVisible(Control(L"VBX_Fenmark")));
+    EXPECT_EQ(connect.strItemEntryID, L"earlier");
+  }
+}
+
+TEST_F(UiTest, APostItemCanBeSentToATask) {
+  auto post = outlook.ReceivePost(L"Team notes", L"Agenda");
+  outlook.Select({post});
+  EXPECT_TRUE(connect.VBX_GetEnabled(Control(L"vbx_send_to_ostrand")));
+  EXPECT_EQ(connect.strItemEntryID, post.EntryID());
+  EXPECT_FALSE(connect.VBX_GetVisible(Control(L"VBX_Fenmark")));
+
+  const auto menu = outlook.ShowContextMenu(sim::kMailItemMenu);
+  ASSERT_TRUE(menu.RibbonEntry(L"VBX_Send_To_Ostrand").has_value());
+  EXPECT_TRUE(menu.RibbonEntry(L"VBX_Send_To_Ostrand")->enabled);
+  auto menu_copy = menu;
+  ASSERT_TRUE(menu_copy.ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
+  auto window = outlook.ActiveWindowItem();
+  ASSERT_TRUE(window);
+  EXPECT_EQ(window.Class(), host::kOlTask);
+  EXPECT_EQ(window.Subject(), L"Team notes");
+}
+
+TEST_F(UiTest, AStaleEntryIdIsNeverActedOn) {
+  auto first = outlook.ReceiveMail(L"Budget", L"Figures");
+  auto second = outlook.ReceiveMail(L"Lunch", L"Who is in?");
+  outlook.Select({first});
+  ASSERT_TRUE(
+      outlook.ShowContextMenu(sim::kMailItemMenu).RibbonEntry(L"VBX_Send_To_Ostrand")->enabled);
+  ASSERT_EQ(connect.strItemEntryID, first.EntryID());
+
+  outlook.Select({first, second});
+  auto menu = outlook.ShowContextMenu(sim::kMailItemMenu);
+  EXPECT_FALSE(menu.RibbonEntry(L"VBX_Send_To_Ostrand")->enabled);
+  EXPECT_FALSE(menu.ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
+  outlook.Select({outlook.AddItem(sim::kOlContact, L"Jo", L"", sim::FolderKind::kContacts)});
+  for (auto& entry : outlook.RightClick().RibbonEntries())
+    EXPECT_FALSE(entry.visible && entry.enabled);
+
+  EXPECT_TRUE(outlook.ItemsIn(sim::FolderKind::kTasks).empty());
+  EXPECT_FALSE(outlook.ActiveWindowItem());
+  EXPECT_EQ(connect.strItemEntryID, first.EntryID());
+}
+
+TEST_F(UiTest, StartingFromTheTabRefreshesIt) {
+  auto appointment = LinkedAppointment(L"Stopped");
+  outlook.OpenItem(appointment);
+  auto tab = outlook.ShowTab();
+  const int invalidated = outlook.InvalidateCount(sim::kAppointmentRibbon);
+
+  ASSERT_TRUE(outlook.ClickTabButton(L"VB_StartTask"));
+  EXPECT_EQ(outlook.InvalidateCount(sim::kAppointmentRibbon), invalidated + 1);
+  const auto task = LinkedTaskOf(appointment);
+  EXPECT_EQ(task.UserProperty(L"OstrandStatus"), L"Started");
+  EXPECT_NE(task.Body().find(L"Ostrand task started - 03/15/24 02:25:07 pm"), std::wstring::npos);
+  EXPECT_TRUE(appointment.WindowOpen());
+
+  tab = outlook.ShowTab();
+  std::map<std::wstring, bool> enabled;
+  for (const auto& button : tab) enabled[button.id] = button.enabled;
+  EXPECT_FALSE(enabled[L"VB_StartTask"]);
+  EXPECT_TRUE(enabled[L"VB_StopTask"]);
+  EXPECT_TRUE(enabled[L"VB_CompleteTask"]);
+}
+
+TEST_F(UiTest, CompletingFromTheTabSavesAndClosesTheAppointmentEvenWhenCompletingFails) {
+  for (const bool task_deleted : {false, true}) {
+    SCOPED_TRACE(task_deleted ? "task deleted" : "task there");
+    outlook.ClearMessageBoxes();
+    auto appointment = LinkedAppointment(L"Started");
+    auto task = LinkedTaskOf(appointment);
+    outlook.OpenItem(appointment);
+    outlook.ShowTab();
+    outlook.UserTypes(appointment, L"Agenda: ");
+    if (task_deleted) outlook.DeleteItem(task);
+    const int saves = appointment.SaveCount();
+    const int invalidated = outlook.InvalidateCount(sim::kAppointmentRibbon);
+
+    ASSERT_TRUE(outlook.ClickTabButton(L"VB_CompleteTask"));
+    EXPECT_FALSE(appointment.WindowOpen());
+    EXPECT_GT(appointment.SaveCount(), saves);
+    EXPECT_FALSE(appointment.Dirty());
+    EXPECT_EQ(outlook.InvalidateCount(sim::kAppointmentRibbon), invalidated + 1);
+    if (task_deleted) {
+      ASSERT_EQ(outlook.MessageBoxes().size(), 1u) << ::testing::PrintToString(MessageTexts());
+      EXPECT_EQ(outlook.MessageBoxes()[0].title, L"Ostrand - CompleteTask");
+    } else {
+      EXPECT_TRUE(task.Complete());
+      EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
+    }
+    EXPECT_TRUE(outlook.ReturnedFailures().empty());
+  }
+}
+
+TEST_F(UiTest, HostFailuresGoBackToTheHostWithoutAMessage) {
+  auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
+  auto appointment = LinkedAppointment(L"Stopped");
+  auto task = LinkedTaskOf(appointment);
+
+  // No window: no active inspector.
+  EXPECT_THROW(connect.VB_GetEnabled(Control(L"VB_OpenTask")), host::Failure);
+  EXPECT_THROW(connect.VB_StartTask(Control(L"VB_StartTask")), host::Failure);
+  // A mail in front is no appointment.
+  outlook.OpenItem(mail);
+  try {
+    connect.VB_GetEnabled(Control(L"VB_OpenTask"));
+    ADD_FAILURE() << "no failure";
+  } catch (const host::Failure& failure) {
+    EXPECT_EQ(failure.Number(), host::errors::kTypeMismatch);
+  }
+  // No main window: no active explorer.
+  outlook.SetExplorerOpen(false);
+  EXPECT_THROW(connect.VBX_GetEnabled(Control(L"VBX_Fenmark")), host::Failure);
+  EXPECT_THROW(connect.VBX_GetVisible(Control(L"VBX_Fenmark")), host::Failure);
+  outlook.SetExplorerOpen(true);
+
+  // No ribbon kept: the operation runs, then the click fails and the window stays open.
+  outlook.OpenItem(appointment);
+  connect.glblObjRibbon = nullptr;
+  EXPECT_THROW(connect.VB_CompleteTask(Control(L"VB_CompleteTask")), host::Failure);
+  EXPECT_TRUE(task.Complete());
+  EXPECT_TRUE(appointment.WindowOpen());
+  EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
+}
+
+TEST_F(UiTest, CallbacksResolveByNameWithoutRegardToCase) {
+  auto appointment = LinkedAppointment(L"Stopped");
+  outlook.OpenItem(appointment);
+  outlook.ShowTab();
+  ASSERT_NE(FindRibbonCallback(L"vb_getenabled"), nullptr);
+  EXPECT_TRUE(InvokeDecision(connect, L"VB_GETENABLED", Control(L"VB_StartTask")));
+  EXPECT_EQ(FindRibbonCallback(L"GetTaskStatus"), nullptr);
+  for (const wchar_t* name : {L"VB_Nothing", L"VB_OpenTask", L""}) {
+    try {
+      InvokeDecision(connect, name, Control(L"VB_OpenTask"));
+      ADD_FAILURE() << "no failure for " << ::testing::PrintToString(std::wstring(name));
+    } catch (const host::Failure& failure) {
+      EXPECT_EQ(failure.Number(), static_cast<std::int32_t>(0x80020006));
+    }
+  }
+  EXPECT_THROW(InvokeAction(connect, L"VB_GetEnabled", Control(L"VB_OpenTask")), host::Failure);
+  InvokeAction(connect, L"vb_starttask", Control(L"VB_StartTask"));
+  EXPECT_EQ(LinkedTaskOf(appointment).UserProperty(L"OstrandStatus"), L"Started");
+}
+
+}  // namespace
+}  // namespace fenmark::testing
