@@ -1,0 +1,251 @@
+// Every host call that an operation or a tracking handler makes is made to fail in turn, on a
+// realistic setup: the add-in must neither crash nor leak, report exactly what it should, leave
+// no temporary file behind and write nothing to an item after the failing call.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "addin/connect.h"
+#include "sim/outlook.h"
+
+namespace fenmark::links_test {
+namespace {
+
+struct World {
+  sim::Outlook outlook;
+  Connect connect{outlook.Platform()};
+  World() { connect.AddinInstance_OnConnection(outlook.Application()); }
+
+  long HeldByMembers() const {
+    long held = connect.glblObjRibbon ? 1 : 0;
+    for (bool member :
+         {static_cast<bool>(connect.olItems), static_cast<bool>(connect.objOLApp),
+          static_cast<bool>(connect.objInsp), static_cast<bool>(connect.oTask),
+          static_cast<bool>(connect.objButton), static_cast<bool>(connect.objButtonCalTaskComplete),
+          static_cast<bool>(connect.objButtonCalTaskOpen),
+          static_cast<bool>(connect.objButtonCalTaskStart),
+          static_cast<bool>(connect.objButtonCalTaskStop)}) {
+      held += member ? 1 : 0;
+    }
+    return held;
+  }
+
+  // A task the user opened and saved while watched (so stamped, and still watched), with its
+  // status set to "Started", window closed, and the appointment made from it.
+  void LinkedAppointment(bool word = true) {
+    task = outlook.CreateTask(L"Report", L"Task notes");
+    outlook.OpenItem(task);
+    outlook.UserSave(task);
+    task.SetUserProperty(L"OstrandStatus", L"Started");
+    outlook.CloseWindow(task, true);
+    outlook.SetWordAvailable(task, word);
+    connect.strItemEntryID = outlook.ScheduleTask(task).EntryID();
+  }
+
+  sim::SimItem task;
+};
+
+// Calls that change an item or what the user sees of it.
+const std::set<std::wstring> kWrites = {
+    L"Item.Save",
+    L"Item.SetSubject",
+    L"Item.Close",
+    L"Item.MarkComplete",
+    L"Item.SetStatus",
+    L"UserProperty.SetValue",
+    L"UserPropertyCollection.Add",
+    L"AttachmentCollection.Add",
+    L"WordSelection.TypeText",
+    L"WordSelection.InsertFile",
+    L"WordSelection.HomeKey",
+};
+
+struct Scenario {
+  const char* name;
+  std::function<void(World&)> setup;
+  std::function<void(World&)> run;
+  // For the five operations: the title of their own report. Empty for the tracking handlers,
+  // whose failures go back to this event source instead.
+  std::wstring operation;
+  std::wstring event_source;
+};
+
+// The failure reports that CopyToTask's failing call `failed` leads to, and whether the HTML file
+// stays behind, read from landmarks of the run without faults.
+struct CopyExpectation {
+  std::vector<std::wstring> titles;
+  std::size_t files_left = 0;
+};
+
+CopyExpectation ExpectForCopy(const std::vector<sim::HostCall>& clean, std::size_t failed) {
+  std::vector<std::size_t> save_as, deletes;
+  std::size_t fso = clean.size(), display = clean.size();
+  for (std::size_t i = 0; i < clean.size(); ++i) {
+    const auto name = clean[i].Name();
+    if (name == L"Platform.CreateFileSystemObject") fso = std::min(fso, i);
+    if (name == L"Item.SaveAs") save_as.push_back(i);
+    if (name == L"FileSystem.Delete") deletes.push_back(i);
+    if (name == L"Item.Display") display = i;
+  }
+  EXPECT_EQ(save_as.size(), 2u);
+  EXPECT_EQ(deletes.size(), 2u);
+  const std::wstring attach = L"Ostrand - AttachOrigItem", copy = L"Ostrand - CopyToTask";
+  if (failed < fso || failed == display) return {{copy}};
+  // Until both files are written, the clean-up deletes one that was never written.
+  if (failed <= save_as[1]) return {{attach, copy}};
+  if (failed == deletes[1]) return {{attach, copy}, 1};  // the message file is gone by then
+  return {{attach}};
+}
+
+void Sweep(const Scenario& scenario) {
+  std::vector<sim::HostCall> clean;
+  std::vector<sim::MessageBoxRecord> clean_boxes;
+  {
+    World world;
+    scenario.setup(world);
+    world.outlook.ClearCalls();
+    world.outlook.ClearMessageBoxes();
+    world.outlook.ClearReturnedFailures();
+    scenario.run(world);
+    clean = world.outlook.Calls();
+    clean_boxes = world.outlook.MessageBoxes();
+    ASSERT_TRUE(world.outlook.ReturnedFailures().empty());
+    ASSERT_FALSE(clean.empty());
+  }
+  std::cout << "[ sweep    ] " << scenario.name << ": " << clean.size() << " host calls\n";
+
+  for (std::size_t n = 1; n <= clean.size(); ++n) {
+    World world;
+    auto& outlook = world.outlook;
+    scenario.setup(world);
+    outlook.ClearCalls();
+    outlook.ClearMessageBoxes();
+    outlook.ClearReturnedFailures();
+    outlook.FailNthCall(static_cast<int>(n));
+    EXPECT_NO_THROW(scenario.run(world));
+    outlook.ClearFaults();
+
+    const auto calls = outlook.Calls();
+    const auto failed_at =
+        std::find_if(calls.begin(), calls.end(), [](const sim::HostCall& c) { return c.failed; });
+    ASSERT_NE(failed_at, calls.end()) << "call " << n << " was never made";
+    const auto failed = static_cast<std::size_t>(failed_at - calls.begin());
+    SCOPED_TRACE(::testing::PrintToString(std::to_wstring(n) + L": " + failed_at->ToString()));
+
+    const auto returned = outlook.ReturnedFailures();
+    for (const auto& r : returned) EXPECT_FALSE(r.foreign_exception) << "a C++ exception escaped";
+    const auto boxes = outlook.MessageBoxes();
+    // Titles of the failure reports; the boxes of the normal flow can only be those of the run
+    // without faults, up to the failing call.
+    std::vector<std::wstring> titles;
+    std::size_t normal_boxes = 0;
+    for (const auto& box : boxes) {
+      if (box.style == 16) {
+        titles.push_back(box.title);
+      } else {
+        EXPECT_LT(normal_boxes, clean_boxes.size()) << ::testing::PrintToString(box.text);
+        if (normal_boxes < clean_boxes.size()) {
+          EXPECT_EQ(box.text, clean_boxes[normal_boxes].text);
+        }
+        ++normal_boxes;
+      }
+    }
+
+    std::size_t files_left = 0;
+    if (scenario.operation.empty() || !returned.empty()) {
+      // A tracking handler, here or nested in an operation, hands its failure back to the host.
+      ASSERT_EQ(returned.size(), 1u);
+      EXPECT_EQ(returned[0].number, sim::kFailed);
+      if (scenario.operation.empty()) {
+        EXPECT_EQ(returned[0].source, scenario.event_source);
+        EXPECT_TRUE(boxes.empty()) << ::testing::PrintToString(titles);
+      } else {
+        EXPECT_EQ(boxes.size(), clean_boxes.size()) << ::testing::PrintToString(titles);
+      }
+    } else if (scenario.operation == L"CopyToTask") {
+      const auto expected = ExpectForCopy(clean, failed);
+      EXPECT_EQ(titles, expected.titles);
+      files_left = expected.files_left;
+    } else {
+      EXPECT_EQ(titles, std::vector<std::wstring>{L"Ostrand - " + scenario.operation});
+    }
+    for (const auto& box : boxes) {
+      if (box.style != 16) continue;
+      // The first report is the injected failure; an escalated one is the clean-up's own.
+      EXPECT_EQ(box.text, std::to_wstring(sim::kFailed) + L" - The operation failed.");
+      break;
+    }
+
+    if (returned.empty()) {
+      for (auto it = failed_at + 1; it != calls.end(); ++it) {
+        EXPECT_EQ(kWrites.count(it->Name()), 0u)
+            << "written after the failure: " << ::testing::PrintToString(it->ToString());
+      }
+    }
+    EXPECT_EQ(outlook.FilesIn(outlook.TempFolder()).size(), files_left);
+    EXPECT_EQ(outlook.OutstandingReferences(), world.HeldByMembers()) << "references left behind";
+    EXPECT_FALSE(outlook.WriteRecursionOverflowed());
+  }
+}
+
+const Scenario kScenarios[] = {
+    {"CopyToTask",
+     [](World& w) {
+       w.connect.strItemEntryID =
+           w.outlook.ReceiveMail(L"RE: Budget 2024 / Q3?", L"Please review.").EntryID();
+     },
+     [](World& w) { w.connect.CopyToTask(); }, L"CopyToTask", L""},
+    {"CompleteTask", [](World& w) { w.LinkedAppointment(); },
+     [](World& w) { w.connect.CompleteTask(); }, L"CompleteTask", L""},
+    {"CompleteTask without Word", [](World& w) { w.LinkedAppointment(false); },
+     [](World& w) { w.connect.CompleteTask(); }, L"CompleteTask", L""},
+    {"OpenTask", [](World& w) { w.LinkedAppointment(); }, [](World& w) { w.connect.OpenTask(); },
+     L"OpenTask", L""},
+    {"StartTask", [](World& w) { w.LinkedAppointment(); }, [](World& w) { w.connect.StartTask(); },
+     L"StartTask", L""},
+    {"StopTask", [](World& w) { w.LinkedAppointment(); }, [](World& w) { w.connect.StopTask(); },
+     L"StopTask", L""},
+    {"objInsp_NewInspector", [](World& w) { w.task = w.outlook.CreateTask(L"Report"); },
+     [](World& w) { w.outlook.OpenItem(w.task); }, L"", L"Inspectors.NewInspector"},
+    {"oTask_Write",
+     [](World& w) {
+       w.task = w.outlook.CreateTask(L"Report");
+       w.outlook.OpenItem(w.task);
+     },
+     [](World& w) { w.outlook.UserSave(w.task); }, L"", L"Item.Write"},
+    {"olItems_ItemAdd appointment",
+     [](World& w) {
+       w.task = w.outlook.CreateTask(L"Report");
+       w.task.SetUserProperty(L"TaskLinkEntryID", w.task.EntryID());
+       w.outlook.UserSave(w.task);
+     },
+     [](World& w) { w.outlook.ScheduleTask(w.task); }, L"", L"Items.ItemAdd"},
+    {"olItems_ItemAdd task", [](World& w) { w.task = w.outlook.CreateTask(L"Report"); },
+     [](World& w) { w.outlook.AddToCalendar(w.task); }, L"", L"Items.ItemAdd"},
+};
+
+void PrintTo(const Scenario& scenario, std::ostream* out) {
+  *out << scenario.name;
+}
+
+class FaultSweep : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(FaultSweep, EveryFailingHostCallEndsCleanly) {
+  Sweep(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(LinkedTasks, FaultSweep, ::testing::ValuesIn(kScenarios),
+                         [](const ::testing::TestParamInfo<Scenario>& info) {
+                           std::string name;
+                           for (const char* c = info.param.name; *c; ++c) {
+                             if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+                           }
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace fenmark::links_test

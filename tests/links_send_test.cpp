@@ -1,0 +1,224 @@
+// "Send to Ostrand": a mail becomes a new task with the mail attached and pasted into the body.
+#include <string>
+
+#include "links/send_to_task.h"
+#include "tests/links_fixture.h"
+
+namespace fenmark::links_test {
+namespace {
+
+class SendToTaskTest : public LinksTest {
+ protected:
+  // Sends the mail and answers the task it made (empty when none).
+  sim::SimItem Send(const sim::SimItem& mail) {
+    const auto before = outlook.AllItems().size();
+    connect.strItemEntryID = mail.EntryID();
+    connect.CopyToTask();
+    EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers()) << "references left behind";
+    const auto items = outlook.AllItems();
+    return items.size() > before ? items.back() : sim::SimItem{};
+  }
+
+  // The paths the mail was saved under, in order.
+  std::vector<std::wstring> SavedPaths() const {
+    std::vector<std::wstring> paths;
+    for (const auto& call : outlook.Calls()) {
+      if (call.Name() == L"Item.SaveAs") paths.push_back(call.arguments);
+    }
+    return paths;
+  }
+
+  std::wstring Temp(const std::wstring& name) const { return outlook.TempFolder() + L"\\" + name; }
+};
+
+TEST_F(SendToTaskTest, AMailBecomesAShownUnsavedTaskWithTheMailAttachedAndPasted) {
+  auto mail = outlook.ReceiveMail(L"RE: Budget 2024 / Q3?", L"Please review the figures.");
+  auto task = Send(mail);
+  ASSERT_TRUE(task);
+  EXPECT_EQ(task.Class(), host::kOlTask);
+  EXPECT_EQ(task.Subject(), L"RE: Budget 2024 / Q3?");
+
+  const auto attachments = task.Attachments();
+  ASSERT_EQ(attachments.size(), 1u);
+  EXPECT_EQ(attachments[0].display_name, L"RE Budget 2024  Q3.msg");
+  EXPECT_EQ(attachments[0].source_path, Temp(L"RE Budget 2024  Q3.msg"));
+
+  // Two empty paragraphs, the typed separator, then the mail as the editor renders its HTML.
+  const auto body = task.Body();
+  EXPECT_EQ(body.rfind(L"\r\n\r\n____________\r\n", 0), 0u) << ::testing::PrintToString(body);
+  EXPECT_NE(body.find(L"Please review the figures."), std::wstring::npos);
+  EXPECT_EQ(task.InsertionPoint(), 0u);
+
+  EXPECT_TRUE(task.WindowOpen());
+  EXPECT_EQ(outlook.ActiveWindowItem(), task);
+  EXPECT_FALSE(task.Saved());
+  EXPECT_TRUE(TempFiles().empty()) << ::testing::PrintToString(TempFiles());
+  EXPECT_TRUE(outlook.MessageBoxes().empty());
+  EXPECT_EQ(mail.WriteCount(), 0u);
+  EXPECT_EQ(outlook.CountCalls(L"FileSystem.Delete"), 2);
+  EXPECT_EQ(outlook.CountCalls(L"Item.Save"), 0);
+}
+
+TEST_F(SendToTaskTest, TheSubjectNamesTheTemporaryFilesAndTheAttachment) {
+  struct Case {
+    std::wstring subject;
+    std::wstring msg_name;
+    std::wstring htm_name;
+  };
+  // The clock moves a second at every reading: the fallback names read it once each.
+  outlook.SetNow({2024, 3, 15, 14, 25, 7}, 1);
+  const Case cases[] = {
+      {L"RE: Budget 2024 / Q3?", L"RE Budget 2024  Q3.msg", L"RE Budget 2024  Q3.htm"},
+      {L"minutes", L"minutes.msg", L"minutes.htm"},
+      {L"   ", L"No subject - 20240315142507ff.msg", L"No subject - 20240315142508ff.htm"},
+      {L"", L"No subject - 20240315142509ff.msg", L"No subject - 20240315142510ff.htm"},
+      {L"???", L".msg", L".htm"},
+      {L"  Plan {v2} [draft] \u00e9t\u00e9 ", L"Plan {v2} [draft] t.msg",
+       L"Plan {v2} [draft] t.htm"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.subject);
+    outlook.ClearCalls();
+    auto task = Send(outlook.ReceiveMail(c.subject, L"Body"));
+    ASSERT_TRUE(task);
+    EXPECT_EQ(task.Subject(), c.subject);
+    ASSERT_EQ(task.Attachments().size(), 1u);
+    EXPECT_EQ(task.Attachments()[0].display_name, c.msg_name);
+    const std::vector<std::wstring> saves{L"\"" + Temp(c.msg_name) + L"\", 3",
+                                          L"\"" + Temp(c.htm_name) + L"\", 5"};
+    EXPECT_EQ(SavedPaths(), saves) << outlook.CallsText();
+    EXPECT_TRUE(TempFiles().empty());
+    EXPECT_TRUE(outlook.MessageBoxes().empty());
+  }
+}
+
+TEST_F(SendToTaskTest, WithoutAWordDocumentTheTaskKeepsSubjectAndAttachmentOnly) {
+  outlook.SetWordAvailableByDefault(false);
+  auto task = Send(outlook.ReceiveMail(L"minutes", L"Body"));
+  ASSERT_TRUE(task);
+  ExpectMessages({Message(L"Could not get Word.Document for minutes")});
+  EXPECT_EQ(task.Attachments().size(), 1u);
+  EXPECT_EQ(task.Body(), L"");
+  EXPECT_TRUE(task.WindowOpen());
+  EXPECT_FALSE(task.Saved());
+  EXPECT_TRUE(TempFiles().empty());
+}
+
+TEST_F(SendToTaskTest, NothingIsMadeWithoutAnItemToSend) {
+  const auto items = outlook.AllItems().size();
+  connect.strItemEntryID.clear();
+  connect.CopyToTask();
+  ExpectMessages({Message(L"An entry ID could not be retrieved from the selected menu item.")});
+  EXPECT_EQ(outlook.CallCount(), 1u) << outlook.CallsText();  // the message box only
+
+  outlook.ClearMessageBoxes();
+  connect.strItemEntryID = L"00000000DEADBEEF";
+  connect.CopyToTask();
+  ASSERT_EQ(outlook.MessageBoxes().size(), 1u);
+  EXPECT_EQ(outlook.MessageBoxes()[0].title, L"Ostrand - CopyToTask");
+  EXPECT_EQ(outlook.MessageBoxes()[0].style, 16);
+  EXPECT_EQ(outlook.MessageBoxes()[0].text.rfind(std::to_wstring(sim::kNotFound) + L" - ", 0), 0u);
+
+  outlook.ClearMessageBoxes();
+  auto mail = outlook.ReceiveMail(L"Late", L"");
+  connect.AddinInstance_OnDisconnection();
+  connect.strItemEntryID = mail.EntryID();
+  connect.CopyToTask();
+  ExpectMessages({Report(L"91 - Object variable or With block variable not set", L"CopyToTask")});
+  EXPECT_EQ(outlook.AllItems().size(), items + 1);
+  EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers());
+}
+
+TEST_F(SendToTaskTest, FailuresAreReportedOnceEachAndFilesNeverOutliveTheCall) {
+  struct Case {
+    const wchar_t* name;
+    const wchar_t* failing_call;
+    int nth;
+    std::vector<std::wstring> titles;  // of the failure reports, in order
+    bool shown;
+    std::size_t files_left;
+  };
+  const Case cases[] = {
+      // The message file was never written, so its deletion fails after the report.
+      {L"message file",
+       L"Item.SaveAs",
+       1,
+       {L"Ostrand - AttachOrigItem", L"Ostrand - CopyToTask"},
+       false,
+       0},
+      {L"HTML file",
+       L"Item.SaveAs",
+       2,
+       {L"Ostrand - AttachOrigItem", L"Ostrand - CopyToTask"},
+       false,
+       0},
+      {L"editor", L"WordSelection.InsertFile", 1, {L"Ostrand - AttachOrigItem"}, true, 0},
+      // A failed deletion on the normal path starts the clean-up over.
+      {L"first deletion", L"FileSystem.Delete", 1, {L"Ostrand - AttachOrigItem"}, true, 0},
+      {L"second deletion",
+       L"FileSystem.Delete",
+       2,
+       {L"Ostrand - AttachOrigItem", L"Ostrand - CopyToTask"},
+       false,
+       1},
+      {L"showing", L"Item.Display", 1, {L"Ostrand - CopyToTask"}, false, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const auto& file : TempFiles()) outlook.RemoveFile(file);
+    outlook.ClearMessageBoxes();
+    outlook.ClearCalls();
+    outlook.FailCallsTo(c.failing_call, sim::kFailed, L"The operation failed.", c.nth, true);
+    auto task = Send(outlook.ReceiveMail(L"minutes", L"Body"));
+    outlook.ClearFaults();
+    ASSERT_TRUE(task);
+    std::vector<std::wstring> titles;
+    for (const auto& box : outlook.MessageBoxes()) titles.push_back(box.title);
+    EXPECT_EQ(titles, c.titles) << ::testing::PrintToString(MessageTexts());
+    EXPECT_EQ(outlook.MessageBoxes()[0].text,
+              std::to_wstring(sim::kFailed) + L" - The operation failed.");
+    int shown = 0;
+    for (const auto& call : outlook.Calls()) {
+      shown += call.Name() == L"Item.Display" && !call.failed;
+    }
+    EXPECT_EQ(shown, c.shown ? 1 : 0);
+    EXPECT_EQ(TempFiles().size(), c.files_left) << ::testing::PrintToString(TempFiles());
+    EXPECT_FALSE(task.Saved());
+  }
+}
+
+TEST_F(SendToTaskTest, ASubjectTooLongForTheCountIsReportedAndNothingIsLeft) {
+  auto task = Send(outlook.ReceiveMail(std::wstring(40000, L'x'), L"Body"));
+  ASSERT_TRUE(task);
+  const auto boxes = outlook.MessageBoxes();
+  ASSERT_EQ(boxes.size(), 2u) << ::testing::PrintToString(MessageTexts());
+  EXPECT_EQ(boxes[0].text, L"6 - Overflow");
+  EXPECT_EQ(boxes[0].title, L"Ostrand - AttachOrigItem");
+  EXPECT_EQ(boxes[1].title, L"Ostrand - CopyToTask");
+  EXPECT_TRUE(TempFiles().empty());
+  EXPECT_FALSE(outlook.Called(L"Item.SaveAs"));
+}
+
+TEST_F(SendToTaskTest, CleanFileNameCountsSixteenBitsAndKeepsCase) {
+  std::wstring fits(32766, L'a');
+  EXPECT_EQ(connect.CleanFileName(fits), fits);
+  std::wstring too_long(32767, L'a');
+  try {
+    connect.CleanFileName(too_long);
+    ADD_FAILURE() << "no overflow";
+  } catch (const host::Failure& failure) {
+    EXPECT_EQ(failure.Number(), host::errors::kOverflow);
+    EXPECT_EQ(failure.Description(), L"Overflow");
+  }
+  // Blanks only: the fallback comes first, so the length of the blanks does not count.
+  std::wstring blanks(40000, L' ');
+  EXPECT_EQ(connect.CleanFileName(blanks), L"No subject - 20240315142507ff");
+  std::wstring mixed = L" a:b\\c/d*e?f\"g<h>i|j;k\tl m ";
+  EXPECT_EQ(connect.CleanFileName(mixed), L"abcdefghijkl m");
+  std::wstring dropped_end = L"Re: ?";
+  EXPECT_EQ(connect.CleanFileName(dropped_end), L"Re ");  // no trimming after the drop
+  EXPECT_EQ(links::FallbackSubject({999, 1, 2, 3, 4, 5}), L"No subject - 09990102030405ff");
+}
+
+}  // namespace
+}  // namespace fenmark::links_test

@@ -1,0 +1,171 @@
+// Links made without a command: the watched task stamps itself when saved, and appointments that
+// arrive in the calendar with the marker line take their task's entry ID.
+#include <optional>
+
+#include "links/tracking.h"
+#include "tests/links_fixture.h"
+
+namespace fenmark::links_test {
+namespace {
+
+using TrackingTest = LinksTest;
+
+std::optional<std::wstring> PersistedProperty(const sim::SimItem& item, const std::wstring& name) {
+  const auto persisted = item.Persisted();
+  if (!persisted) return std::nullopt;
+  for (const auto& property : persisted->user_properties) {
+    if (property.name == name) return property.value;
+  }
+  return std::nullopt;
+}
+
+TEST_F(TrackingTest, ATaskSavedInItsWindowIsStampedOnceWithoutRecursion) {
+  // A task made by "Send to Ostrand" is new and unsaved in its window: its first save gives it an
+  // entry ID, which the stamp must already carry.
+  auto mail = outlook.ReceiveMail(L"Quarterly figures", L"Numbers attached.");
+  connect.strItemEntryID = mail.EntryID();
+  connect.CopyToTask();
+  auto task = outlook.ActiveWindowItem();
+  ASSERT_TRUE(task);
+  ASSERT_EQ(task.Class(), host::kOlTask);
+  ASSERT_FALSE(task.Saved());
+  EXPECT_EQ(outlook.Find(connect.oTask.Get()), task);
+
+  outlook.UserSave(task);
+  ASSERT_FALSE(task.EntryID().empty());
+  EXPECT_EQ(PersistedProperty(task, L"TaskLinkEntryID"), task.EntryID());
+  EXPECT_EQ(PersistedProperty(task, L"OstrandStatus"), L"Stopped");
+  EXPECT_FALSE(task.Dirty());
+  EXPECT_FALSE(outlook.WriteRecursionOverflowed());
+  EXPECT_TRUE(outlook.ReturnedFailures().empty());
+  // The handler's own two saves; their write events are not handled again.
+  EXPECT_EQ(outlook.CountCalls(L"Item.Save"), 2) << outlook.CallsText();
+  EXPECT_EQ(outlook.CountCalls(L"UserPropertyCollection.Add"), 2) << outlook.CallsText();
+
+  // A later save keeps the status the task has, and the same entry ID.
+  task.SetUserProperty(L"OstrandStatus", L"Started");
+  outlook.UserSave(task);
+  EXPECT_EQ(PersistedProperty(task, L"OstrandStatus"), L"Started");
+  EXPECT_EQ(PersistedProperty(task, L"TaskLinkEntryID"), task.EntryID());
+  EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers());
+}
+
+TEST_F(TrackingTest, WatchingFollowsTheMostRecentTaskWindowOnly) {
+  auto first = outlook.CreateTask(L"First");
+  auto second = outlook.CreateTask(L"Second");
+  auto mail = outlook.ReceiveMail(L"Hello", L"");
+
+  outlook.OpenItem(first);
+  outlook.OpenItem(mail);  // another kind of window leaves the watched task alone
+  EXPECT_EQ(outlook.Find(connect.oTask.Get()), first);
+  outlook.UserSave(first);
+  EXPECT_EQ(first.UserProperty(L"TaskLinkEntryID"), first.EntryID());
+
+  outlook.OpenItem(second);
+  EXPECT_EQ(outlook.Find(connect.oTask.Get()), second);
+  first.RemoveUserProperty(L"TaskLinkEntryID");
+  outlook.ClearCalls();
+  outlook.UserSave(first);  // no longer watched: the add-in hears nothing
+  EXPECT_EQ(outlook.CallCount(), 0u) << outlook.CallsText();
+  EXPECT_FALSE(first.HasUserProperty(L"TaskLinkEntryID"));
+
+  outlook.CloseWindow(second, false);  // closing does not end the watch
+  outlook.UserSave(second);
+  EXPECT_EQ(second.UserProperty(L"TaskLinkEntryID"), second.EntryID());
+  EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers());
+}
+
+TEST_F(TrackingTest, AppointmentsTakeTheEntryIdOfTheirFirstMarkerLine) {
+  struct Case {
+    const wchar_t* name;
+    std::wstring body;
+    std::optional<std::wstring> link;  // none: neither changed nor saved by the add-in
+    bool fails = false;                // the failure goes back to the calendar's event
+  };
+  const Case cases[] = {
+      {L"CR LF", L"Agenda\r\nTaskLinkEntryID: 0000A1B2C3\r\nBring figures", L"0000A1B2C3"},
+      {L"lower case", L"tasklinkentryid: 0000a1\r\n", L"0000a1"},
+      {L"upper case", L"TASKLINKENTRYID: 0000A1\r", L"0000A1"},
+      {L"no separator", L"TaskLinkEntryID:0000A1\r\n", L"000A1"},
+      {L"two markers", L"TaskLinkEntryID: FIRST\r\nTaskLinkEntryID: SECOND\r\n", L"FIRST"},
+      {L"empty ID", L"TaskLinkEntryID: \r\nNotes", L""},
+      {L"kept as read", L"TaskLinkEntryID:  padded id \r\n", L" padded id "},
+      {L"no marker", L"Lunch with Bo\r\n", std::nullopt},
+      {L"near miss", L"TaskLink EntryID: 0000A1\r\n", std::nullopt},
+      {L"no CR after", L"TaskLinkEntryID: 0000A1", std::nullopt, true},
+      {L"marker at the end", L"Notes TaskLinkEntryID:", std::nullopt, true},
+      {L"CR only before", L"Notes\r\nTaskLinkEntryID: 0000A1\n", std::nullopt, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    outlook.ClearCalls();
+    outlook.ClearReturnedFailures();
+    auto appointment = outlook.CreateAppointment(c.name, c.body);
+    EXPECT_EQ(appointment.UserProperty(L"TaskLinkEntryID"), c.link);
+    EXPECT_EQ(PersistedProperty(appointment, L"TaskLinkEntryID"), c.link);
+    EXPECT_EQ(appointment.SaveCount(), c.link ? 2 : 1);
+    EXPECT_FALSE(appointment.Dirty());
+    const auto returned = outlook.ReturnedFailures();
+    if (c.fails) {
+      ASSERT_EQ(returned.size(), 1u);
+      EXPECT_EQ(returned[0].source, L"Items.ItemAdd");
+      EXPECT_EQ(returned[0].number, host::errors::kInvalidArgument);
+      EXPECT_FALSE(returned[0].foreign_exception);
+    } else {
+      EXPECT_TRUE(returned.empty());
+    }
+  }
+  EXPECT_TRUE(outlook.MessageBoxes().empty());
+  EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers());
+}
+
+TEST_F(TrackingTest, OnlyTasksAndAppointmentsInTheDefaultCalendarAreLookedAt) {
+  auto scheduled = outlook.ScheduleTask(LinkedTask(L"Report", L"Started", true));
+  EXPECT_TRUE(scheduled.HasUserProperty(L"TaskLinkEntryID"));
+
+  auto elsewhere = outlook.CreateAppointment(L"Other calendar", L"TaskLinkEntryID: 00A1\r\n",
+                                             sim::FolderKind::kOtherCalendar);
+  EXPECT_FALSE(elsewhere.HasUserProperty(L"TaskLinkEntryID"));
+
+  outlook.ClearCalls();
+  auto contact = outlook.AddItem(sim::kOlContact, L"Bo", L"TaskLinkEntryID: 00A1\r\n",
+                                 sim::FolderKind::kCalendar);
+  EXPECT_EQ(contact.WriteCount(), 0u);
+  EXPECT_EQ(contact.SaveCount(), 1);
+  EXPECT_FALSE(outlook.Called(L"Item.Body")) << outlook.CallsText();
+
+  // A task moved into the calendar gets its own entry ID, but no status.
+  auto task = outlook.CreateTask(L"Moved task");
+  outlook.AddToCalendar(task);
+  EXPECT_EQ(PersistedProperty(task, L"TaskLinkEntryID"), task.EntryID());
+  EXPECT_FALSE(task.HasUserProperty(L"OstrandStatus"));
+  EXPECT_TRUE(outlook.ReturnedFailures().empty());
+}
+
+TEST(MarkerLine, FindsTheFirstMarkerAndCutsAtTheNextCarriageReturn) {
+  using Kind = links::MarkerLine::Kind;
+  struct Case {
+    std::wstring body;
+    Kind kind;
+    std::wstring entry_id;
+  };
+  const Case cases[] = {
+      {L"", Kind::kAbsent, L""},
+      {L"TaskLinkEntryID", Kind::kAbsent, L""},
+      {L"TaskLinkEntryID:", Kind::kUnterminated, L""},
+      {L"TaskLinkEntryID: ", Kind::kUnterminated, L""},
+      {L"TaskLinkEntryID:\r", Kind::kUnterminated, L""},  // the CR is taken as the separator
+      {L"TaskLinkEntryID: \r", Kind::kFound, L""},
+      {L"TaskLinkEntryID:\r\r", Kind::kFound, L""},
+      {L"xTASKlinkENTRYid:-ab\rc\r", Kind::kFound, L"ab"},
+      {L"TaskLinkEntryID: a\nb\r", Kind::kFound, L"a\nb"},
+  };
+  for (const auto& c : cases) {
+    const auto line = links::FindMarkerLine(c.body);
+    EXPECT_EQ(line.kind, c.kind) << ::testing::PrintToString(c.body);
+    EXPECT_EQ(line.entry_id, c.entry_id) << ::testing::PrintToString(c.body);
+  }
+}
+
+}  // namespace
+}  // namespace fenmark::links_test
