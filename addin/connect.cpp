@@ -20,15 +20,17 @@ void Connect::AddinInstance_OnConnection(const Ref<host::Application>& Applicati
     return c.OnNewInspector([this](const Ref<host::Inspector>& i) { objInsp_NewInspector(i); });
   });
   {
-    auto calendar = host::Require(objOLApp->GetNamespace(L"MAPI"))
-                        .GetDefaultFolder(host::kOlFolderCalendar);
+    auto calendar =
+        host::Require(objOLApp->GetNamespace(L"MAPI")).GetDefaultFolder(host::kOlFolderCalendar);
     PutRef_olItems(host::Require(calendar).Items());
   }
   strRibbonXML = LoadXML(L"RIBBONXML");
   strContextXML = LoadXML(L"CONTEXTXML");
 }
 
-void Connect::AddinInstance_OnDisconnection() { objOLApp.Reset(); }
+void Connect::AddinInstance_OnDisconnection() {
+  objOLApp.Reset();
+}
 
 void Connect::PutRef_olItems(const Ref<host::ItemCollection>& items) {
   olItems.Assign(items, [this](host::ItemCollection& c) {
@@ -42,7 +44,9 @@ std::wstring Connect::IRibbonExtensibility_GetCustomUI(const std::wstring& Ribbo
       strContextXML);
 }
 
-void Connect::Ribbon_OnLoad(const Ref<host::RibbonUI>& objRibbon) { glblObjRibbon = objRibbon; }
+void Connect::Ribbon_OnLoad(const Ref<host::RibbonUI>& objRibbon) {
+  glblObjRibbon = objRibbon;
+}
 
 std::wstring Connect::LoadXML(const std::wstring& strResourceID) noexcept {
   return ui::LoadXML(platform_, strResourceID);

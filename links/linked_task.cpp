@@ -19,7 +19,9 @@ Ref<host::Item> AsClass(Ref<host::Item> item, int item_class) {
 }
 }  // namespace
 
-Ref<host::Item> AsTask(Ref<host::Item> item) { return AsClass(std::move(item), host::kOlTask); }
+Ref<host::Item> AsTask(Ref<host::Item> item) {
+  return AsClass(std::move(item), host::kOlTask);
+}
 
 Ref<host::Item> AsAppointment(Ref<host::Item> item) {
   return AsClass(std::move(item), host::kOlAppointment);

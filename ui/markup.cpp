@@ -34,7 +34,8 @@ std::wstring LinesWithCrLf(const std::vector<std::uint8_t>& bytes) {
   std::size_t start = 0;
   while (start < bytes.size()) {
     std::size_t end = start;
-    while (end < bytes.size() && !(bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n')) {
+    while (end < bytes.size() &&
+           !(bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n')) {
       ++end;
     }
     for (std::size_t i = start; i < end; ++i) text.push_back(static_cast<wchar_t>(bytes[i]));
@@ -70,10 +71,14 @@ std::wstring LoadXML(host::Platform& platform, const std::wstring& resource_id) 
   }
 }
 
-bool SortsBefore14(std::wstring_view version) { return CompareNoCase(version, L"14") < 0; }
+bool SortsBefore14(std::wstring_view version) {
+  return CompareNoCase(version, L"14") < 0;
+}
 
-std::wstring ChooseCustomUI(std::wstring_view ribbon_id, const std::function<std::wstring()>& version,
-                            const std::wstring& ribbon_xml, const std::wstring& context_xml) noexcept {
+std::wstring ChooseCustomUI(std::wstring_view ribbon_id,
+                            const std::function<std::wstring()>& version,
+                            const std::wstring& ribbon_xml,
+                            const std::wstring& context_xml) noexcept {
   try {
     if (CompareNoCase(ribbon_id, kAppointmentRibbon) == 0) return ribbon_xml;
     if (CompareNoCase(ribbon_id, kExplorerRibbon) != 0) return {};

@@ -26,7 +26,9 @@ bool SortsBefore14(std::wstring_view version);
 // The markup for the ribbon the host is building: the tab for appointment windows; the context
 // menus for the explorer from version 14 on; "" otherwise. `version` may fail: the context menus
 // are then handed out, as a skipped test lets the next step run. Never fails.
-std::wstring ChooseCustomUI(std::wstring_view ribbon_id, const std::function<std::wstring()>& version,
-                            const std::wstring& ribbon_xml, const std::wstring& context_xml) noexcept;
+std::wstring ChooseCustomUI(std::wstring_view ribbon_id,
+                            const std::function<std::wstring()>& version,
+                            const std::wstring& ribbon_xml,
+                            const std::wstring& context_xml) noexcept;
 
 }  // namespace fenmark::ui
