@@ -33,6 +33,7 @@ constexpr IID kApplicationEvents = {
 constexpr IID kInspectorsEvents = {
     0x00063079, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr IID kItemsEvents = {0x00063077, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr IID kItemEvents10 = {0x0006302B, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 const IID kOfficeInterfaces[] = {__uuidof(IDTExtensibility2), __uuidof(IRibbonExtensibility),
                                  __uuidof(com::IRibbonUI), __uuidof(com::IRibbonControl)};
 
@@ -419,6 +420,68 @@ void TestObject(const std::wstring& dll, const std::wstring& ribbon_file,
     // Events the add-in does not handle are answered and ignored.
     CHECK_HR(S_OK, outlook.items->Raise(0x0F00, {}));
     CHECK_HR(S_OK, outlook.app->Raise(0xF003, {}));
+
+    // A task window opens: the task is watched, and its save is stamped through late-bound puts;
+    // the by-reference Cancel goes back to the source.
+    {
+      auto task = FakeObject::Make(&kItemEvents10);
+      auto inspector = FakeObject::Make();
+      auto properties = FakeObject::Make();
+      auto property = FakeObject::Make();
+      std::wstring entry_id = L"TASK-ENTRY-1", stamped;
+      int saves = 0;
+      auto give = [](IDispatch* object) {
+        return [held = com_ptr<IDispatch>::retain(object)](const std::vector<VARIANT*>&,
+                                                           VARIANT* result, EXCEPINFO*) {
+          V_VT(result) = VT_DISPATCH;
+          V_DISPATCH(result) = com_ptr<IDispatch>(held).detach();
+          return S_OK;
+        };
+      };
+      inspector->Define(L"CurrentItem", give(task.get()));
+      task->Define(L"Class", [](const std::vector<VARIANT*>&, VARIANT* result, EXCEPINFO*) {
+        V_VT(result) = VT_I4;
+        V_I4(result) = 48;
+        return S_OK;
+      });
+      task->Define(L"Save", [&saves](const std::vector<VARIANT*>&, VARIANT*, EXCEPINFO*) {
+        ++saves;
+        return S_OK;
+      });
+      task->DefineText(L"EntryID", &entry_id);
+      task->Define(L"UserProperties", give(properties.get()));
+      properties->Define(L"Add", give(property.get()));
+      properties->Define(L"Item", give(property.get()));
+      property->Define(L"Value",
+                       [&stamped](const std::vector<VARIANT*>& args, VARIANT* result, EXCEPINFO*) {
+                         if (result || args.size() != 1 || V_VT(args[0]) != VT_BSTR)
+                           return DISP_E_TYPEMISMATCH;
+                         stamped = V_BSTR(args[0]);
+                         return S_OK;
+                       });
+
+      VARIANT shown;
+      V_VT(&shown) = VT_DISPATCH;
+      V_DISPATCH(&shown) = inspector.get();
+      CHECK_HR(S_OK, outlook.inspectors->Raise(0xF001, {shown}));
+      CHECK(task->connections() == 1);
+      VARIANT_BOOL cancel = 1;  // true, but not in the form the add-in writes back
+      VARIANT cancel_ref;
+      V_VT(&cancel_ref) = VT_BOOL | VT_BYREF;
+      V_BOOLREF(&cancel_ref) = &cancel;
+      CHECK_HR(S_OK, task->Raise(0xF002, {cancel_ref}));
+      CHECK(cancel == VARIANT_TRUE);
+      CHECK(saves == 2);
+      CHECK_TEXT(entry_id, stamped);
+      // A failing save goes back to the event source with the host's own error.
+      task->Clear();
+      CHECK_HR(DISP_E_EXCEPTION, task->Raise(0xF002, {cancel_ref}));
+      for (auto* fake : {inspector.get(), properties.get(), property.get()}) fake->Clear();
+      CHECK(inspector->references() == 1 && properties->references() == 1 &&
+            property->references() == 1);
+      // The watched task stays referenced until the object goes.
+      CHECK(task->references() > 1);
+    }
 
     // Markup choice.
     CHECK_TEXT(ribbon_xml, CustomUI(ribbon.get(), L"Microsoft.Outlook.Appointment"));
