@@ -393,7 +393,10 @@ std::shared_ptr<ItemState> Core::ByEntryID(const std::wstring& entry_id) const {
 
 void Core::Save(ItemState& item) {
   if (item.deleted) throw host::Failure(kDeleted, L"The item has been moved or deleted.");
-  if (item.write_depth >= kMaxWriteDepth) {
+  // Once the limit is hit, every save still nested in that outermost save fails at once too:
+  // handlers that save more than once per event would otherwise branch out without end.
+  if (item.write_depth >= kMaxWriteDepth || (item.write_depth > 0 && item.write_overflowed)) {
+    item.write_overflowed = true;
     if (!write_overflow) std::fprintf(stderr, "%s\n", ToUtf8(kRecursionDescription).c_str());
     write_overflow = true;
     throw host::Failure(kFailed, kRecursionDescription);
@@ -403,10 +406,10 @@ void Core::Save(ItemState& item) {
   try {
     item.write_event.Raise(*this, L"Item.Write", cancel);
   } catch (...) {
-    --item.write_depth;
+    if (--item.write_depth == 0) item.write_overflowed = false;
     throw;
   }
-  --item.write_depth;
+  if (--item.write_depth == 0) item.write_overflowed = false;
   if (cancel || item.deleted) return;
   if (item.entry_id.empty()) item.entry_id = NewEntryID();
   ++item.save_count;

@@ -112,6 +112,7 @@ struct ItemState {
   std::vector<std::wstring> writes;
   EventSource<bool&> write_event;
   int write_depth = 0;
+  bool write_overflowed = false;  // within the current outermost save
   bool word_available = true;
   // The window.
   bool has_inspector = false;

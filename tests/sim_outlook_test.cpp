@@ -95,8 +95,12 @@ TEST(SimEvents, SaveRaisesWriteSynchronouslyAlsoFromInsideWrite) {
   EXPECT_EQ(state.SaveCount(), saves_before + 3);
   EXPECT_FALSE(outlook.WriteRecursionOverflowed());
 
-  // A handler that always saves again is stopped loudly instead of overflowing the stack.
-  auto endless = task->OnWrite([&](bool&) { task->Save(); });
+  // A handler that always saves again (twice, so the saves branch out) is stopped loudly instead
+  // of overflowing the stack or running without end.
+  auto endless = task->OnWrite([&](bool&) {
+    task->Save();
+    task->Save();
+  });
   outlook.UserSave(state);
   EXPECT_TRUE(outlook.WriteRecursionOverflowed());
   ASSERT_FALSE(outlook.ReturnedFailures().empty());
