@@ -1,10 +1,10 @@
 // Office in the simulator: command-bar context menus, and the ribbon built from the add-in's
 // markup the way Office builds it (onLoad, getVisible/getEnabled per control, onAction on click).
 
-#include <pugixml.hpp>
 #include <stdexcept>
 
 #include "sim/core.h"
+#include "sim/markup_xml.h"
 
 namespace fenmark::sim::detail {
 namespace {
@@ -171,40 +171,38 @@ class RibbonControlImpl : public host::RibbonControl {
 const char kNs2007[] = "http://schemas.microsoft.com/office/2006/01/customui";
 const char kNs2010[] = "http://schemas.microsoft.com/office/2009/07/customui";
 
-std::wstring Text(const char* utf8) {
-  std::string s(utf8);
-  return FromUtf8(std::vector<std::uint8_t>(s.begin(), s.end()));
+std::wstring Text(const std::string& utf8) {
+  return FromUtf8(std::vector<std::uint8_t>(utf8.begin(), utf8.end()));
 }
 
-bool BoolAttribute(const pugi::xml_node& node, const char* name, bool fallback,
+bool BoolAttribute(const xml::Element& node, const char* name, bool fallback,
                    std::vector<std::wstring>& errors) {
-  auto attr = node.attribute(name);
+  const std::string* attr = node.Find(name);
   if (!attr) return fallback;
-  std::string value = attr.value();
+  const std::string& value = *attr;
   if (value == "true" || value == "1") return true;
   if (value == "false" || value == "0") return false;
-  errors.push_back(L"attribute " + Text(name) + L" has no Boolean value: " + Text(attr.value()));
+  errors.push_back(L"attribute " + Text(name) + L" has no Boolean value: " + Text(value));
   return fallback;
 }
 
-ParsedControl ParseControl(const pugi::xml_node& node, std::vector<std::wstring>& errors) {
+ParsedControl ParseControl(const xml::Element& node, std::vector<std::wstring>& errors) {
   ParsedControl control;
-  std::string element = node.name();
-  control.separator = element == "menuSeparator";
-  const char* id = node.attribute("id").value();
-  if (!*id) id = node.attribute("idMso").value();
-  if (!*id) id = node.attribute("idQ").value();
-  if (!*id) errors.push_back(L"a " + Text(node.name()) + L" has no id");
+  control.separator = node.name == "menuSeparator";
+  std::string id = node.Attribute("id");
+  if (id.empty()) id = node.Attribute("idMso");
+  if (id.empty()) id = node.Attribute("idQ");
+  if (id.empty()) errors.push_back(L"a " + Text(node.name) + L" has no id");
   control.id = Text(id);
-  control.label = Text(node.attribute("label").value());
+  control.label = Text(node.Attribute("label"));
   control.enabled = BoolAttribute(node, "enabled", true, errors);
   control.visible = BoolAttribute(node, "visible", true, errors);
-  control.on_action = Text(node.attribute("onAction").value());
-  control.get_enabled = Text(node.attribute("getEnabled").value());
-  control.get_visible = Text(node.attribute("getVisible").value());
-  if (node.attribute("enabled") && node.attribute("getEnabled"))
+  control.on_action = Text(node.Attribute("onAction"));
+  control.get_enabled = Text(node.Attribute("getEnabled"));
+  control.get_visible = Text(node.Attribute("getVisible"));
+  if (node.Has("enabled") && node.Has("getEnabled"))
     errors.push_back(L"control " + control.id + L" has both enabled and getEnabled");
-  if (node.attribute("visible") && node.attribute("getVisible"))
+  if (node.Has("visible") && node.Has("getVisible"))
     errors.push_back(L"control " + control.id + L" has both visible and getVisible");
   return control;
 }
@@ -217,48 +215,50 @@ bool IsEntry(const std::string& element) {
 // Parses as Office does before it shows anything: a document with an error customises nothing.
 std::optional<LoadedRibbon> Parse(const std::wstring& ribbon_id, const std::wstring& markup,
                                   std::vector<std::wstring>& errors) {
-  std::string utf8 = ToUtf8(markup);
-  pugi::xml_document doc;
-  auto result = doc.load_buffer(utf8.data(), utf8.size());
-  if (!result) {
-    errors.push_back(ribbon_id + L": markup does not parse: " + Text(result.description()) +
-                     L" at offset " + std::to_wstring(result.offset));
+  xml::ParseError failure;
+  auto doc = xml::Parse(ToUtf8(markup), failure);
+  if (!doc) {
+    errors.push_back(ribbon_id + L": markup does not parse: " + Text(failure.description) +
+                     L" at offset " + std::to_wstring(failure.offset));
     return std::nullopt;
   }
-  auto root = doc.document_element();
+  const xml::Element& root = *doc;
   std::vector<std::wstring> found;
-  std::string ns = root.attribute("xmlns").value();
-  if (std::string(root.name()) != "customUI") found.push_back(L"the root is not customUI");
-  if (ns != kNs2007 && ns != kNs2010) found.push_back(L"unknown namespace " + Text(ns.c_str()));
+  std::string ns = root.Attribute("xmlns");
+  if (root.name != "customUI") found.push_back(L"the root is not customUI");
+  if (ns != kNs2007 && ns != kNs2010) found.push_back(L"unknown namespace " + Text(ns));
 
   LoadedRibbon ribbon;
   ribbon.ribbon_id = ribbon_id;
   ribbon.markup = markup;
-  ribbon.on_load = Text(root.attribute("onLoad").value());
+  ribbon.on_load = Text(root.Attribute("onLoad"));
   std::set<std::wstring> ids;
   auto note_id = [&](const ParsedControl& control) {
     if (!control.id.empty() && !ids.insert(Lower(control.id)).second)
       found.push_back(L"duplicate id " + control.id);
   };
-  for (auto tab : root.child("ribbon").child("tabs").children("tab")) {
-    for (auto group : tab.children("group")) {
-      for (auto node : group.children()) {
-        if (node.type() != pugi::node_element) continue;
+  const xml::Element* ribbon_node = root.Child("ribbon");
+  const xml::Element* tabs = ribbon_node ? ribbon_node->Child("tabs") : nullptr;
+  for (const auto& tab : tabs ? tabs->children : std::vector<xml::Element>{}) {
+    if (tab.name != "tab") continue;
+    for (const auto& group : tab.children) {
+      if (group.name != "group") continue;
+      for (const auto& node : group.children) {
         auto control = ParseControl(node, found);
         note_id(control);
-        if (std::string(node.name()) == "button") ribbon.tab_buttons.push_back(control);
+        if (node.name == "button") ribbon.tab_buttons.push_back(control);
       }
     }
   }
-  auto menus = root.child("contextMenus");
+  const xml::Element* menus = root.Child("contextMenus");
   if (menus && ns != kNs2010) found.push_back(L"contextMenus needs the 2009/07 namespace");
-  for (auto menu : menus.children("contextMenu")) {
-    std::wstring id_mso = Text(menu.attribute("idMso").value());
+  for (const auto& menu : menus ? menus->children : std::vector<xml::Element>{}) {
+    if (menu.name != "contextMenu") continue;
+    std::wstring id_mso = Text(menu.Attribute("idMso"));
     if (id_mso.empty()) found.push_back(L"a contextMenu has no idMso");
     auto& entries = ribbon.menus[Lower(id_mso)];
-    for (auto node : menu.children()) {
-      if (node.type() != pugi::node_element) continue;
-      if (!IsEntry(node.name())) continue;
+    for (const auto& node : menu.children) {
+      if (!IsEntry(node.name)) continue;
       auto control = ParseControl(node, found);
       note_id(control);
       entries.push_back(control);
