@@ -43,8 +43,16 @@ std::wstring Quote(const std::wstring& text) {
 
 std::string ToUtf8(const std::wstring& text) {
   std::string out;
-  for (wchar_t wc : text) {
-    auto c = static_cast<std::uint32_t>(wc);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    auto c = static_cast<std::uint32_t>(text[i]);
+    // A 16-bit wchar_t (Windows) carries characters beyond the BMP as surrogate pairs.
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
+      auto low = static_cast<std::uint32_t>(text[i + 1]);
+      if (low >= 0xDC00 && low < 0xE000) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        ++i;
+      }
+    }
     if (c < 0x80) {
       out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -89,6 +97,12 @@ std::wstring FromUtf8(const std::vector<std::uint8_t>& bytes) {
       out += L'\uFFFD';
       ++i;
       continue;
+    }
+    if constexpr (sizeof(wchar_t) == 2) {
+      if (c >= 0x10000) {
+        out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+        c = 0xDC00 + ((c - 0x10000) & 0x3FF);
+      }
     }
     out += static_cast<wchar_t>(c);
     i += static_cast<std::size_t>(extra) + 1;
