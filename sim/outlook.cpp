@@ -286,7 +286,7 @@ ContextMenu Outlook::RightClick() {
         id_mso = kCalendarItemMenu;
         break;
       case host::kOlTask:
-        id_mso = L"ContextMenuTaskItem";
+        id_mso = kTaskItemMenu;
         break;
       default:
         id_mso = kOtherItemMenu;

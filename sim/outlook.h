@@ -49,7 +49,8 @@ inline constexpr wchar_t kExplorerRibbon[] = L"Microsoft.Outlook.Explorer";
 inline constexpr wchar_t kMailItemMenu[] = L"ContextMenuMailItem";
 inline constexpr wchar_t kCalendarItemMenu[] = L"ContextMenuCalendarItem";
 inline constexpr wchar_t kMultipleItemsMenu[] = L"ContextMenuMultipleItems";
-inline constexpr wchar_t kOtherItemMenu[] = L"ContextMenuContactItem";
+inline constexpr wchar_t kOtherItemMenu[] = L"ContextMenuContactItem";  // contacts and others
+inline constexpr wchar_t kTaskItemMenu[] = L"ContextMenuTaskItem";
 
 inline constexpr int kOlContact = 40;  // an item class beside those of host::ItemClass
 
@@ -319,10 +320,11 @@ class Outlook {
   SimItem ScheduleTask(const SimItem& task, std::optional<std::wstring> free_text = std::nullopt);
   // The user moves an existing item (of any class) into the default calendar: ItemAdd.
   void AddToCalendar(const SimItem& item);
-  // Hard delete: the entry ID is no longer found; references the add-in holds fail with kDeleted.
+  // Hard delete: the entry ID is no longer found; references the add-in holds fail with kDeleted;
+  // the item's window closes and it leaves the selection.
   void DeleteItem(const SimItem& item);
 
-  // The explorer's selection (the active explorer must exist; the sim makes one if needed).
+  // The explorer's selection; selecting opens the explorer if it was switched off.
   void Select(std::initializer_list<SimItem> items);
   void Select(const std::vector<SimItem>& items);
   std::vector<SimItem> Selection() const;
@@ -330,9 +332,10 @@ class Outlook {
   void SetExplorerOpen(bool open);
 
   // Right-click on the selection (or on `items`, which are selected first): builds the host's
-  // menu for the first item's kind, raises ItemContextMenuDisplay, then from Outlook 14 on (and
-  // when ribbon callbacks are attached) builds the markup entries of the explorer ribbon,
-  // loading that ribbon first if needed.
+  // menu (one item: kMailItemMenu for mail, post and meeting requests, kCalendarItemMenu for
+  // appointments, kTaskItemMenu, else kOtherItemMenu; none or several: kMultipleItemsMenu),
+  // raises ItemContextMenuDisplay, then from Outlook 14 on (and when ribbon callbacks are
+  // attached) builds that menu's entries of the explorer markup, loading it first if needed.
   ContextMenu RightClick();
   ContextMenu RightClick(std::initializer_list<SimItem> items);
 
@@ -427,8 +430,8 @@ class Outlook {
   // the call is logged (failed = true) and has no effect.
   void FailNthCall(int n, std::int32_t number = kFailed,
                    const std::wstring& description = L"The operation failed.");
-  // Every call to "Interface.Member" fails (from the `nth` such call on when nth > 1, only that
-  // one when `only_once`).
+  // Every call to "Interface.Member" (letter case ignored) fails: from the `nth` such call on, or
+  // only that one when `only_once`.
   void FailCallsTo(const std::wstring& name, std::int32_t number = kFailed,
                    const std::wstring& description = L"The operation failed.", int nth = 1,
                    bool only_once = false);
