@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     } else if (file == "-") {
       const bool interactive = isatty(STDIN_FILENO) != 0;
       if (interactive) std::cout << "Type commands; help lists them, quit ends.\n";
-      failed = session.Run(std::cin, !interactive);
+      failed = session.Run(std::cin, !interactive, interactive ? "> " : "");
     } else {
       failed = session.Run(in, true);
     }

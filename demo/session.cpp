@@ -294,10 +294,10 @@ right-click appt1
 
 // ---------------------------------------------------------------- running commands
 
-int Session::Run(std::istream& in, bool echo) {
+int Session::Run(std::istream& in, bool echo, std::string_view prompt) {
   int failed = 0;
   std::string line;
-  while (!quit_ && std::getline(in, line)) {
+  while (!quit_ && (out_ << prompt << std::flush) && std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (echo) {
       const auto first = line.find_first_not_of(" \t");

@@ -37,9 +37,9 @@ class Session {
   // Runs one command line and reports what the user sees. Never throws: a bad command gets a
   // message. Returns false when the command failed.
   bool Execute(std::string_view line);
-  // Runs every line of `in`, each echoed after a prompt when `echo` is set. Stops at "quit".
-  // Returns the number of commands that failed.
-  int Run(std::istream& in, bool echo);
+  // Runs every line of `in`, each echoed after "> " when `echo` is set, or asked for with
+  // `prompt` (a user typing). Stops at "quit". Returns the number of commands that failed.
+  int Run(std::istream& in, bool echo, std::string_view prompt = {});
   // The built-in working session, narrated.
   int PlayDefault();
 
