@@ -52,7 +52,66 @@ void FillExcepInfo(EXCEPINFO* info, const host::Failure& failure) noexcept {
                                             static_cast<UINT>(failure.Description().size()));
 }
 
+namespace {
+
+// The automation runtime's own texts for its control-facility errors, which the system's message
+// table does not know (the scripting runtime, for one, fails with them and no description).
+const wchar_t* RuntimeText(std::int32_t code) noexcept {
+  switch (code) {
+    case 5:
+      return L"Invalid procedure call or argument";
+    case 6:
+      return L"Overflow";
+    case 7:
+      return L"Out of memory";
+    case 9:
+      return L"Subscript out of range";
+    case 13:
+      return L"Type mismatch";
+    case 52:
+      return L"Bad file name or number";
+    case 53:
+      return L"File not found";
+    case 54:
+      return L"Bad file mode";
+    case 57:
+      return L"Device I/O error";
+    case 58:
+      return L"File already exists";
+    case 61:
+      return L"Disk full";
+    case 70:
+      return L"Permission denied";
+    case 71:
+      return L"Disk not ready";
+    case 75:
+      return L"Path/File access error";
+    case 76:
+      return L"Path not found";
+    case 91:
+      return L"Object variable or With block variable not set";
+    case 424:
+      return L"Object required";
+    case 438:
+      return L"Object doesn't support this property or method";
+    default:
+      return nullptr;
+  }
+}
+
+// A control-facility HRESULT is the runtime's small error number, as callers of the runtime
+// see it (0x800A0035 is error 53); any other HRESULT is its own number.
+std::int32_t NumberOf(HRESULT hr) noexcept {
+  if (HRESULT_SEVERITY(hr) == SEVERITY_ERROR && HRESULT_FACILITY(hr) == FACILITY_CONTROL)
+    return HRESULT_CODE(hr);
+  return hr;
+}
+
+}  // namespace
+
 std::wstring MessageOf(HRESULT hr) {
+  if (HRESULT_FACILITY(hr) == FACILITY_CONTROL)
+    if (const wchar_t* text = RuntimeText(HRESULT_CODE(hr))) return text;
   wchar_t* buffer = nullptr;
   const DWORD n = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -73,7 +132,7 @@ std::wstring MessageOf(HRESULT hr) {
 }
 
 void ThrowFailure(HRESULT hr) {
-  throw host::Failure(hr, MessageOf(hr));
+  throw host::Failure(NumberOf(hr), MessageOf(hr));
 }
 
 void ThrowFailure(HRESULT hr, EXCEPINFO& info) {
@@ -96,7 +155,7 @@ void ThrowFailure(HRESULT hr, EXCEPINFO& info) {
                                 : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, info.wCode);
   if (number == 0) number = hr;
   auto text = description.str();
-  throw host::Failure(number, text.empty() ? MessageOf(number) : std::move(text));
+  throw host::Failure(NumberOf(number), text.empty() ? MessageOf(number) : std::move(text));
 }
 
 void ThrowLastError() {

@@ -1,0 +1,67 @@
+#pragma once
+// Fenmark.dll loaded as Outlook loads it, behind the scenarios' add-in seam: the add-in key read
+// and its LoadBehavior checked, the object created by ProgID, IDTExtensibility2 and
+// IRibbonExtensibility called through their vtables, and the ribbon callbacks through IDispatch
+// by the names in the markup. The simulated Outlook is served to it over COM.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "addin/com/com_types.h"
+#include "addin/com/office_interfaces.h"
+#include "tests/parity/driver.h"
+
+namespace fenmark::wintest {
+
+// The ProgID of the add-in that Outlook's per-user key loads at start-up (LoadBehavior 3), or "".
+std::wstring StartupAddinProgId();
+
+class ComRibbon final : public sim::RibbonCallbacks {
+ public:
+  void Attach(com::com_ptr<com::IRibbonExtensibility> extensibility,
+              com::com_ptr<IDispatch> dispatch);
+  void Detach();
+  std::wstring GetCustomUI(const std::wstring& ribbon_id) override;
+  void OnLoad(const std::wstring& name, const host::Ref<host::RibbonUI>& ribbon) override;
+  bool GetBool(const std::wstring& name, const host::Ref<host::RibbonControl>& control) override;
+  void Action(const std::wstring& name, const host::Ref<host::RibbonControl>& control) override;
+
+ private:
+  com::unique_variant Call(const std::wstring& name, IDispatch* argument);
+  com::com_ptr<com::IRibbonExtensibility> extensibility_;
+  com::com_ptr<IDispatch> dispatch_;
+};
+
+class ComAddin final : public parity::AddinUnderTest {
+ public:
+  explicit ComAddin(std::wstring prog_id) : prog_id_(std::move(prog_id)) {}
+  ~ComAddin() override { Release(); }
+
+  void Create(sim::Outlook& outlook) override;
+  parity::Outcome Connect() override;
+  parity::Outcome Disconnect() override;
+  void Release() override;
+  sim::RibbonCallbacks& Ribbon() override { return ribbon_; }
+  std::vector<sim::MessageBoxRecord> MessageBoxes() override;
+  std::vector<std::wstring> TempFiles() override;
+  std::wstring TempFolder() override;
+  long ServedObjects() override;
+
+  bool created() const { return static_cast<bool>(extensibility_); }
+
+ private:
+  std::wstring prog_id_;
+  sim::Outlook* outlook_ = nullptr;
+  com::com_ptr<com::IDTExtensibility2> extensibility_;
+  ComRibbon ribbon_;
+  std::vector<std::wstring> files_before_;
+  std::size_t boxes_before_ = 0;
+};
+
+// The real temporary folder as GetTempPath gives it, without its trailing backslash.
+std::wstring RealTempFolder();
+
+}  // namespace fenmark::wintest

@@ -1,0 +1,115 @@
+// Fenmark.dll driven end to end under Wine, as Outlook drives it, against the simulated Outlook
+// served over COM:
+//   fenmark_parity_host <Fenmark.dll> scenarios <expected transcript> [<transcript to write>]
+//   fenmark_parity_host <Fenmark.dll> bench [--smoke]
+// "scenarios" plays every end-to-end scenario and compares its effects with the checked-in
+// transcript that the native run is held to as well; "bench" is the timing loop.
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/parity/scenarios.h"
+#include "tests/parity/transcript_file.h"
+#include "tests/win/check.h"
+#include "tests/win/com_addin.h"
+#include "tests/win/message_boxes.h"
+#include "tests/win/served.h"
+
+namespace fenmark::wintest {
+namespace {
+
+DWORD Regsvr32(const std::wstring& arguments) {
+  std::wstring command = L"regsvr32.exe " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return static_cast<DWORD>(-1);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = static_cast<DWORD>(-1);
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+  wchar_t full[MAX_PATH * 2] = {};
+  GetFullPathNameW(path.c_str(), MAX_PATH * 2, full, nullptr);
+  return full;
+}
+
+void PrepareOutlook(sim::Outlook& outlook) {
+  // The add-in's files live on the real file system; the sim's view of them must name the same
+  // folder, so that the items' SaveAs and the attachments find their paths.
+  outlook.SetTempFolder(RealTempFolder());
+}
+
+int RunScenarios(const std::wstring& prog_id, const std::wstring& expected_path,
+                 const std::wstring& write_path) {
+  const auto expected = parity::Sections(parity::ReadTranscript(FullPath(expected_path)));
+  CHECK(!expected.empty());
+  std::vector<std::wstring> all;
+  for (const auto& scenario : parity::Scenarios()) {
+    std::printf("  %s\n", Narrow(scenario.name).c_str());
+    ComAddin addin(prog_id);
+    const auto lines = parity::Play(scenario, addin, PrepareOutlook);
+    all.insert(all.end(), lines.begin(), lines.end());
+    CHECK_TEXT(L"references after release: 0", lines.back());
+    CHECK(Counters().live == 0 && Counters().connections == 0);
+    auto found = expected.find(scenario.name);
+    if (!CHECK(found != expected.end())) continue;
+    CHECK_TEXT(L"", parity::FirstDifference(found->second, lines));
+  }
+  if (!write_path.empty()) parity::WriteTranscript(FullPath(write_path), all);
+  return 0;
+}
+
+}  // namespace
+
+int RunBench(const std::wstring& prog_id, bool smoke);
+
+}  // namespace fenmark::wintest
+
+int wmain(int argc, wchar_t** argv) {
+  using namespace fenmark::wintest;
+  if (argc < 3) {
+    std::printf("usage: fenmark_parity_host DLL scenarios EXPECTED [WRITE] | bench [--smoke]\n");
+    return 2;
+  }
+  wchar_t full[MAX_PATH * 2] = {};
+  GetFullPathNameW(argv[1], MAX_PATH * 2, full, nullptr);
+  const std::wstring dll = full, mode = argv[2];
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
+  if (!CHECK(Regsvr32(L"/s \"" + dll + L"\"") == 0)) return Summary();
+  // Loaded first, so that the object COM creates lives in this very module, whose message boxes
+  // are recorded.
+  HMODULE module = LoadLibraryW(dll.c_str());
+  CHECK(module != nullptr && PatchImport(module, "USER32.dll", "MessageBoxW",
+                                         reinterpret_cast<void*>(&RecordMessageBox)));
+  // As Outlook: the add-in key names what to load at start-up.
+  const std::wstring prog_id = StartupAddinProgId();
+  CHECK_TEXT(L"Fenmark.Connect", prog_id);
+
+  int rc = 0;
+  if (mode == L"scenarios" && argc >= 4) {
+    RunScenarios(prog_id, argv[3], argc >= 5 ? argv[4] : L"");
+  } else if (mode == L"bench") {
+    rc = RunBench(prog_id, argc >= 4 && std::wstring(argv[3]) == L"--smoke");
+  } else {
+    std::printf("unknown mode\n");
+    rc = 2;
+  }
+  CoFreeUnusedLibraries();
+  CHECK(Regsvr32(L"/u /s \"" + dll + L"\"") == 0);
+  CoUninitialize();
+  const int summary = Summary();
+  return rc != 0 ? rc : summary;
+}
