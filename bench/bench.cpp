@@ -1,0 +1,124 @@
+// fenmark_bench: OnConnection, the ribbon's getEnabled/getVisible per call, a whole calendar
+// context menu, and host round trips per command against the algorithms' host-call counts.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "addin/connect.h"
+#include "demo/ribbon_bridge.h"
+#include "tests/parity/native_addin.h"
+#include "tests/parity/round_trips.h"
+
+namespace fenmark::bench {
+namespace {
+
+using parity::Control;
+
+// A connected add-in with its ribbon attached, and an appointment linked to a stopped task.
+struct Session {
+  sim::Outlook outlook;
+  Connect connect{outlook.Platform()};
+  demo::RibbonBridge bridge{connect};
+  sim::SimItem appointment;
+
+  explicit Session(const wchar_t* version = parity::kOutlook14) {
+    outlook.SetVersion(version);
+    connect.AddinInstance_OnConnection(outlook.Application());
+    outlook.AttachRibbon(&bridge);
+    auto task = outlook.CreateTask(L"Q3 figures", L"Task notes");
+    task.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
+    task.SetUserProperty(L"OstrandStatus", L"Stopped");
+    outlook.UserSave(task);
+    appointment = outlook.ScheduleTask(task);
+  }
+  ~Session() {
+    outlook.AttachRibbon(nullptr);
+    connect.AddinInstance_OnDisconnection();
+  }
+};
+
+void OnConnection(benchmark::State& state) {
+  sim::Outlook outlook;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto connect = std::make_unique<Connect>(outlook.Platform());
+    state.ResumeTiming();
+    connect->AddinInstance_OnConnection(outlook.Application());
+    state.PauseTiming();
+    connect->AddinInstance_OnDisconnection();
+    connect.reset();
+    outlook.ClearCalls();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(OnConnection);
+
+// The tab's getEnabled with the appointment's window in front.
+void TabGetEnabled(benchmark::State& state) {
+  Session session;
+  session.outlook.OpenItem(session.appointment);
+  auto control = std::make_shared<Control>(L"VB_StartTask");
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(session.bridge.GetBool(L"VB_GetEnabled", control));
+    session.outlook.ClearCalls();
+  }
+}
+BENCHMARK(TabGetEnabled);
+
+// The context menu's getEnabled and getVisible with the appointment selected.
+void MenuGetEnabled(benchmark::State& state) {
+  Session session;
+  session.outlook.Select({session.appointment});
+  auto control = std::make_shared<Control>(L"VBX_Start_Ostrand_Task");
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(session.bridge.GetBool(L"VBX_GetEnabled", control));
+    session.outlook.ClearCalls();
+  }
+}
+BENCHMARK(MenuGetEnabled);
+
+void MenuGetVisible(benchmark::State& state) {
+  Session session;
+  session.outlook.Select({session.appointment});
+  auto control = std::make_shared<Control>(L"VBX_Fenmark");
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(session.bridge.GetBool(L"VBX_GetVisible", control));
+    session.outlook.ClearCalls();
+  }
+}
+BENCHMARK(MenuGetVisible);
+
+// A right-click on the appointment: Outlook 14 asks getVisible and getEnabled of the four
+// markup entries; Outlook 12 raises ItemContextMenuDisplay and the add-in adds four buttons.
+void CalendarContextMenu(benchmark::State& state) {
+  Session session(state.range(0) == 14 ? parity::kOutlook14 : parity::kOutlook12);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(session.outlook.RightClick({session.appointment}));
+    state.PauseTiming();
+    state.counters["host_calls"] = parity::HostCalls(session.outlook);
+    session.outlook.ClearCalls();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(CalendarContextMenu)->Arg(14)->Arg(12);
+
+void PrintRoundTrips() {
+  parity::NativeAddin addin;
+  std::printf("\nHost round trips per command (one click of its context-menu entry)\n");
+  std::printf("%-14s %22s %28s\n", "command", "algorithm's host calls", "measured (with handlers)");
+  for (const auto& row : parity::MeasureRoundTrips(addin, {}, {}))
+    std::printf("%-14ls %22d %28d\n", row.command.c_str(), row.algorithm, row.host_calls);
+}
+
+}  // namespace
+}  // namespace fenmark::bench
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  fenmark::bench::PrintRoundTrips();
+  return 0;
+}
