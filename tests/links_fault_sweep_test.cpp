@@ -4,13 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <functional>
+#include <iostream>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "addin/connect.h"
-#include "sim/outlook.h"
+#include "tests/links_fixture.h"
 
 namespace fenmark::links_test {
 namespace {
@@ -20,19 +21,7 @@ struct World {
   Connect connect{outlook.Platform()};
   World() { connect.AddinInstance_OnConnection(outlook.Application()); }
 
-  long HeldByMembers() const {
-    long held = connect.glblObjRibbon ? 1 : 0;
-    for (bool member :
-         {static_cast<bool>(connect.olItems), static_cast<bool>(connect.objOLApp),
-          static_cast<bool>(connect.objInsp), static_cast<bool>(connect.oTask),
-          static_cast<bool>(connect.objButton), static_cast<bool>(connect.objButtonCalTaskComplete),
-          static_cast<bool>(connect.objButtonCalTaskOpen),
-          static_cast<bool>(connect.objButtonCalTaskStart),
-          static_cast<bool>(connect.objButtonCalTaskStop)}) {
-      held += member ? 1 : 0;
-    }
-    return held;
-  }
+  long HeldByMembers() const { return links_test::HeldByMembers(connect); }
 
   // A task the user opened and saved while watched (so stamped, and still watched), with its
   // status set to "Started", window closed, and the appointment made from it.

@@ -11,6 +11,21 @@
 
 namespace fenmark::links_test {
 
+// Host references that Connect's members account for; the add-in holds no other after a call.
+inline long HeldByMembers(const Connect& connect) {
+  long held = connect.glblObjRibbon ? 1 : 0;
+  for (bool member :
+       {static_cast<bool>(connect.olItems), static_cast<bool>(connect.objOLApp),
+        static_cast<bool>(connect.objInsp), static_cast<bool>(connect.oTask),
+        static_cast<bool>(connect.objButton), static_cast<bool>(connect.objButtonCalTaskComplete),
+        static_cast<bool>(connect.objButtonCalTaskOpen),
+        static_cast<bool>(connect.objButtonCalTaskStart),
+        static_cast<bool>(connect.objButtonCalTaskStop)}) {
+    held += member ? 1 : 0;
+  }
+  return held;
+}
+
 class LinksTest : public ::testing::Test {
  protected:
   sim::Outlook outlook;
@@ -21,20 +36,7 @@ class LinksTest : public ::testing::Test {
     outlook.ClearCalls();
   }
 
-  // Host references that Connect's members account for; the add-in holds no other after a call.
-  long HeldByMembers() const {
-    long held = connect.glblObjRibbon ? 1 : 0;
-    for (bool member :
-         {static_cast<bool>(connect.olItems), static_cast<bool>(connect.objOLApp),
-          static_cast<bool>(connect.objInsp), static_cast<bool>(connect.oTask),
-          static_cast<bool>(connect.objButton), static_cast<bool>(connect.objButtonCalTaskComplete),
-          static_cast<bool>(connect.objButtonCalTaskOpen),
-          static_cast<bool>(connect.objButtonCalTaskStart),
-          static_cast<bool>(connect.objButtonCalTaskStop)}) {
-      held += member ? 1 : 0;
-    }
-    return held;
-  }
+  long HeldByMembers() const { return links_test::HeldByMembers(connect); }
 
   // A task carrying its own entry ID in TaskLinkEntryID and `status` in OstrandStatus (none when
   // empty), window closed. A watched one was opened and saved by the user while the add-in
