@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <sstream>
 #include <stdexcept>
 
@@ -182,6 +183,7 @@ constexpr CommandHelp kHelp[] = {
     {"show ITEM", "show the item"},
     {"items", "list every item"},
     {"version 12|14|TEXT", "switch the Outlook version (12: command-bar menus)"},
+    {"time HH:MM[:SS]", "set the clock (same day) that dates the task notes"},
     {"word on|off ITEM", "give the item's window a Word editor, or not"},
     {"explorer on|off", "open or close Outlook's main window"},
     {"say TEXT", "print a line of narration"},
@@ -272,14 +274,17 @@ say Avery drags the task into the calendar to plan the work. The appointment arr
 schedule task1
 say The appointment's context menu offers the linked task's commands; stop is greyed, because work has not started.
 right-click appt1
-say Avery opens the appointment and starts work from its Ostrand tab.
+say At nine, Avery opens the appointment and starts work from its Ostrand tab.
+time 09:05:12
 open appt1
 press "Start Ostrand Task"
 close appt1
 say At lunch, Avery stops work from the calendar's context menu.
+time 12:31:40
 right-click appt1
 click "Stop Ostrand Task"
 say In the afternoon the work is done: Avery opens the appointment and clicks Fenmark to complete the task.
+time 14:25:07
 open appt1
 press Fenmark
 right-click appt1
@@ -377,6 +382,7 @@ void Session::Dispatch(const std::string& command, const Args& args) {
       {"show", &Session::Show},
       {"items", &Session::ListItems},
       {"version", &Session::Version},
+      {"time", &Session::Time},
       {"word", &Session::Word},
       {"explorer", &Session::Explorer},
   };
@@ -748,6 +754,26 @@ void Session::Version(const Args& args) {
   if (args[0] == "14") version = kOutlook14Version;
   outlook_->SetVersion(version);
   print_.Wrap("Outlook now reports version " + Utf8(version) + ".");
+}
+
+void Session::Time(const Args& args) {
+  int hour = -1, minute = -1, second = 0;
+  char extra = 0;
+  const int fields =
+      args.size() == 1 ? std::sscanf(args[0].c_str(), "%d:%d:%d%c", &hour, &minute, &second, &extra)
+                       : 0;
+  if (fields < 2 || fields > 3 || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
+      second < 0 || second > 59) {
+    throw UserError("Usage: time HH:MM[:SS] (24-hour clock)");
+  }
+  host::DateTime now = outlook_->Now();
+  now.hour = hour;
+  now.minute = minute;
+  now.second = second;
+  outlook_->SetNow(now);
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", hour, minute, second);
+  print_.Wrap(std::string("The clock now reads ") + text + ".");
 }
 
 void Session::Word(const Args& args) {

@@ -94,6 +94,7 @@ class Session {
   void Show(const Args& args);
   void ListItems(const Args& args);
   void Version(const Args& args);
+  void Time(const Args& args);
   void Word(const Args& args);
   void Explorer(const Args& args);
 

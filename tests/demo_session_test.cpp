@@ -77,9 +77,9 @@ TEST(DemoSession, PlaysTheWholeSessionInEitherOutlook) {
          "> press \"Start Ostrand Task\"",
          "[Start Ostrand Task]    greyed\n    [Stop Ostrand "
          "Task]     enabled",
-         "OstrandStatus: \"Started\"", "Ostrand task started - 03/15/24 02:25:07 pm",
+         "OstrandStatus: \"Started\"", "Ostrand task started - 03/15/24 09:05:12 am",
          "> click \"Stop Ostrand Task\"", "Task status: deferred",
-         "Ostrand task stopped - 03/15/24 02:25:07 pm", "> open appt1",
+         "Ostrand task stopped - 03/15/24 12:31:40 pm", "> open appt1",
          "[Start Ostrand Task]    enabled\n    [Stop Ostrand Task]     greyed", "> press Fenmark",
          "The window of appt1 closes.", "Task status: complete",
          "Ostrand task completed - 03/15/24 02:25:07 pm",
