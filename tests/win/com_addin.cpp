@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "tests/win/message_boxes.h"
-#include "tests/win/served.h"
+#include "sim/com/served.h"
 
 namespace fenmark::wintest {
 

@@ -14,7 +14,7 @@
 #include "tests/parity/round_trips.h"
 #include "tests/win/check.h"
 #include "tests/win/com_addin.h"
-#include "tests/win/served.h"
+#include "sim/com/served.h"
 
 namespace fenmark::wintest {
 namespace {

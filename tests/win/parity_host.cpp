@@ -19,7 +19,7 @@
 #include "tests/win/check.h"
 #include "tests/win/com_addin.h"
 #include "tests/win/message_boxes.h"
-#include "tests/win/served.h"
+#include "sim/com/served.h"
 
 namespace fenmark::wintest {
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/win/served.h"
+#include "sim/com/served.h"
 
 #include <ocidl.h>
 #include <olectl.h>
