@@ -38,35 +38,6 @@ std::wstring Text(const std::vector<std::uint8_t>& bytes) {
   return {bytes.begin(), bytes.end()};
 }
 
-TEST(SimRibbon, TabAsksGetEnabledOncePerInvalidate) {
-  Outlook outlook;
-  FakeCallbacks callbacks;
-  callbacks.markup[kAppointmentRibbon] =
-      Text(*outlook.Platform().ResourceBytes(L"RIBBONXML", L"CUSTOM"));
-  callbacks.answers[L"VB_StartTask"] = false;
-  outlook.AttachRibbon(&callbacks);
-
-  auto buttons = outlook.ShowTab();
-  ASSERT_EQ(buttons.size(), 7u);
-  EXPECT_EQ(callbacks.log.front(), L"Ribbon_OnLoad");
-  EXPECT_EQ(buttons[1].id, L"VB_Spacer1");
-  EXPECT_TRUE(buttons[1].enabled) << "no getEnabled: enabled";
-  EXPECT_FALSE(buttons[4].enabled);
-  EXPECT_EQ(callbacks.log.size(), 5u) << "onLoad and four getEnabled";
-
-  outlook.ShowTab();
-  EXPECT_EQ(callbacks.log.size(), 5u) << "shown again without Invalidate: nothing asked";
-  callbacks.ribbon->Invalidate();
-  EXPECT_EQ(outlook.InvalidateCount(kAppointmentRibbon), 1);
-  callbacks.answers[L"VB_StartTask"] = true;
-  EXPECT_TRUE(outlook.ShowTab()[4].enabled);
-  EXPECT_EQ(callbacks.log.size(), 9u);
-
-  EXPECT_TRUE(outlook.ClickTabButton(L"VB_OpenTask"));
-  EXPECT_EQ(callbacks.log.back(), L"VB_OpenTask!VB_OpenTask");
-  EXPECT_FALSE(outlook.ClickTabButton(L"VB_Spacer2")) << "no onAction";
-}
-
 TEST(SimRibbon, ContextMenuAsksVisibleThenEnabledAndSurvivesFailingCallbacks) {
   Outlook outlook;
   FakeCallbacks callbacks;
@@ -115,64 +86,6 @@ TEST(SimRibbon, MarkupThatOfficeRejectsLoadsNothing) {
   EXPECT_FALSE(outlook.LoadRibbon(L"Microsoft.Outlook.Mail.Read")) << "empty markup";
   EXPECT_TRUE(callbacks.log.empty()) << "no onLoad for rejected markup";
   EXPECT_EQ(outlook.RibbonErrors().size(), 2u);
-}
-
-TEST(SimCommandBars, AddInsertsAtPositionAndClickReachesSubscribers) {
-  Outlook outlook;
-  auto mail = outlook.ReceiveMail(L"M", L"");
-  Ref<host::CommandBarControl> button;
-  host::Subscription click;
-  std::wstring clicked;
-  auto sub = outlook.Application()->OnItemContextMenuDisplay(
-      [&](const Ref<host::CommandBar>& bar, const Ref<host::ItemSelection>& selection) {
-        EXPECT_EQ(selection->Count(), 1);
-        auto controls = bar->Controls();
-        button = controls->Add(host::kMsoControlButton, 1);
-        button->SetCaption(L"Mine");
-        button->SetParameter(L"p");
-        controls->Item(2)->SetBeginGroup(true);
-        EXPECT_THROW(controls->Item(99), host::Failure);
-        EXPECT_THROW(controls->Add(host::kMsoControlButton, 99), host::Failure);
-        click = button->OnClick([&](const Ref<host::CommandBarControl>& ctrl, bool& cancel) {
-          clicked = ctrl->Parameter();
-          cancel = true;
-        });
-      });
-  auto menu = outlook.RightClick({mail});
-  ASSERT_GE(menu.Count(), 3);
-  EXPECT_EQ(menu.Control(1).caption, L"Mine");
-  EXPECT_TRUE(menu.Control(1).added_by_addin);
-  EXPECT_EQ(menu.Control(2).caption, L"Open");
-  EXPECT_TRUE(menu.Control(2).begin_group);
-  EXPECT_FALSE(menu.Control(2).added_by_addin);
-  EXPECT_TRUE(menu.Click(1));
-  EXPECT_EQ(clicked, L"p");
-  EXPECT_TRUE(menu.LastCancelDefault());
-}
-
-TEST(SimWord, EditorTypesInsertsHtmlAndMovesHome) {
-  Outlook outlook;
-  auto mail = outlook.ReceiveMail(L"Q3 & more", L"Line one\r\nLine <two>");
-  auto app = outlook.Application();
-  auto task = app->CreateItem(host::kOlTaskItem);
-  const std::wstring html = outlook.TempFolder() + L"\\m.htm";
-  outlook.AddinRef(mail)->SaveAs(html, host::kOlHtml);
-  EXPECT_NE(outlook.FileText(html).find(L"Q3 &amp; more"), std::wstring::npos);
-
-  auto doc = task->GetInspector()->WordEditor();
-  ASSERT_NE(doc, nullptr);
-  EXPECT_THROW(doc->Windows(2), host::Failure);
-  auto selection = doc->Windows(1)->Selection();
-  selection->TypeText(L"\r\r____________\r");
-  selection->InsertFile(html);
-  selection->HomeKey(host::kWdStory);
-  selection->TypeText(L"top\r");
-  EXPECT_EQ(task->Body(),
-            L"top\r\n\r\n\r\n____________\r\nSubject: Q3 & more\r\nLine one\r\nLine <two>\r\n");
-  EXPECT_THROW(selection->InsertFile(outlook.TempFolder() + L"\\none.htm"), host::Failure);
-
-  outlook.SetWordAvailableByDefault(false);
-  EXPECT_EQ(app->CreateItem(host::kOlTaskItem)->GetInspector()->WordEditor(), nullptr);
 }
 
 TEST(SimFiles, TempFolderPathsAndFailuresOfTheFileSystem) {

@@ -62,23 +62,6 @@ TEST(SimStore, LookupsFailAsOutlookDoes) {
   EXPECT_NE(FailureOf([&] { ns->GetDefaultFolder(99); }).Number(), 0);
 }
 
-TEST(SimStore, UserPropertiesAddHandsBackExistingAndItemGivesNoObject) {
-  Outlook outlook;
-  auto task = outlook.AddinRef(outlook.CreateTask(L"T"));
-  auto props = task->UserProperties();
-  EXPECT_EQ(props->Item(L"TaskLinkEntryID"), nullptr);
-  props->Add(L"TaskLinkEntryID", host::kOlText)->SetValue(L"abc");
-  EXPECT_EQ(props->Add(L"TaskLinkEntryID", host::kOlText)->Value(), L"abc");
-  EXPECT_EQ(props->Item(L"tasklinkentryid")->Value(), L"abc");
-  EXPECT_NE(FailureOf([&] { props->Add(L"Other", 3); }).Number(), 0);
-  SimItem state = outlook.Find(task);
-  EXPECT_EQ(state.UserProperties().size(), 1u);
-  EXPECT_TRUE(state.Dirty());
-  task->Save();
-  ASSERT_TRUE(state.Persisted());
-  EXPECT_EQ(state.Persisted()->user_properties.at(0).value, L"abc");
-}
-
 TEST(SimEvents, SaveRaisesWriteSynchronouslyAlsoFromInsideWrite) {
   Outlook outlook;
   auto task = outlook.AddinRef(outlook.CreateTask(L"T"));
@@ -140,47 +123,6 @@ TEST(SimEvents, ReferencesAndSubscriptionsOutlivingTheSimAreHarmless) {
   sub.Reset();
 }
 
-TEST(SimUser, ScheduleTaskWritesTheMarkerLineAndRaisesItemAdd) {
-  Outlook outlook;
-  auto items = outlook.Application()->GetNamespace(L"MAPI")->GetDefaultFolder(9)->Items();
-  std::vector<std::wstring> added;
-  auto sub = items->OnItemAdd([&](const Ref<host::Item>& item) { added.push_back(item->Body()); });
-  auto task = outlook.CreateTask(L"Budget", L"notes");
-  auto plain = outlook.ScheduleTask(task);
-  task.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
-  auto linked = outlook.ScheduleTask(task, L"free text");
-  ASSERT_EQ(added.size(), 2u);
-  EXPECT_EQ(added[0], L"notes");
-  EXPECT_EQ(added[1], L"TaskLinkEntryID: " + task.EntryID() + L"\r\nfree text");
-  EXPECT_EQ(linked.Class(), host::kOlAppointment);
-  EXPECT_EQ(linked.Folder(), FolderKind::kCalendar);
-}
-
-TEST(SimWindows, InspectorsOpenRaiseNewInspectorAndTrackTheFront) {
-  Outlook outlook;
-  auto app = outlook.Application();
-  std::vector<std::wstring> opened;
-  auto sub = app->Inspectors()->OnNewInspector([&](const Ref<host::Inspector>& inspector) {
-    opened.push_back(inspector->CurrentItem()->Subject());
-  });
-  auto a = outlook.CreateTask(L"A");
-  auto b = outlook.ReceiveMail(L"B", L"");
-  EXPECT_EQ(app->ActiveInspector(), nullptr);
-
-  auto inspector = outlook.AddinRef(a)->GetInspector();
-  EXPECT_TRUE(opened.empty()) << "GetInspector does not show the window";
-  inspector->Activate();
-  outlook.OpenItem(b);
-  outlook.OpenItem(a);  // already open: to the front, no new window
-  EXPECT_EQ(opened, (std::vector<std::wstring>{L"A", L"B"}));
-  EXPECT_EQ(app->ActiveInspector()->CurrentItem()->Subject(), L"A");
-
-  outlook.AddinRef(a)->Close(host::kOlSave);
-  EXPECT_FALSE(a.WindowOpen());
-  EXPECT_EQ(a.SaveCount(), 2);
-  EXPECT_EQ(app->ActiveInspector()->CurrentItem()->Subject(), L"B");
-}
-
 TEST(SimCalls, UserActionsAreNotLoggedAndFaultsHitTheChosenCall) {
   Outlook outlook;
   auto app = outlook.Application();
@@ -207,28 +149,6 @@ TEST(SimCalls, UserActionsAreNotLoggedAndFaultsHitTheChosenCall) {
   outlook.ClearFaults();
   EXPECT_NO_THROW(item->Save());
   EXPECT_EQ(outlook.CountCalls(L"Item.Save"), 4);
-}
-
-TEST(SimCalls, EveryReferenceHandedOutIsCountedUntilReleased) {
-  Outlook outlook;
-  auto mail = outlook.ReceiveMail(L"M", L"b");
-  EXPECT_EQ(outlook.OutstandingReferences(), 0);
-  {
-    auto app = outlook.Application();
-    auto ns = app->GetNamespace(L"MAPI");
-    auto item = ns->GetItemFromID(mail.EntryID());
-    auto props = item->UserProperties();
-    EXPECT_EQ(outlook.OutstandingReferences(), 4);
-  }
-  EXPECT_EQ(outlook.OutstandingReferences(), 0);
-
-  Ref<host::Inspector> kept;
-  auto sub = outlook.Application()->Inspectors()->OnNewInspector(
-      [&](const Ref<host::Inspector>& inspector) { kept = inspector; });
-  outlook.OpenItem(mail);
-  EXPECT_EQ(outlook.OutstandingReferences(), 1) << "the event argument the handler kept";
-  kept.reset();
-  EXPECT_EQ(outlook.OutstandingReferences(), 0);
 }
 
 }  // namespace
