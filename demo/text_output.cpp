@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "sim/utf8.h"
+
 namespace fenmark::demo {
 namespace {
 
@@ -29,70 +31,11 @@ std::size_t BytesOf(std::string_view utf8, std::size_t columns) {
 }  // namespace
 
 std::string Utf8(std::wstring_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (wchar_t wc : text) {
-    auto c = static_cast<std::uint32_t>(wc);
-    if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
-    if (c > 0x10FFFF) c = 0xFFFD;
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
+  return sim::ToUtf8(text);
 }
 
 std::wstring Wide(std::string_view utf8) {
-  std::wstring out;
-  for (std::size_t i = 0; i < utf8.size();) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    std::size_t len = c < 0x80         ? 1
-                      : (c >> 5) == 6  ? 2
-                      : (c >> 4) == 14 ? 3
-                      : (c >> 3) == 30 ? 4
-                                       : 0;
-    if (len == 0 || i + len > utf8.size()) {
-      out += L'\uFFFD';
-      ++i;
-      continue;
-    }
-    std::uint32_t code = len == 1 ? c : c & (0x7F >> len);
-    bool valid = true;
-    for (std::size_t k = 1; k < len; ++k) {
-      const auto next = static_cast<unsigned char>(utf8[i + k]);
-      if ((next & 0xC0) != 0x80) valid = false;
-      code = (code << 6) | (next & 0x3F);
-    }
-    if (!valid) {
-      out += L'\uFFFD';
-      ++i;
-      continue;
-    }
-    if constexpr (sizeof(wchar_t) == 2) {
-      if (code >= 0x10000) {
-        code -= 0x10000;
-        out += static_cast<wchar_t>(0xD800 + (code >> 10));
-        out += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
-        i += len;
-        continue;
-      }
-    }
-    out += static_cast<wchar_t>(code);
-    i += len;
-  }
-  return out;
+  return sim::FromUtf8(utf8);
 }
 
 void Printer::Wrap(std::string_view first, std::string_view text, std::size_t indent) {

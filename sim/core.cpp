@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "sim/platform_impl.h"
+#include "sim/utf8.h"
 
 namespace fenmark::sim {
 
@@ -42,72 +43,11 @@ std::wstring Quote(const std::wstring& text) {
 }
 
 std::string ToUtf8(const std::wstring& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    auto c = static_cast<std::uint32_t>(text[i]);
-    // A 16-bit wchar_t (Windows) carries characters beyond the BMP as surrogate pairs.
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
-      auto low = static_cast<std::uint32_t>(text[i + 1]);
-      if (low >= 0xDC00 && low < 0xE000) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-        ++i;
-      }
-    }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
+  return sim::ToUtf8(text);
 }
 
 std::wstring FromUtf8(const std::vector<std::uint8_t>& bytes) {
-  std::wstring out;
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    std::uint32_t c = bytes[i];
-    int extra = c < 0x80             ? 0
-                : (c & 0xE0) == 0xC0 ? 1
-                : (c & 0xF0) == 0xE0 ? 2
-                : (c & 0xF8) == 0xF0 ? 3
-                                     : -1;
-    bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < bytes.size();
-    if (ok && extra > 0) {
-      c &= (0x3Fu >> extra);
-      for (int k = 1; k <= extra; ++k) {
-        if ((bytes[i + k] & 0xC0) != 0x80) {
-          ok = false;
-          break;
-        }
-        c = (c << 6) | (bytes[i + k] & 0x3F);
-      }
-    }
-    if (!ok) {
-      out += L'\uFFFD';
-      ++i;
-      continue;
-    }
-    if constexpr (sizeof(wchar_t) == 2) {
-      if (c >= 0x10000) {
-        out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-        c = 0xDC00 + ((c - 0x10000) & 0x3FF);
-      }
-    }
-    out += static_cast<wchar_t>(c);
-    i += static_cast<std::size_t>(extra) + 1;
-  }
-  return out;
+  return sim::FromUtf8({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }
 
 std::wstring ParagraphBreaks(const std::wstring& text) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "sim/markup_xml.h"
+#include "sim/utf8.h"
 
 namespace fenmark::sim::xml {
 namespace {
@@ -66,23 +67,9 @@ class Reader {
     if (pos_ == start) Fail("a name was expected");
     return text_.substr(start, pos_ - start);
   }
-  void AppendUtf8(std::string& out, std::uint32_t c) {
-    if (c == 0 || c > 0x10FFFF) Fail("bad character reference");
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+  void AppendCharacter(std::string& out, std::uint32_t c) {
+    if (c == 0 || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) Fail("bad character reference");
+    AppendUtf8(out, c);
   }
   std::string Value() {
     if (!Peek('"') && !Peek('\'')) Fail("a quoted value was expected");
@@ -120,7 +107,8 @@ class Reader {
         if (digits.empty() || digits.find_first_not_of(hex ? "0123456789abcdefABCDEF"
                                                            : "0123456789") != std::string::npos)
           Fail("bad character reference");
-        AppendUtf8(value, static_cast<std::uint32_t>(std::stoul(digits, nullptr, hex ? 16 : 10)));
+        AppendCharacter(value,
+                        static_cast<std::uint32_t>(std::stoul(digits, nullptr, hex ? 16 : 10)));
       } else {
         Fail("unknown entity");
       }
