@@ -42,6 +42,13 @@ std::wstring Quote(const std::wstring& text) {
   return out + L"\"";
 }
 
+std::shared_ptr<Core> Lock(const std::weak_ptr<Core>& weak) {
+  auto core = weak.lock();
+  if (!core)
+    throw host::Failure(kDisconnected, L"The object invoked has disconnected from its clients.");
+  return core;
+}
+
 std::string ToUtf8(const std::wstring& text) {
   return sim::ToUtf8(text);
 }

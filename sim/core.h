@@ -23,6 +23,11 @@ std::wstring Lower(std::wstring text);
 std::wstring Upper(std::wstring text);
 bool EqualsNoCase(const std::wstring& a, const std::wstring& b);
 std::wstring Quote(const std::wstring& text);  // "text"; CR and LF shown escaped
+
+// The sim behind an object the add-in holds; once the sim is gone, calls fail as on a server
+// that has shut down.
+std::shared_ptr<Core> Lock(const std::weak_ptr<Core>& weak);
+
 std::string ToUtf8(const std::wstring& text);
 std::wstring FromUtf8(const std::vector<std::uint8_t>& bytes);
 // CR, LF and CR LF all become CR LF: the body's paragraph breaks, as Outlook's Body shows them.

@@ -9,13 +9,6 @@
 namespace fenmark::sim::detail {
 namespace {
 
-std::shared_ptr<Core> Lock(const std::weak_ptr<Core>& weak) {
-  auto core = weak.lock();
-  if (!core)
-    throw host::Failure(kDisconnected, L"The object invoked has disconnected from its clients.");
-  return core;
-}
-
 host::Failure Deleted() {
   return {kDeleted, L"The item has been moved or deleted."};
 }

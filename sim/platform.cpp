@@ -12,13 +12,6 @@ namespace {
 
 constexpr std::size_t kMaxPath = 259;  // MAX_PATH less the terminating NUL
 
-std::shared_ptr<Core> Lock(const std::weak_ptr<Core>& weak) {
-  auto core = weak.lock();
-  if (!core)
-    throw host::Failure(kDisconnected, L"The object invoked has disconnected from its clients.");
-  return core;
-}
-
 class FolderImpl : public host::FileSystemFolder {
  public:
   FolderImpl(std::weak_ptr<Core> core, std::wstring path)
