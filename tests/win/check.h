@@ -46,6 +46,23 @@ inline int Summary() {
   return tally().failed == 0 ? 0 : 1;
 }
 
+// Runs regsvr32 with the arguments and returns its exit code (-1 if it could not start).
+inline DWORD Regsvr32(const std::wstring& arguments) {
+  std::wstring command = L"regsvr32.exe " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return static_cast<DWORD>(-1);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = static_cast<DWORD>(-1);
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
 }  // namespace fenmark::wintest
 
 #define CHECK(cond) ::fenmark::wintest::Record((cond), __FILE__, __LINE__, #cond)

@@ -61,22 +61,6 @@ std::wstring ReadAscii(const std::wstring& path) {
   return std::wstring(bytes.begin(), bytes.end());
 }
 
-DWORD Regsvr32(const std::wstring& arguments) {
-  std::wstring command = L"regsvr32.exe " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
-    return static_cast<DWORD>(-1);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = static_cast<DWORD>(-1);
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
-}
-
 bool KeyExists(HKEY root, const std::wstring& path) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;

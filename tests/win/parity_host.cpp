@@ -24,22 +24,6 @@
 namespace fenmark::wintest {
 namespace {
 
-DWORD Regsvr32(const std::wstring& arguments) {
-  std::wstring command = L"regsvr32.exe " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
-    return static_cast<DWORD>(-1);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = static_cast<DWORD>(-1);
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
-}
-
 std::wstring FullPath(const std::wstring& path) {
   wchar_t full[MAX_PATH * 2] = {};
   GetFullPathNameW(path.c_str(), MAX_PATH * 2, full, nullptr);
