@@ -27,14 +27,20 @@ class Failure : public std::exception {
 // Failures that do not come from a host call. They carry the numbers and texts of the
 // automation runtime's own errors, so that a user reads the same report whichever side failed.
 namespace errors {
-inline constexpr std::int32_t kInvalidArgument = 5;   // a text cut with a negative length
-inline constexpr std::int32_t kOverflow = 6;          // a count beyond 16 bits
-inline constexpr std::int32_t kTypeMismatch = 13;     // an item of the wrong kind
-inline constexpr std::int32_t kObjectNotSet = 91;     // a reference that holds no object
+inline constexpr std::int32_t kInvalidArgument = 5;  // a text cut with a negative length
+inline constexpr std::int32_t kOverflow = 6;         // a count beyond 16 bits
+inline constexpr std::int32_t kTypeMismatch = 13;    // an item of the wrong kind
+inline constexpr std::int32_t kObjectNotSet = 91;    // a reference that holds no object
 
-inline Failure InvalidArgument() { return {kInvalidArgument, L"Invalid procedure call or argument"}; }
-inline Failure Overflow() { return {kOverflow, L"Overflow"}; }
-inline Failure TypeMismatch() { return {kTypeMismatch, L"Type mismatch"}; }
+inline Failure InvalidArgument() {
+  return {kInvalidArgument, L"Invalid procedure call or argument"};
+}
+inline Failure Overflow() {
+  return {kOverflow, L"Overflow"};
+}
+inline Failure TypeMismatch() {
+  return {kTypeMismatch, L"Type mismatch"};
+}
 inline Failure ObjectNotSet() {
   return {kObjectNotSet, L"Object variable or With block variable not set"};
 }

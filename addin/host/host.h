@@ -5,6 +5,6 @@
 #include "addin/host/office.h"
 #include "addin/host/outlook.h"
 #include "addin/host/platform.h"
+#include "addin/host/report.h"
 #include "addin/host/subscription.h"
 #include "addin/host/word.h"
-#include "addin/host/report.h"

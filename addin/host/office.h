@@ -10,7 +10,7 @@
 
 namespace fenmark::host {
 
-inline constexpr int kMsoControlButton = 1;        // CommandBarControls.Add
+inline constexpr int kMsoControlButton = 1;         // CommandBarControls.Add
 inline constexpr int kMsoButtonIconAndCaption = 3;  // CommandBarButton.Style
 
 // A command-bar control; the button members fail on controls that are not buttons.

@@ -25,7 +25,8 @@ class Subscription {
 
   explicit operator bool() const noexcept { return static_cast<bool>(disconnect_); }
 
-  // Disconnecting never fails towards the caller: a source that is already gone has nothing to drop.
+  // Disconnecting never fails towards the caller: a source that is already gone has nothing to
+  // drop.
   void Reset() noexcept {
     if (auto disconnect = std::exchange(disconnect_, {})) {
       try {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "tests/win/message_boxes.h"
 #include "sim/com/served.h"
+#include "tests/win/message_boxes.h"
 
 namespace fenmark::wintest {
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "sim/com/served.h"
 #include "tests/parity/round_trips.h"
 #include "tests/win/check.h"
 #include "tests/win/com_addin.h"
-#include "sim/com/served.h"
 
 namespace fenmark::wintest {
 namespace {

@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "sim/com/served.h"
 #include "tests/parity/scenarios.h"
 #include "tests/parity/transcript_file.h"
 #include "tests/win/check.h"
 #include "tests/win/com_addin.h"
 #include "tests/win/message_boxes.h"
-#include "sim/com/served.h"
 
 namespace fenmark::wintest {
 namespace {
