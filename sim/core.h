@@ -300,6 +300,6 @@ Ref<host::ItemSelection> HandSelection(Core& core);
 std::shared_ptr<ItemState> StateOf(const Ref<host::Item>& item);
 Ref<host::CommandBar> HandCommandBar(Core& core, const std::shared_ptr<MenuState>& menu);
 // The host's own entries of a context menu of that idMso.
-std::shared_ptr<MenuState> NewMenu(const std::wstring& id_mso);
+std::shared_ptr<MenuState> NewMenu(const std::wstring& id_mso, bool outlook14);
 
 }  // namespace fenmark::sim::detail

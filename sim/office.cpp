@@ -277,11 +277,32 @@ Ref<host::CommandBar> HandCommandBar(Core& core, const std::shared_ptr<MenuState
   return core.Hand<host::CommandBar>(std::make_shared<CommandBarImpl>(core.weak_from_this(), menu));
 }
 
-std::shared_ptr<MenuState> NewMenu(const std::wstring& id_mso) {
+std::shared_ptr<MenuState> NewMenu(const std::wstring& id_mso, bool outlook14) {
   auto menu = std::make_shared<MenuState>();
   menu->id_mso = id_mso;
   constexpr int kPopup = 10;
-  if (id_mso == kMailItemMenu) {
+  // Outlook 2010's menus begin with the entries that its markup names as anchors ("Copy" and
+  // "Quick Print"); Outlook 2007's are the command-bar menus below.
+  if (outlook14 && id_mso == kMailItemMenu) {
+    for (auto caption : {L"Copy", L"Quick Print", L"Reply", L"Reply All", L"Forward"})
+      Add(*menu, caption);
+    Add(*menu, L"Mark as Read");
+    Add(*menu, L"Categorize", kPopup);
+    Add(*menu, L"Follow Up", kPopup);
+    Add(*menu, L"Find Related", kPopup);
+    Add(*menu, L"Quick Steps", kPopup);
+    Add(*menu, L"Rules", kPopup);
+    Add(*menu, L"Move", kPopup);
+    Add(*menu, L"Delete");
+  } else if (outlook14 && id_mso == kCalendarItemMenu) {
+    Add(*menu, L"Open");
+    Add(*menu, L"Quick Print");
+    Add(*menu, L"Forward");
+    Add(*menu, L"Show As", kPopup);
+    Add(*menu, L"Categorize", kPopup);
+    Add(*menu, L"Private");
+    Add(*menu, L"Delete");
+  } else if (id_mso == kMailItemMenu) {
     for (auto caption : {L"Open", L"Print", L"Reply", L"Reply to All", L"Forward"})
       Add(*menu, caption);
     Add(*menu, L"Follow Up", kPopup);

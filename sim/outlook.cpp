@@ -292,7 +292,7 @@ ContextMenu Outlook::RightClick() {
         id_mso = kOtherItemMenu;
     }
   }
-  auto menu = detail::NewMenu(id_mso);
+  auto menu = detail::NewMenu(id_mso, detail::VersionMajor(core_->version) >= 14);
   {
     auto bar = detail::HandCommandBar(*core_, menu);
     auto chosen = detail::HandSelection(*core_);

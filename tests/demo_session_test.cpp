@@ -59,7 +59,9 @@ TEST(DemoSession, PlaysTheWholeSessionInEitherOutlook) {
         text,
         {outlook12 ? "Outlook 12.0.6423.1000 starts" : "Outlook 14.0.4760.1000 starts",
          // The mail's menu, the new task window and the saved task.
-         "> right-click mail1", "   1. Send to Ostrand\n      ------------------\n   2. Open",
+         "> right-click mail1",
+         outlook12 ? "   1. Send to Ostrand\n      ------------------\n   2. Open"
+                   : "   1. Send to Ostrand\n      ------------------\n   2. Copy",
          "> click \"Send to Ostrand\"",
          "task1: task \"RE: Budget 2024 / Q3?\" - never saved, "
          "window open",
@@ -71,8 +73,12 @@ TEST(DemoSession, PlaysTheWholeSessionInEitherOutlook) {
          "TaskLinkEntryID: ", "(the entry ID of task1)",
          // Its menu and tab in each status, and the notes typed.
          "> right-click appt1",
-         "   1. Fenmark\n   2. Open Ostrand Task\n   3. Start Ostrand "
-         "Task\n   4. Stop Ostrand Task   (greyed)\n      -----",
+         outlook12
+             ? "   1. Fenmark\n   2. Open Ostrand Task\n   3. Start Ostrand "
+               "Task\n   4. Stop Ostrand Task   (greyed)\n      ------------------\n   5. Open"
+             : "   1. Open\n   2. Fenmark\n   3. Open Ostrand Task\n   4. Start Ostrand "
+               "Task\n   5. Stop Ostrand Task   (greyed)\n      ------------------\n   6. Quick "
+               "Print",
          "> open appt1", "[Start Ostrand Task]    enabled\n    [Stop Ostrand Task]     greyed",
          "> press \"Start Ostrand Task\"",
          "[Start Ostrand Task]    greyed\n    [Stop Ostrand "
@@ -82,9 +88,9 @@ TEST(DemoSession, PlaysTheWholeSessionInEitherOutlook) {
          "Ostrand task stopped - 03/15/24 12:31:40 pm", "> open appt1",
          "[Start Ostrand Task]    enabled\n    [Stop Ostrand Task]     greyed", "> press Fenmark",
          "The window of appt1 closes.", "Task status: complete",
-         "Ostrand task completed - 03/15/24 02:25:07 pm",
-         "   1. Fenmark   (greyed)\n   2. Open Ostrand Task\n   3. Start Ostrand Task   "
-         "(greyed)\n   4. Stop Ostrand Task   (greyed)",
+         "Ostrand task completed - 03/15/24 02:25:07 pm", "Fenmark   (greyed)\n   ",
+         "Open Ostrand Task\n   ", "Start Ostrand Task   (greyed)\n   ",
+         "Stop Ostrand Task   (greyed)",
          // Several items, then a task that is gone.
          "> right-click mail1 mail2", "> delete task1", "> right-click appt1",
          "+-- Message box \"Ostrand - GetTaskStatus\" (critical-stop icon, OK button)",
