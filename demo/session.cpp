@@ -68,38 +68,35 @@ std::string ShortId(std::wstring_view id) {
   return Utf8(id.substr(0, 4)) + "..." + Utf8(id.substr(id.size() - 12));
 }
 
-std::string ClassName(int item_class) {
-  switch (item_class) {
-    case host::kOlAppointment:
-      return "appointment";
-    case host::kOlMail:
-      return "mail";
-    case host::kOlPost:
-      return "post";
-    case host::kOlTask:
-      return "task";
-    case host::kOlMeetingRequest:
-      return "meeting request";
-    case sim::kOlContact:
-      return "contact";
-    default:
-      return "item";
+// What the demo calls an item of each class, and the prefix of the names it gives them.
+struct ClassWords {
+  int item_class;
+  const char* name;
+  const char* prefix;
+};
+constexpr ClassWords kClassWords[] = {
+    {host::kOlAppointment, "appointment", "appt"},
+    {host::kOlMail, "mail", "mail"},
+    {host::kOlPost, "post", "post"},
+    {host::kOlTask, "task", "task"},
+    {host::kOlMeetingRequest, "meeting request", "item"},
+    {sim::kOlContact, "contact", "item"},
+};
+
+const ClassWords& WordsFor(int item_class) {
+  static constexpr ClassWords kOther{0, "item", "item"};
+  for (const auto& words : kClassWords) {
+    if (words.item_class == item_class) return words;
   }
+  return kOther;
+}
+
+std::string ClassName(int item_class) {
+  return WordsFor(item_class).name;
 }
 
 std::string NamePrefix(int item_class) {
-  switch (item_class) {
-    case host::kOlAppointment:
-      return "appt";
-    case host::kOlMail:
-      return "mail";
-    case host::kOlPost:
-      return "post";
-    case host::kOlTask:
-      return "task";
-    default:
-      return "item";
-  }
+  return WordsFor(item_class).prefix;
 }
 
 std::string FolderName(std::optional<sim::FolderKind> folder) {
