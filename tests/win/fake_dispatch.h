@@ -55,6 +55,13 @@ class FakeObject final : public IDispatch, public IConnectionPointContainer {
   void Clear() { members_.clear(); }
 
   ULONG references() const { return refs_; }
+  // How the latest Invoke was made, beyond its arguments.
+  struct Call {
+    WORD flags = 0;
+    std::vector<DISPID> named;
+    bool wants_result = false;
+  };
+  const Call& last_call() const { return last_call_; }
   size_t connections() const { return point_.sinks.size(); }
   // Raises an event on every connected sink; returns the first failure.
   HRESULT Raise(DISPID id, std::vector<VARIANT> args_last_first) {
@@ -105,9 +112,12 @@ class FakeObject final : public IDispatch, public IConnectionPointContainer {
       }
     return DISP_E_UNKNOWNNAME;
   }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params,
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* info, UINT*) override {
     if (id < 1 || static_cast<size_t>(id) > members_.size()) return DISP_E_MEMBERNOTFOUND;
+    last_call_ = {flags,
+                  {params->rgdispidNamedArgs, params->rgdispidNamedArgs + params->cNamedArgs},
+                  result != nullptr};
     std::vector<VARIANT*> args;
     for (UINT i = params->cArgs; i > 0; --i) args.push_back(&params->rgvarg[i - 1]);
     auto member = members_[id - 1].second;
@@ -185,6 +195,7 @@ class FakeObject final : public IDispatch, public IConnectionPointContainer {
   IID events_{};
   Point point_;
   std::vector<std::pair<std::wstring, Member>> members_;
+  Call last_call_;
 };
 
 }  // namespace fenmark::wintest

@@ -1,0 +1,249 @@
+// The adapters' late-bound calls against scripted objects: how each call reaches the object, what
+// becomes of each kind of answer, and that nothing handed over either way is leaked.
+//   fenmark_late_binding_tests
+
+#include <objidl.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "addin/com/adapters.h"
+#include "fake_dispatch.h"
+#include "tests/win/check.h"
+
+// Exported by oleaut32, not declared by mingw-w64.
+extern "C" void WINAPI SetOaNoCache();
+
+namespace fenmark::wintest {
+namespace {
+
+// Counts the task allocator's live blocks, and so the BSTRs (with the BSTR cache off).
+struct AllocationCount final : IMallocSpy {
+  long live = 0;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    *out = riid == IID_IUnknown || riid == IID_IMallocSpy ? this : nullptr;
+    return *out ? S_OK : E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
+  void* STDMETHODCALLTYPE PostAlloc(void* block) override {
+    return live += block != nullptr, block;
+  }
+  void* STDMETHODCALLTYPE PreFree(void* block, BOOL spied) override { return live -= spied, block; }
+  void STDMETHODCALLTYPE PostFree(BOOL) override {}
+  SIZE_T STDMETHODCALLTYPE PreRealloc(void* block, SIZE_T size, void** out, BOOL) override {
+    return *out = block, size;
+  }
+  void* STDMETHODCALLTYPE PostRealloc(void* block, BOOL) override { return block; }
+  void* STDMETHODCALLTYPE PreGetSize(void* block, BOOL) override { return block; }
+  SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T size, BOOL) override { return size; }
+  void* STDMETHODCALLTYPE PreDidAlloc(void* block, BOOL) override { return block; }
+  int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
+  void STDMETHODCALLTYPE PreHeapMinimize() override {}
+  void STDMETHODCALLTYPE PostHeapMinimize() override {}
+} allocations;
+
+// What the scripted member answers. `object` hands out the second fake.
+struct Answer {
+  HRESULT hr = S_OK;
+  VARTYPE vt = VT_EMPTY;
+  bool object = false;
+  SCODE scode = 0;
+  WORD wcode = 0;
+  const wchar_t* text = nullptr;  // a BSTR result, or the exception's description
+  bool deferred = false;
+};
+
+HRESULT STDAPICALLTYPE FillInLater(EXCEPINFO* info) {
+  info->scode = static_cast<SCODE>(0x800A0035);
+  info->bstrDescription = SysAllocString(L"The file is in use.");
+  info->bstrSource = SysAllocString(L"Scripting.FileSystemObject");
+  return S_OK;
+}
+
+HRESULT Respond(const Answer& a, IDispatch* other, VARIANT* result, EXCEPINFO* info) {
+  if (a.hr == DISP_E_EXCEPTION && a.deferred) {
+    info->pfnDeferredFillIn = &FillInLater;
+  } else if (a.hr == DISP_E_EXCEPTION) {
+    info->scode = a.scode;
+    info->wCode = a.wcode;
+    info->bstrDescription = a.text ? SysAllocString(a.text) : nullptr;
+    info->bstrSource = SysAllocString(L"Outlook");
+    info->bstrHelpFile = SysAllocString(L"outlook.chm");
+  } else if (SUCCEEDED(a.hr) && result) {
+    V_VT(result) = a.vt;
+    if (a.vt == VT_BSTR) V_BSTR(result) = SysAllocString(a.text);
+    if (a.vt == VT_DISPATCH) V_DISPATCH(result) = a.object ? (other->AddRef(), other) : nullptr;
+    if (a.vt == VT_UNKNOWN) V_UNKNOWN(result) = nullptr;
+  }
+  return a.hr;
+}
+
+// A call as the object saw it: "call" (a get or method, with a result slot) or "put" (with the
+// named DISPID_PROPERTYPUT, no result slot), then the arguments.
+std::wstring Shape(const FakeObject::Call& call, const std::wstring& member,
+                   const std::vector<VARIANT*>& args) {
+  const bool put = call.flags == DISPATCH_PROPERTYPUT && !call.wants_result &&
+                   call.named == std::vector<DISPID>{DISPID_PROPERTYPUT};
+  const bool get = call.flags == (DISPATCH_METHOD | DISPATCH_PROPERTYGET) && call.wants_result &&
+                   call.named.empty();
+  std::wstring text = put ? L"put " : get ? L"call " : L"(odd flags or named arguments) ";
+  text += member + L"(";
+  for (const VARIANT* v : args) {
+    if (v != args.front()) text += L", ";
+    if (V_VT(v) == VT_BSTR)
+      text += L"'" + std::wstring(V_BSTR(v), SysStringLen(V_BSTR(v))) + L"'";
+    else if (V_VT(v) == VT_I4)
+      text += std::to_wstring(V_I4(v));
+    else if (V_VT(v) == VT_BOOL)
+      text += V_BOOL(v) == VARIANT_TRUE ? L"True" : V_BOOL(v) ? L"?" : L"False";
+    else if (V_VT(v) == VT_ERROR && V_ERROR(v) == DISP_E_PARAMNOTFOUND)
+      text += L"missing";
+    else
+      text += L"vt " + std::to_wstring(V_VT(v));
+  }
+  return text + L")";
+}
+
+struct Fakes {
+  IDispatch* target;
+  IDispatch* other;
+};
+template <class T>
+std::shared_ptr<T> As(const Fakes& f) {
+  return com::Wrap<T>(com_ptr<IDispatch>::retain(f.target));
+}
+template <class T>
+std::wstring Shown(const Fakes& f, const std::shared_ptr<T>& ref) {
+  return !ref ? L"no object" : com::DispatchOf(ref) == f.other ? L"object" : L"another object";
+}
+
+// One call through an adapter, as the object saw it and as the adapter reported it:
+// "<call or put> Member(arguments) -> <outcome>", or "-> <outcome>" when the object offers no
+// member and the call never reaches it.
+struct Row {
+  Answer answer;
+  std::function<std::wstring(const Fakes&)> call;
+  const wchar_t* transcript;
+};
+
+const Row kRows[] = {
+    // "No object" in each form it comes in, and a real one.
+    {{.vt = VT_EMPTY},
+     [](auto& f) { return Shown(f, As<host::Application>(f)->ActiveInspector()); },
+     L"call ActiveInspector() -> no object"},
+    {{.vt = VT_NULL},
+     [](auto& f) { return Shown(f, As<host::Application>(f)->ActiveExplorer()); },
+     L"call ActiveExplorer() -> no object"},
+    {{.vt = VT_DISPATCH},
+     [](auto& f) { return Shown(f, As<host::Item>(f)->GetInspector()); },
+     L"call GetInspector() -> no object"},
+    {{.vt = VT_UNKNOWN},
+     [](auto& f) { return Shown(f, As<host::Namespace>(f)->GetItemFromID(L"00EF")); },
+     L"call GetItemFromID('00EF') -> no object"},
+    {{.vt = VT_DISPATCH, .object = true},
+     [](auto& f) { return Shown(f, As<host::Application>(f)->GetNamespace(L"MAPI")); },
+     L"call GetNamespace('MAPI') -> object"},
+    {{.vt = VT_BSTR, .text = L"14.0.4760.1000"},
+     [](auto& f) { return As<host::Application>(f)->Version(); },
+     L"call Version() -> 14.0.4760.1000"},
+    // Optional arguments left out, and puts.
+    {{},
+     [](auto& f) { return As<host::AttachmentCollection>(f)->Add(L"C:\\a.msg", L"Mail"), L"done"; },
+     L"call Add('C:\\a.msg', missing, missing, 'Mail') -> done"},
+    {{},
+     [](auto& f) { return As<host::WordSelection>(f)->InsertFile(L"C:\\n.txt"), L"done"; },
+     L"call InsertFile('C:\\n.txt', missing, missing, missing, False) -> done"},
+    {{.vt = VT_DISPATCH, .object = true},
+     [](auto& f) { return Shown(f, As<host::CommandBarControlCollection>(f)->Add(1, 3)); },
+     L"call Add(1, missing, missing, 3) -> object"},
+    {{},
+     [](auto& f) { return As<host::Item>(f)->SetSubject(L"Re: plan"), L"done"; },
+     L"put Subject('Re: plan') -> done"},
+    {{},
+     [](auto& f) { return As<host::CommandBarControl>(f)->SetEnabled(true), L"done"; },
+     L"put Enabled(True) -> done"},
+    // Failures: the host's number and text, else the runtime's or the system's (as Wine's
+    // message table has it).
+    {{.hr = DISP_E_EXCEPTION, .scode = static_cast<SCODE>(0x8004010F), .text = L"Store busy."},
+     [](auto& f) { return As<host::Item>(f)->SetStatus(4), L"done"; },
+     L"put Status(4) -> failure 0x8004010F: Store busy."},
+    {{.hr = DISP_E_EXCEPTION, .scode = static_cast<SCODE>(0x800A01A8), .text = L"Item moved."},
+     [](auto& f) { return As<host::Item>(f)->Save(), L"done"; },
+     L"call Save() -> failure 424: Item moved."},
+    {{.hr = DISP_E_EXCEPTION, .scode = static_cast<SCODE>(0x800A0046)},
+     [](auto& f) { return As<host::Item>(f)->Close(0), L"done"; },
+     L"call Close(0) -> failure 70: Permission denied"},
+    {{.hr = DISP_E_EXCEPTION, .wcode = 53},
+     [](auto& f) { return As<host::WordSelection>(f)->TypeText(L"x"), L"done"; },
+     L"call TypeText('x') -> failure 53: File not found"},
+    {{.hr = DISP_E_EXCEPTION, .deferred = true},
+     [](auto& f) { return As<host::FileSystem>(f)->Delete(L"C:\\a.msg"), L"done"; },
+     L"call DeleteFile('C:\\a.msg') -> failure 53: The file is in use."},
+    {{.hr = E_NOTIMPL},
+     [](auto& f) { return As<host::Item>(f)->Display(), L"done"; },
+     L"call Display() -> failure 0x80004001: Not implemented."},
+    {{.hr = static_cast<HRESULT>(0x8004F0F0)},
+     [](auto& f) { return As<host::Item>(f)->Display(), L"done"; },
+     L"call Display() -> failure 0x8004F0F0: Automation error"},
+    {{},
+     [](auto& f) { return As<host::Item>(f)->Display(), L"done"; },
+     L"-> failure 0x80020006: Automation error"},
+};
+
+void TestLateBinding() {
+  // The counter counts.
+  const long start = allocations.live;
+  BSTR probe = SysAllocString(L"probe");
+  CHECK(allocations.live == start + 1);
+  SysFreeString(probe);
+  CHECK(allocations.live == start);
+
+  for (const Row& row : kRows) {
+    auto target = FakeObject::Make(), other = FakeObject::Make();
+    const std::wstring expected = row.transcript;
+    const size_t space = expected.find(L' '), open = expected.find(L'(');
+    std::wstring seen, outcome;
+    if (open < expected.find(L"->")) {
+      const std::wstring member = expected.substr(space + 1, open - space - 1);
+      target->Define(
+          member, [&, member](const std::vector<VARIANT*>& args, VARIANT* result, EXCEPINFO* info) {
+            seen = Shape(target->last_call(), member, args) + L" ";
+            return Respond(row.answer, other.get(), result, info);
+          });
+    }
+    const long before = allocations.live;
+    try {
+      outcome = row.call({target.get(), other.get()});
+    } catch (const host::Failure& failure) {
+      const long n = failure.Number();
+      const std::string hex = Hex(n);
+      outcome = L"failure " + (n < 0 ? std::wstring(hex.begin(), hex.end()) : std::to_wstring(n)) +
+                L": " + failure.Description();
+    }
+    const long bstrs = allocations.live - before;
+    target->Clear();
+    // Nothing handed over either way is left behind.
+    CHECK_TEXT(expected + L"; left 0 BSTRs, references 1 1",
+               seen + L"-> " + outcome + L"; left " + std::to_wstring(bstrs) +
+                   L" BSTRs, references " + std::to_wstring(target->references()) + L" " +
+                   std::to_wstring(other->references()));
+  }
+}
+
+}  // namespace
+}  // namespace fenmark::wintest
+
+int wmain() {
+  using namespace fenmark::wintest;
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
+  SetOaNoCache();
+  if (FAILED(CoRegisterMallocSpy(&allocations))) return 2;
+  TestLateBinding();
+  CoRevokeMallocSpy();
+  CoUninitialize();
+  return Summary();
+}
