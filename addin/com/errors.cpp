@@ -99,19 +99,25 @@ const wchar_t* RuntimeText(std::int32_t code) noexcept {
   }
 }
 
+constexpr std::int32_t kNoSuchMember = 438;
+
 // A control-facility HRESULT is the runtime's small error number, as callers of the runtime
-// see it (0x800A0035 is error 53); any other HRESULT is its own number.
+// see it (0x800A0035 is error 53), and so is a member the object does not have (438); any other
+// HRESULT is its own number.
 std::int32_t NumberOf(HRESULT hr) noexcept {
   if (HRESULT_SEVERITY(hr) == SEVERITY_ERROR && HRESULT_FACILITY(hr) == FACILITY_CONTROL)
     return HRESULT_CODE(hr);
+  if (hr == DISP_E_UNKNOWNNAME || hr == DISP_E_MEMBERNOTFOUND) return kNoSuchMember;
   return hr;
 }
 
 }  // namespace
 
 std::wstring MessageOf(HRESULT hr) {
-  if (HRESULT_FACILITY(hr) == FACILITY_CONTROL)
-    if (const wchar_t* text = RuntimeText(HRESULT_CODE(hr))) return text;
+  // The runtime's own errors carry its texts; the system's message table does not know them.
+  if (const std::int32_t number = NumberOf(hr); number != hr) {
+    if (const wchar_t* text = RuntimeText(number)) return text;
+  }
   wchar_t* buffer = nullptr;
   const DWORD n = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -150,9 +156,9 @@ void ThrowFailure(HRESULT hr, EXCEPINFO& info) {
     info.bstrSource = info.bstrDescription = info.bstrHelpFile = nullptr;
   }
   HRESULT number = info.scode;
+  // A bare wCode is the callee's own error number, as the runtime reports it.
   if (number == 0 && info.wCode != 0)
-    number = info.wCode >= 1000 ? MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, info.wCode)
-                                : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, info.wCode);
+    number = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, info.wCode);
   if (number == 0) number = hr;
   auto text = description.str();
   throw host::Failure(NumberOf(number), text.empty() ? MessageOf(number) : std::move(text));

@@ -191,7 +191,7 @@ const Row kRows[] = {
      L"call Display() -> failure 0x8004F0F0: Automation error"},
     {{},
      [](auto& f) { return As<host::Item>(f)->Display(), L"done"; },
-     L"-> failure 0x80020006: Automation error"},
+     L"-> failure 438: Object doesn't support this property or method"},
 };
 
 void TestLateBinding() {
