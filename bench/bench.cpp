@@ -54,40 +54,26 @@ void OnConnection(benchmark::State& state) {
 }
 BENCHMARK(OnConnection);
 
-// The tab's getEnabled with the appointment's window in front.
-void TabGetEnabled(benchmark::State& state) {
+// One decision callback per call: the tab's with the appointment's window in front, the context
+// menu's with the appointment selected.
+void DecisionCallback(benchmark::State& state, const wchar_t* callback, const wchar_t* control_id,
+                      bool from_tab) {
   Session session;
-  session.outlook.OpenItem(session.appointment);
-  auto control = std::make_shared<Control>(L"VB_StartTask");
+  if (from_tab) {
+    session.outlook.OpenItem(session.appointment);
+  } else {
+    session.outlook.Select({session.appointment});
+  }
+  auto control = std::make_shared<Control>(control_id);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(session.bridge.GetBool(L"VB_GetEnabled", control));
+    benchmark::DoNotOptimize(session.bridge.GetBool(callback, control));
     session.outlook.ClearCalls();
   }
 }
-BENCHMARK(TabGetEnabled);
-
-// The context menu's getEnabled and getVisible with the appointment selected.
-void MenuGetEnabled(benchmark::State& state) {
-  Session session;
-  session.outlook.Select({session.appointment});
-  auto control = std::make_shared<Control>(L"VBX_Start_Ostrand_Task");
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(session.bridge.GetBool(L"VBX_GetEnabled", control));
-    session.outlook.ClearCalls();
-  }
-}
-BENCHMARK(MenuGetEnabled);
-
-void MenuGetVisible(benchmark::State& state) {
-  Session session;
-  session.outlook.Select({session.appointment});
-  auto control = std::make_shared<Control>(L"VBX_Fenmark");
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(session.bridge.GetBool(L"VBX_GetVisible", control));
-    session.outlook.ClearCalls();
-  }
-}
-BENCHMARK(MenuGetVisible);
+BENCHMARK_CAPTURE(DecisionCallback, TabGetEnabled, L"VB_GetEnabled", L"VB_StartTask", true);
+BENCHMARK_CAPTURE(DecisionCallback, MenuGetEnabled, L"VBX_GetEnabled", L"VBX_Start_Ostrand_Task",
+                  false);
+BENCHMARK_CAPTURE(DecisionCallback, MenuGetVisible, L"VBX_GetVisible", L"VBX_Fenmark", false);
 
 // A right-click on the appointment: Outlook 14 asks getVisible and getEnabled of the four
 // markup entries; Outlook 12 raises ItemContextMenuDisplay and the add-in adds four buttons.
