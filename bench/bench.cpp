@@ -26,11 +26,7 @@ struct Session {
     outlook.SetVersion(version);
     connect.AddinInstance_OnConnection(outlook.Application());
     outlook.AttachRibbon(&bridge);
-    auto task = outlook.CreateTask(L"Q3 figures", L"Task notes");
-    task.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
-    task.SetUserProperty(L"OstrandStatus", L"Stopped");
-    outlook.UserSave(task);
-    appointment = outlook.ScheduleTask(task);
+    appointment = parity::UserLinkedAppointment(outlook, L"Stopped");
   }
   ~Session() {
     outlook.AttachRibbon(nullptr);

@@ -40,6 +40,16 @@ inline int HostCalls(const sim::Outlook& outlook) {
 }
 
 // `com_calls` reads a running count of COM calls (null where there is none).
+// A task linked by the user (not watched by the add-in, its window closed) with the given status,
+// scheduled into the calendar; returns the linked appointment.
+inline sim::SimItem UserLinkedAppointment(sim::Outlook& outlook, const std::wstring& status) {
+  auto task = outlook.CreateTask(L"Q3 figures", L"Task notes");
+  task.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
+  task.SetUserProperty(L"OstrandStatus", status);
+  outlook.UserSave(task);
+  return outlook.ScheduleTask(task);
+}
+
 inline std::vector<CommandRoundTrips> MeasureRoundTrips(
     AddinUnderTest& addin, const std::function<void(sim::Outlook&)>& prepare,
     const std::function<long()>& com_calls) {
@@ -67,13 +77,8 @@ inline std::vector<CommandRoundTrips> MeasureRoundTrips(
       outlook.Select({outlook.ReceiveMail(L"Budget", L"Figures")});
       menu = outlook.ShowContextMenu(sim::kMailItemMenu);
     } else {
-      // A task linked by the user, not watched by the add-in, window closed.
-      auto task = outlook.CreateTask(L"Q3 figures", L"Task notes");
-      task.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
-      task.SetUserProperty(L"OstrandStatus",
-                           std::wstring(command.name) == L"StopTask" ? L"Started" : L"Stopped");
-      outlook.UserSave(task);
-      menu = outlook.RightClick({outlook.ScheduleTask(task)});
+      menu = outlook.RightClick({UserLinkedAppointment(
+          outlook, std::wstring(command.name) == L"StopTask" ? L"Started" : L"Stopped")});
     }
     outlook.ClearCalls();
     const long com_before = com_calls ? com_calls() : 0;

@@ -58,11 +58,7 @@ struct Session {
     addin.Create(outlook);
     outlook.AttachRibbon(&addin.Ribbon());
     addin.Connect();
-    auto task = outlook.CreateTask(L"Q3 figures", L"Task notes");
-    task.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
-    task.SetUserProperty(L"OstrandStatus", L"Stopped");
-    outlook.UserSave(task);
-    appointment = outlook.ScheduleTask(task);
+    appointment = parity::UserLinkedAppointment(outlook, L"Stopped");
   }
   ~Session() {
     addin.Disconnect();
