@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "addin/host/host.h"
+#include "host/host.h"
 
 namespace fenmark::links {
 

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "addin/host/report.h"
+#include "host/report.h"
 
 namespace fenmark::links {
 

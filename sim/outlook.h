@@ -7,7 +7,7 @@
 // platform (a file system, message boxes, a clock, the DLL's resources).
 //
 // Two kinds of callers use it:
-//  - the add-in, through the host interfaces of addin/host (`Application()`, `Platform()` and
+//  - the add-in, through the host interfaces of host (`Application()`, `Platform()` and
 //    every object reached from them). Each of its calls is logged (`Calls()`), may be made to
 //    fail (`FailNthCall`, `FailCallsTo`) and every reference handed to it is counted
 //    (`OutstandingReferences()`);
@@ -30,7 +30,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/host.h"
+#include "host/host.h"
 
 namespace fenmark::sim {
 
@@ -164,7 +164,7 @@ class SimItem {
 
 // One logged host call of the add-in.
 struct HostCall {
-  std::wstring interface_name;  // as in addin/host: "Item", "Namespace", "Platform", ...
+  std::wstring interface_name;  // as in host: "Item", "Namespace", "Platform", ...
   std::wstring member;          // "Save", "GetItemFromID", "OnWrite", ...
   std::wstring arguments;       // short text: strings quoted, numbers plain, comma-separated
   std::wstring object;          // the item concerned, e.g. `task "Budget"`; empty if none

@@ -1,7 +1,7 @@
 #pragma once
 // The simulated Windows platform handed to the add-in. Internal to sim/.
 
-#include "addin/host/platform.h"
+#include "host/platform.h"
 
 namespace fenmark::sim::detail {
 

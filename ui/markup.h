@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "addin/host/platform.h"
+#include "host/platform.h"
 
 namespace fenmark::ui {
 

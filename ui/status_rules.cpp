@@ -1,6 +1,6 @@
 #include "ui/status_rules.h"
 
-#include "addin/host/outlook.h"
+#include "host/outlook.h"
 #include "ui/text.h"
 
 namespace fenmark::ui {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "addin/host/host.h"
+#include "host/host.h"
 
 namespace fenmark::ui {
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "addin/com/com_types.h"
-#include "addin/host/host.h"
+#include "host/host.h"
 
 namespace fenmark::com {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "addin/host/failure.h"
+#include "host/failure.h"
 
 namespace fenmark::com {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "addin/com/com_types.h"
-#include "addin/host/subscription.h"
+#include "host/subscription.h"
 
 namespace fenmark::com {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Windows as the add-in's platform.
 
-#include "addin/host/platform.h"
+#include "host/platform.h"
 
 namespace fenmark::com {
 

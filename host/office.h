@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "addin/host/failure.h"
-#include "addin/host/subscription.h"
+#include "host/failure.h"
+#include "host/subscription.h"
 
 namespace fenmark::host {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "addin/host/failure.h"
-#include "addin/host/platform.h"
+#include "host/failure.h"
+#include "host/platform.h"
 
 namespace fenmark::host {
 

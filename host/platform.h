@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/host/failure.h"
+#include "host/failure.h"
 
 namespace fenmark::host {
 

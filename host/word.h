@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "addin/host/failure.h"
+#include "host/failure.h"
 
 namespace fenmark::host {
 
