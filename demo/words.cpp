@@ -1,0 +1,154 @@
+#include "demo/words.h"
+
+#include <cctype>
+
+#include "demo/text_output.h"
+
+namespace fenmark::demo {
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (auto& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+bool SameCaption(std::string_view a, std::string_view b) {
+  return Lower(a) == Lower(b);
+}
+
+// Words separated by blanks; "..." keeps blanks, with \n for a line break, \" and \\.
+std::vector<std::string> Tokenize(std::string_view line) {
+  std::vector<std::string> words;
+  std::size_t i = 0;
+  while (true) {
+    while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+    if (i >= line.size()) break;
+    std::string word;
+    if (line[i] == '"') {
+      ++i;
+      bool closed = false;
+      while (i < line.size()) {
+        const char c = line[i++];
+        if (c == '"') {
+          closed = true;
+          break;
+        }
+        if (c == '\\' && i < line.size()) {
+          const char e = line[i++];
+          if (e == 'n') {
+            word += "\r\n";
+          } else {
+            word += e;
+          }
+        } else {
+          word += c;
+        }
+      }
+      if (!closed) throw UserError("A quoted text is not closed: add the missing \".");
+    } else {
+      while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i])))
+        word += line[i++];
+    }
+    words.push_back(std::move(word));
+  }
+  return words;
+}
+
+// Entry IDs run to some 70 characters; their ends tell them apart.
+std::string ShortId(std::wstring_view id) {
+  if (id.size() <= 20) return Utf8(id);
+  return Utf8(id.substr(0, 4)) + "..." + Utf8(id.substr(id.size() - 12));
+}
+
+namespace {
+
+// What the demo calls an item of each class, and the prefix of the names it gives them.
+struct ClassWords {
+  int item_class;
+  const char* name;
+  const char* prefix;
+};
+constexpr ClassWords kClassWords[] = {
+    {host::kOlAppointment, "appointment", "appt"},
+    {host::kOlMail, "mail", "mail"},
+    {host::kOlPost, "post", "post"},
+    {host::kOlTask, "task", "task"},
+    {host::kOlMeetingRequest, "meeting request", "item"},
+    {sim::kOlContact, "contact", "item"},
+};
+
+const ClassWords& WordsFor(int item_class) {
+  static constexpr ClassWords kOther{0, "item", "item"};
+  for (const auto& words : kClassWords) {
+    if (words.item_class == item_class) return words;
+  }
+  return kOther;
+}
+
+}  // namespace
+
+std::string ClassName(int item_class) {
+  return WordsFor(item_class).name;
+}
+
+std::string NamePrefix(int item_class) {
+  return WordsFor(item_class).prefix;
+}
+
+std::string FolderName(std::optional<sim::FolderKind> folder) {
+  if (!folder) return "";
+  switch (*folder) {
+    case sim::FolderKind::kDeletedItems:
+      return "Deleted Items";
+    case sim::FolderKind::kInbox:
+      return "Inbox";
+    case sim::FolderKind::kCalendar:
+      return "Calendar";
+    case sim::FolderKind::kContacts:
+      return "Contacts";
+    case sim::FolderKind::kTasks:
+      return "Tasks";
+    case sim::FolderKind::kDrafts:
+      return "Drafts";
+    case sim::FolderKind::kOtherCalendar:
+      return "a second calendar";
+  }
+  return "";
+}
+
+std::string TaskStatusName(int status) {
+  switch (status) {
+    case 0:
+      return "not started";
+    case 1:
+      return "in progress";
+    case 2:
+      return "complete";
+    case 3:
+      return "waiting on someone else";
+    case 4:
+      return "deferred";
+    default:
+      return std::to_string(status);
+  }
+}
+
+// The body's paragraphs; CR LF, CR and LF all end one.
+std::vector<std::wstring> Paragraphs(const std::wstring& body) {
+  std::vector<std::wstring> lines;
+  std::wstring line;
+  for (std::size_t i = 0; i < body.size(); ++i) {
+    const wchar_t c = body[i];
+    if (c == L'\r' || c == L'\n') {
+      lines.push_back(line);
+      line.clear();
+      if (c == L'\r' && i + 1 < body.size() && body[i + 1] == L'\n') ++i;
+    } else {
+      line += c;
+    }
+  }
+  lines.push_back(line);
+  return lines;
+}
+
+}  // namespace fenmark::demo
