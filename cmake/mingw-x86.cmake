@@ -10,9 +10,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(FENMARK_MINGW_TRIPLE i686-w64-mingw32)
-# Natively under MSYS2 the mingw-w64 compilers already use POSIX threads and have no "-posix" name.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
+# Natively under MSYS2 the mingw-w64 compilers already use POSIX threads and have no "-posix"
+# name, and Windows runs the tests itself.
 if(CMAKE_HOST_WIN32)
   set(CMAKE_C_COMPILER i686-w64-mingw32-gcc)
   set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++)
   set(CMAKE_RC_COMPILER windres)
+  unset(CMAKE_CROSSCOMPILING_EMULATOR)
 endif()

@@ -1,3 +1,11 @@
+# Adds a foreign architecture (for example i386, for 32-bit Wine) that dpkg does not know yet;
+# the next ensure_packages then reads its package lists.
+ensure_architecture() {
+  dpkg --print-foreign-architectures | grep -qx "$1" && return 0
+  echo "== adding the $1 architecture"
+  if [ "$(id -u)" -eq 0 ]; then dpkg --add-architecture "$1"; else sudo dpkg --add-architecture "$1"; fi
+}
+
 # Installs the Debian packages named in its arguments that are not installed yet.
 ensure_packages() {
   local missing=() p

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <exception>
 #include <string>
 
 namespace fenmark::wintest {
@@ -61,6 +62,37 @@ inline DWORD Regsvr32(const std::wstring& arguments) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return code;
+}
+
+// The registered class, created as Outlook creates it; if it cannot be, a failure said in one line.
+// Under Wine that means a prefix without the set-up that cmake/wine-run gives it.
+inline bool ClassFound(const wchar_t* prog_id) {
+  CLSID clsid{};
+  IUnknown* object = nullptr;
+  HRESULT hr = CLSIDFromProgID(prog_id, &clsid);
+  if (SUCCEEDED(hr))
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                          reinterpret_cast<void**>(&object));
+  if (object) object->Release();
+  if (SUCCEEDED(hr)) return true;
+  ++tally().failed;
+  std::printf(
+      "%s is registered but cannot be created (%s): run it through cmake/wine-run, whose "
+      "prefix shows the user's classes as Windows does\n",
+      Narrow(prog_id).c_str(), Hex(hr).c_str());
+  return false;
+}
+
+// For the catch-all of main: one line, and a failing exit.
+inline int Stopped() noexcept {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    std::printf("stopped by an exception: %s\n", e.what());
+  } catch (...) {
+    std::printf("stopped by an exception\n");
+  }
+  return 2;
 }
 
 }  // namespace fenmark::wintest

@@ -13,8 +13,9 @@
 #include "fake_dispatch.h"
 #include "tests/win/check.h"
 
-// Exported by oleaut32, not declared by mingw-w64.
-extern "C" void WINAPI SetOaNoCache();
+// Exported by oleaut32, not declared by mingw-w64; its 32-bit import is undecorated, and with no
+// arguments the calling conventions agree.
+extern "C" void SetOaNoCache();
 
 namespace fenmark::wintest {
 namespace {
@@ -237,7 +238,7 @@ void TestLateBinding() {
 }  // namespace
 }  // namespace fenmark::wintest
 
-int wmain() {
+int wmain() try {
   using namespace fenmark::wintest;
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
   SetOaNoCache();
@@ -246,4 +247,6 @@ int wmain() {
   CoRevokeMallocSpy();
   CoUninitialize();
   return Summary();
+} catch (...) {
+  return fenmark::wintest::Stopped();
 }

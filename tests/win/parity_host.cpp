@@ -64,7 +64,7 @@ int RunBench(const std::wstring& prog_id, bool smoke);
 
 }  // namespace fenmark::wintest
 
-int wmain(int argc, wchar_t** argv) {
+int wmain(int argc, wchar_t** argv) try {
   using namespace fenmark::wintest;
   if (argc < 3) {
     std::printf("usage: fenmark_parity_host DLL scenarios EXPECTED [WRITE] | bench [--smoke]\n");
@@ -82,10 +82,11 @@ int wmain(int argc, wchar_t** argv) {
                                          reinterpret_cast<void*>(&RecordMessageBox)));
   // As Outlook: the add-in key names what to load at start-up.
   const std::wstring prog_id = StartupAddinProgId();
-  CHECK_TEXT(L"Fenmark.Connect", prog_id);
 
   int rc = 0;
-  if (mode == L"scenarios" && argc >= 4) {
+  if (!CHECK_TEXT(L"Fenmark.Connect", prog_id) || !ClassFound(prog_id.c_str())) {
+    rc = 1;
+  } else if (mode == L"scenarios" && argc >= 4) {
     RunScenarios(prog_id, argv[3], argc >= 5 ? argv[4] : L"");
   } else if (mode == L"bench") {
     rc = RunBench(prog_id, argc >= 4 && std::wstring(argv[3]) == L"--smoke");
@@ -98,4 +99,6 @@ int wmain(int argc, wchar_t** argv) {
   CoUninitialize();
   const int summary = Summary();
   return rc != 0 ? rc : summary;
+} catch (...) {
+  return fenmark::wintest::Stopped();
 }
