@@ -1,9 +1,12 @@
 // CleanFileName on any subject: it ends, fails only with the 16-bit overflow, and what it gives is
 // safe in a path: only characters of the set, no separators, wildcards or control characters.
+// SafeFileName then, on the clean name and on the raw subject, in a folder of any length: a name
+// Windows takes as it is, whose path fits, keeping the start of what it was given.
 
 #include <cstdlib>
 
 #include "fuzz/fuzz_text.h"
+#include "links/safe_file_name.h"
 #include "links/send_to_task.h"
 
 namespace {
@@ -18,6 +21,57 @@ void Check(bool condition) {
 
 bool Blank(const std::wstring& text) {
   return text.find_first_not_of(L' ') == std::wstring::npos;
+}
+
+// The devices, told apart without the add-in's own test: the part before the first dot, less its
+// trailing blanks, in upper case.
+bool Device(std::wstring name) {
+  name = name.substr(0, name.find(L'.'));
+  while (!name.empty() && name.back() == L' ') name.pop_back();
+  for (auto& c : name) c = (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c;
+  static const std::wstring_view kDevices[] = {L"CON", L"PRN",    L"AUX",
+                                               L"NUL", L"CONIN$", L"CONOUT$"};
+  for (const auto device : kDevices) {
+    if (name == device) return true;
+  }
+  return name.size() == 4 && (name.rfind(L"COM", 0) == 0 || name.rfind(L"LPT", 0) == 0) &&
+         std::wstring_view(L"123456789\u00b9\u00b2\u00b3").find(name[3]) != std::wstring_view::npos;
+}
+
+void CheckSafe(const std::wstring& folder, const std::wstring& given, const std::wstring& ext) {
+  const std::wstring name = fenmark::links::SafeFileName(folder, given, ext);
+  Check(name.size() >= ext.size() && name.compare(name.size() - ext.size(), ext.size(), ext) == 0);
+  const std::wstring stem = name.substr(0, name.size() - ext.size());
+  Check(!Device(name));
+  Check(stem.empty() || (stem.back() != L'.' && stem.back() != L' '));
+  for (const wchar_t c : name) {
+    Check(c >= 0x20 && std::wstring_view(L"\\/:*?\"<>|").find(c) == std::wstring_view::npos);
+  }
+  if (folder.size() + ext.size() <= fenmark::links::kMaxPathLength) {
+    Check(folder.size() + name.size() <= fenmark::links::kMaxPathLength);
+    Check(name.size() <= fenmark::links::kMaxNameLength);
+  }
+  // The start of the name stays: the stem is a start of what was given, once a device's mark
+  // ("_" put in, or put in place of the last letter) is taken out.
+  std::wstring allowed;
+  for (const wchar_t c : given) {
+    if (c >= 0x20 && std::wstring_view(L"\\/:*?\"<>|").find(c) == std::wstring_view::npos)
+      allowed.push_back(c);
+  }
+  const auto starts = [&](const std::wstring& s) { return allowed.rfind(s, 0) == 0; };
+  bool kept = starts(stem) ||
+              (!stem.empty() && stem.back() == L'_' && starts(stem.substr(0, stem.size() - 1)));
+  for (std::size_t p = stem.find(L'_'); !kept && p != std::wstring::npos;
+       p = stem.find(L'_', p + 1))
+    kept = starts(stem.substr(0, p) + stem.substr(p + 1));
+  Check(kept);
+  // A name that needs nothing is left as it is; a safe name stays as it is.
+  if (allowed == given && !Device(given + ext) &&
+      folder.size() + given.size() + ext.size() <= fenmark::links::kMaxPathLength &&
+      given.size() + ext.size() <= fenmark::links::kMaxNameLength &&
+      (given.empty() || (given.back() != L'.' && given.back() != L' ')))
+    Check(stem == given);
+  Check(fenmark::links::SafeFileName(folder, stem, ext) == name);
 }
 
 }  // namespace
@@ -56,6 +110,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   Check(Blank(text) || text.size() < fenmark::links::kFileNameOverflowLength);
   Check(clock_reads == (Blank(text) ? 1 : 0));
+
+  const std::wstring folder =
+      L"C:\\" + std::wstring(((data[0] >> 4) & 7) * 36 + data[6] % 37, L'f') + L"\\";
+  CheckSafe(folder, clean, (data[0] & 1) ? L".htm" : L".msg");
+  if (text.size() < 1024) CheckSafe(folder, text, L".msg");
 
   for (const wchar_t c : clean) {
     Check(IsFileNameCharacter(c));

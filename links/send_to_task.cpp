@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "links/report_guard.h"
+#include "links/safe_file_name.h"
 
 namespace fenmark::links {
 
@@ -61,13 +62,14 @@ void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
     temp_path = host::Require(temp_folder).Path() + L"\\";
     temp_folder.reset();
 
-    msg_name = CleanFileName(host::Require(source).Subject(), now) + L".msg";
+    msg_name =
+        SafeFileName(temp_path, CleanFileName(host::Require(source).Subject(), now), L".msg");
     source->SaveAs(temp_path + msg_name, host::kOlMsg);
     auto attachments = host::Require(target).Attachments();
     host::Require(attachments).Add(temp_path + msg_name, msg_name);
     attachments.reset();
 
-    htm_name = CleanFileName(source->Subject(), now) + L".htm";
+    htm_name = SafeFileName(temp_path, CleanFileName(source->Subject(), now), L".htm");
     source->SaveAs(temp_path + htm_name, host::kOlHtml);
 
     auto document = host::Require(target->GetInspector()).WordEditor();

@@ -281,6 +281,8 @@ struct Core : std::enable_shared_from_this<Core> {
 
   // ---- files (platform.cpp) ----
   static std::wstring Key(const std::wstring& path);
+  // The path as Windows names the file: no trailing separators, dots or blanks.
+  static std::wstring Named(const std::wstring& path);
   static std::wstring Parent(const std::wstring& path);
   void MakeDirs(const std::wstring& path);
   // Fails with `not_found`/`bad_name` numbers when the path cannot hold a file.

@@ -309,7 +309,7 @@ class ItemImpl : public host::Item {
                              L"Cannot save the file. The folder does not exist.", -2147287035,
                              L"Cannot save the file. The file name is not valid.");
     auto& entry = call.core->files[Core::Key(path)];
-    if (entry.path.empty()) entry.path = path;
+    if (entry.path.empty()) entry.path = Core::Named(path);
     entry.bytes = std::move(bytes);
   }
   void Close(int mode) override {

@@ -484,7 +484,7 @@ std::wstring Outlook::FileText(const std::wstring& path) const {
 void Outlook::PutFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
   core_->MakeDirs(Core::Parent(path));
   auto& entry = core_->files[Core::Key(path)];
-  entry.path = path;
+  entry.path = Core::Named(path);
   entry.bytes = bytes;
 }
 

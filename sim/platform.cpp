@@ -2,6 +2,7 @@
 // scripting file-system object, message boxes, the clock and the DLL's resources.
 
 #include <algorithm>
+#include <set>
 
 #include "sim/core.h"
 #include "sim/platform_impl.h"
@@ -64,6 +65,17 @@ class FileSystemImpl : public host::FileSystem {
   std::weak_ptr<Core> core_;
 };
 
+// A name Windows opens as a device: its part before the first dot, less trailing blanks.
+bool IsDevice(const std::wstring& name) {
+  std::wstring stem = Upper(name.substr(0, name.find(L'.')));
+  while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+  static const std::set<std::wstring> kDevices = {
+      L"CON",  L"PRN",  L"AUX",  L"NUL",  L"COM1", L"COM2", L"COM3",   L"COM4",
+      L"COM5", L"COM6", L"COM7", L"COM8", L"COM9", L"LPT1", L"LPT2",   L"LPT3",
+      L"LPT4", L"LPT5", L"LPT6", L"LPT7", L"LPT8", L"LPT9", L"CONIN$", L"CONOUT$"};
+  return kDevices.count(stem) > 0;
+}
+
 bool Leap(int year) {
   return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
@@ -111,10 +123,17 @@ host::DateTime AddSeconds(host::DateTime t, long seconds) {
 // ---------------- paths ----------------
 
 std::wstring Core::Key(const std::wstring& path) {
-  std::wstring key = Lower(path);
-  std::replace(key.begin(), key.end(), L'/', L'\\');
-  while (key.size() > 2 && key.back() == L'\\') key.pop_back();
-  return key;
+  return Lower(Named(path));
+}
+
+std::wstring Core::Named(const std::wstring& path) {
+  std::wstring named = path;
+  std::replace(named.begin(), named.end(), L'/', L'\\');
+  // Windows drops the trailing dots and blanks of a name.
+  while (named.size() > 3 &&
+         (named.back() == L'\\' || named.back() == L'.' || named.back() == L' '))
+    named.pop_back();
+  return named;
 }
 
 std::wstring Core::Parent(const std::wstring& path) {
@@ -142,7 +161,7 @@ void Core::CheckFilePath(const std::wstring& path, std::int32_t path_not_found,
   std::wstring parent = Parent(path);
   std::wstring name = path.substr(parent.size() + 1);
   if (name.empty() || name.find_first_of(L"<>:\"|?*") != std::wstring::npos ||
-      std::any_of(name.begin(), name.end(), [](wchar_t c) { return c < 32; }))
+      std::any_of(name.begin(), name.end(), [](wchar_t c) { return c < 32; }) || IsDevice(name))
     throw host::Failure(bad_name, bad_name_text);
   if (!dirs.count(Key(parent))) throw host::Failure(path_not_found, path_not_found_text);
 }
@@ -201,7 +220,7 @@ void PlatformImpl::WriteFile(const std::wstring& path, const std::vector<std::ui
               Quote(path) + L", " + std::to_wstring(bytes.size()) + L" bytes");
   core_.CheckFilePath(path, kPathNotFound, L"Path not found", 52, L"Bad file name or number");
   auto& entry = core_.files[Core::Key(path)];
-  if (entry.path.empty()) entry.path = path;
+  if (entry.path.empty()) entry.path = Core::Named(path);
   entry.bytes = bytes;
 }
 

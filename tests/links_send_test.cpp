@@ -64,6 +64,7 @@ TEST_F(SendToTaskTest, TheSubjectNamesTheTemporaryFilesAndTheAttachment) {
     std::wstring subject;
     std::wstring msg_name;
     std::wstring htm_name;
+    std::wstring folder = {};
   };
   // The clock moves a second at every reading: the fallback names read it once each.
   outlook.SetNow({2024, 3, 15, 14, 25, 7}, 1);
@@ -75,9 +76,24 @@ TEST_F(SendToTaskTest, TheSubjectNamesTheTemporaryFilesAndTheAttachment) {
       {L"???", L".msg", L".htm"},
       {L"  Plan {v2} [draft] \u00e9t\u00e9 ", L"Plan {v2} [draft] t.msg",
        L"Plan {v2} [draft] t.htm"},
+      // Names Windows would not take as they are: devices, trailing dots and blanks, and paths
+      // of MAX_PATH or more, cut to fit the folder they go into.
+      {L"con", L"con_.msg", L"con_.htm"},
+      {L"Nul.txt", L"Nul_.txt.msg", L"Nul_.txt.htm"},
+      {L"Lpt1 . draft", L"Lpt1_ . draft.msg", L"Lpt1_ . draft.htm"},
+      {L"Re: Minutes...", L"Re Minutes.msg", L"Re Minutes.htm"},
+      {L"Re: ?", L"Re.msg", L"Re.htm"},
+      {L"COM10", L"COM10.msg", L"COM10.htm"},
+      {std::wstring(255, L'x'), std::wstring(221, L'x') + L".msg",
+       std::wstring(221, L'x') + L".htm"},
+      {std::wstring(255, L'x'), std::wstring(11, L'x') + L".msg", std::wstring(11, L'x') + L".htm",
+       L"C:\\" + std::wstring(240, L'T')},
+      {L"Con.x " + std::wstring(250, L'y'), L"Con_.x.msg", L"Con_.x.htm",
+       L"C:\\" + std::wstring(245, L'T')},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.subject);
+    outlook.SetTempFolder(c.folder.empty() ? L"C:\\Users\\Avery\\AppData\\Local\\Temp" : c.folder);
     outlook.ClearCalls();
     auto task = Send(outlook.ReceiveMail(c.subject, L"Body"));
     ASSERT_TRUE(task);

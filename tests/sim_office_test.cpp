@@ -1,6 +1,7 @@
 // The simulated Office, Word and Windows: markup-driven ribbon and context menus, command bars,
 // the item editor and the file system.
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -110,7 +111,21 @@ TEST(SimFiles, TempFolderPathsAndFailuresOfTheFileSystem) {
   EXPECT_THROW(platform.WriteFile(L"C:\\Nowhere\\x.txt", {}), host::Failure);
   auto mail = outlook.AddinRef(outlook.ReceiveMail(L"M", L""));
   EXPECT_THROW(mail->SaveAs(L"C:\\Nowhere\\x.msg", host::kOlMsg), host::Failure);
+  // What Windows refuses: devices in any case and with an extension, paths of MAX_PATH or more.
+  for (const auto* name : {L"CON", L"nul.txt", L"Com1 .msg", L"lpt9.a.b", L"CONIN$"})
+    EXPECT_THROW(mail->SaveAs(temp + L"\\" + name, host::kOlMsg), host::Failure) << name;
+  EXPECT_THROW(mail->SaveAs(temp + L"\\" + std::wstring(259 - temp.size(), L'x'), 3),
+               host::Failure);
   EXPECT_TRUE(outlook.AllFiles().empty());
+  mail->SaveAs(temp + L"\\" + std::wstring(258 - temp.size(), L'x'), 3);
+  mail->SaveAs(temp + L"\\COM10.msg. .", host::kOlMsg);  // trailing dots and blanks go
+  EXPECT_TRUE(outlook.FileExists(temp + L"\\com10.msg"));
+  EXPECT_EQ(outlook.AllFiles().size(), 2u);
+  const auto files = outlook.FilesIn(temp);
+  EXPECT_EQ(std::count(files.begin(), files.end(), temp + L"\\COM10.msg"), 1);
+  fso->Delete(temp + L"\\COM10.msg..");
+  EXPECT_EQ(outlook.AllFiles().size(), 1u);
+  outlook.RemoveFile(outlook.AllFiles()[0]);
 
   outlook.SetTempPath(std::wstring(260, L'x'));
   EXPECT_EQ(platform.TempPath().size(), 260u);

@@ -274,6 +274,22 @@ inline void HostFailureMidway(Stage& s) {
   s.outlook.ClearFaults();
 }
 
+// Subjects Windows would not take as file names as they stand: a device, a device with an
+// extension, the longest subject Outlook allows, trailing dots. Each still becomes a task with
+// the mail attached, without a message and without a file left behind.
+inline void SubjectsWindowsRefuses(Stage& s) {
+  std::wstring longest;
+  while (longest.size() < 255) longest += L"Quarterly figures " + std::to_wstring(longest.size());
+  longest.resize(255);
+  for (const auto& subject :
+       {std::wstring(L"CON"), std::wstring(L"nul.txt"), longest, std::wstring(L"Re: Minutes...")}) {
+    s.outlook.Select({s.outlook.ReceiveMail(subject, L"Figures")});
+    s.NoteClick(
+        L"Send to Ostrand",
+        s.outlook.ShowContextMenu(sim::kMailItemMenu).ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
+  }
+}
+
 inline const std::vector<Scenario>& Scenarios() {
   static const std::vector<Scenario> all = {
       {L"send mail to task from the markup menu", SendMailFromMarkupMenu},
@@ -287,6 +303,7 @@ inline const std::vector<Scenario>& Scenarios() {
       {L"every tab action on an unlinked appointment", UnlinkedAppointment},
       {L"every operation without a Word document", NoWordDocument},
       {L"host failures midway", HostFailureMidway},
+      {L"subjects Windows refuses as file names", SubjectsWindowsRefuses},
   };
   return all;
 }

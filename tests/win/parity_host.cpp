@@ -30,6 +30,16 @@ std::wstring FullPath(const std::wstring& path) {
   return full;
 }
 
+// The temporary folder of the native runs, so that names cut to fit it come out the same.
+void UseTheSimTempFolder() {
+  const std::wstring folder = sim::Outlook().TempFolder();
+  for (auto at = folder.find(L'\\', 3); at != std::wstring::npos; at = folder.find(L'\\', at + 1))
+    CreateDirectoryW(folder.substr(0, at).c_str(), nullptr);
+  CreateDirectoryW(folder.c_str(), nullptr);
+  SetEnvironmentVariableW(L"TMP", folder.c_str());
+  SetEnvironmentVariableW(L"TEMP", folder.c_str());
+}
+
 void PrepareOutlook(sim::Outlook& outlook) {
   // The add-in's files live on the real file system; the sim's view of them must name the same
   // folder, so that the items' SaveAs and the attachments find their paths.
@@ -87,6 +97,7 @@ int wmain(int argc, wchar_t** argv) try {
   if (!CHECK_TEXT(L"Fenmark.Connect", prog_id) || !ClassFound(prog_id.c_str())) {
     rc = 1;
   } else if (mode == L"scenarios" && argc >= 4) {
+    UseTheSimTempFolder();
     RunScenarios(prog_id, argv[3], argc >= 5 ? argv[4] : L"");
   } else if (mode == L"bench") {
     rc = RunBench(prog_id, argc >= 4 && std::wstring(argv[3]) == L"--smoke");
