@@ -8,7 +8,7 @@
 #include "addin/connect.h"
 #include "demo/ribbon_bridge.h"
 #include "tests/parity/native_addin.h"
-#include "tests/parity/round_trips.h"
+#include "bench/round_trips.h"
 
 namespace fenmark::bench {
 namespace {

@@ -212,6 +212,7 @@ struct Core : std::enable_shared_from_this<Core> {
   std::vector<std::shared_ptr<ItemState>> selection;
   std::uint64_t activation_clock = 0;
   bool word_default = true;
+  bool item_from_id_nothing = false;
 
   // ---- ribbon ----
   RibbonCallbacks* ribbon_callbacks = nullptr;

@@ -458,6 +458,7 @@ class NamespaceImpl : public host::Namespace {
     if (entry_id.empty()) throw host::Failure(kInvalidArg, L"Could not open the item. Try again.");
     auto item = core->ByEntryID(entry_id);
     if (!item) throw host::Failure(kNotFound, L"The operation failed. An object cannot be found.");
+    if (core->item_from_id_nothing) return nullptr;
     return core->HandItem(item);
   }
 

@@ -353,6 +353,10 @@ void Outlook::SetWordAvailable(const SimItem& item, bool available) {
   Need(item).word_available = available;
 }
 
+void Outlook::SetItemFromIDAnswersNothing(bool nothing) {
+  core_->item_from_id_nothing = nothing;
+}
+
 void Outlook::SetWordAvailableByDefault(bool available) {
   core_->word_default = available;
 }

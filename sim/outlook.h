@@ -356,6 +356,9 @@ class Outlook {
   // "No Word document": WordEditor gives no object for this item / for items made from now on.
   void SetWordAvailable(const SimItem& item, bool available);
   void SetWordAvailableByDefault(bool available);
+  // GetItemFromID answers Nothing for an entry ID it knows, as the object model allows a store
+  // to answer, instead of the item.
+  void SetItemFromIDAnswersNothing(bool nothing);
 
   void SetVersion(const std::wstring& version);  // default "14.0.4760.1000"
   std::wstring Version() const;

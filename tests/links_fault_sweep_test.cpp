@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/links_fixture.h"
+#include "tests/fixture.h"
 
-namespace fenmark::links_test {
+namespace fenmark::testing {
 namespace {
 
 struct World {
@@ -21,7 +21,7 @@ struct World {
   Connect connect{outlook.Platform()};
   World() { connect.AddinInstance_OnConnection(outlook.Application()); }
 
-  long HeldByMembers() const { return links_test::HeldByMembers(connect); }
+  long HeldByMembers() const { return testing::HeldByMembers(connect); }
 
   // A task the user opened and saved while watched (so stamped, and still watched), with its
   // status set to "Started", window closed, and the appointment made from it.
@@ -237,4 +237,4 @@ INSTANTIATE_TEST_SUITE_P(LinkedTasks, FaultSweep, ::testing::ValuesIn(kScenarios
                          });
 
 }  // namespace
-}  // namespace fenmark::links_test
+}  // namespace fenmark::testing

@@ -1,13 +1,14 @@
 // "Send to Ostrand": a mail becomes a new task with the mail attached and pasted into the body.
+#include <functional>
 #include <string>
 
 #include "links/send_to_task.h"
-#include "tests/links_fixture.h"
+#include "tests/fixture.h"
 
-namespace fenmark::links_test {
+namespace fenmark::testing {
 namespace {
 
-class SendToTaskTest : public LinksTest {
+class SendToTaskTest : public AddinTest {
  protected:
   // Sends the mail and answers the task it made (empty when none).
   sim::SimItem Send(const sim::SimItem& mail) {
@@ -46,6 +47,13 @@ TEST_F(SendToTaskTest, AMailBecomesAShownUnsavedTaskWithTheMailAttachedAndPasted
   // Two empty paragraphs, the typed separator, then the mail as the editor renders its HTML.
   const auto body = task.Body();
   EXPECT_EQ(body.rfind(L"\r\n\r\n____________\r\n", 0), 0u) << ::testing::PrintToString(body);
+  // One text of bare carriage returns, typed once the window is up; the body then keeps the top.
+  EXPECT_EQ(outlook.CountCalls(L"WordSelection.TypeText"), 1);
+  EXPECT_NE(outlook.CallsText().find(L"TypeText(\"\\r\\r____________\\r\")"), std::wstring::npos)
+      << outlook.CallsText();
+  ExpectCallOrder({L"Item.GetInspector", L"Inspector.WordEditor", L"Inspector.Activate",
+                   L"WordSelection.TypeText", L"WordSelection.InsertFile", L"WordSelection.HomeKey",
+                   L"FileSystem.Delete", L"FileSystem.Delete", L"Item.Display"});
   EXPECT_NE(body.find(L"Please review the figures."), std::wstring::npos);
   EXPECT_EQ(task.InsertionPoint(), 0u);
 
@@ -118,31 +126,50 @@ TEST_F(SendToTaskTest, WithoutAWordDocumentTheTaskKeepsSubjectAndAttachmentOnly)
   EXPECT_TRUE(task.WindowOpen());
   EXPECT_FALSE(task.Saved());
   EXPECT_TRUE(TempFiles().empty());
+
+  // The message names the target, not the source.
+  outlook.ClearMessageBoxes();
+  auto target = outlook.CreateTask(L"Follow up");
+  connect.AttachOrigItem(outlook.AddinRef(outlook.ReceiveMail(L"minutes", L"")),
+                         outlook.AddinRef(target));
+  ExpectMessages({Message(L"Could not get Word.Document for Follow up")});
 }
 
 TEST_F(SendToTaskTest, NothingIsMadeWithoutAnItemToSend) {
-  const auto items = outlook.AllItems().size();
-  connect.strItemEntryID.clear();
-  connect.CopyToTask();
-  ExpectMessages({Message(L"An entry ID could not be retrieved from the selected menu item.")});
-  EXPECT_EQ(outlook.CallCount(), 1u) << outlook.CallsText();  // the message box only
-
-  outlook.ClearMessageBoxes();
-  connect.strItemEntryID = L"00000000DEADBEEF";
-  connect.CopyToTask();
-  ASSERT_EQ(outlook.MessageBoxes().size(), 1u);
-  EXPECT_EQ(outlook.MessageBoxes()[0].title, L"Ostrand - CopyToTask");
-  EXPECT_EQ(outlook.MessageBoxes()[0].style, 16);
-  EXPECT_EQ(outlook.MessageBoxes()[0].text.rfind(std::to_wstring(sim::kNotFound) + L" - ", 0), 0u);
-
-  outlook.ClearMessageBoxes();
   auto mail = outlook.ReceiveMail(L"Late", L"");
-  connect.AddinInstance_OnDisconnection();
-  connect.strItemEntryID = mail.EntryID();
-  connect.CopyToTask();
-  ExpectMessages({Report(L"91 - Object variable or With block variable not set", L"CopyToTask")});
-  EXPECT_EQ(outlook.AllItems().size(), items + 1);
-  EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers());
+  struct Case {
+    const wchar_t* name;
+    std::wstring entry_id;
+    std::function<void()> before;
+    sim::MessageBoxRecord box;
+  };
+  const Case cases[] = {
+      {L"no entry ID", L"", [] {},
+       Message(L"An entry ID could not be retrieved from the selected menu item.")},
+      {L"no item for the entry ID", mail.EntryID(),
+       [&] { outlook.SetItemFromIDAnswersNothing(true); },
+       Message(L"A reference for the Outlook item could not be retrieved.")},
+      {L"unknown entry ID", L"00000000DEADBEEF", [] {},
+       Report(std::to_wstring(sim::kNotFound) + L" - The operation failed. An object cannot be "
+                                                L"found.",
+              L"CopyToTask")},
+      {L"disconnected", mail.EntryID(), [&] { connect.AddinInstance_OnDisconnection(); },
+       Report(L"91 - Object variable or With block variable not set", L"CopyToTask")},
+  };
+  const auto items = outlook.AllItems().size();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    outlook.ClearMessageBoxes();
+    outlook.ClearCalls();
+    c.before();
+    connect.strItemEntryID = c.entry_id;
+    connect.CopyToTask();
+    outlook.SetItemFromIDAnswersNothing(false);
+    ExpectMessages({c.box});
+    EXPECT_FALSE(outlook.Called(L"Application.CreateItem")) << outlook.CallsText();
+    EXPECT_EQ(outlook.AllItems().size(), items);
+    EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers());
+  }
 }
 
 TEST_F(SendToTaskTest, FailuresAreReportedOnceEachAndFilesNeverOutliveTheCall) {
@@ -215,26 +242,34 @@ TEST_F(SendToTaskTest, ASubjectTooLongForTheCountIsReportedAndNothingIsLeft) {
   EXPECT_FALSE(outlook.Called(L"Item.SaveAs"));
 }
 
-TEST_F(SendToTaskTest, CleanFileNameCountsSixteenBitsAndKeepsCase) {
-  std::wstring fits(32766, L'a');
-  EXPECT_EQ(connect.CleanFileName(fits), fits);
-  std::wstring too_long(32767, L'a');
-  try {
-    connect.CleanFileName(too_long);
-    ADD_FAILURE() << "no overflow";
-  } catch (const host::Failure& failure) {
-    EXPECT_EQ(failure.Number(), host::errors::kOverflow);
-    EXPECT_EQ(failure.Description(), L"Overflow");
+TEST_F(SendToTaskTest, CleanFileNameCountsSixteenBitsBeforeTrimmingAndKeepsCase) {
+  struct Case {
+    std::wstring text;
+    std::wstring clean;  // "!" for an overflow of the count
+  };
+  const Case cases[] = {
+      {std::wstring(32766, L'a'), std::wstring(32766, L'a')},
+      {std::wstring(32767, L'a'), L"!"},
+      // The blanks count: the length is taken before trimming.
+      {L"x" + std::wstring(32766, L' '), L"!"},
+      {L"x" + std::wstring(32765, L' '), L"x"},
+      // Blanks only: the fallback comes first, so the length of the blanks does not count.
+      {std::wstring(40000, L' '), L"No subject - 20240315142507ff"},
+      {L" a:b\\c/d*e?f\"g<h>i|j;k\tl m ", L"abcdefghijkl m"},
+      {L"Re: ?", L"Re "},  // no trimming after the drop
+  };
+  for (auto c : cases) {
+    SCOPED_TRACE(c.text.size());
+    try {
+      EXPECT_EQ(connect.CleanFileName(c.text), c.clean);
+    } catch (const host::Failure& failure) {
+      EXPECT_EQ(c.clean, L"!");
+      EXPECT_EQ(failure.Number(), host::errors::kOverflow);
+      EXPECT_EQ(failure.Description(), L"Overflow");
+    }
   }
-  // Blanks only: the fallback comes first, so the length of the blanks does not count.
-  std::wstring blanks(40000, L' ');
-  EXPECT_EQ(connect.CleanFileName(blanks), L"No subject - 20240315142507ff");
-  std::wstring mixed = L" a:b\\c/d*e?f\"g<h>i|j;k\tl m ";
-  EXPECT_EQ(connect.CleanFileName(mixed), L"abcdefghijkl m");
-  std::wstring dropped_end = L"Re: ?";
-  EXPECT_EQ(connect.CleanFileName(dropped_end), L"Re ");  // no trimming after the drop
   EXPECT_EQ(links::FallbackSubject({999, 1, 2, 3, 4, 5}), L"No subject - 09990102030405ff");
 }
 
 }  // namespace
-}  // namespace fenmark::links_test
+}  // namespace fenmark::testing

@@ -3,12 +3,12 @@
 #include <optional>
 
 #include "links/tracking.h"
-#include "tests/links_fixture.h"
+#include "tests/fixture.h"
 
-namespace fenmark::links_test {
+namespace fenmark::testing {
 namespace {
 
-using TrackingTest = LinksTest;
+using TrackingTest = AddinTest;
 
 std::optional<std::wstring> PersistedProperty(const sim::SimItem& item, const std::wstring& name) {
   const auto persisted = item.Persisted();
@@ -168,4 +168,4 @@ TEST(MarkerLine, FindsTheFirstMarkerAndCutsAtTheNextCarriageReturn) {
 }
 
 }  // namespace
-}  // namespace fenmark::links_test
+}  // namespace fenmark::testing

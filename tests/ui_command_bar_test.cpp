@@ -1,7 +1,7 @@
 // The Outlook 12 context menu: the buttons the add-in adds, their slots, and their clicks.
 #include <gtest/gtest.h>
 
-#include "tests/ui_fixture.h"
+#include "tests/fixture.h"
 
 namespace fenmark::testing {
 namespace {

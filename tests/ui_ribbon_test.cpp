@@ -7,7 +7,7 @@
 #include <map>
 
 #include "addin/ribbon_dispatch.h"
-#include "tests/ui_fixture.h"
+#include "tests/fixture.h"
 
 namespace fenmark::testing {
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "sim/com/served.h"
-#include "tests/parity/round_trips.h"
+#include "bench/round_trips.h"
 #include "tests/win/check.h"
 #include "tests/win/com_addin.h"
 

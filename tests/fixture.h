@@ -1,0 +1,149 @@
+#pragma once
+// One connected add-in on a simulated Outlook, the items the suites act on and the checks they
+// share; UiTest adds the ribbon side, reached by name as Office reaches it.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "addin/connect.h"
+#include "demo/ribbon_bridge.h"
+#include "sim/outlook.h"
+
+namespace fenmark::testing {
+
+inline constexpr wchar_t kOutlook12[] = L"12.0.6423.1000";
+inline constexpr wchar_t kOutlook14[] = L"14.0.4760.1000";
+
+// A ribbon control as the host hands it to a callback: only its id matters.
+class FakeControl final : public host::RibbonControl {
+ public:
+  explicit FakeControl(std::wstring id) : id_(std::move(id)) {}
+  std::wstring Id() override { return id_; }
+
+ private:
+  std::wstring id_;
+};
+
+inline Ref<host::RibbonControl> Control(const std::wstring& id) {
+  return std::make_shared<FakeControl>(id);
+}
+
+// Host references that Connect's members account for; the add-in holds no other after a call.
+inline long HeldByMembers(const Connect& connect) {
+  long held = 0;
+  for (bool member : {static_cast<bool>(connect.glblObjRibbon), static_cast<bool>(connect.olItems),
+                      static_cast<bool>(connect.objOLApp), static_cast<bool>(connect.objInsp),
+                      static_cast<bool>(connect.oTask), static_cast<bool>(connect.objButton),
+                      static_cast<bool>(connect.objButtonCalTaskComplete),
+                      static_cast<bool>(connect.objButtonCalTaskOpen),
+                      static_cast<bool>(connect.objButtonCalTaskStart),
+                      static_cast<bool>(connect.objButtonCalTaskStop)})
+    held += member ? 1 : 0;
+  return held;
+}
+
+class AddinTest : public ::testing::Test {
+ protected:
+  sim::Outlook outlook;
+  Connect connect{outlook.Platform()};
+
+  void SetUp() override {
+    connect.AddinInstance_OnConnection(outlook.Application());
+    outlook.ClearCalls();
+  }
+
+  long HeldByMembers() const { return testing::HeldByMembers(connect); }
+
+  // A task carrying its own entry ID in TaskLinkEntryID and `status` in OstrandStatus (none when
+  // empty), window closed. A watched one was opened and saved by the user while the add-in
+  // watched it, and stays the watched task; it always has a status.
+  sim::SimItem LinkedTask(const std::wstring& subject, const std::wstring& status, bool watched,
+                          bool complete = false) {
+    auto task = outlook.CreateTask(subject, L"Task notes");
+    task.SetComplete(complete);
+    if (watched) {
+      outlook.OpenItem(task);
+      outlook.UserSave(task);
+      task.SetUserProperty(L"OstrandStatus", status);
+      outlook.CloseWindow(task, true);
+    } else {
+      task.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
+      if (!status.empty()) task.SetUserProperty(L"OstrandStatus", status);
+      outlook.UserSave(task);
+    }
+    return task;
+  }
+
+  // The appointment the user made by dragging the task into the calendar, linked on arrival.
+  sim::SimItem ScheduledFrom(const sim::SimItem& task) {
+    auto appointment = outlook.ScheduleTask(task);
+    EXPECT_EQ(appointment.UserProperty(L"TaskLinkEntryID").value_or(L"(none)"), task.EntryID());
+    return appointment;
+  }
+  sim::SimItem LinkedAppointment(const std::wstring& status, bool complete = false) {
+    return ScheduledFrom(LinkedTask(L"Q3 figures", status, false, complete));
+  }
+  sim::SimItem LinkedTaskOf(const sim::SimItem& appointment) {
+    return outlook.FindByEntryID(appointment.UserProperty(L"TaskLinkEntryID").value_or(L""));
+  }
+
+  std::vector<std::wstring> MessageTexts() const {
+    std::vector<std::wstring> texts;
+    for (const auto& box : outlook.MessageBoxes()) texts.push_back(box.title + L": " + box.text);
+    return texts;
+  }
+  // Exactly these boxes, in order: {text, style, title}.
+  void ExpectMessages(const std::vector<sim::MessageBoxRecord>& expected) {
+    const auto boxes = outlook.MessageBoxes();
+    ASSERT_EQ(boxes.size(), expected.size()) << ::testing::PrintToString(MessageTexts());
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+      EXPECT_EQ(boxes[i].text, expected[i].text);
+      EXPECT_EQ(boxes[i].style, expected[i].style) << boxes[i].text;
+      EXPECT_EQ(boxes[i].title, expected[i].title) << boxes[i].text;
+      EXPECT_EQ(boxes[i].title_given, expected[i].title != L"Fenmark") << boxes[i].text;
+    }
+  }
+  static sim::MessageBoxRecord Message(const std::wstring& text) {
+    return {text, 0, L"Fenmark", false};
+  }
+  static sim::MessageBoxRecord Report(const std::wstring& text, const std::wstring& operation) {
+    return {text, 16, L"Ostrand - " + operation, true};
+  }
+
+  std::vector<std::wstring> TempFiles() const { return outlook.FilesIn(outlook.TempFolder()); }
+
+  // The call log holds calls starting with these texts ("Interface.Member(arguments..."), in this
+  // order, each the first such after the one before.
+  void ExpectCallOrder(const std::vector<std::wstring>& names) {
+    const auto calls = outlook.Calls();
+    std::size_t at = 0;
+    for (const auto& name : names) {
+      while (at < calls.size() && calls[at].ToString().rfind(name, 0) != 0) ++at;
+      ASSERT_LT(at, calls.size()) << name << " missing or out of order\n" << outlook.CallsText();
+      ++at;
+    }
+  }
+};
+
+class UiTest : public AddinTest {
+ protected:
+  demo::RibbonBridge bridge{connect};
+
+  void SetUp() override {
+    AddinTest::SetUp();
+    outlook.AttachRibbon(&bridge);
+  }
+  void TearDown() override { outlook.AttachRibbon(nullptr); }
+
+  // The add-in's own command-bar buttons on the menu, top to bottom.
+  static std::vector<sim::MenuControl> OwnButtons(const sim::ContextMenu& menu) {
+    std::vector<sim::MenuControl> own;
+    for (const auto& control : menu.Controls())
+      if (control.added_by_addin) own.push_back(control);
+    return own;
+  }
+};
+
+}  // namespace fenmark::testing

@@ -1,0 +1,55 @@
+// The simulated Outlook's own guards, which the add-in's suites never reach while the add-in is
+// right: a Write handler that saves without end is stopped loudly, not left to overflow the stack,
+// and the file system refuses the names Windows refuses.
+
+#include <gtest/gtest.h>
+
+#include "sim/outlook.h"
+
+namespace fenmark::sim {
+namespace {
+
+TEST(SimEvents, SavesNestedInWriteHandlersAreRaisedThenStoppedBeyondTheLimit) {
+  Outlook outlook;
+  auto task = outlook.AddinRef(outlook.CreateTask(L"T"));
+  int depth = 0, raised = 0;
+  auto nested = task->OnWrite([&](bool&) {
+    ++raised;
+    if (++depth < 3) task->Save();
+    --depth;
+  });
+  task->Save();
+  EXPECT_EQ(raised, 3);
+  EXPECT_FALSE(outlook.WriteRecursionOverflowed());
+
+  auto endless = task->OnWrite([&](bool&) {
+    task->Save();
+    task->Save();
+  });
+  outlook.UserSave(outlook.Find(task));
+  EXPECT_TRUE(outlook.WriteRecursionOverflowed());
+  ASSERT_FALSE(outlook.ReturnedFailures().empty());
+  EXPECT_EQ(outlook.ReturnedFailures().front().description, kRecursionDescription);
+}
+
+TEST(SimFiles, WhatWindowsRefusesFailsAndTrailingDotsAndBlanksGo) {
+  Outlook outlook;
+  auto fso = outlook.Platform().CreateFileSystemObject();
+  const std::wstring temp = fso->GetSpecialFolder(host::kTemporaryFolder)->Path();
+  auto mail = outlook.AddinRef(outlook.ReceiveMail(L"M", L""));
+  // Devices in any case and with an extension, paths of MAX_PATH or more.
+  for (const auto* name : {L"CON", L"nul.txt", L"Com1 .msg", L"lpt9.a.b", L"CONIN$"})
+    EXPECT_THROW(mail->SaveAs(temp + L"\\" + name, host::kOlMsg), host::Failure) << name;
+  EXPECT_THROW(mail->SaveAs(temp + L"\\" + std::wstring(259 - temp.size(), L'x'), 3),
+               host::Failure);
+  EXPECT_TRUE(outlook.AllFiles().empty());
+  mail->SaveAs(temp + L"\\" + std::wstring(258 - temp.size(), L'x'), 3);
+  mail->SaveAs(temp + L"\\COM10.msg. .", host::kOlMsg);
+  EXPECT_EQ(outlook.FilesIn(temp).size(), 2u);
+  EXPECT_TRUE(outlook.FileExists(temp + L"\\com10.msg"));
+  fso->Delete(temp + L"\\COM10.msg..");
+  EXPECT_EQ(outlook.AllFiles().size(), 1u);
+}
+
+}  // namespace
+}  // namespace fenmark::sim
