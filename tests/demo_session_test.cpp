@@ -55,46 +55,28 @@ TEST(DemoSession, PlaysTheWholeSessionInEitherOutlook) {
     EXPECT_EQ(text.find("Error:"), std::string::npos) << text;
     EXPECT_EQ(text.find("returned a failure"), std::string::npos) << text;
     ExpectFitsTheTerminal(text);
-    ExpectInOrder(
-        text,
-        {outlook12 ? "Outlook 12.0.6423.1000 starts" : "Outlook 14.0.4760.1000 starts",
-         // The mail's menu, the new task window and the saved task.
-         "> right-click mail1",
-         outlook12 ? "   1. Send to Ostrand\n      ------------------\n   2. Open"
-                   : "   1. Send to Ostrand\n      ------------------\n   2. Copy",
-         "> click \"Send to Ostrand\"",
-         "task1: task \"RE: Budget 2024 / Q3?\" - never saved, "
-         "window open",
-         "Attachment: RE Budget 2024  Q3.msg", "Body (| is the insertion point):\n      |\n",
-         "      ____________\n", "> save task1", "TaskLinkEntryID: ", "(the entry ID of task1)",
-         "OstrandStatus: \"Stopped\"",
-         // The appointment scheduled from it, linked.
-         "> schedule task1", "appt1: appointment \"RE: Budget 2024 / Q3?\" - saved in Calendar",
-         "TaskLinkEntryID: ", "(the entry ID of task1)",
-         // Its menu and tab in each status, and the notes typed.
-         "> right-click appt1",
-         outlook12
-             ? "   1. Fenmark\n   2. Open Ostrand Task\n   3. Start Ostrand "
-               "Task\n   4. Stop Ostrand Task   (greyed)\n      ------------------\n   5. Open"
-             : "   1. Open\n   2. Fenmark\n   3. Open Ostrand Task\n   4. Start Ostrand "
-               "Task\n   5. Stop Ostrand Task   (greyed)\n      ------------------\n   6. Quick "
-               "Print",
-         "> open appt1", "[Start Ostrand Task]    enabled\n    [Stop Ostrand Task]     greyed",
-         "> press \"Start Ostrand Task\"",
-         "[Start Ostrand Task]    greyed\n    [Stop Ostrand "
-         "Task]     enabled",
-         "OstrandStatus: \"Started\"", "Ostrand task started - 03/15/24 09:05:12 am",
-         "> click \"Stop Ostrand Task\"", "Task status: deferred",
-         "Ostrand task stopped - 03/15/24 12:31:40 pm", "> open appt1",
-         "[Start Ostrand Task]    enabled\n    [Stop Ostrand Task]     greyed", "> press Fenmark",
-         "The window of appt1 closes.", "Task status: complete",
-         "Ostrand task completed - 03/15/24 02:25:07 pm", "Fenmark   (greyed)\n   ",
-         "Open Ostrand Task\n   ", "Start Ostrand Task   (greyed)\n   ",
-         "Stop Ostrand Task   (greyed)",
-         // Several items, then a task that is gone.
-         "> right-click mail1 mail2", "> delete task1", "> right-click appt1",
-         "+-- Message box \"Ostrand - GetTaskStatus\" (critical-stop icon, OK button)",
-         "|   -2147221233 - ", "End of the session."});
+    // The landmarks of the session; the add-in's behaviour itself is pinned by its own suites.
+    ExpectInOrder(text,
+                  {outlook12 ? "Outlook 12.0.6423.1000 starts" : "Outlook 14.0.4760.1000 starts",
+                   "> right-click mail1",
+                   "   1. Send to Ostrand\n      ------------------\n",
+                   "> click \"Send to Ostrand\"",
+                   "Attachment: RE Budget 2024  Q3.msg",
+                   "> save task1",
+                   "OstrandStatus: \"Stopped\"",
+                   "> schedule task1",
+                   "> right-click appt1",
+                   "Stop Ostrand Task   (greyed)",
+                   "> press \"Start Ostrand Task\"",
+                   "Ostrand task started - 03/15/24 09:05:12 am",
+                   "> click \"Stop Ostrand Task\"",
+                   "Ostrand task stopped - 03/15/24 12:31:40 pm",
+                   "> press Fenmark",
+                   "Ostrand task completed - 03/15/24 02:25:07 pm",
+                   "> right-click mail1 mail2",
+                   "> delete task1",
+                   "+-- Message box \"Ostrand - GetTaskStatus\" (critical-stop icon, OK button)",
+                   "End of the session."});
     // Only the four entries of each calendar menu come from the add-in; with several items
     // selected it offers nothing.
     const auto several = text.find("> right-click mail1 mail2");

@@ -172,64 +172,6 @@ TEST_F(SendToTaskTest, NothingIsMadeWithoutAnItemToSend) {
   }
 }
 
-TEST_F(SendToTaskTest, FailuresAreReportedOnceEachAndFilesNeverOutliveTheCall) {
-  struct Case {
-    const wchar_t* name;
-    const wchar_t* failing_call;
-    int nth;
-    std::vector<std::wstring> titles;  // of the failure reports, in order
-    bool shown;
-    std::size_t files_left;
-  };
-  const Case cases[] = {
-      // The message file was never written, so its deletion fails after the report.
-      {L"message file",
-       L"Item.SaveAs",
-       1,
-       {L"Ostrand - AttachOrigItem", L"Ostrand - CopyToTask"},
-       false,
-       0},
-      {L"HTML file",
-       L"Item.SaveAs",
-       2,
-       {L"Ostrand - AttachOrigItem", L"Ostrand - CopyToTask"},
-       false,
-       0},
-      {L"editor", L"WordSelection.InsertFile", 1, {L"Ostrand - AttachOrigItem"}, true, 0},
-      // A failed deletion on the normal path starts the clean-up over.
-      {L"first deletion", L"FileSystem.Delete", 1, {L"Ostrand - AttachOrigItem"}, true, 0},
-      {L"second deletion",
-       L"FileSystem.Delete",
-       2,
-       {L"Ostrand - AttachOrigItem", L"Ostrand - CopyToTask"},
-       false,
-       1},
-      {L"showing", L"Item.Display", 1, {L"Ostrand - CopyToTask"}, false, 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    for (const auto& file : TempFiles()) outlook.RemoveFile(file);
-    outlook.ClearMessageBoxes();
-    outlook.ClearCalls();
-    outlook.FailCallsTo(c.failing_call, sim::kFailed, L"The operation failed.", c.nth, true);
-    auto task = Send(outlook.ReceiveMail(L"minutes", L"Body"));
-    outlook.ClearFaults();
-    ASSERT_TRUE(task);
-    std::vector<std::wstring> titles;
-    for (const auto& box : outlook.MessageBoxes()) titles.push_back(box.title);
-    EXPECT_EQ(titles, c.titles) << ::testing::PrintToString(MessageTexts());
-    EXPECT_EQ(outlook.MessageBoxes()[0].text,
-              std::to_wstring(sim::kFailed) + L" - The operation failed.");
-    int shown = 0;
-    for (const auto& call : outlook.Calls()) {
-      shown += call.Name() == L"Item.Display" && !call.failed;
-    }
-    EXPECT_EQ(shown, c.shown ? 1 : 0);
-    EXPECT_EQ(TempFiles().size(), c.files_left) << ::testing::PrintToString(TempFiles());
-    EXPECT_FALSE(task.Saved());
-  }
-}
-
 TEST_F(SendToTaskTest, ASubjectTooLongForTheCountIsReportedAndNothingIsLeft) {
   auto task = Send(outlook.ReceiveMail(std::wstring(40000, L'x'), L"Body"));
   ASSERT_TRUE(task);

@@ -1,47 +1,33 @@
 // The status of an appointment's linked task, as the ribbon and the menus ask for it.
-#include <gtest/gtest.h>
-
+#include <functional>
 #include <optional>
 
-#include "addin/connect.h"
-#include "sim/outlook.h"
+#include "tests/fixture.h"
 
-namespace fenmark {
+namespace fenmark::testing {
 namespace {
 
-class TaskStatusTest : public ::testing::Test {
+class TaskStatusTest : public AddinTest {
  protected:
-  sim::Outlook outlook;
-  Connect connect{outlook.Platform()};
-
-  void SetUp() override { connect.AddinInstance_OnConnection(outlook.Application()); }
-
   // A saved appointment linked to a task whose completion flag and OstrandStatus are given.
-  sim::SimItem LinkedAppointment(bool complete, std::optional<std::wstring> status) {
+  sim::SimItem Linked(bool complete, std::optional<std::wstring> status) {
     auto task = outlook.CreateTask(L"Report");
     if (status) task.SetUserProperty(L"OstrandStatus", *status);
     task.SetComplete(complete);
     outlook.UserSave(task);
+    return LinkedTo(task);
+  }
+  sim::SimItem LinkedTo(const sim::SimItem& item) {
     auto appointment = outlook.CreateAppointment(L"Work on report", L"");
-    appointment.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
+    appointment.SetUserProperty(L"TaskLinkEntryID", item.EntryID());
     outlook.UserSave(appointment);
     return appointment;
   }
-
-  std::wstring StatusOf(const sim::SimItem& appointment) {
+  std::wstring StatusOf(const Ref<host::Item>& appointment) {
     const auto before = outlook.OutstandingReferences();
-    auto status = connect.GetTaskStatus(outlook.AddinRef(appointment));
+    auto status = connect.GetTaskStatus(appointment);
     EXPECT_EQ(outlook.OutstandingReferences(), before) << "references left behind";
     return status;
-  }
-
-  void ExpectOneFailureReport(const std::wstring& text) {
-    const auto boxes = outlook.MessageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, text);
-    EXPECT_EQ(boxes[0].style, 16);
-    EXPECT_EQ(boxes[0].title, L"Ostrand - GetTaskStatus");
-    outlook.ClearMessageBoxes();
   }
 };
 
@@ -58,71 +44,71 @@ TEST_F(TaskStatusTest, FollowsTheLinkToTheTasksCompletionAndStatus) {
       {false, std::nullopt, L""},      {false, L"", L""},
   };
   for (const auto& c : cases) {
-    auto appointment = LinkedAppointment(c.complete, c.stored);
+    auto appointment = Linked(c.complete, c.stored);
     const auto writes = appointment.WriteCount();
-    EXPECT_EQ(StatusOf(appointment), c.expected) << c.stored.value_or(L"(none)");
+    EXPECT_EQ(StatusOf(outlook.AddinRef(appointment)), c.expected) << c.stored.value_or(L"(none)");
     EXPECT_EQ(appointment.WriteCount(), writes);
   }
-  EXPECT_TRUE(outlook.MessageBoxes().empty());
-}
-
-TEST_F(TaskStatusTest, AnAppointmentWithoutALinkHasNoStatusAndNoMessage) {
-  auto saved = outlook.CreateAppointment(L"Lunch", L"");
-  EXPECT_EQ(StatusOf(saved), L"");
-  EXPECT_TRUE(outlook.MessageBoxes().empty());
-}
-
-TEST_F(TaskStatusTest, ANeverSavedAppointmentIsNotLookedUp) {
-  auto unsaved = outlook.Application()->CreateItem(1);  // olAppointmentItem
+  // No link, and an appointment never saved (not even looked up).
+  EXPECT_EQ(StatusOf(outlook.AddinRef(outlook.CreateAppointment(L"Lunch", L""))), L"");
   outlook.ClearCalls();
-  EXPECT_EQ(connect.GetTaskStatus(unsaved), L"");
+  EXPECT_EQ(StatusOf(outlook.Application()->CreateItem(1)), L"");  // olAppointmentItem
   EXPECT_FALSE(outlook.Called(L"Application.GetNamespace")) << outlook.CallsText();
   EXPECT_TRUE(outlook.MessageBoxes().empty());
 }
 
-TEST_F(TaskStatusTest, ABrokenLinkIsReportedEveryTimeAndGivesNoStatus) {
-  auto appointment = LinkedAppointment(false, L"Started");
-  auto task = outlook.FindByEntryID(appointment.UserProperty(L"TaskLinkEntryID").value());
-  outlook.DeleteItem(task);
-  for (int ask = 0; ask < 2; ++ask) {
-    EXPECT_EQ(StatusOf(appointment), L"");
-    const auto boxes = outlook.MessageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text.rfind(L"-2147221233 - ", 0), 0u) << boxes[0].text;
-    EXPECT_GT(boxes[0].text.size(), 14u) << "the host's description follows the number";
-    EXPECT_EQ(boxes[0].style, 16);
-    EXPECT_EQ(boxes[0].title, L"Ostrand - GetTaskStatus");
-    outlook.ClearMessageBoxes();
+TEST_F(TaskStatusTest, AFailureOnTheWayIsReportedEveryTimeAndGivesNoStatus) {
+  struct Case {
+    const wchar_t* name;
+    std::function<sim::SimItem()> appointment;
+    std::wstring text;  // of the report; a trailing " - " stands for any description
+  };
+  const Case cases[] = {
+      {L"task deleted",
+       [&] {
+         auto appointment = Linked(false, L"Started");
+         outlook.DeleteItem(LinkedTaskOf(appointment));
+         return appointment;
+       },
+       L"-2147221233 - "},
+      {L"no task", [&] { return LinkedTo(outlook.ReceiveMail(L"Not a task", L"")); },
+       L"13 - Type mismatch"},
+      {L"disconnected",
+       [&] {
+         auto appointment = Linked(false, L"Started");
+         connect.AddinInstance_OnDisconnection();
+         return appointment;
+       },
+       L"91 - Object variable or With block variable not set"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto appointment = c.appointment();
+    for (int ask = 0; ask < 2; ++ask) {
+      EXPECT_EQ(StatusOf(outlook.AddinRef(appointment)), L"");
+      const auto boxes = outlook.MessageBoxes();
+      ASSERT_EQ(boxes.size(), 1u);
+      EXPECT_EQ(boxes[0].text.rfind(c.text, 0), 0u) << boxes[0].text;
+      EXPECT_GT(boxes[0].text.size(), 14u) << "the host's description follows the number";
+      EXPECT_EQ(boxes[0].style, 16);
+      EXPECT_EQ(boxes[0].title, L"Ostrand - GetTaskStatus");
+      outlook.ClearMessageBoxes();
+    }
   }
 }
 
-TEST_F(TaskStatusTest, ALinkToAnItemThatIsNoTaskIsATypeMismatch) {
-  auto mail = outlook.ReceiveMail(L"Not a task", L"");
-  auto appointment = outlook.CreateAppointment(L"Odd link", L"");
-  appointment.SetUserProperty(L"TaskLinkEntryID", mail.EntryID());
-  outlook.UserSave(appointment);
-  EXPECT_EQ(StatusOf(appointment), L"");
-  ExpectOneFailureReport(L"13 - Type mismatch");
-}
-
 TEST_F(TaskStatusTest, AHostFailureOnTheWayIsReportedWithItsNumberAndDescription) {
-  auto appointment = LinkedAppointment(false, L"Stopped");
+  auto appointment = Linked(false, L"Stopped");
   for (const wchar_t* call :
        {L"Item.EntryID", L"Application.GetNamespace", L"Item.UserProperties",
         L"Namespace.GetItemFromID", L"Item.Complete", L"UserProperty.Value"}) {
     outlook.FailCallsTo(call, sim::kFailed, L"Outlook is busy.");
-    EXPECT_EQ(StatusOf(appointment), L"") << call;
-    ExpectOneFailureReport(L"-2147467259 - Outlook is busy.");
+    EXPECT_EQ(StatusOf(outlook.AddinRef(appointment)), L"") << call;
+    ExpectMessages({Report(L"-2147467259 - Outlook is busy.", L"GetTaskStatus")});
     outlook.ClearFaults();
+    outlook.ClearMessageBoxes();
   }
 }
 
-TEST_F(TaskStatusTest, AfterDisconnectionASavedAppointmentCannotBeLookedUp) {
-  auto appointment = LinkedAppointment(false, L"Started");
-  connect.AddinInstance_OnDisconnection();
-  EXPECT_EQ(StatusOf(appointment), L"");
-  ExpectOneFailureReport(L"91 - Object variable or With block variable not set");
-}
-
 }  // namespace
-}  // namespace fenmark
+}  // namespace fenmark::testing

@@ -115,24 +115,12 @@ TEST_F(UiTest, OnlyASingleMailPostOrAppointmentIsOffered) {
     EXPECT_FALSE(connect.VBX_GetVisible(Control(L"VBX_Fenmark")));
     EXPECT_EQ(connect.strItemEntryID, L"earlier");
   }
-}
-
-TEST_F(UiTest, APostItemCanBeSentToATask) {
+  // A single post is offered, as a mail is.
   auto post = outlook.ReceivePost(L"Team notes", L"Agenda");
   outlook.Select({post});
   EXPECT_TRUE(connect.VBX_GetEnabled(Control(L"vbx_send_to_ostrand")));
   EXPECT_EQ(connect.strItemEntryID, post.EntryID());
   EXPECT_FALSE(connect.VBX_GetVisible(Control(L"VBX_Fenmark")));
-
-  const auto menu = outlook.ShowContextMenu(sim::kMailItemMenu);
-  ASSERT_TRUE(menu.RibbonEntry(L"VBX_Send_To_Ostrand").has_value());
-  EXPECT_TRUE(menu.RibbonEntry(L"VBX_Send_To_Ostrand")->enabled);
-  auto menu_copy = menu;
-  ASSERT_TRUE(menu_copy.ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
-  auto window = outlook.ActiveWindowItem();
-  ASSERT_TRUE(window);
-  EXPECT_EQ(window.Class(), host::kOlTask);
-  EXPECT_EQ(window.Subject(), L"Team notes");
 }
 
 TEST_F(UiTest, AStaleEntryIdIsNeverActedOn) {
@@ -154,56 +142,6 @@ TEST_F(UiTest, AStaleEntryIdIsNeverActedOn) {
   EXPECT_TRUE(outlook.ItemsIn(sim::FolderKind::kTasks).empty());
   EXPECT_FALSE(outlook.ActiveWindowItem());
   EXPECT_EQ(connect.strItemEntryID, first.EntryID());
-}
-
-TEST_F(UiTest, StartingFromTheTabRefreshesIt) {
-  auto appointment = LinkedAppointment(L"Stopped");
-  outlook.OpenItem(appointment);
-  auto tab = outlook.ShowTab();
-  const int invalidated = outlook.InvalidateCount(sim::kAppointmentRibbon);
-
-  ASSERT_TRUE(outlook.ClickTabButton(L"VB_StartTask"));
-  EXPECT_EQ(outlook.InvalidateCount(sim::kAppointmentRibbon), invalidated + 1);
-  const auto task = LinkedTaskOf(appointment);
-  EXPECT_EQ(task.UserProperty(L"OstrandStatus"), L"Started");
-  EXPECT_NE(task.Body().find(L"Ostrand task started - 03/15/24 02:25:07 pm"), std::wstring::npos);
-  EXPECT_TRUE(appointment.WindowOpen());
-
-  tab = outlook.ShowTab();
-  std::map<std::wstring, bool> enabled;
-  for (const auto& button : tab) enabled[button.id] = button.enabled;
-  EXPECT_FALSE(enabled[L"VB_StartTask"]);
-  EXPECT_TRUE(enabled[L"VB_StopTask"]);
-  EXPECT_TRUE(enabled[L"VB_CompleteTask"]);
-}
-
-TEST_F(UiTest, CompletingFromTheTabSavesAndClosesTheAppointmentEvenWhenCompletingFails) {
-  for (const bool task_deleted : {false, true}) {
-    SCOPED_TRACE(task_deleted ? "task deleted" : "task there");
-    outlook.ClearMessageBoxes();
-    auto appointment = LinkedAppointment(L"Started");
-    auto task = LinkedTaskOf(appointment);
-    outlook.OpenItem(appointment);
-    outlook.ShowTab();
-    outlook.UserTypes(appointment, L"Agenda: ");
-    if (task_deleted) outlook.DeleteItem(task);
-    const int saves = appointment.SaveCount();
-    const int invalidated = outlook.InvalidateCount(sim::kAppointmentRibbon);
-
-    ASSERT_TRUE(outlook.ClickTabButton(L"VB_CompleteTask"));
-    EXPECT_FALSE(appointment.WindowOpen());
-    EXPECT_GT(appointment.SaveCount(), saves);
-    EXPECT_FALSE(appointment.Dirty());
-    EXPECT_EQ(outlook.InvalidateCount(sim::kAppointmentRibbon), invalidated + 1);
-    if (task_deleted) {
-      ASSERT_EQ(outlook.MessageBoxes().size(), 1u) << ::testing::PrintToString(MessageTexts());
-      EXPECT_EQ(outlook.MessageBoxes()[0].title, L"Ostrand - CompleteTask");
-    } else {
-      EXPECT_TRUE(task.Complete());
-      EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
-    }
-    EXPECT_TRUE(outlook.ReturnedFailures().empty());
-  }
 }
 
 TEST_F(UiTest, HostFailuresGoBackToTheHostWithoutAMessage) {
