@@ -50,6 +50,10 @@ const RibbonCallback& Require(std::wstring_view name, Kind kind) {
 
 }  // namespace
 
+std::span<const RibbonCallback> AllRibbonCallbacks() {
+  return kCallbacks;
+}
+
 const RibbonCallback* FindRibbonCallback(std::wstring_view name) {
   for (const auto& callback : kCallbacks) {
     if (ui::SameText(callback.name, name)) return &callback;

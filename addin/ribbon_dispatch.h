@@ -2,6 +2,7 @@
 // The ribbon callbacks by the names that the markup gives them, as the host resolves them through
 // the add-in object's dispatch interface: names match without regard to case.
 
+#include <span>
 #include <string_view>
 
 #include "addin/connect.h"
@@ -16,6 +17,9 @@ struct RibbonCallback {
   bool (Connect::*decision)(const Ref<host::RibbonControl>&);
   void (Connect::*action)(const Ref<host::RibbonControl>&);
 };
+
+// Every callback, as the add-in object's type library must name them too.
+std::span<const RibbonCallback> AllRibbonCallbacks();
 
 // The callback of that name, or nothing for a name the add-in object does not know.
 const RibbonCallback* FindRibbonCallback(std::wstring_view name);

@@ -1,0 +1,255 @@
+// The add-in object of Fenmark.dll as Office drives it, against the simulated Outlook served over
+// COM: the class factory, the interfaces by their real IIDs, the dispatch names, and what the
+// end-to-end scenarios do not reach (a connection failing part-way, the dual interface's vtable,
+// the markup loader called by name).
+
+#include <ocidl.h>
+#include <windows.h>
+
+#include <cwctype>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "addin/com/office_interfaces.h"
+#include "addin/ribbon_dispatch.h"
+#include "fenmark_h.h"
+#include "sim/com/served.h"
+#include "tests/win/check.h"
+#include "tests/win/message_boxes.h"
+
+namespace fenmark::wintest {
+
+using com::com_ptr;
+using com::IDTExtensibility2;
+using com::IRibbonExtensibility;
+using com::unique_bstr;
+using com::unique_variant;
+
+namespace {
+
+// What Office and scripts call by name.
+const wchar_t* const kConnectNames[] = {
+    L"glblObjRibbon",   L"olItems",       L"AttachOrigItem", L"CleanFileName",  L"GetTaskStatus",
+    L"Ribbon_OnLoad",   L"VB_GetEnabled", L"VBX_GetEnabled", L"VBX_GetVisible", L"VB_OpenTask",
+    L"VB_CompleteTask", L"VB_StartTask",  L"VB_StopTask",    L"VBX_OpenTask",   L"VBX_CompleteTask",
+    L"VBX_StartTask",   L"VBX_StopTask",  L"VBX_CopyToTask", L"LoadXML"};
+
+std::wstring Cased(std::wstring text, wint_t (*change)(wint_t)) {
+  for (auto& c : text) c = static_cast<wchar_t>(change(c));
+  return text;
+}
+
+DISPID IdOf(IDispatch* dispatch, const std::wstring& name) {
+  std::wstring copy = name;
+  LPOLESTR names[] = {copy.data()};
+  DISPID id = DISPID_UNKNOWN;
+  return SUCCEEDED(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0x0409, &id)) ? id : DISPID_UNKNOWN;
+}
+
+void CheckNames(IDispatch* dispatch, const char* path) {
+  std::printf("  dispatch names through %s\n", path);
+  for (const wchar_t* name : kConnectNames) {
+    const DISPID id = IdOf(dispatch, name);
+    CHECK(id != DISPID_UNKNOWN && id == IdOf(dispatch, Cased(name, std::towupper)) &&
+          id == IdOf(dispatch, Cased(name, std::towlower)));
+  }
+  CHECK(IdOf(dispatch, L"VB_NoSuchCallback") == DISPID_UNKNOWN);
+}
+
+// A member's ribbon-callback shape in the type library: "decision" for (control) returning a
+// Boolean, "action" for (control) returning nothing (onLoad has that shape too), else "".
+std::wstring ShapeOf(const FUNCDESC& func) {
+  if (func.invkind != INVOKE_FUNC) return L"";
+  int in = 0;
+  bool dispatch_in = false, boolean_out = false, other_out = false;
+  for (SHORT i = 0; i < func.cParams; ++i) {
+    const ELEMDESC& param = func.lprgelemdescParam[i];
+    if (param.paramdesc.wParamFlags & PARAMFLAG_FRETVAL) {
+      const TYPEDESC* type = &param.tdesc;
+      if (type->vt == VT_PTR) type = type->lptdesc;
+      (type->vt == VT_BOOL ? boolean_out : other_out) = true;
+    } else {
+      ++in;
+      dispatch_in = param.tdesc.vt == VT_DISPATCH;
+    }
+  }
+  if (in != 1 || !dispatch_in || other_out) return L"";
+  return boolean_out ? L"decision" : L"action";
+}
+
+std::wstring ShapeOf(RibbonCallback::Kind kind) {
+  return kind == RibbonCallback::Kind::kDecision ? L"decision" : L"action";
+}
+
+// The native table of ribbon callbacks and the type library that Office resolves names through
+// cannot disagree: every name of the table resolves to a member of its shape, and every member of
+// a callback's shape is in the table.
+void CheckCallbackTable(IDispatch* dispatch) {
+  com_ptr<ITypeInfo> info;
+  if (!CHECK_HR(S_OK, dispatch->GetTypeInfo(0, 0x0409, info.put()))) return;
+  auto shape_of_id = [&](DISPID id) -> std::wstring {
+    TYPEATTR* attributes = nullptr;
+    std::wstring shape = L"(no member)";
+    if (FAILED(info->GetTypeAttr(&attributes))) return shape;
+    for (UINT i = 0; i < attributes->cFuncs; ++i) {
+      FUNCDESC* func = nullptr;
+      if (FAILED(info->GetFuncDesc(i, &func))) continue;
+      if (func->memid == id && func->invkind == INVOKE_FUNC) shape = ShapeOf(*func);
+      info->ReleaseFuncDesc(func);
+    }
+    info->ReleaseTypeAttr(attributes);
+    return shape;
+  };
+  for (const auto& callback : AllRibbonCallbacks()) {
+    const std::wstring name(callback.name);
+    CHECK_TEXT(name + L": " + ShapeOf(callback.kind),
+               name + L": " + shape_of_id(IdOf(dispatch, name)));
+  }
+  TYPEATTR* attributes = nullptr;
+  if (!CHECK_HR(S_OK, info->GetTypeAttr(&attributes))) return;
+  int callbacks = 0;
+  for (UINT i = 0; i < attributes->cFuncs; ++i) {
+    FUNCDESC* func = nullptr;
+    if (FAILED(info->GetFuncDesc(i, &func))) continue;
+    const std::wstring shape = ShapeOf(*func);
+    unique_bstr name;
+    info->GetDocumentation(func->memid, name.put(), nullptr, nullptr, nullptr);
+    info->ReleaseFuncDesc(func);
+    if (shape.empty()) continue;
+    ++callbacks;
+    const RibbonCallback* entry = FindRibbonCallback(name.str());
+    CHECK_TEXT(name.str() + L": " + shape,
+               name.str() + L": " + (entry ? ShapeOf(entry->kind) : L"(not in the table)"));
+  }
+  info->ReleaseTypeAttr(attributes);
+  CHECK(callbacks == static_cast<int>(AllRibbonCallbacks().size()));
+}
+
+HRESULT CallByName(IDispatch* object, const wchar_t* name, VARIANT argument, VARIANT* result,
+                   EXCEPINFO* info) {
+  DISPPARAMS params{&argument, nullptr, 1, 0};
+  UINT bad = 0;
+  return object->Invoke(IdOf(object, name), IID_NULL, 0x0409, DISPATCH_METHOD, &params, result,
+                        info, &bad);
+}
+
+VARIANT Object(IDispatch* object) {
+  VARIANT v;
+  V_VT(&v) = VT_DISPATCH;
+  V_DISPATCH(&v) = object;  // borrowed for the call
+  return v;
+}
+
+}  // namespace
+
+void TestObject(const std::wstring& dll, const std::wstring& ribbon_file) {
+  std::ifstream in(ribbon_file.c_str(), std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::wstring ribbon_xml = std::wstring(bytes.begin(), bytes.end()) + L"\r\n";
+
+  CHECK(Regsvr32(L"/s \"" + dll + L"\"") == 0);
+  if (!ClassFound(L"Fenmark.Connect")) return;
+  // Loaded first, so that the object COM creates lives in this very module, whose message
+  // boxes are recorded.
+  HMODULE module = LoadLibraryW(dll.c_str());
+  if (!CHECK(module != nullptr)) return;
+  CHECK(
+      PatchImport(module, "USER32.dll", "MessageBoxW", reinterpret_cast<void*>(&RecordMessageBox)));
+  using CanUnload = HRESULT(STDAPICALLTYPE*)();
+  using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+  auto can_unload = reinterpret_cast<CanUnload>(
+      reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+  auto get_class = reinterpret_cast<GetClassObject>(
+      reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+  if (!CHECK(can_unload && get_class)) return;
+
+  // The class factory: only its own class, and an honest lock count.
+  {
+    com_ptr<IClassFactory> factory;
+    CHECK_HR(CLASS_E_CLASSNOTAVAILABLE,
+             get_class(IID_IDispatch, IID_IClassFactory, factory.put_void()));
+    CHECK_HR(S_OK, get_class(CLSID_Connect, IID_IClassFactory, factory.put_void()));
+    CHECK_HR(S_FALSE, can_unload());
+    if (factory) {
+      factory->LockServer(TRUE);
+      factory.reset();
+      CHECK_HR(S_FALSE, can_unload());
+      com_ptr<IClassFactory> again;
+      get_class(CLSID_Connect, IID_IClassFactory, again.put_void());
+      if (again) again->LockServer(FALSE);
+    }
+    CHECK_HR(S_OK, can_unload());
+  }
+
+  sim::Outlook outlook;
+  {
+    com_ptr<IUnknown> object;
+    if (!CHECK_HR(S_OK, CoCreateInstance(CLSID_Connect, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                         object.put_void())))
+      return;
+    CHECK_HR(S_FALSE, can_unload());
+    com_ptr<_Connect> connect;
+    com_ptr<IDTExtensibility2> extensibility;
+    com_ptr<IRibbonExtensibility> ribbon;
+    com_ptr<IDispatch> dispatch;
+    com_ptr<IUnknown> other;
+    CHECK_HR(S_OK, object.query(IID__Connect, connect));
+    CHECK_HR(S_OK, object.query(__uuidof(IDTExtensibility2), extensibility));
+    CHECK_HR(S_OK, object.query(__uuidof(IRibbonExtensibility), ribbon));
+    CHECK_HR(S_OK, object.query(IID_IDispatch, dispatch));
+    CHECK_HR(E_NOINTERFACE, object.query(__uuidof(com::IRibbonUI), other));
+    if (!connect || !extensibility || !ribbon || !dispatch) return;
+    CheckNames(dispatch.get(), "QueryInterface(IID_IDispatch)");
+    CheckNames(extensibility.get(), "IDTExtensibility2");
+    CheckNames(ribbon.get(), "IRibbonExtensibility");
+    CheckCallbackTable(dispatch.get());
+
+    // A connection failing at the calendar returns the host's error and keeps what it made.
+    outlook.FailCallsTo(L"Namespace.GetDefaultFolder", static_cast<std::int32_t>(0x8004010F),
+                        L"The profile is not available.");
+    {
+      auto application = ServeApplication(outlook.Application());
+      CHECK_HR(0x8004010F, extensibility->OnConnection(application.get(), 0, nullptr, nullptr));
+      CHECK(Counters().connections == 2);
+      outlook.ClearFaults();
+      CHECK_HR(S_OK, extensibility->OnConnection(application.get(), 0, nullptr, nullptr));
+    }
+    CHECK(Counters().connections == 3);
+    CHECK_HR(E_POINTER, ribbon->GetCustomUI(nullptr, nullptr));
+
+    // The markup loader by name, reading the DLL's own resources.
+    unique_variant xml;
+    unique_bstr resource(L"ribbonxml");
+    VARIANT name;
+    V_VT(&name) = VT_BSTR;
+    V_BSTR(&name) = resource.get();
+    CHECK_HR(S_OK, CallByName(dispatch.get(), L"LoadXML", name, xml.get(), nullptr));
+    CHECK(V_VT(xml.get()) == VT_BSTR &&
+          ribbon_xml == std::wstring(V_BSTR(xml.get()), SysStringLen(V_BSTR(xml.get()))));
+
+    // A message of the normal flow, owned by the active window.
+    RecordedBoxes().clear();
+    CHECK_HR(S_OK,
+             CallByName(dispatch.get(), L"VBX_CopyToTask", Object(nullptr), nullptr, nullptr));
+    CHECK(RecordedBoxes().size() == 1 && RecordedBoxes()[0].style == MB_OK &&
+          RecordedBoxes()[0].owner_is_active_window);
+
+    // Disconnection lets go of the application's events only; a callback's failure reaches the
+    // caller through the dual interface's vtable as through Invoke.
+    CHECK_HR(S_OK, extensibility->OnDisconnection(0, nullptr));
+    CHECK(Counters().connections == 2);
+    VARIANT_BOOL enabled = VARIANT_TRUE;
+    CHECK_HR(0x800A005B, connect->VB_GetEnabled(nullptr, &enabled));
+    CHECK_HR(0x800A005B, extensibility->OnConnection(nullptr, 0, nullptr, nullptr));
+    CHECK_HR(S_FALSE, can_unload());
+  }
+  // Released: every reference and event connection ends with the object.
+  CHECK(Counters().connections == 0 && Counters().live == 0);
+  CHECK(outlook.OutstandingReferences() == 0);
+  CHECK_HR(S_OK, can_unload());
+  CHECK(Regsvr32(L"/u /s \"" + dll + L"\"") == 0);
+}
+
+}  // namespace fenmark::wintest
