@@ -30,27 +30,18 @@ TEST_F(CommandBarTest, OnlyVersionsBefore14GetButtons) {
   }
 }
 
-TEST_F(CommandBarTest, AMailOrPostGetsSendToOstrandAboveASeparator) {
+TEST_F(CommandBarTest, AMailGetsSendToOstrandAboveASeparator) {
   auto mail = outlook.ReceiveMail(L"RE: Budget 2024 / Q3?", L"Figures");
-  auto post = outlook.ReceivePost(L"Team notes", L"Agenda");
-  for (const auto& item : {mail, post}) {
-    SCOPED_TRACE(item.Class());
-    const auto menu = outlook.RightClick({item});
-    ASSERT_GE(menu.Count(), 2);
-    const auto button = menu.Control(1);
-    EXPECT_TRUE(button.added_by_addin);
-    EXPECT_EQ(button.caption, L"Send to Ostrand");
-    EXPECT_EQ(button.tag, L"CopyToTask");
-    EXPECT_EQ(button.parameter, item.EntryID());
-    EXPECT_EQ(button.on_action, L"!<Fenmark.Connect>");
-    EXPECT_EQ(button.style, 3);
-    EXPECT_EQ(button.face_id, 95);
-    EXPECT_TRUE(button.enabled);
-    EXPECT_FALSE(button.begin_group);
-    EXPECT_TRUE(menu.Control(2).begin_group);
-    EXPECT_FALSE(menu.Control(2).added_by_addin);
-    EXPECT_EQ(OwnButtons(menu).size(), 1u);
-  }
+  const auto menu = outlook.RightClick({mail});
+  ASSERT_EQ(OwnButtons(menu).size(), 1u);
+  const auto button = menu.Control(1);
+  EXPECT_TRUE(button.added_by_addin);
+  EXPECT_EQ(button.caption + L"|" + button.tag + L"|" + button.parameter + L"|" + button.on_action,
+            L"Send to Ostrand|CopyToTask|" + mail.EntryID() + L"|!<Fenmark.Connect>");
+  EXPECT_EQ(button.style, 3);
+  EXPECT_EQ(button.face_id, 95);
+  EXPECT_TRUE(button.enabled && !button.begin_group);
+  EXPECT_TRUE(menu.Control(2).begin_group && !menu.Control(2).added_by_addin);
   EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
 }
 

@@ -11,29 +11,10 @@
 #include <vector>
 
 #include "addin/com/com_types.h"
-#include "addin/com/office_interfaces.h"
+#include "sim/com/office_side.h"
 #include "tests/parity/driver.h"
 
 namespace fenmark::wintest {
-
-// The ProgID of the add-in that Outlook's per-user key loads at start-up (LoadBehavior 3), or "".
-std::wstring StartupAddinProgId();
-
-class ComRibbon final : public sim::RibbonCallbacks {
- public:
-  void Attach(com::com_ptr<com::IRibbonExtensibility> extensibility,
-              com::com_ptr<IDispatch> dispatch);
-  void Detach();
-  std::wstring GetCustomUI(const std::wstring& ribbon_id) override;
-  void OnLoad(const std::wstring& name, const host::Ref<host::RibbonUI>& ribbon) override;
-  bool GetBool(const std::wstring& name, const host::Ref<host::RibbonControl>& control) override;
-  void Action(const std::wstring& name, const host::Ref<host::RibbonControl>& control) override;
-
- private:
-  com::unique_variant Call(const std::wstring& name, IDispatch* argument);
-  com::com_ptr<com::IRibbonExtensibility> extensibility_;
-  com::com_ptr<IDispatch> dispatch_;
-};
 
 class ComAddin final : public parity::AddinUnderTest {
  public:

@@ -9,6 +9,7 @@
 #include <cwctype>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -79,52 +80,35 @@ std::wstring ShapeOf(const FUNCDESC& func) {
   return boolean_out ? L"decision" : L"action";
 }
 
-std::wstring ShapeOf(RibbonCallback::Kind kind) {
-  return kind == RibbonCallback::Kind::kDecision ? L"decision" : L"action";
-}
-
 // The native table of ribbon callbacks and the type library that Office resolves names through
-// cannot disagree: every name of the table resolves to a member of its shape, and every member of
-// a callback's shape is in the table.
+// cannot disagree: the callback-shaped members of the one, resolved through the object's
+// IDispatch, are the entries of the other, of the same shape.
 void CheckCallbackTable(IDispatch* dispatch) {
   com_ptr<ITypeInfo> info;
-  if (!CHECK_HR(S_OK, dispatch->GetTypeInfo(0, 0x0409, info.put()))) return;
-  auto shape_of_id = [&](DISPID id) -> std::wstring {
-    TYPEATTR* attributes = nullptr;
-    std::wstring shape = L"(no member)";
-    if (FAILED(info->GetTypeAttr(&attributes))) return shape;
-    for (UINT i = 0; i < attributes->cFuncs; ++i) {
-      FUNCDESC* func = nullptr;
-      if (FAILED(info->GetFuncDesc(i, &func))) continue;
-      if (func->memid == id && func->invkind == INVOKE_FUNC) shape = ShapeOf(*func);
-      info->ReleaseFuncDesc(func);
-    }
-    info->ReleaseTypeAttr(attributes);
-    return shape;
-  };
-  for (const auto& callback : AllRibbonCallbacks()) {
-    const std::wstring name(callback.name);
-    CHECK_TEXT(name + L": " + ShapeOf(callback.kind),
-               name + L": " + shape_of_id(IdOf(dispatch, name)));
-  }
   TYPEATTR* attributes = nullptr;
-  if (!CHECK_HR(S_OK, info->GetTypeAttr(&attributes))) return;
-  int callbacks = 0;
+  if (!CHECK_HR(S_OK, dispatch->GetTypeInfo(0, 0x0409, info.put())) ||
+      !CHECK_HR(S_OK, info->GetTypeAttr(&attributes)))
+    return;
+  std::map<std::wstring, std::wstring> library, table;
   for (UINT i = 0; i < attributes->cFuncs; ++i) {
     FUNCDESC* func = nullptr;
     if (FAILED(info->GetFuncDesc(i, &func))) continue;
-    const std::wstring shape = ShapeOf(*func);
     unique_bstr name;
     info->GetDocumentation(func->memid, name.put(), nullptr, nullptr, nullptr);
+    const std::wstring shape = ShapeOf(*func);
+    if (!shape.empty())
+      library[Cased(name.str(), std::towlower)] =
+          name.str() + L": " + shape + (IdOf(dispatch, name.str()) == func->memid ? L"" : L" (?)");
     info->ReleaseFuncDesc(func);
-    if (shape.empty()) continue;
-    ++callbacks;
-    const RibbonCallback* entry = FindRibbonCallback(name.str());
-    CHECK_TEXT(name.str() + L": " + shape,
-               name.str() + L": " + (entry ? ShapeOf(entry->kind) : L"(not in the table)"));
   }
   info->ReleaseTypeAttr(attributes);
-  CHECK(callbacks == static_cast<int>(AllRibbonCallbacks().size()));
+  for (const auto& callback : AllRibbonCallbacks())
+    table[Cased(std::wstring(callback.name), std::towlower)] =
+        std::wstring(callback.name) + L": " +
+        (callback.kind == RibbonCallback::Kind::kDecision ? L"decision" : L"action");
+  for (const auto& [key, line] : library) table.try_emplace(key, L"(not in the table)");
+  for (const auto& [key, line] : table)
+    CHECK_TEXT(line, library.count(key) ? library[key] : L"(not in the type library)");
 }
 
 HRESULT CallByName(IDispatch* object, const wchar_t* name, VARIANT argument, VARIANT* result,

@@ -1,0 +1,90 @@
+#include "sim/com/office_side.h"
+
+#include "sim/com/served.h"
+
+namespace fenmark::wintest {
+
+using com::com_ptr;
+using com::unique_bstr;
+using com::unique_variant;
+
+std::wstring StartupAddinProgId() {
+  HKEY addins = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Office\\Outlook\\Addins", 0, KEY_READ,
+                    &addins) != ERROR_SUCCESS)
+    return {};
+  std::wstring chosen;
+  for (DWORD i = 0; chosen.empty(); ++i) {
+    wchar_t name[256];
+    DWORD size = 256;
+    if (RegEnumKeyExW(addins, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    DWORD behavior = 0, type = 0, bytes = sizeof behavior;
+    if (RegGetValueW(addins, name, L"LoadBehavior", RRF_RT_REG_DWORD, &type, &behavior, &bytes) ==
+            ERROR_SUCCESS &&
+        behavior == 3)
+      chosen = name;
+  }
+  RegCloseKey(addins);
+  return chosen;
+}
+
+void ComRibbon::Attach(com_ptr<com::IRibbonExtensibility> extensibility,
+                       com_ptr<IDispatch> dispatch) {
+  extensibility_ = std::move(extensibility);
+  dispatch_ = std::move(dispatch);
+}
+
+void ComRibbon::Detach() {
+  extensibility_.reset();
+  dispatch_.reset();
+}
+
+std::wstring ComRibbon::GetCustomUI(const std::wstring& ribbon_id) {
+  if (!extensibility_) return {};
+  unique_bstr id(ribbon_id), xml;
+  const HRESULT hr = extensibility_->GetCustomUI(id.get(), xml.put());
+  if (FAILED(hr)) throw FailureOf(hr, nullptr);
+  return xml.str();
+}
+
+unique_variant ComRibbon::Call(const std::wstring& name, IDispatch* argument) {
+  if (!dispatch_) throw host::Failure(static_cast<std::int32_t>(0x80010108), L"No add-in.");
+  // One name at a time, then DISPATCH_METHOD, as Office does.
+  std::wstring member = name;
+  LPOLESTR names[] = {member.data()};
+  DISPID id = DISPID_UNKNOWN;
+  HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  if (FAILED(hr)) throw host::Failure(hr, L"Unknown name: " + name);
+  VARIANT arg;
+  V_VT(&arg) = VT_DISPATCH;
+  V_DISPATCH(&arg) = argument;
+  DISPPARAMS params{&arg, nullptr, 1, 0};
+  unique_variant result;
+  EXCEPINFO info{};
+  UINT bad = 0;
+  hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(),
+                         &info, &bad);
+  if (FAILED(hr)) throw FailureOf(hr, &info);
+  return result;
+}
+
+void ComRibbon::OnLoad(const std::wstring& name, const host::Ref<host::RibbonUI>& ribbon) {
+  auto served = ServeRibbonUI(ribbon);
+  Call(name, served.get());
+}
+
+bool ComRibbon::GetBool(const std::wstring& name, const host::Ref<host::RibbonControl>& control) {
+  auto served = ServeRibbonControl(control);
+  auto result = Call(name, served.get());
+  if (V_VT(result.get()) != VT_BOOL)
+    throw host::Failure(static_cast<std::int32_t>(DISP_E_TYPEMISMATCH), L"Not a Boolean.");
+  return V_BOOL(result.get()) != VARIANT_FALSE;
+}
+
+void ComRibbon::Action(const std::wstring& name, const host::Ref<host::RibbonControl>& control) {
+  auto served = ServeRibbonControl(control);
+  Call(name, served.get());
+}
+
+}  // namespace fenmark::wintest
