@@ -1,6 +1,6 @@
 #!/bin/sh
-# Checks built Fenmark.dll files: exactly the four COM server exports, undecorated, and imports
-# of Windows' own DLLs only.
+# Checks built Fenmark.dll files: exactly the four COM server exports, undecorated, imports of
+# Windows' own DLLs only, and, as they ship, no symbols and under 600 KB.
 #   check-binaries.sh DLL...
 # OBJDUMP may name the objdump to use (any mingw-w64 objdump reads both bitnesses).
 set -u
@@ -30,10 +30,14 @@ for dll in "$@"; do
   if [ "$(echo $exports)" != "$expected_exports" ]; then
     echo "FAIL $dll exports: $exports (expected $expected_exports)"; ok=0
   fi
+  printf '%s\n' "$dump" | grep -q 'symbols stripped' || { echo "FAIL $dll carries symbols"; ok=0; }
+  size=$(wc -c <"$dll")
+  [ "$size" -lt 614400 ] || { echo "FAIL $dll is $size bytes, 600 KB or more"; ok=0; }
   if [ $ok = 1 ]; then
     echo "ok   $dll"
     echo "     exports: $exports"
     echo "     imports: $imports"
+    echo "     size: $size bytes, stripped"
   else
     status=1
   fi

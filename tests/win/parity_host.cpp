@@ -2,6 +2,8 @@
 // served over COM:
 //   fenmark_parity_host <Fenmark.dll> scenarios <expected transcript> [<transcript to write>]
 //   fenmark_parity_host <Fenmark.dll> bench [--smoke]
+// In place of the DLL, --installed takes the add-in that the registry names, as an installer left
+// it, and leaves its registration alone.
 // "scenarios" plays every end-to-end scenario and compares its effects with the checked-in
 // transcript that the native run is held to as well; "bench" is the timing loop.
 
@@ -68,6 +70,19 @@ int RunScenarios(const std::wstring& prog_id, const std::wstring& expected_path,
   return 0;
 }
 
+// The DLL that COM loads for the class of the ProgID, or "".
+std::wstring RegisteredDll(const std::wstring& prog_id) {
+  CLSID clsid{};
+  wchar_t guid[40] = {}, path[MAX_PATH * 2] = {};
+  DWORD size = sizeof path;
+  if (FAILED(CLSIDFromProgID(prog_id.c_str(), &clsid)) || !StringFromGUID2(clsid, guid, 40) ||
+      RegGetValueW(HKEY_CLASSES_ROOT,
+                   (std::wstring(L"CLSID\\") + guid + L"\\InprocServer32").c_str(), nullptr,
+                   RRF_RT_REG_SZ, nullptr, path, &size) != ERROR_SUCCESS)
+    return {};
+  return path;
+}
+
 }  // namespace
 
 int RunBench(const std::wstring& prog_id, bool smoke);
@@ -77,21 +92,29 @@ int RunBench(const std::wstring& prog_id, bool smoke);
 int wmain(int argc, wchar_t** argv) try {
   using namespace fenmark::wintest;
   if (argc < 3) {
-    std::printf("usage: fenmark_parity_host DLL scenarios EXPECTED [WRITE] | bench [--smoke]\n");
+    std::printf(
+        "usage: fenmark_parity_host DLL|--installed scenarios EXPECTED [WRITE] | bench "
+        "[--smoke]\n");
     return 2;
   }
+  const bool installed = std::wstring(argv[1]) == L"--installed";
   wchar_t full[MAX_PATH * 2] = {};
   GetFullPathNameW(argv[1], MAX_PATH * 2, full, nullptr);
-  const std::wstring dll = full, mode = argv[2];
+  std::wstring dll = full;
+  const std::wstring mode = argv[2];
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
-  if (!CHECK(Regsvr32(L"/s \"" + dll + L"\"") == 0)) return Summary();
+  if (!installed && !CHECK(Regsvr32(L"/s \"" + dll + L"\"") == 0)) return Summary();
+  // As Outlook: the add-in key names what to load at start-up.
+  const std::wstring prog_id = StartupAddinProgId();
+  if (installed) {
+    dll = RegisteredDll(prog_id);
+    std::printf("installed add-in: %s\n", Narrow(dll).c_str());
+  }
   // Loaded first, so that the object COM creates lives in this very module, whose message boxes
   // are recorded.
   HMODULE module = LoadLibraryW(dll.c_str());
   CHECK(module != nullptr && PatchImport(module, "USER32.dll", "MessageBoxW",
                                          reinterpret_cast<void*>(&RecordMessageBox)));
-  // As Outlook: the add-in key names what to load at start-up.
-  const std::wstring prog_id = StartupAddinProgId();
 
   int rc = 0;
   if (!CHECK_TEXT(L"Fenmark.Connect", prog_id) || !ClassFound(prog_id.c_str())) {
@@ -106,7 +129,7 @@ int wmain(int argc, wchar_t** argv) try {
     rc = 2;
   }
   CoFreeUnusedLibraries();
-  CHECK(Regsvr32(L"/u /s \"" + dll + L"\"") == 0);
+  if (!installed) CHECK(Regsvr32(L"/u /s \"" + dll + L"\"") == 0);
   CoUninitialize();
   const int summary = Summary();
   return rc != 0 ? rc : summary;
