@@ -52,7 +52,13 @@ registration() { # ROOT_OF_TYPE_LIBRARY [DLL_FOLDER]
     awk '/^HKEY_/ { key = $0; print; next } { print key " |" $0 }' | sort
 }
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
-profile() { (cd "$prefix/drive_c/users" && find . | sort); }
+# Every file and folder of the users' profiles but the scenarios' temporary folder, which the
+# parity host makes where the simulated Outlook has it (C:\Users\Avery\...).
+profile() { (cd "$prefix/drive_c/users" && find . -path ./Avery -prune -o -print | sort); }
+left_in_profile() {
+  profile | diff "$work/profile.before" - >"$work/profile.diff" ||
+    fail "the profile changed: $(grep '^[<>]' "$work/profile.diff" | tr '\n' ' ')"
+}
 product_code() { msiinfo export "$1" Property | tr -d '\r' | sed -n 's/^ProductCode\t//p'; }
 apps_entry() { # PRODUCT_CODE VALUE
   query "$uninstall\\$1" "$view" | sed -n "s/^ *$2 *REG_SZ *//p"
@@ -82,7 +88,7 @@ done
 run msiexec /x "$(winpath "$msi")" /qn || fail "msiexec /x $msi"
 [ -z "$(registration HKCU)" ] || fail "uninstalling left registry keys"
 [ -z "$(apps_entry "$code" DisplayName)" ] || fail "uninstalling left the entry in Apps & Features"
-profile | diff "$work/profile.before" - >/dev/null || fail "uninstalling left files or folders: $(profile | diff "$work/profile.before" -)"
+left_in_profile
 
 # What regsvr32 writes, for comparison.
 dll_folder=$(cd "$(dirname "$dll")" && pwd)
@@ -124,7 +130,7 @@ echo "== uninstall"
 run msiexec /x "$(winpath "$work/next/Fenmark-$next-$arch.msi")" /qn || fail "msiexec /x (upgrade)"
 [ -z "$(registration HKCU)" ] || fail "uninstalling left registry keys: $(registration HKCU)"
 [ "$(fenmark_entries)" = 0 ] || fail "uninstalling left an entry in Apps & Features"
-profile | diff "$work/profile.before" - >/dev/null || fail "uninstalling left files or folders"
+left_in_profile
 
 [ $failures = 0 ] && echo "install test passed" || echo "$failures failed"
 [ $failures = 0 ]
