@@ -172,18 +172,6 @@ TEST_F(SendToTaskTest, NothingIsMadeWithoutAnItemToSend) {
   }
 }
 
-TEST_F(SendToTaskTest, ASubjectTooLongForTheCountIsReportedAndNothingIsLeft) {
-  auto task = Send(outlook.ReceiveMail(std::wstring(40000, L'x'), L"Body"));
-  ASSERT_TRUE(task);
-  const auto boxes = outlook.MessageBoxes();
-  ASSERT_EQ(boxes.size(), 2u) << ::testing::PrintToString(MessageTexts());
-  EXPECT_EQ(boxes[0].text, L"6 - Overflow");
-  EXPECT_EQ(boxes[0].title, L"Ostrand - AttachOrigItem");
-  EXPECT_EQ(boxes[1].title, L"Ostrand - CopyToTask");
-  EXPECT_TRUE(TempFiles().empty());
-  EXPECT_FALSE(outlook.Called(L"Item.SaveAs"));
-}
-
 TEST_F(SendToTaskTest, CleanFileNameCountsSixteenBitsBeforeTrimmingAndKeepsCase) {
   struct Case {
     std::wstring text;

@@ -31,8 +31,6 @@ class MarkupTest : public ::testing::Test {
 TEST(MarkupDocuments, AreTheCheckedInFilesByteForByte) {
   const auto ribbon = SourceFile("ribbon.xml");
   const auto context = SourceFile("context.xml");
-  EXPECT_EQ(ribbon.size(), 1237u);
-  EXPECT_EQ(context.size(), 1511u);
   for (const auto& [name, text] :
        {std::pair{L"RIBBONXML", ribbon}, {L"ribbonxml", ribbon}, {L"CONTEXTXML", context}}) {
     auto bytes = ui::EmbeddedMarkup(name);

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "tests/parity/native_addin.h"
-#include "tests/parity/scenarios.h"
+#include "tests/parity/transcript.h"
 #include "tests/parity/transcript_file.h"
 
 namespace fenmark::parity {

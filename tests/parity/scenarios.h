@@ -1,16 +1,10 @@
 #pragma once
 // The end-to-end scenarios, written once and run by both builds: natively against Connect, and
 // under Wine against Fenmark.dll through COM. Each scenario plays user actions on a fresh
-// simulated Outlook and ends with the add-in's disconnection and release; its transcript lists
-// every observable effect in a canonical form (the clock, the temporary folder and the entry IDs
-// of the run shown as placeholders), so that the two runs and the checked-in transcript can be
-// compared line by line.
+// simulated Outlook and ends with the add-in's disconnection and release (transcript.h plays it).
 
-#include <algorithm>
 #include <functional>
-#include <map>
 #include <memory>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -30,29 +24,6 @@ class Control final : public host::RibbonControl {
  private:
   std::wstring id_;
 };
-
-inline std::wstring Escape(const std::wstring& text) {
-  std::wstring out;
-  for (wchar_t c : text) {
-    if (c == L'\r')
-      out += L"\\r";
-    else if (c == L'\n')
-      out += L"\\n";
-    else if (c == L'\t')
-      out += L"\\t";
-    else if (c < 32 || c > 126)
-      out += L"\\u{" + std::to_wstring(static_cast<unsigned>(c)) + L"}";
-    else
-      out += c;
-  }
-  return out;
-}
-
-inline std::wstring Lower(std::wstring text) {
-  for (auto& c : text)
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-  return text;
-}
 
 // What one scenario does and sees.
 class Stage {
@@ -306,126 +277,6 @@ inline const std::vector<Scenario>& Scenarios() {
       {L"subjects Windows refuses as file names", SubjectsWindowsRefuses},
   };
   return all;
-}
-
-// ---------------- transcripts ----------------
-
-class Canon {
- public:
-  explicit Canon(std::wstring temp) : temp_(Lower(std::move(temp))) {}
-  // The run's temporary folder, its clock and its entry IDs as placeholders.
-  std::wstring operator()(const std::wstring& text) {
-    std::wstring out;
-    const std::wstring lower = Lower(text);
-    for (std::size_t i = 0; i < text.size();) {
-      if (!temp_.empty() && lower.compare(i, temp_.size(), temp_) == 0) {
-        out += L"%TEMP%";
-        i += temp_.size();
-      } else {
-        out += text[i++];
-      }
-    }
-    static const std::wregex stamp(L"\\d\\d\\D\\d\\d\\D\\d\\d \\d\\d\\D\\d\\d\\D\\d\\d [ap]m");
-    out = std::regex_replace(out, stamp, L"<time>");
-    for (const auto& [id, name] : ids_) {
-      for (std::size_t at; (at = out.find(id)) != std::wstring::npos;)
-        out.replace(at, id.size(), name);
-    }
-    return out;
-  }
-  void NameEntryId(const std::wstring& id) {
-    if (!id.empty() && !ids_.count(id)) ids_[id] = L"<id" + std::to_wstring(ids_.size() + 1) + L">";
-  }
-
- private:
-  std::wstring temp_;
-  std::map<std::wstring, std::wstring> ids_;
-};
-
-// Plays one scenario on a fresh Outlook and add-in; the transcript, one effect a line.
-inline std::vector<std::wstring> Play(const Scenario& scenario, AddinUnderTest& addin,
-                                      const std::function<void(sim::Outlook&)>& prepare = {}) {
-  std::vector<std::wstring> lines;
-  sim::Outlook outlook;
-  if (prepare) prepare(outlook);
-  addin.Create(outlook);
-  outlook.AttachRibbon(&addin.Ribbon());
-  const auto connected = addin.Connect();
-  Stage stage(outlook, addin);
-  scenario.play(stage);
-  const auto disconnected = addin.Disconnect();
-  outlook.AttachRibbon(nullptr);
-  const auto boxes = addin.MessageBoxes();
-  addin.Release();
-
-  Canon canon(addin.TempFolder());
-  for (const auto& item : outlook.AllItems()) canon.NameEntryId(item.EntryID());
-  auto add = [&](const std::wstring& line) { lines.push_back(canon(line)); };
-  add(L"== " + std::wstring(scenario.name));
-  add(L"connect: " + connected);
-  for (const auto& note : stage.notes) add(L"note: " + Escape(note));
-  add(L"disconnect: " + disconnected);
-  for (const auto& item : outlook.AllItems()) {
-    std::wstring line = L"item " + std::to_wstring(item.Serial()) + L" class " +
-                        std::to_wstring(item.Class()) + L" \"" + Escape(item.Subject()) + L"\"";
-    line += L" id " + (item.EntryID().empty() ? L"-" : item.EntryID());
-    line += L" saves " + std::to_wstring(item.SaveCount());
-    if (item.Deleted()) line += L" deleted";
-    if (item.Dirty()) line += L" dirty";
-    if (item.WindowOpen()) line += L" window";
-    if (item.Complete()) line += L" complete";
-    line += L" status " + std::to_wstring(item.Status());
-    add(line);
-    add(L"  body \"" + Escape(item.Body()) + L"\"");
-    for (const auto& property : item.UserProperties())
-      add(L"  property " + property.name + L" = \"" + Escape(property.value) + L"\"");
-    for (const auto& attachment : item.Attachments())
-      add(L"  attachment \"" + attachment.display_name + L"\" from \"" + attachment.source_path +
-          L"\" " + std::to_wstring(attachment.content.size()) + L" bytes");
-  }
-  for (const auto& box : boxes)
-    add(L"box " + std::to_wstring(box.style) + L" \"" + box.title + L"\": " + Escape(box.text));
-  for (const auto& failure : outlook.ReturnedFailures())
-    add(L"returned to " + failure.source + L": " + std::to_wstring(failure.number) + L" - " +
-        failure.description + (failure.foreign_exception ? L" (foreign)" : L""));
-  for (const auto& file : addin.TempFiles()) add(L"file left: " + file);
-  // The add-in's calls on Outlook, Office and Word (the platform's differ by build).
-  int calls = 0;
-  for (const auto& call : outlook.Calls()) {
-    if (call.interface_name == L"Platform" || call.interface_name.rfind(L"FileSystem", 0) == 0)
-      continue;
-    ++calls;
-    add(L"call " + Escape(call.ToString()) + (call.failed ? L" (failed)" : L""));
-  }
-  add(L"calls: " + std::to_wstring(calls));
-  add(L"references after release: " +
-      std::to_wstring(outlook.OutstandingReferences() + addin.ServedObjects()));
-  return lines;
-}
-
-// "== name" sections of a transcript file, by name.
-inline std::map<std::wstring, std::vector<std::wstring>> Sections(
-    const std::vector<std::wstring>& lines) {
-  std::map<std::wstring, std::vector<std::wstring>> sections;
-  std::vector<std::wstring>* current = nullptr;
-  for (const auto& line : lines) {
-    if (line.rfind(L"== ", 0) == 0) current = &sections[line.substr(3)];
-    if (current) current->push_back(line);
-  }
-  return sections;
-}
-
-// The first difference between two transcripts, or "" when they agree.
-inline std::wstring FirstDifference(const std::vector<std::wstring>& expected,
-                                    const std::vector<std::wstring>& actual) {
-  const std::size_t n = std::max(expected.size(), actual.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::wstring e = i < expected.size() ? expected[i] : L"(end)";
-    const std::wstring a = i < actual.size() ? actual[i] : L"(end)";
-    if (e != a)
-      return L"line " + std::to_wstring(i + 1) + L":\n  expected: " + e + L"\n  actual:   " + a;
-  }
-  return {};
 }
 
 }  // namespace fenmark::parity

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "sim/com/served.h"
-#include "tests/win/message_boxes.h"
+#include "sim/com/message_boxes.h"
 
 namespace fenmark::wintest {
 

@@ -18,7 +18,7 @@
 #include "fenmark_h.h"
 #include "sim/com/served.h"
 #include "tests/win/check.h"
-#include "tests/win/message_boxes.h"
+#include "sim/com/message_boxes.h"
 
 namespace fenmark::wintest {
 

@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "sim/com/served.h"
-#include "tests/parity/scenarios.h"
+#include "tests/parity/transcript.h"
 #include "tests/parity/transcript_file.h"
 #include "tests/win/check.h"
 #include "tests/win/com_addin.h"
-#include "tests/win/message_boxes.h"
+#include "sim/com/message_boxes.h"
 
 namespace fenmark::wintest {
 namespace {

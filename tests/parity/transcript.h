@@ -1,0 +1,117 @@
+#pragma once
+// The transcript of one scenario: played on a fresh simulated Outlook and add-in, every observable
+// effect one line, in a canonical form (the clock, the temporary folder and the entry IDs of the
+// run shown as placeholders), so that the two builds' runs and the checked-in transcript compare
+// line by line.
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "sim/state_lines.h"
+#include "tests/parity/scenarios.h"
+
+namespace fenmark::parity {
+
+inline std::wstring Lower(std::wstring text) {
+  for (auto& c : text)
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  return text;
+}
+
+class Canon {
+ public:
+  explicit Canon(std::wstring temp) : temp_(Lower(std::move(temp))) {}
+  // The run's temporary folder, its clock and its entry IDs as placeholders.
+  std::wstring operator()(const std::wstring& text) {
+    std::wstring out;
+    const std::wstring lower = Lower(text);
+    for (std::size_t i = 0; i < text.size();) {
+      if (!temp_.empty() && lower.compare(i, temp_.size(), temp_) == 0) {
+        out += L"%TEMP%";
+        i += temp_.size();
+      } else {
+        out += text[i++];
+      }
+    }
+    static const std::wregex stamp(L"\\d\\d\\D\\d\\d\\D\\d\\d \\d\\d\\D\\d\\d\\D\\d\\d [ap]m");
+    out = std::regex_replace(out, stamp, L"<time>");
+    for (const auto& [id, name] : ids_) {
+      for (std::size_t at; (at = out.find(id)) != std::wstring::npos;)
+        out.replace(at, id.size(), name);
+    }
+    return out;
+  }
+  void NameEntryId(const std::wstring& id) {
+    if (!id.empty() && !ids_.count(id)) ids_[id] = L"<id" + std::to_wstring(ids_.size() + 1) + L">";
+  }
+
+ private:
+  std::wstring temp_;
+  std::map<std::wstring, std::wstring> ids_;
+};
+
+// Plays one scenario on a fresh Outlook and add-in; the transcript, one effect a line.
+inline std::vector<std::wstring> Play(const Scenario& scenario, AddinUnderTest& addin,
+                                      const std::function<void(sim::Outlook&)>& prepare = {}) {
+  std::vector<std::wstring> lines;
+  sim::Outlook outlook;
+  if (prepare) prepare(outlook);
+  addin.Create(outlook);
+  outlook.AttachRibbon(&addin.Ribbon());
+  const auto connected = addin.Connect();
+  Stage stage(outlook, addin);
+  scenario.play(stage);
+  const auto disconnected = addin.Disconnect();
+  outlook.AttachRibbon(nullptr);
+  const auto boxes = addin.MessageBoxes();
+  addin.Release();
+
+  Canon canon(addin.TempFolder());
+  for (const auto& item : outlook.AllItems()) canon.NameEntryId(item.EntryID());
+  auto add = [&](const std::wstring& line) { lines.push_back(canon(line)); };
+  add(L"== " + std::wstring(scenario.name));
+  add(L"connect: " + connected);
+  for (const auto& note : stage.notes) add(L"note: " + sim::EscapeText(note));
+  add(L"disconnect: " + disconnected);
+  for (const auto& line : sim::ItemLines(outlook)) add(line);
+  for (const auto& box : boxes)
+    add(L"box " + std::to_wstring(box.style) + L" \"" + box.title + L"\": " +
+        sim::EscapeText(box.text));
+  for (const auto& line : sim::FailureLines(outlook)) add(line);
+  for (const auto& file : addin.TempFiles()) add(L"file left: " + file);
+  for (const auto& line : sim::CallLines(outlook)) add(line);
+  add(L"references after release: " +
+      std::to_wstring(outlook.OutstandingReferences() + addin.ServedObjects()));
+  return lines;
+}
+
+// "== name" sections of a transcript file, by name.
+inline std::map<std::wstring, std::vector<std::wstring>> Sections(
+    const std::vector<std::wstring>& lines) {
+  std::map<std::wstring, std::vector<std::wstring>> sections;
+  std::vector<std::wstring>* current = nullptr;
+  for (const auto& line : lines) {
+    if (line.rfind(L"== ", 0) == 0) current = &sections[line.substr(3)];
+    if (current) current->push_back(line);
+  }
+  return sections;
+}
+
+// The first difference between two transcripts, or "" when they agree.
+inline std::wstring FirstDifference(const std::vector<std::wstring>& expected,
+                                    const std::vector<std::wstring>& actual) {
+  const std::size_t n = std::max(expected.size(), actual.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::wstring e = i < expected.size() ? expected[i] : L"(end)";
+    const std::wstring a = i < actual.size() ? actual[i] : L"(end)";
+    if (e != a)
+      return L"line " + std::to_wstring(i + 1) + L":\n  expected: " + e + L"\n  actual:   " + a;
+  }
+  return {};
+}
+
+}  // namespace fenmark::parity
