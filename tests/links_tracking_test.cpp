@@ -2,7 +2,6 @@
 // arrive in the calendar with the marker line take their task's entry ID.
 #include <optional>
 
-#include "links/tracking.h"
 #include "tests/fixture.h"
 
 namespace fenmark::testing {
@@ -95,6 +94,10 @@ TEST_F(TrackingTest, AppointmentsTakeTheEntryIdOfTheirFirstMarkerLine) {
       {L"no CR after", L"TaskLinkEntryID: 0000A1", std::nullopt, true},
       {L"marker at the end", L"Notes TaskLinkEntryID:", std::nullopt, true},
       {L"CR only before", L"Notes\r\nTaskLinkEntryID: 0000A1\n", std::nullopt, true},
+      {L"CR as separator", L"TaskLinkEntryID:\r", std::nullopt, true},
+      {L"CR after CR", L"TaskLinkEntryID:\r\r", L""},
+      {L"any separator", L"xTASKlinkENTRYid:-ab\rc\r", L"ab"},
+      {L"LF kept", L"TaskLinkEntryID: a\nb\r", L"a\nb"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -140,31 +143,6 @@ TEST_F(TrackingTest, OnlyTasksAndAppointmentsInTheDefaultCalendarAreLookedAt) {
   EXPECT_EQ(PersistedProperty(task, L"TaskLinkEntryID"), task.EntryID());
   EXPECT_FALSE(task.HasUserProperty(L"OstrandStatus"));
   EXPECT_TRUE(outlook.ReturnedFailures().empty());
-}
-
-TEST(MarkerLine, FindsTheFirstMarkerAndCutsAtTheNextCarriageReturn) {
-  using Kind = links::MarkerLine::Kind;
-  struct Case {
-    std::wstring body;
-    Kind kind;
-    std::wstring entry_id;
-  };
-  const Case cases[] = {
-      {L"", Kind::kAbsent, L""},
-      {L"TaskLinkEntryID", Kind::kAbsent, L""},
-      {L"TaskLinkEntryID:", Kind::kUnterminated, L""},
-      {L"TaskLinkEntryID: ", Kind::kUnterminated, L""},
-      {L"TaskLinkEntryID:\r", Kind::kUnterminated, L""},  // the CR is taken as the separator
-      {L"TaskLinkEntryID: \r", Kind::kFound, L""},
-      {L"TaskLinkEntryID:\r\r", Kind::kFound, L""},
-      {L"xTASKlinkENTRYid:-ab\rc\r", Kind::kFound, L"ab"},
-      {L"TaskLinkEntryID: a\nb\r", Kind::kFound, L"a\nb"},
-  };
-  for (const auto& c : cases) {
-    const auto line = links::FindMarkerLine(c.body);
-    EXPECT_EQ(line.kind, c.kind) << ::testing::PrintToString(c.body);
-    EXPECT_EQ(line.entry_id, c.entry_id) << ::testing::PrintToString(c.body);
-  }
 }
 
 }  // namespace
