@@ -4,7 +4,9 @@
 #include <optional>
 
 #include "addin/com/adapters.h"
+#include "addin/com/call_check.h"
 #include "addin/com/errors.h"
+#include "addin/com/event_sink.h"
 #include "addin/com/module.h"
 #include "addin/com/office_interfaces.h"
 #include "addin/com/platform.h"
@@ -85,12 +87,19 @@ class ConnectObject final : public _Connect,
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
                                           DISPID* ids) noexcept override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (!names || !ids || count == 0) return E_INVALIDARG;
+    for (UINT i = 0; i < count; ++i)
+      if (!names[i]) return E_INVALIDARG;
     return type_info_->GetIDsOfNames(names, count, ids);
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* info,
                                    UINT* bad_arg) noexcept override try {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    DISPPARAMS none{};
+    if (!params) params = &none;
+    if (const HRESULT hr = CheckCall(type_info_.get(), id, flags, *params, bad_arg); FAILED(hr))
+      return hr;
     auto self = com_ptr<_Connect>::retain(this);
     failure_.reset();
     const HRESULT hr =
@@ -127,15 +136,9 @@ class ConnectObject final : public _Connect,
   HRESULT STDMETHODCALLTYPE CleanFileName(BSTR* text, BSTR* result) noexcept override {
     if (!text || !result) return E_POINTER;
     *result = nullptr;
+    // The caller's text stays the caller's: it is only read, never freed or replaced.
     return Boundary([&] {
-      std::wstring value = unique_bstr::adopt(*text).str();
-      *text = nullptr;
-      // The caller keeps a text whatever happens to the cleaning.
-      struct GiveBack {
-        BSTR* slot;
-        std::wstring& value;
-        ~GiveBack() { *slot = SysAllocStringLen(value.data(), static_cast<UINT>(value.size())); }
-      } give_back{text, value};
+      std::wstring value = Text(*text);
       *result = NewBstr(connect_.CleanFileName(value));
     });
   }
@@ -224,20 +227,29 @@ class ConnectObject final : public _Connect,
     return WrapBorrowed<host::RibbonControl>(c);
   }
 
-  // The one way out of every method: no exception leaves, and a host failure is kept for
-  // Invoke's EXCEPINFO.
+  // The one way in and out of every method: the object stays alive while it runs (a modal
+  // message box lets the host release it), the sinks it connects keep it alive through their
+  // events, no exception leaves, and the method's own outcome is kept for Invoke's EXCEPINFO, so
+  // that a failure of a nested call never stands for this one.
   template <class Body>
-  HRESULT Boundary(Body&& body) noexcept try {
-    body();
-    return S_OK;
-  } catch (const host::Failure& failure) {
+  HRESULT Boundary(Body&& body) noexcept {
+    auto self = com_ptr<_Connect>::retain(this);
+    EventOwner owner(static_cast<_Connect*>(this));
     try {
-      failure_ = failure;
+      body();
+      failure_.reset();
+      return S_OK;
+    } catch (const host::Failure& failure) {
+      failure_.reset();
+      try {
+        failure_ = failure;
+      } catch (...) {
+      }
+      return to_hresult();
     } catch (...) {
+      failure_.reset();
+      return to_hresult();
     }
-    return to_hresult();
-  } catch (...) {
-    return to_hresult();
   }
   template <class Get>
   HRESULT Out(IDispatch** result, Get&& get) noexcept {

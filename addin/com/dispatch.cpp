@@ -6,6 +6,22 @@
 
 namespace fenmark::com {
 
+namespace {
+
+// The value a VARIANT stands for, through one by-reference VARIANT; a by-reference value must
+// point somewhere.
+const VARIANT& Checked(const VARIANT& value) {
+  const VARIANT* v = &value;
+  if (V_VT(v) == (VT_VARIANT | VT_BYREF)) {
+    v = V_VARIANTREF(v);
+    if (!v || V_VT(v) == (VT_VARIANT | VT_BYREF)) throw host::errors::TypeMismatch();
+  }
+  if ((V_VT(v) & VT_BYREF) && !V_BYREF(v)) throw host::errors::TypeMismatch();
+  return *v;
+}
+
+}  // namespace
+
 unique_variant Invoke(IDispatch* object, std::wstring_view name, Access access,
                       std::initializer_list<Arg> args) {
   if (!object) throw host::errors::ObjectNotSet();
@@ -34,43 +50,48 @@ unique_variant Invoke(IDispatch* object, std::wstring_view name, Access access,
 
 std::wstring ToText(const VARIANT& value) {
   unique_variant text;
-  Check(VariantChangeType(text.get(), const_cast<VARIANT*>(&value), VARIANT_ALPHABOOL, VT_BSTR));
+  Check(VariantChangeType(text.get(), const_cast<VARIANT*>(&Checked(value)), VARIANT_ALPHABOOL,
+                          VT_BSTR));
   const BSTR b = V_BSTR(text.get());
   return b ? std::wstring(b, SysStringLen(b)) : std::wstring();
 }
 
 int ToInt(const VARIANT& value) {
   unique_variant number;
-  Check(VariantChangeType(number.get(), const_cast<VARIANT*>(&value), 0, VT_I4));
+  Check(VariantChangeType(number.get(), const_cast<VARIANT*>(&Checked(value)), 0, VT_I4));
   return V_I4(number.get());
 }
 
 bool ToBool(const VARIANT& value) {
   unique_variant flag;
-  Check(VariantChangeType(flag.get(), const_cast<VARIANT*>(&value), 0, VT_BOOL));
+  Check(VariantChangeType(flag.get(), const_cast<VARIANT*>(&Checked(value)), 0, VT_BOOL));
   return V_BOOL(flag.get()) != VARIANT_FALSE;
 }
 
 com_ptr<IDispatch> ToObject(const VARIANT& value) {
-  const VARIANT* v = &value;
-  if (V_VT(v) == (VT_VARIANT | VT_BYREF)) v = V_VARIANTREF(v);
-  switch (V_VT(v)) {
+  const VARIANT& v = Checked(value);
+  IUnknown* unknown = nullptr;
+  switch (V_VT(&v)) {
     case VT_EMPTY:
     case VT_NULL:
       return {};
     case VT_DISPATCH:
-      return com_ptr<IDispatch>::retain(V_DISPATCH(v));
+      return com_ptr<IDispatch>::retain(V_DISPATCH(&v));
     case VT_DISPATCH | VT_BYREF:
-      return com_ptr<IDispatch>::retain(*V_DISPATCHREF(v));
-    case VT_UNKNOWN: {
-      if (!V_UNKNOWN(v)) return {};
-      com_ptr<IDispatch> object;
-      Check(V_UNKNOWN(v)->QueryInterface(IID_IDispatch, object.put_void()));
-      return object;
-    }
+      return com_ptr<IDispatch>::retain(*V_DISPATCHREF(&v));
+    case VT_UNKNOWN:
+      unknown = V_UNKNOWN(&v);
+      break;
+    case VT_UNKNOWN | VT_BYREF:
+      unknown = *V_UNKNOWNREF(&v);
+      break;
     default:
       throw host::errors::TypeMismatch();
   }
+  if (!unknown) return {};
+  com_ptr<IDispatch> object;
+  Check(unknown->QueryInterface(IID_IDispatch, object.put_void()));
+  return object;
 }
 
 }  // namespace fenmark::com

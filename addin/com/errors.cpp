@@ -54,60 +54,62 @@ void FillExcepInfo(EXCEPINFO* info, const host::Failure& failure) noexcept {
 
 namespace {
 
-// The automation runtime's own texts for its control-facility errors, which the system's message
-// table does not know (the scripting runtime, for one, fails with them and no description).
-const wchar_t* RuntimeText(std::int32_t code) noexcept {
-  switch (code) {
-    case 5:
-      return L"Invalid procedure call or argument";
-    case 6:
-      return L"Overflow";
-    case 7:
-      return L"Out of memory";
-    case 9:
-      return L"Subscript out of range";
-    case 13:
-      return L"Type mismatch";
-    case 52:
-      return L"Bad file name or number";
-    case 53:
-      return L"File not found";
-    case 54:
-      return L"Bad file mode";
-    case 57:
-      return L"Device I/O error";
-    case 58:
-      return L"File already exists";
-    case 61:
-      return L"Disk full";
-    case 70:
-      return L"Permission denied";
-    case 71:
-      return L"Disk not ready";
-    case 75:
-      return L"Path/File access error";
-    case 76:
-      return L"Path not found";
-    case 91:
-      return L"Object variable or With block variable not set";
-    case 424:
-      return L"Object required";
-    case 438:
-      return L"Object doesn't support this property or method";
-    default:
-      return nullptr;
-  }
+// The automation runtime's own errors: its small numbers with its texts, and the HRESULTs it
+// reports as those numbers. The system's message table knows neither (the scripting runtime, for
+// one, fails with them and no description).
+struct RuntimeError {
+  std::int32_t number;
+  HRESULT reported_from;  // S_OK: only the control-facility code
+  const wchar_t* text;
+};
+constexpr RuntimeError kRuntimeErrors[] = {
+    {5, E_INVALIDARG, L"Invalid procedure call or argument"},
+    {6, DISP_E_OVERFLOW, L"Overflow"},
+    {7, E_OUTOFMEMORY, L"Out of memory"},
+    {9, DISP_E_BADINDEX, L"Subscript out of range"},
+    {10, DISP_E_ARRAYISLOCKED, L"This array is fixed or temporarily locked"},
+    {11, DISP_E_DIVBYZERO, L"Division by zero"},
+    {13, DISP_E_TYPEMISMATCH, L"Type mismatch"},
+    {52, S_OK, L"Bad file name or number"},
+    {53, S_OK, L"File not found"},
+    {54, S_OK, L"Bad file mode"},
+    {57, S_OK, L"Device I/O error"},
+    {58, S_OK, L"File already exists"},
+    {61, S_OK, L"Disk full"},
+    {70, S_OK, L"Permission denied"},
+    {71, S_OK, L"Disk not ready"},
+    {75, S_OK, L"Path/File access error"},
+    {76, S_OK, L"Path not found"},
+    {91, S_OK, L"Object variable or With block variable not set"},
+    {424, S_OK, L"Object required"},
+    {430, E_NOINTERFACE,
+     L"Class does not support Automation or does not support expected interface"},
+    {438, DISP_E_MEMBERNOTFOUND, L"Object doesn't support this property or method"},
+    {438, DISP_E_UNKNOWNNAME, L"Object doesn't support this property or method"},
+    {446, DISP_E_NONAMEDARGS, L"Object doesn't support named arguments"},
+    {447, DISP_E_UNKNOWNLCID, L"Object doesn't support current locale setting"},
+    {448, DISP_E_PARAMNOTFOUND, L"Named argument not found"},
+    {449, DISP_E_PARAMNOTOPTIONAL, L"Argument not optional"},
+    {450, DISP_E_BADPARAMCOUNT, L"Wrong number of arguments or invalid property assignment"},
+    {451, DISP_E_NOTACOLLECTION,
+     L"Property let procedure not defined and property get procedure did not return an object"},
+    {458, DISP_E_BADVARTYPE, L"Variable uses an Automation type not supported in Visual Basic"},
+};
+
+const wchar_t* RuntimeText(std::int32_t number) noexcept {
+  for (const auto& error : kRuntimeErrors)
+    if (error.number == number) return error.text;
+  return nullptr;
 }
 
-constexpr std::int32_t kNoSuchMember = 438;
-
-// A control-facility HRESULT is the runtime's small error number, as callers of the runtime
-// see it (0x800A0035 is error 53), and so is a member the object does not have (438); any other
-// HRESULT is its own number.
+// A control-facility HRESULT is the runtime's small error number, as callers of the runtime see
+// it (0x800A0035 is error 53), and so is every HRESULT the runtime reports as one of its own
+// (DISP_E_TYPEMISMATCH is 13); any other HRESULT is its own number.
 std::int32_t NumberOf(HRESULT hr) noexcept {
   if (HRESULT_SEVERITY(hr) == SEVERITY_ERROR && HRESULT_FACILITY(hr) == FACILITY_CONTROL)
     return HRESULT_CODE(hr);
-  if (hr == DISP_E_UNKNOWNNAME || hr == DISP_E_MEMBERNOTFOUND) return kNoSuchMember;
+  for (const auto& error : kRuntimeErrors)
+    if (error.reported_from != S_OK && error.reported_from == hr) return error.number;
   return hr;
 }
 

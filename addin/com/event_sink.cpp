@@ -12,7 +12,7 @@
 namespace fenmark::com {
 
 const VARIANT& EventArgs::At(UINT index) const {
-  if (index >= params_.cArgs) throw host::errors::InvalidArgument();
+  if (index >= params_.cArgs || !params_.rgvarg) throw host::errors::InvalidArgument();
   return params_.rgvarg[params_.cArgs - 1 - index];
 }
 
@@ -30,9 +30,19 @@ VARIANT_BOOL* EventArgs::BoolRef(UINT index) const {
 
 namespace {
 
+thread_local IUnknown* g_owner = nullptr;
+
 class Sink final : public IDispatch {
  public:
-  Sink(const IID& diid, EventTable handlers) : diid_(diid), handlers_(std::move(handlers)) {}
+  Sink(const IID& diid, EventTable handlers)
+      : owner_(g_owner), diid_(diid), handlers_(std::move(handlers)) {}
+
+  // The subscription has ended: nothing more reaches the handlers or the owner.
+  void Disconnect() noexcept {
+    owner_ = nullptr;
+    EventTable gone;
+    gone.swap(handlers_);
+  }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) noexcept override {
     if (!out) return E_POINTER;
@@ -70,8 +80,11 @@ class Sink final : public IDispatch {
     // The host raises many events the add-in does not handle.
     if (it == handlers_.end()) return S_OK;
     if (!params) return E_POINTER;
-    // A handler may drop this very connection: keep the sink and its handler alive until done.
+    // A handler may drop this very connection, and a host may release the add-in while a
+    // handler waits on a message box: keep the sink, its handler and the owner alive until done.
     auto self = com_ptr<IDispatch>::retain(this);
+    auto owner = com_ptr<IUnknown>::retain(owner_);
+    EventOwner connecting(owner_);  // what the handler connects belongs to the same owner
     EventHandler handler = it->second;
     handler(EventArgs(*params));
     return S_OK;
@@ -86,11 +99,17 @@ class Sink final : public IDispatch {
   ~Sink() = default;
   std::atomic<ULONG> refs_{1};
   ObjectCount count_;
+  IUnknown* owner_;  // not counted: the owner ends the subscription before it goes
   IID diid_;
   EventTable handlers_;
 };
 
 }  // namespace
+
+EventOwner::EventOwner(IUnknown* owner) noexcept : previous_(std::exchange(g_owner, owner)) {}
+EventOwner::~EventOwner() {
+  g_owner = previous_;
+}
 
 host::Subscription Advise(IDispatch* source, const IID& diid, EventTable handlers) {
   if (!source) throw host::errors::ObjectNotSet();
@@ -98,10 +117,16 @@ host::Subscription Advise(IDispatch* source, const IID& diid, EventTable handler
   Check(source->QueryInterface(IID_IConnectionPointContainer, container.put_void()));
   com_ptr<IConnectionPoint> point;
   Check(container->FindConnectionPoint(diid, point.put()));
-  auto sink = com_ptr<IDispatch>::adopt(new Sink(diid, std::move(handlers)));
+  auto sink = com_ptr<Sink>::adopt(new Sink(diid, std::move(handlers)));
   DWORD cookie = 0;
-  Check(point->Advise(sink.get(), &cookie));
-  return host::Subscription([point, cookie] { point->Unadvise(cookie); });
+  if (const HRESULT hr = point->Advise(sink.get(), &cookie); FAILED(hr)) {
+    sink->Disconnect();
+    ThrowFailure(hr);
+  }
+  return host::Subscription([point, sink, cookie] {
+    sink->Disconnect();
+    point->Unadvise(cookie);
+  });
 }
 
 }  // namespace fenmark::com

@@ -31,7 +31,23 @@ using EventHandler = std::function<void(const EventArgs&)>;
 using EventTable = std::vector<std::pair<DISPID, EventHandler>>;
 
 // Connects `handlers` to `source`'s events of interface `diid`; the subscription disconnects.
+// Once it has, the sink passes no event on, even if the source keeps calling it.
 host::Subscription Advise(IDispatch* source, const IID& diid, EventTable handlers);
+
+// While one lives on this thread, the sinks connected under it hold `owner` (the add-in object
+// whose handlers they call) alive through every event they pass on, so that a host releasing the
+// object during a modal message box cannot pull it from under a running handler. The owner must
+// end every such subscription before it goes.
+class EventOwner {
+ public:
+  explicit EventOwner(IUnknown* owner) noexcept;
+  ~EventOwner();
+  EventOwner(const EventOwner&) = delete;
+  EventOwner& operator=(const EventOwner&) = delete;
+
+ private:
+  IUnknown* previous_;
+};
 
 // Runs `handler` with a by-reference Boolean argument as a bool& and writes the result back.
 template <class Handler>

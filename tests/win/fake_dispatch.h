@@ -1,7 +1,10 @@
 #pragma once
-// A scriptable stand-in for a host object: members by name, answered by lambdas. It counts its
-// references so that a test can see the add-in let go of everything it was handed.
+// A scriptable stand-in for a host object: members by name, answered by lambdas, and optionally
+// one connection point for an event interface. It counts its references so that a test can see
+// the add-in let go of everything it was handed.
 
+#include <ocidl.h>
+#include <olectl.h>
 #include <windows.h>
 
 #include <functional>
@@ -15,13 +18,15 @@ namespace fenmark::wintest {
 
 using com::com_ptr;
 
-class FakeObject final : public IDispatch {
+class FakeObject final : public IDispatch, public IConnectionPointContainer {
  public:
   // Arguments in their declared order; the result slot may be null.
   using Member =
       std::function<HRESULT(const std::vector<VARIANT*>& args, VARIANT* result, EXCEPINFO* info)>;
 
-  static com_ptr<FakeObject> Make() { return com_ptr<FakeObject>::adopt(new FakeObject()); }
+  static com_ptr<FakeObject> Make(const IID* events = nullptr) {
+    return com_ptr<FakeObject>::adopt(new FakeObject(events));
+  }
 
   void Define(std::wstring name, Member member) {
     members_.emplace_back(std::move(name), std::move(member));
@@ -37,12 +42,34 @@ class FakeObject final : public IDispatch {
     bool wants_result = false;
   };
   const Call& last_call() const { return last_call_; }
+  size_t connections() const { return point_.sinks.size(); }
+  // Raises an event on every connected sink; returns the first failure.
+  HRESULT Raise(DISPID id, std::vector<VARIANT> args_last_first) {
+    DISPPARAMS params{args_last_first.data(), nullptr, static_cast<UINT>(args_last_first.size()),
+                      0};
+    return RaiseWith(id, &params);
+  }
+  // The same with the parameters as given, malformed ones included.
+  HRESULT RaiseWith(DISPID id, DISPPARAMS* params) {
+    auto sinks = point_.sinks;
+    for (auto& [cookie, sink] : sinks) {
+      const HRESULT hr =
+          sink->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, params, nullptr, nullptr, nullptr);
+      if (FAILED(hr)) return hr;
+    }
+    return S_OK;
+  }
+  // A source that fails Unadvise and goes on raising events to the sink.
+  bool refuse_unadvise = false;
+
   // ---- IUnknown ----
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (riid == IID_IUnknown || riid == IID_IDispatch)
       *out = static_cast<IDispatch*>(this);
+    else if (riid == IID_IConnectionPointContainer && has_events_)
+      *out = static_cast<IConnectionPointContainer*>(this);
     else
       return E_NOINTERFACE;
     AddRef();
@@ -83,11 +110,77 @@ class FakeObject final : public IDispatch {
     return member(args, result, info);
   }
 
+  // ---- IConnectionPointContainer ----
+  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** out) override {
+    *out = nullptr;
+    if (riid != events_) return CONNECT_E_NOCONNECTION;
+    *out = &point_;
+    point_.AddRef();
+    return S_OK;
+  }
+
  private:
-  FakeObject() = default;
+  struct Point final : IConnectionPoint {
+    FakeObject* owner = nullptr;
+    std::vector<std::pair<DWORD, com_ptr<IDispatch>>> sinks;
+    DWORD next_cookie = 1;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+      if (riid == IID_IUnknown || riid == IID_IConnectionPoint) {
+        *out = this;
+        AddRef();
+        return S_OK;
+      }
+      *out = nullptr;
+      return E_NOINTERFACE;
+    }
+    // The point lives inside its object and shares its count.
+    ULONG STDMETHODCALLTYPE AddRef() override { return owner->AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return owner->Release(); }
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
+      *iid = owner->events_;
+      return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE
+    GetConnectionPointContainer(IConnectionPointContainer** out) override {
+      *out = owner;
+      owner->AddRef();
+      return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
+      com_ptr<IDispatch> events;
+      // The sink must answer the event interface itself.
+      if (FAILED(sink->QueryInterface(owner->events_, events.put_void())))
+        return CONNECT_E_CANNOTCONNECT;
+      *cookie = next_cookie++;
+      sinks.emplace_back(*cookie, std::move(events));
+      return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
+      if (owner->refuse_unadvise) return E_FAIL;
+      for (auto it = sinks.begin(); it != sinks.end(); ++it)
+        if (it->first == cookie) {
+          sinks.erase(it);
+          return S_OK;
+        }
+      return CONNECT_E_NOCONNECTION;
+    }
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
+  };
+
+  explicit FakeObject(const IID* events) : has_events_(events != nullptr) {
+    if (events) events_ = *events;
+    point_.owner = this;
+  }
   ~FakeObject() = default;
 
   ULONG refs_ = 1;
+  bool has_events_;
+  IID events_{};
+  Point point_;
   std::vector<std::pair<std::wstring, Member>> members_;
   Call last_call_;
 };
