@@ -51,22 +51,17 @@ void CheckSafe(const std::wstring& folder, const std::wstring& given, const std:
     Check(folder.size() + name.size() <= fenmark::links::kMaxPathLength);
     Check(name.size() <= fenmark::links::kMaxNameLength);
   }
-  // The start of the name stays: the stem is a start of what was given, once a device's mark
-  // ("_" put in, or put in place of the last letter) is taken out.
-  std::wstring allowed;
-  for (const wchar_t c : given) {
-    if (c >= 0x20 && std::wstring_view(L"\\/:*?\"<>|").find(c) == std::wstring_view::npos)
+  // The start of the name stays: with the marks of a device ("_" put in, or in place of the last
+  // letter) taken out, the stem begins what was given, less what Windows refuses.
+  std::wstring allowed, unmarked;
+  for (const wchar_t c : given)
+    if (c >= 0x20 && std::wstring_view(L"\\/:*?\"<>|_").find(c) == std::wstring_view::npos)
       allowed.push_back(c);
-  }
-  const auto starts = [&](const std::wstring& s) { return allowed.rfind(s, 0) == 0; };
-  bool kept = starts(stem) ||
-              (!stem.empty() && stem.back() == L'_' && starts(stem.substr(0, stem.size() - 1)));
-  for (std::size_t p = stem.find(L'_'); !kept && p != std::wstring::npos;
-       p = stem.find(L'_', p + 1))
-    kept = starts(stem.substr(0, p) + stem.substr(p + 1));
-  Check(kept);
+  for (const wchar_t c : stem.substr(0, stem.size() - (stem.size() && stem.back() == L'_')))
+    if (c != L'_') unmarked.push_back(c);
+  Check(allowed.rfind(unmarked, 0) == 0);
   // A name that needs nothing is left as it is; a safe name stays as it is.
-  if (allowed == given && !Device(given + ext) &&
+  if (allowed.size() == given.size() && !Device(given + ext) &&
       folder.size() + given.size() + ext.size() <= fenmark::links::kMaxPathLength &&
       given.size() + ext.size() <= fenmark::links::kMaxNameLength &&
       (given.empty() || (given.back() != L'.' && given.back() != L' ')))
