@@ -67,7 +67,12 @@ class ConnectObject final : public _Connect,
   ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++refs_; }
   ULONG STDMETHODCALLTYPE Release() noexcept override {
     const ULONG left = --refs_;
-    if (left == 0) delete this;
+    if (left == 0) {
+      // An event that reaches a sink while the members are let go holds the object once more;
+      // its release must not delete it a second time.
+      refs_ = 1;
+      delete this;
+    }
     return left;
   }
 
