@@ -18,9 +18,9 @@
 
 #include "addin/com/office_interfaces.h"
 #include "fenmark_h.h"
+#include "sim/com/message_boxes.h"
 #include "tests/win/check.h"
 #include "tests/win/fake_dispatch.h"
-#include "tests/win/message_boxes.h"
 
 namespace fenmark::wintest {
 namespace {
