@@ -1,37 +1,20 @@
 #include "addin/com/call_check.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace fenmark::com {
 namespace {
 
 // The types a VARIANT may carry by value into a call of ours; arrays, records and the like never.
+constexpr VARTYPE kAutomationTypes[] = {
+    VT_EMPTY,   VT_NULL, VT_I1,   VT_I2,    VT_I4,       VT_I8,     VT_INT, VT_UI1,
+    VT_UI2,     VT_UI4,  VT_UI8,  VT_UINT,  VT_R4,       VT_R8,     VT_CY,  VT_DATE,
+    VT_DECIMAL, VT_BSTR, VT_BOOL, VT_ERROR, VT_DISPATCH, VT_UNKNOWN};
+
 bool Automation(VARTYPE vt) noexcept {
-  switch (vt) {
-    case VT_EMPTY:
-    case VT_NULL:
-    case VT_I1:
-    case VT_I2:
-    case VT_I4:
-    case VT_I8:
-    case VT_INT:
-    case VT_UI1:
-    case VT_UI2:
-    case VT_UI4:
-    case VT_UI8:
-    case VT_UINT:
-    case VT_R4:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-    case VT_DECIMAL:
-    case VT_BSTR:
-    case VT_BOOL:
-    case VT_ERROR:
-    case VT_DISPATCH:
-    case VT_UNKNOWN:
-      return true;
-    default:
-      return false;
-  }
+  return std::find(std::begin(kAutomationTypes), std::end(kAutomationTypes), vt) !=
+         std::end(kAutomationTypes);
 }
 
 bool IsObject(VARTYPE vt) noexcept {
@@ -65,25 +48,6 @@ Declared DeclaredOf(const ELEMDESC& element) noexcept {
   return d;
 }
 
-HRESULT CheckArgument(const VARIANT& given, const Declared& declared) noexcept {
-  const VARIANT* v = &given;
-  if (V_VT(v) == (VT_VARIANT | VT_BYREF)) {
-    v = V_VARIANTREF(v);
-    if (!v) return DISP_E_TYPEMISMATCH;
-  }
-  const bool by_ref = (V_VT(v) & VT_BYREF) != 0;
-  const VARTYPE vt = V_VT(v) & ~VT_BYREF;
-  if (!Automation(vt)) return DISP_E_BADVARTYPE;
-  if (by_ref && !V_BYREF(v)) return DISP_E_TYPEMISMATCH;
-  if (vt == VT_ERROR && !by_ref && V_ERROR(v) == DISP_E_PARAMNOTFOUND)
-    return declared.optional ? S_OK : DISP_E_PARAMNOTOPTIONAL;
-  if (declared.vt == VT_DISPATCH) return IsObject(vt) ? S_OK : DISP_E_TYPEMISMATCH;
-  // By reference only as declared: the runtime would otherwise write through a stand-in.
-  if (declared.by_ref) return V_VT(&given) == (declared.vt | VT_BYREF) ? S_OK : DISP_E_TYPEMISMATCH;
-  // By value: what converts is the runtime's to convert; objects and errors never do here.
-  return IsObject(vt) || vt == VT_ERROR ? DISP_E_TYPEMISMATCH : S_OK;
-}
-
 bool Matches(INVOKEKIND kind, WORD flags) noexcept {
   if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF))
     return ((flags & DISPATCH_PROPERTYPUT) && kind == INVOKE_PROPERTYPUT) ||
@@ -92,58 +56,87 @@ bool Matches(INVOKEKIND kind, WORD flags) noexcept {
          ((flags & DISPATCH_PROPERTYGET) && kind == INVOKE_PROPERTYGET);
 }
 
-HRESULT CheckAgainst(const FUNCDESC& func, WORD flags, const DISPPARAMS& params,
-                     UINT* bad_arg) noexcept {
-  const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-  if (put) {
-    if (params.cNamedArgs != 1 || params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
-      return DISP_E_PARAMNOTFOUND;
-  } else if (params.cNamedArgs != 0) {
-    return DISP_E_NONAMEDARGS;
+}  // namespace
+
+HRESULT CheckedCall::Argument(const VARIANT& given, const ELEMDESC& element, VARIANT& passed) {
+  const Declared declared = DeclaredOf(element);
+  const VARIANT* v = &given;
+  if (V_VT(v) == (VT_VARIANT | VT_BYREF)) {
+    v = V_VARIANTREF(v);
+    if (!v || V_VT(v) == (VT_VARIANT | VT_BYREF)) return DISP_E_TYPEMISMATCH;
   }
-  UINT declared = static_cast<UINT>(func.cParams);
-  UINT required = 0;
-  for (UINT i = 0; i < declared; ++i) {
-    const auto flags_of = func.lprgelemdescParam[i].paramdesc.wParamFlags;
-    if (flags_of & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID)) {
-      declared = i;  // the result and the locale come last and are not the caller's to give
-      break;
-    }
-    if (!(flags_of & PARAMFLAG_FOPT)) required = i + 1;
-  }
-  if (params.cArgs < required || params.cArgs > declared) return DISP_E_BADPARAMCOUNT;
-  for (UINT i = 0; i < params.cArgs; ++i) {
-    // Positional arguments come last to first; a put's value is the named one, at the front.
-    const UINT at = params.cArgs - 1 - i;
-    const HRESULT hr = CheckArgument(params.rgvarg[at], DeclaredOf(func.lprgelemdescParam[i]));
-    if (FAILED(hr)) {
-      if (bad_arg) *bad_arg = at;
-      return hr;
-    }
-  }
+  const bool by_ref = (V_VT(v) & VT_BYREF) != 0;
+  const VARTYPE vt = V_VT(v) & ~VT_BYREF;
+  if (!Automation(vt)) return DISP_E_BADVARTYPE;
+  if (by_ref && !V_BYREF(v)) return DISP_E_TYPEMISMATCH;
+  passed = *v;
+  if (vt == VT_ERROR && !by_ref && V_ERROR(v) == DISP_E_PARAMNOTFOUND)
+    return declared.optional ? S_OK : DISP_E_PARAMNOTOPTIONAL;
+  if (declared.vt == VT_DISPATCH) return IsObject(vt) ? S_OK : DISP_E_TYPEMISMATCH;
+  // Objects and errors never stand for a value here; what else converts is converted below or
+  // by the runtime.
+  if (IsObject(vt) || vt == VT_ERROR) return DISP_E_TYPEMISMATCH;
+  if (!declared.by_ref || V_VT(v) == (declared.vt | VT_BYREF)) return S_OK;
+  unique_variant& copy = copies_.emplace_back();
+  if (FAILED(VariantChangeType(copy.get(), const_cast<VARIANT*>(v), 0, declared.vt)))
+    return DISP_E_TYPEMISMATCH;
+  V_VT(&passed) = declared.vt | VT_BYREF;
+  V_BYREF(&passed) = &V_NONE(copy.get());
   return S_OK;
 }
 
-}  // namespace
-
-HRESULT CheckCall(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params,
-                  UINT* bad_arg) noexcept {
+HRESULT CheckedCall::Check(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params,
+                           UINT* bad_arg) noexcept try {
   if ((params.cArgs && !params.rgvarg) || params.cNamedArgs > params.cArgs ||
       (params.cNamedArgs && !params.rgdispidNamedArgs))
     return E_INVALIDARG;
+  const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
   TYPEATTR* attributes = nullptr;
   if (FAILED(info->GetTypeAttr(&attributes))) return E_UNEXPECTED;
   const WORD functions = attributes->cFuncs;
   info->ReleaseTypeAttr(attributes);
-  HRESULT found = DISP_E_MEMBERNOTFOUND;
-  for (UINT i = 0; i < functions && found == DISP_E_MEMBERNOTFOUND; ++i) {
-    FUNCDESC* func = nullptr;
-    if (FAILED(info->GetFuncDesc(i, &func))) continue;
-    if (func->memid == id && Matches(func->invkind, flags))
-      found = CheckAgainst(*func, flags, params, bad_arg);
-    info->ReleaseFuncDesc(func);
+  for (UINT f = 0; f < functions; ++f) {
+    struct Described {
+      ITypeInfo* info;
+      FUNCDESC* desc = nullptr;
+      ~Described() {
+        if (desc) info->ReleaseFuncDesc(desc);
+      }
+      const FUNCDESC* operator->() const { return desc; }
+    } func{info};
+    if (FAILED(info->GetFuncDesc(f, &func.desc))) continue;
+    if (func->memid != id || !Matches(func->invkind, flags)) continue;
+
+    if (put ? params.cNamedArgs != 1 || params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT
+            : params.cNamedArgs != 0)
+      return put ? DISP_E_PARAMNOTFOUND : DISP_E_NONAMEDARGS;
+    UINT declared = static_cast<UINT>(func->cParams), required = 0;
+    for (UINT i = 0; i < declared; ++i) {
+      const auto param_flags = func->lprgelemdescParam[i].paramdesc.wParamFlags;
+      if (param_flags & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID)) {
+        declared = i;  // the result and the locale come last and are not the caller's to give
+        break;
+      }
+      if (!(param_flags & PARAMFLAG_FOPT)) required = i + 1;
+    }
+    if (params.cArgs < required || params.cArgs > declared) return DISP_E_BADPARAMCOUNT;
+    args_.assign(params.rgvarg, params.rgvarg + params.cArgs);
+    for (UINT i = 0; i < params.cArgs; ++i) {
+      // Positional arguments come last to first; a put's value is the named one, at the front.
+      const UINT at = params.cArgs - 1 - i;
+      const HRESULT hr = Argument(params.rgvarg[at], func->lprgelemdescParam[i], args_[at]);
+      if (FAILED(hr)) {
+        if (bad_arg) *bad_arg = at;
+        return hr;
+      }
+    }
+    params_ = params;
+    params_.rgvarg = args_.data();
+    return S_OK;
   }
-  return found;
+  return DISP_E_MEMBERNOTFOUND;
+} catch (...) {
+  return E_OUTOFMEMORY;
 }
 
 }  // namespace fenmark::com

@@ -102,13 +102,15 @@ class ConnectObject final : public _Connect,
                                    UINT* bad_arg) noexcept override try {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     DISPPARAMS none{};
-    if (!params) params = &none;
-    if (const HRESULT hr = CheckCall(type_info_.get(), id, flags, *params, bad_arg); FAILED(hr))
+    CheckedCall call;
+    if (const HRESULT hr =
+            call.Check(type_info_.get(), id, flags, params ? *params : none, bad_arg);
+        FAILED(hr))
       return hr;
     auto self = com_ptr<_Connect>::retain(this);
     failure_.reset();
-    const HRESULT hr =
-        type_info_->Invoke(static_cast<_Connect*>(this), id, flags, params, result, info, bad_arg);
+    const HRESULT hr = type_info_->Invoke(static_cast<_Connect*>(this), id, flags, call.Params(),
+                                          result, info, bad_arg);
     if (FAILED(hr) && failure_) {
       const host::Failure failure = *std::exchange(failure_, std::nullopt);
       if (!info) return HresultOf(failure);

@@ -208,6 +208,14 @@ void Run(const std::wstring& dll) {
           });
     }
     SweepMembers(addin.get(), kinds);
+    // CleanFileName (DISPID 4) as a script calls it: a literal, and a variable by reference.
+    for (VARIANT arg : {Var(VT_BSTR, kinds.text), Var(VT_VARIANT | VT_BYREF, &kinds.all[4])}) {
+      com::unique_variant clean;
+      DISPPARAMS params{&arg, nullptr, 1, 0};
+      CHECK_HR(S_OK, addin->Invoke(4, IID_NULL, 0, DISPATCH_METHOD, &params, clean.get(), nullptr,
+                                   nullptr));
+      CHECK(V_VT(clean.get()) == VT_BSTR && V_BSTR(clean.get()) == std::wstring(L"Budget"));
+    }
 
     // The application will not let go of its sink: once disconnected, the sink passes nothing on.
     app->refuse_unadvise = true;
@@ -231,7 +239,7 @@ void Run(const std::wstring& dll) {
     CHECK(connected_in_box == 1 && inspectors->connections() == 0 && task->connections() == 0 &&
           button->connections() == 0);
     CHECK(SUCCEEDED(app->Raise(0xFB41, menu)) && !asked);
-    g_calls += 4;
+    g_calls += 6;
   }
   // Nothing handed to the add-in is still held by it.
   for (auto* o : {app.get(), inspectors.get(), items.get(), ns.get(), folder.get(), inspector.get(),
