@@ -7,7 +7,8 @@ set -eu
 [ $# -eq 4 ] || { echo "usage: make-msi.sh x64|x86 VERSION DLL OUTPUT" >&2; exit 2; }
 arch=$1 version=$2 dll=$3 output=$4
 here=$(cd "$(dirname "$0")" && pwd)
-command -v wixl >/dev/null 2>&1 || { echo "make-msi.sh: wixl is needed (Debian: apt-get install wixl)" >&2; exit 2; }
+command -v wixl >/dev/null 2>&1 ||
+  { echo "make-msi.sh: wixl is needed (Debian: apt-get install wixl)" >&2; exit 2; }
 
 # Component GUIDs stay fixed for each bitness, as Windows Installer requires.
 case $arch in
@@ -34,7 +35,8 @@ cp "$dll" "$work/Fenmark.dll"
 case $output in /*) ;; *) output=$PWD/$output ;; esac
 (cd "$work" && wixl -a "$arch" -D Version="$version" -D NextVersion="$next" -D Platform="$arch" \
   -D Win64=$win64 -D TypeLibKind=$typelib -D ComponentGuid=$component -D FolderGuid=$folder \
-  -D Dll=Fenmark.dll -o package.msi "$here/fenmark.wxs" 2>"$work/log") || { cat "$work/log" >&2; exit 1; }
+  -D Dll=Fenmark.dll -o package.msi "$here/fenmark.wxs" 2>"$work/log") ||
+  { cat "$work/log" >&2; exit 1; }
 # wixl only warns about what it does not know; in this package that is a mistake.
 if [ -s "$work/log" ]; then cat "$work/log" >&2; exit 1; fi
 "$here/sign.sh" "$work/package.msi"

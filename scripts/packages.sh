@@ -3,7 +3,9 @@
 ensure_architecture() {
   dpkg --print-foreign-architectures | grep -qx "$1" && return 0
   echo "== adding the $1 architecture"
-  if [ "$(id -u)" -eq 0 ]; then dpkg --add-architecture "$1"; else sudo dpkg --add-architecture "$1"; fi
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo dpkg --add-architecture "$1"
 }
 
 # Installs the Debian packages named in its arguments that are not installed yet.

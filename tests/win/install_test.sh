@@ -12,7 +12,10 @@
 #    replace the newer one; uninstalling leaves nothing.
 # FENMARK_WINE_DIR names the folder of the prefix.
 set -u
-[ $# -eq 8 ] || { echo "usage: install_test.sh WINE_RUN SETUP PARITY_HOST TRANSCRIPT MAKE_MSI ARCH MSI DLL" >&2; exit 2; }
+[ $# -eq 8 ] || {
+  echo "usage: install_test.sh WINE_RUN SETUP PARITY_HOST TRANSCRIPT MAKE_MSI ARCH MSI DLL" >&2
+  exit 2
+}
 wine_run=$1 setup=$2 host=$3 transcript=$4 make_msi=$5 arch=$6 msi=$7 dll=$8
 view=64
 [ "$arch" = x86 ] && view=32
@@ -70,13 +73,14 @@ run --fresh || { echo "FAILED: no Wine prefix"; exit 1; }
 version=$(msiinfo export "$msi" Property | tr -d '\r' | sed -n 's/^ProductVersion\t//p')
 code=$(product_code "$msi")
 profile >"$work/profile.before"
-installed_dll='C:\users\'"$(ls "$prefix/drive_c/users" | grep -v '^Public$' | head -n1)"'\AppData\Local\Programs\Fenmark\Fenmark.dll'
-installed_file=$(ls -d "$prefix"/drive_c/users/*/AppData/Local | grep -v /Public/)/Programs/Fenmark/Fenmark.dll
+user=$(ls "$prefix/drive_c/users" | grep -v '^Public$' | head -n1)
+installed_folder='C:\users\'"$user"'\AppData\Local\Programs\Fenmark'
+installed_file=$prefix/drive_c/users/$user/AppData/Local/Programs/Fenmark/Fenmark.dll
 
 echo "== $arch package $version, as Wine makes a prefix"
 run msiexec /i "$(winpath "$msi")" /qn || fail "msiexec /i $msi"
 cmp -s "$dll" "$installed_file" || fail "the DLL is not installed as $installed_file"
-registration HKCU "${installed_dll%\\Fenmark.dll}" >"$work/installed"
+registration HKCU "$installed_folder" >"$work/installed"
 for key in "HKLM\\$classes\\CLSID\\$clsid" "HKLM\\$classes\\Fenmark.Connect" \
            "HKLM\\$classes\\TypeLib\\$libid" "HKLM\\$classes\\Interface\\$iid" \
            'HKLM\Software\Microsoft\Office'; do
@@ -96,16 +100,17 @@ run regsvr32 /s "$dll" || fail "regsvr32 $dll"
 registration HKLM "$(winpath "$dll_folder")" >"$work/regsvr32"
 run regsvr32 /u /s "$dll" || fail "regsvr32 /u $dll"
 [ -s "$work/regsvr32" ] || fail "regsvr32 wrote nothing"
-diff -u "$work/regsvr32" "$work/installed" || fail "the package's registry differs from regsvr32's (above)"
+diff -u "$work/regsvr32" "$work/installed" ||
+  fail "the package's registry differs from regsvr32's (above)"
 
 echo "== $arch package $version, created by ProgID and connected"
 run "$setup" || fail "prefix set-up"
 run msiexec /i "$(winpath "$msi")" /qn || fail "msiexec /i $msi"
-run "$host" --installed scenarios "$transcript" >"$work/host" || { cat "$work/host"; fail "the installed add-in"; }
+run "$host" --installed scenarios "$transcript" >"$work/host" ||
+  { cat "$work/host"; fail "the installed add-in"; }
 
 echo "== upgrade to the next version"
-major_minor=${version%.*}
-next=$major_minor.$((${version##*.} + 1))
+next=${version%.*}.$((${version##*.} + 1))
 mkdir "$work/next"
 # A DLL that differs from the installed one, to see which one is there afterwards.
 { cat "$dll"; printf 'next'; } >"$work/next/Fenmark.dll"
@@ -114,14 +119,18 @@ mkdir "$work/next"
 run msiexec /i "$(winpath "$work/next/Fenmark-$next-$arch.msi")" /qn || fail "msiexec /i (upgrade)"
 [ "$(fenmark_entries)" = 1 ] || fail "Apps & Features: $(fenmark_entries) entries after the upgrade"
 next_code=$(product_code "$work/next/Fenmark-$next-$arch.msi")
-[ "$(apps_entry "$next_code" DisplayVersion)" = "$next" ] || fail "Apps & Features: not $next after the upgrade"
+[ "$(apps_entry "$next_code" DisplayVersion)" = "$next" ] ||
+  fail "Apps & Features: not $next after the upgrade"
 cmp -s "$work/next/Fenmark.dll" "$installed_file" || fail "the upgrade did not replace the DLL"
-run "$host" --installed bench --smoke >"$work/host" || { cat "$work/host"; fail "the upgraded add-in"; }
-grep -q "installed add-in: .*Programs.Fenmark.Fenmark.dll" "$work/host" || fail "the upgraded add-in is not the installed one"
+run "$host" --installed bench --smoke >"$work/host" ||
+  { cat "$work/host"; fail "the upgraded add-in"; }
+grep -q "installed add-in: .*Programs.Fenmark.Fenmark.dll" "$work/host" ||
+  fail "the upgraded add-in is not the installed one"
 
 echo "== the older package keeps the newer one"
 run msiexec /i "$(winpath "$msi")" /qn && fail "the older package replaced the newer one"
-[ "$(apps_entry "$next_code" DisplayVersion)" = "$next" ] || fail "the older package changed Apps & Features"
+[ "$(apps_entry "$next_code" DisplayVersion)" = "$next" ] ||
+  fail "the older package changed Apps & Features"
 cmp -s "$work/next/Fenmark.dll" "$installed_file" || fail "the older package replaced the DLL"
 msiinfo export "$msi" LaunchCondition | grep -q 'A newer version of Fenmark is already installed' ||
   fail "no message for a downgrade"

@@ -5,7 +5,8 @@
 # export/import check.
 #   signing_test.sh PACKAGE_DIR CHECK_BINARIES x64|x86 DLL VERSION
 set -u
-[ $# -eq 5 ] || { echo "usage: signing_test.sh PACKAGE_DIR CHECK_BINARIES x64|x86 DLL VERSION" >&2; exit 2; }
+[ $# -eq 5 ] ||
+  { echo "usage: signing_test.sh PACKAGE_DIR CHECK_BINARIES x64|x86 DLL VERSION" >&2; exit 2; }
 package=$1 check_binaries=$2 arch=$3 dll=$4 version=$5
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -16,7 +17,8 @@ certificate() { # NAME
   openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=$1" \
     -addext extendedKeyUsage=codeSigning -keyout "$work/$1.key" -out "$work/$1.pem" 2>/dev/null
 }
-certificate signer && certificate stranger || { echo "FAILED: openssl cannot make a certificate"; exit 1; }
+certificate signer && certificate stranger ||
+  { echo "FAILED: openssl cannot make a certificate"; exit 1; }
 openssl pkcs12 -export -inkey "$work/signer.key" -in "$work/signer.pem" -out "$work/signer.pfx" \
   -passout pass:'not a secret' || { echo "FAILED: openssl pkcs12"; exit 1; }
 export FENMARK_SIGN_CERT="$work/signer.pfx" FENMARK_SIGN_PASSWORD='not a secret'
