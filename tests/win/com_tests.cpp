@@ -209,13 +209,15 @@ void TestVersionResource(const std::wstring& dll) {
 
 // The add-in object, in object_tests.cpp.
 void TestObject(const std::wstring& dll, const std::wstring& ribbon_file);
+void TestMalformedCalls(const std::wstring& dll);
 
 }  // namespace fenmark::wintest
 
 int wmain(int argc, wchar_t** argv) try {
   using namespace fenmark::wintest;
   if (argc != 5) {
-    std::printf("usage: fenmark_com_tests DLL registration|object RIBBON_XML CONTEXT_XML\n");
+    std::printf(
+        "usage: fenmark_com_tests DLL registration|object|malformed RIBBON_XML CONTEXT_XML\n");
     return 2;
   }
   const std::wstring dll = FullPath(argv[1]), group = argv[2];
@@ -225,6 +227,8 @@ int wmain(int argc, wchar_t** argv) try {
     TestVersionResource(dll);
   } else if (group == L"object") {
     TestObject(dll, FullPath(argv[3]));
+  } else if (group == L"malformed") {
+    TestMalformedCalls(dll);
   } else {
     std::printf("unknown group\n");
     return 2;
