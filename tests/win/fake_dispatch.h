@@ -18,7 +18,9 @@ namespace fenmark::wintest {
 
 using com::com_ptr;
 
-class FakeObject final : public IDispatch, public IConnectionPointContainer {
+class FakeObject final : public IDispatch,
+                         public IConnectionPointContainer,
+                         public IConnectionPoint {
  public:
   // Arguments in their declared order; the result slot may be null.
   using Member =
@@ -42,7 +44,7 @@ class FakeObject final : public IDispatch, public IConnectionPointContainer {
     bool wants_result = false;
   };
   const Call& last_call() const { return last_call_; }
-  size_t connections() const { return point_.sinks.size(); }
+  size_t connections() const { return sinks_.size(); }
   // Raises an event on every connected sink; returns the first failure.
   HRESULT Raise(DISPID id, std::vector<VARIANT> args_last_first) {
     DISPPARAMS params{args_last_first.data(), nullptr, static_cast<UINT>(args_last_first.size()),
@@ -51,7 +53,7 @@ class FakeObject final : public IDispatch, public IConnectionPointContainer {
   }
   // The same with the parameters as given, malformed ones included.
   HRESULT RaiseWith(DISPID id, DISPPARAMS* params) {
-    auto sinks = point_.sinks;
+    auto sinks = sinks_;
     for (auto& [cookie, sink] : sinks) {
       const HRESULT hr =
           sink->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, params, nullptr, nullptr, nullptr);
@@ -70,6 +72,8 @@ class FakeObject final : public IDispatch, public IConnectionPointContainer {
       *out = static_cast<IDispatch*>(this);
     else if (riid == IID_IConnectionPointContainer && has_events_)
       *out = static_cast<IConnectionPointContainer*>(this);
+    else if (riid == IID_IConnectionPoint && has_events_)
+      *out = static_cast<IConnectionPoint*>(this);
     else
       return E_NOINTERFACE;
     AddRef();
@@ -117,70 +121,51 @@ class FakeObject final : public IDispatch, public IConnectionPointContainer {
   HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** out) override {
     *out = nullptr;
     if (riid != events_) return CONNECT_E_NOCONNECTION;
-    *out = &point_;
-    point_.AddRef();
+    *out = this;
+    AddRef();
     return S_OK;
   }
 
- private:
-  struct Point final : IConnectionPoint {
-    FakeObject* owner = nullptr;
-    std::vector<std::pair<DWORD, com_ptr<IDispatch>>> sinks;
-    DWORD next_cookie = 1;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-      if (riid == IID_IUnknown || riid == IID_IConnectionPoint) {
-        *out = this;
-        AddRef();
+  // ---- IConnectionPoint: the one event interface ----
+  HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
+    *iid = events_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** out) override {
+    *out = this;
+    AddRef();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
+    com_ptr<IDispatch> events;
+    // The sink must answer the event interface itself.
+    if (FAILED(sink->QueryInterface(events_, events.put_void()))) return CONNECT_E_CANNOTCONNECT;
+    *cookie = next_cookie_++;
+    sinks_.emplace_back(*cookie, std::move(events));
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
+    if (refuse_unadvise) return E_FAIL;
+    for (auto it = sinks_.begin(); it != sinks_.end(); ++it)
+      if (it->first == cookie) {
+        sinks_.erase(it);
         return S_OK;
       }
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    // The point lives inside its object and shares its count.
-    ULONG STDMETHODCALLTYPE AddRef() override { return owner->AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return owner->Release(); }
-    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
-      *iid = owner->events_;
-      return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE
-    GetConnectionPointContainer(IConnectionPointContainer** out) override {
-      *out = owner;
-      owner->AddRef();
-      return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
-      com_ptr<IDispatch> events;
-      // The sink must answer the event interface itself.
-      if (FAILED(sink->QueryInterface(owner->events_, events.put_void())))
-        return CONNECT_E_CANNOTCONNECT;
-      *cookie = next_cookie++;
-      sinks.emplace_back(*cookie, std::move(events));
-      return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
-      if (owner->refuse_unadvise) return E_FAIL;
-      for (auto it = sinks.begin(); it != sinks.end(); ++it)
-        if (it->first == cookie) {
-          sinks.erase(it);
-          return S_OK;
-        }
-      return CONNECT_E_NOCONNECTION;
-    }
-    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
-  };
+    return CONNECT_E_NOCONNECTION;
+  }
+  HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
 
+ private:
   explicit FakeObject(const IID* events) : has_events_(events != nullptr) {
     if (events) events_ = *events;
-    point_.owner = this;
   }
   ~FakeObject() = default;
 
   ULONG refs_ = 1;
   bool has_events_;
   IID events_{};
-  Point point_;
+  std::vector<std::pair<DWORD, com_ptr<IDispatch>>> sinks_;
+  DWORD next_cookie_ = 1;
   std::vector<std::pair<std::wstring, Member>> members_;
   Call last_call_;
 };
