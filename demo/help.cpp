@@ -87,7 +87,7 @@ time 09:05:12
 open appt1
 press "Start Ostrand Task"
 close appt1
-say At lunch, Avery stops work from the calendar's context menu.
+say At lunch, Avery stops work from the calendar's context menu. The add-in adds the minutes since the start to the task's Actual work.
 time 12:31:40
 right-click appt1
 click "Stop Ostrand Task"

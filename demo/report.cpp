@@ -52,6 +52,10 @@ void Session::PrintItem(const sim::SimItem& item, bool with_body) {
   if (item.Class() == host::kOlTask) {
     print_.Wrap("    Task status: " +
                 (item.Complete() ? std::string("complete") : TaskStatusName(item.Status())));
+    if (const int minutes = item.ActualWork(); minutes != 0) {
+      print_.Wrap("    Actual work: " + std::to_string(minutes) + " minutes (" +
+                  std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) + " min)");
+    }
   }
   for (const auto& property : item.UserProperties()) {
     const std::string name = Utf8(property.name);

@@ -91,6 +91,9 @@ class Item {
   virtual void MarkComplete() = 0;
   virtual bool Complete() = 0;
   virtual void SetStatus(int status) = 0;
+  // "Actual work", in minutes.
+  virtual int ActualWork() = 0;
+  virtual void SetActualWork(int minutes) = 0;
   // `Write`: raised when the task is saved; `cancel` is passed by reference.
   virtual Subscription OnWrite(std::function<void(bool& cancel)> handler) = 0;
 };

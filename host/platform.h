@@ -21,6 +21,12 @@ struct DateTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 
+// One reading of the clock in both zones, so that a note and a stored instant agree.
+struct ClockReading {
+  DateTime local;
+  DateTime utc;
+};
+
 class FileSystemFolder {
  public:
   virtual ~FileSystemFolder() = default;
@@ -50,8 +56,10 @@ class Platform {
   virtual int MsgBox(const std::wstring& text, int style,
                      const std::optional<std::wstring>& title = std::nullopt) = 0;
 
+  // The clock, to the second.
+  virtual ClockReading ReadClock() = 0;
   // Local time, to the second.
-  virtual DateTime Now() = 0;
+  DateTime Now() { return ReadClock().local; }
   // The user's regional separators ("/" and ":" in a United States setting).
   virtual std::wstring DateSeparator() = 0;
   virtual std::wstring TimeSeparator() = 0;

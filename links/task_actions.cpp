@@ -4,10 +4,13 @@
 
 #include "links/linked_task.h"
 #include "links/report_guard.h"
+#include "links/work_time.h"
 
 namespace fenmark::links {
 
 namespace {
+
+enum class WorkTime { kNone, kRecordStart, kAddSinceStart };
 
 // What sets the four commands apart; everything else they do alike.
 struct ActionTraits {
@@ -17,15 +20,37 @@ struct ActionTraits {
   bool marks_complete;
   int outlook_status;  // 0: left as it is
   std::wstring_view ostrand_status;
+  WorkTime work_time;
 };
 
-constexpr ActionTraits kCompleteTraits{L"CompleteTask", true, L"Ostrand task completed - ", true, 0,
-                                       kStopped};
-constexpr ActionTraits kOpenTraits{L"OpenTask", false, L"", false, 0, L""};
-constexpr ActionTraits kStartTraits{
-    L"StartTask", true, L"Ostrand task started - ", false, host::kOlTaskInProgress, kStarted};
-constexpr ActionTraits kStopTraits{
-    L"StopTask", true, L"Ostrand task stopped - ", false, host::kOlTaskDeferred, kStopped};
+constexpr ActionTraits kCompleteTraits{.operation = L"CompleteTask",
+                                       .writes_note = true,
+                                       .note_prefix = L"Ostrand task completed - ",
+                                       .marks_complete = true,
+                                       .outlook_status = 0,
+                                       .ostrand_status = kStopped,
+                                       .work_time = WorkTime::kAddSinceStart};
+constexpr ActionTraits kOpenTraits{.operation = L"OpenTask",
+                                   .writes_note = false,
+                                   .note_prefix = L"",
+                                   .marks_complete = false,
+                                   .outlook_status = 0,
+                                   .ostrand_status = L"",
+                                   .work_time = WorkTime::kNone};
+constexpr ActionTraits kStartTraits{.operation = L"StartTask",
+                                    .writes_note = true,
+                                    .note_prefix = L"Ostrand task started - ",
+                                    .marks_complete = false,
+                                    .outlook_status = host::kOlTaskInProgress,
+                                    .ostrand_status = kStarted,
+                                    .work_time = WorkTime::kRecordStart};
+constexpr ActionTraits kStopTraits{.operation = L"StopTask",
+                                   .writes_note = true,
+                                   .note_prefix = L"Ostrand task stopped - ",
+                                   .marks_complete = false,
+                                   .outlook_status = host::kOlTaskDeferred,
+                                   .ostrand_status = kStopped,
+                                   .work_time = WorkTime::kAddSinceStart};
 
 const ActionTraits& TraitsOf(TaskAction action) {
   switch (action) {
@@ -82,10 +107,11 @@ void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
     auto& task = host::Require(task_ref);
 
     std::wstring note;
+    host::ClockReading now;
     if (traits.writes_note) {
-      const host::DateTime now = platform.Now();
+      now = platform.ReadClock();
       note = std::wstring(traits.note_prefix) +
-             NoteTimestamp(now, platform.DateSeparator(), platform.TimeSeparator()) + L"\r";
+             NoteTimestamp(now.local, platform.DateSeparator(), platform.TimeSeparator()) + L"\r";
     }
 
     auto document = host::Require(task.GetInspector()).WordEditor();
@@ -107,6 +133,8 @@ void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
       status->SetValue(std::wstring(traits.ostrand_status));
     }
     if (traits.outlook_status != 0) task.SetStatus(traits.outlook_status);
+    if (traits.work_time == WorkTime::kRecordStart) RecordStart(task, now.utc);
+    if (traits.work_time == WorkTime::kAddSinceStart) AddWorkSinceStart(task, now.utc);
     task.Save();
   });
 }

@@ -18,9 +18,10 @@ std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view date_sep
 
 // Follows the link of the appointment with that entry ID to its task and acts on the task.
 // Complete, start and stop type a dated note into the task's window (closing it with saving),
-// then set the task's completion or Outlook status and `OstrandStatus` (when the task has it) and
-// save it; open only brings the task's window up. The appointment is never changed. Reports its
-// own failures under "Ostrand - <operation>"; never fails towards the caller.
+// then set the task's completion or Outlook status and `OstrandStatus` (when the task has it),
+// keep its actual work (links/work_time.h) and save it; open only brings the task's window up. The
+// appointment is never changed. Reports its own failures under "Ostrand - <operation>"; never fails
+// towards the caller.
 void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
                    std::wstring appointment_entry_id, TaskAction action) noexcept;
 

@@ -259,6 +259,7 @@ PersistedState ItemState::Snapshot() const {
   state.attachment_count = attachments.size();
   state.complete = complete;
   state.status = status;
+  state.actual_work = actual_work;
   return state;
 }
 
@@ -270,6 +271,7 @@ void ItemState::Restore(const PersistedState& state) {
   attachments.resize(std::min(attachments.size(), state.attachment_count));
   complete = state.complete;
   status = state.status;
+  actual_work = state.actual_work;
   if (insertion_point > body.size()) insertion_point = body.size();
 }
 

@@ -107,6 +107,7 @@ struct ItemState {
   std::vector<Attachment> attachments;
   bool complete = false;
   int status = 0;
+  int actual_work = 0;
   std::optional<FolderKind> folder;
   std::optional<FolderKind> pending_folder;  // where the first save puts it
   bool creating = false;  // the user's save that brings the item into being: no write
@@ -230,6 +231,7 @@ struct Core : std::enable_shared_from_this<Core> {
   std::function<int(const MessageBoxRecord&)> message_box_handler;
   host::DateTime now{2024, 3, 15, 14, 25, 7};
   int clock_step = 0;
+  int utc_offset_minutes = -240;  // local time less UTC: New York in summer time
   std::wstring date_separator = L"/";
   std::wstring time_separator = L":";
   std::unique_ptr<PlatformImpl> platform;

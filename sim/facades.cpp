@@ -352,6 +352,12 @@ class ItemImpl : public host::Item {
     call.item->complete = status == 2;
     call.item->Write(L"Status=" + std::to_wstring(status));
   }
+  int ActualWork() override { return EnterTask(L"ActualWork").item->actual_work; }
+  void SetActualWork(int minutes) override {
+    auto call = EnterTask(L"SetActualWork", std::to_wstring(minutes));
+    call.item->actual_work = minutes;
+    call.item->Write(L"ActualWork=" + std::to_wstring(minutes));
+  }
   host::Subscription OnWrite(std::function<void(bool& cancel)> handler) override {
     auto call = Enter(L"OnWrite");
     return call.item->write_event.Subscribe(std::move(handler));

@@ -63,6 +63,9 @@ bool SimItem::Complete() const {
 int SimItem::Status() const {
   return Need(*this).status;
 }
+int SimItem::ActualWork() const {
+  return Need(*this).actual_work;
+}
 int SimItem::SaveCount() const {
   return Need(*this).save_count;
 }
@@ -146,6 +149,12 @@ void SimItem::SetStatus(int status) {
   item.status = status;
   item.complete = status == 2;
   item.Write(L"Status=" + std::to_wstring(status));
+}
+
+void SimItem::SetActualWork(int minutes) {
+  auto& item = Need(*this);
+  item.actual_work = minutes;
+  item.Write(L"ActualWork=" + std::to_wstring(minutes));
 }
 
 void SimItem::SetInsertionPoint(std::size_t position) {
@@ -544,6 +553,10 @@ void Outlook::SetNow(const host::DateTime& now, int step_seconds) {
 
 host::DateTime Outlook::Now() const {
   return core_->now;
+}
+
+void Outlook::SetUtcOffset(int minutes) {
+  core_->utc_offset_minutes = minutes;
 }
 
 void Outlook::SetSeparators(const std::wstring& date_separator,

@@ -100,6 +100,7 @@ struct PersistedState {
   std::size_t attachment_count = 0;
   bool complete = false;
   int status = 0;
+  int actual_work = 0;
 };
 
 // The test's handle on one item. Copies share the item. Reads and writes here are the user's
@@ -124,6 +125,7 @@ class SimItem {
   std::vector<Attachment> Attachments() const;
   bool Complete() const;
   int Status() const;  // Outlook task status: 0 not started, 1 in progress, 2 complete, 4 deferred
+  int ActualWork() const;  // minutes
 
   // Persistence.
   int SaveCount() const;
@@ -152,6 +154,7 @@ class SimItem {
   void RemoveUserProperty(const std::wstring& name);
   void SetComplete(bool complete);
   void SetStatus(int status);
+  void SetActualWork(int minutes);
   void SetInsertionPoint(std::size_t position);
 
   // A number unique to the item within its sim, for messages.
@@ -416,9 +419,11 @@ class Outlook {
   // Called while a box is "shown" (the add-in waits); its result is the button pressed.
   // Default: OK (1).
   void SetMessageBoxHandler(std::function<int(const MessageBoxRecord&)> handler);
-  // Default 2024-03-15 14:25:07. `step_seconds` is added after every reading of the clock.
+  // Local time, default 2024-03-15 14:25:07. `step_seconds` is added after every reading.
   void SetNow(const host::DateTime& now, int step_seconds = 0);
   host::DateTime Now() const;
+  // Local time less UTC, in minutes (default -240); a change of summer time moves it.
+  void SetUtcOffset(int minutes);
   void SetSeparators(const std::wstring& date_separator, const std::wstring& time_separator);
 
   // ---------------- call log and fault injection ----------------

@@ -184,11 +184,11 @@ int PlatformImpl::MsgBox(const std::wstring& text, int style,
   return 1;  // IDOK
 }
 
-host::DateTime PlatformImpl::Now() {
-  core_.Enter(L"Platform", L"Now");
-  host::DateTime now = core_.now;
+host::ClockReading PlatformImpl::ReadClock() {
+  core_.Enter(L"Platform", L"ReadClock");
+  const host::DateTime now = core_.now;
   core_.now = AddSeconds(core_.now, core_.clock_step);
-  return now;
+  return {now, AddSeconds(now, -60L * core_.utc_offset_minutes)};
 }
 
 std::wstring PlatformImpl::DateSeparator() {

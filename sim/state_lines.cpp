@@ -31,6 +31,7 @@ std::vector<std::wstring> ItemLines(const Outlook& outlook) {
     if (item.WindowOpen()) line += L" window";
     if (item.Complete()) line += L" complete";
     line += L" status " + std::to_wstring(item.Status());
+    if (item.ActualWork() != 0) line += L" work " + std::to_wstring(item.ActualWork());
     lines.push_back(line);
     lines.push_back(L"  body \"" + EscapeText(item.Body()) + L"\"");
     for (const auto& property : item.UserProperties())

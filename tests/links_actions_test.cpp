@@ -1,5 +1,7 @@
 // Complete, open, start and stop: acting on an appointment's linked task.
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "links/task_actions.h"
 #include "tests/fixture.h"
@@ -136,6 +138,69 @@ TEST_F(TaskActionTest, NotesGoWhereTheInsertionPointIsNewestFirstInAFreshWindow)
             L"Ostrand task started - 03/15/24 09:05:00 am\r\n"
             L"Task Ostrand task stopped - 03.15.24 12.30.59 am\r\nnotes");
   EXPECT_TRUE(outlook.MessageBoxes().empty());
+}
+
+TEST_F(TaskActionTest, StopAndCompleteAddTheMinutesSinceTheStartToActualWork) {
+  struct Step {
+    Action action;
+    int hour, minute, second;
+    int utc_offset = -240;  // New York: -300 in winter time
+  };
+  struct Case {
+    const char* what;
+    std::optional<std::wstring> started_at;  // before the first step; none: no property
+    std::vector<Step> steps;
+    int actual_work;
+    std::optional<std::wstring> started_after;
+  };
+  const Case cases[] = {
+      {"start, stop after 90 minutes", {}, {{kStart, 9, 0, 0}, {kStop, 10, 30, 0}}, 90, L""},
+      {"start records the UTC time", {}, {{kStart, 9, 5, 12}}, 0, L"2024-03-15T13:05:12Z"},
+      {"complete, rounded up", {}, {{kStart, 9, 0, 0}, {kComplete, 9, 45, 30}}, 46, L""},
+      {"rounded down", {}, {{kStart, 9, 0, 0}, {kStop, 9, 45, 29}}, 45, L""},
+      {"no property: started before this version", {}, {{kStop, 10, 30, 0}}, 0, {}},
+      {"two pairs add up",
+       {},
+       {{kStart, 9, 0, 0}, {kStop, 10, 30, 0}, {kStart, 13, 0, 0}, {kComplete, 13, 20, 0}},
+       110,
+       L""},
+      {"a second start starts again",
+       {},
+       {{kStart, 9, 0, 0}, {kStart, 10, 0, 0}, {kStop, 10, 30, 0}},
+       30,
+       L""},
+      {"summer time begins in between: one real hour",
+       {},
+       {{kStart, 1, 30, 0, -300}, {kStop, 3, 30, 0, -240}},
+       60,
+       L""},
+      {"lower-case letters, and a leap day",
+       L"2024-02-29t14:00:00z",
+       {{kStop, 10, 0, 0}},
+       15 * 24 * 60,
+       L""},
+      {"unparsable", L"09:00", {{kStop, 10, 0, 0}}, 0, L""},
+      {"no such day", L"2023-02-29T14:00:00Z", {{kStop, 10, 0, 0}}, 0, L""},
+      {"trailing blank", L"2024-03-15T13:00:00Z ", {{kStop, 10, 0, 0}}, 0, L""},
+      {"in the future", L"2024-03-15T15:00:00Z", {{kComplete, 10, 0, 0}}, 0, L""},
+      {"empty", L"", {{kStop, 10, 0, 0}}, 0, L""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto task = LinkedTask(L"Report", L"Stopped", true);
+    auto appointment = ScheduledFrom(task);
+    if (c.started_at) task.SetUserProperty(L"OstrandStartedAt", *c.started_at);
+    outlook.UserSave(task);
+    for (const auto& step : c.steps) {
+      outlook.SetNow({2024, 3, 15, step.hour, step.minute, step.second});
+      outlook.SetUtcOffset(step.utc_offset);
+      Run(step.action, appointment.EntryID());
+    }
+    EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
+    EXPECT_EQ(task.Persisted()->actual_work, c.actual_work);
+    EXPECT_EQ(task.UserProperty(L"OstrandStartedAt"), c.started_after);
+    EXPECT_FALSE(task.Dirty());
+  }
 }
 
 TEST_F(TaskActionTest, TheNoteUsesTheRegionalSeparatorsAndATwelveHourClock) {

@@ -24,12 +24,14 @@ struct World {
   long HeldByMembers() const { return testing::HeldByMembers(connect); }
 
   // A task the user opened and saved while watched (so stamped, and still watched), with its
-  // status set to "Started", window closed, and the appointment made from it.
+  // status set to "Started" since 13:00 (UTC 17:00), window closed, and the appointment made
+  // from it.
   void LinkedAppointment(bool word = true) {
     task = outlook.CreateTask(L"Report", L"Task notes");
     outlook.OpenItem(task);
     outlook.UserSave(task);
     task.SetUserProperty(L"OstrandStatus", L"Started");
+    task.SetUserProperty(L"OstrandStartedAt", L"2024-03-15T17:00:00Z");
     outlook.CloseWindow(task, true);
     outlook.SetWordAvailable(task, word);
     connect.strItemEntryID = outlook.ScheduleTask(task).EntryID();
@@ -45,6 +47,7 @@ const std::set<std::wstring> kWrites = {
     L"Item.Close",
     L"Item.MarkComplete",
     L"Item.SetStatus",
+    L"Item.SetActualWork",
     L"UserProperty.SetValue",
     L"UserPropertyCollection.Add",
     L"AttachmentCollection.Add",
@@ -174,6 +177,9 @@ void Sweep(const Scenario& scenario) {
         EXPECT_EQ(kWrites.count(it->Name()), 0u)
             << "written after the failure: " << ::testing::PrintToString(it->ToString());
       }
+    }
+    if (!titles.empty() && world.task && world.task.Persisted()) {
+      EXPECT_EQ(world.task.Persisted()->actual_work, 0) << "actual work saved despite the failure";
     }
     EXPECT_EQ(outlook.FilesIn(outlook.TempFolder()).size(), files_left);
     EXPECT_EQ(outlook.OutstandingReferences(), world.HeldByMembers()) << "references left behind";

@@ -103,6 +103,8 @@ class ItemAdapter final : public Adapter, public host::Item {
   void MarkComplete() override { Call(L"MarkComplete"); }
   bool Complete() override { return ToBool(*Get(L"Complete").get()); }
   void SetStatus(int status) override { Put(L"Status", status); }
+  int ActualWork() override { return ToInt(*Get(L"ActualWork").get()); }
+  void SetActualWork(int minutes) override { Put(L"ActualWork", minutes); }
   host::Subscription OnWrite(std::function<void(bool&)> handler) override {
     return Events(
         kItemEvents10,

@@ -49,10 +49,15 @@ int WindowsPlatform::MsgBox(const std::wstring& text, int style,
                      static_cast<UINT>(style));
 }
 
-host::DateTime WindowsPlatform::Now() {
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+host::ClockReading WindowsPlatform::ReadClock() {
+  SYSTEMTIME utc, local;
+  GetSystemTime(&utc);
+  // Converted from the one reading, with the rule of that date, not of today.
+  if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) GetLocalTime(&local);
+  auto date_time = [](const SYSTEMTIME& t) {
+    return host::DateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+  };
+  return {date_time(local), date_time(utc)};
 }
 
 std::wstring WindowsPlatform::DateSeparator() {

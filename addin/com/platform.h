@@ -10,7 +10,7 @@ class WindowsPlatform final : public host::Platform {
   std::shared_ptr<host::FileSystem> CreateFileSystemObject() override;
   int MsgBox(const std::wstring& text, int style,
              const std::optional<std::wstring>& title = std::nullopt) override;
-  host::DateTime Now() override;
+  host::ClockReading ReadClock() override;
   std::wstring DateSeparator() override;
   std::wstring TimeSeparator() override;
   std::optional<std::vector<std::uint8_t>> ResourceBytes(const std::wstring& name,

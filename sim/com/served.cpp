@@ -202,6 +202,11 @@ com_ptr<IDispatch> Serve(const Ref<host::Item>& item) {
       Method(L"MarkComplete", 0, [item](const Args&) { item->MarkComplete(); }),
       {L"Complete", 0, [item](const Args&, VARIANT* r) { ReturnBool(r, item->Complete()); }, {}},
       PutOnly(L"Status", [item](const Args& a) { item->SetStatus(a.Int(0)); }),
+      {L"ActualWork", 0, [item](const Args&, VARIANT* r) { ReturnInt(r, item->ActualWork()); },
+       [item](const VARIANT& value, const Args&) {
+         std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
+         item->SetActualWork(Args(std::move(one)).Int(0));
+       }},
   };
   return Make(std::move(members), &kItemEvents10, [item](com_ptr<IDispatch> sink) {
     return item->OnWrite([sink](bool& cancel) {

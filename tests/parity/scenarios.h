@@ -3,6 +3,8 @@
 // under Wine against Fenmark.dll through COM. Each scenario plays user actions on a fresh
 // simulated Outlook and ends with the add-in's disconnection and release (transcript.h plays it).
 
+#include <chrono>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -261,6 +263,29 @@ inline void SubjectsWindowsRefuses(Stage& s) {
   }
 }
 
+// Start, then stop 90 minutes later. The DLL reads the real clock, so the start is moved back.
+inline void ActualWorkFromStartAndStop(Stage& s) {
+  auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
+  s.StartFromMenu(appointment);
+  auto task = s.TaskOf(appointment);
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
+  const auto started = task.UserProperty(L"OstrandStartedAt").value_or(L"");
+  if (swscanf(started.c_str(), L"%d-%d-%dT%d:%d:%dZ", &y, &mo, &d, &h, &mi, &sec) != 6)
+    return s.Note(L"no start time: " + started);
+  using namespace std::chrono;
+  const auto at = sys_days(year_month_day(year(y), month(mo), day(d))) + hours(h) + minutes(mi) +
+                  seconds(sec) - minutes(90);
+  const year_month_day date(floor<days>(at));
+  const hh_mm_ss time(at - floor<days>(at));
+  wchar_t earlier[32];
+  swprintf(earlier, 32, L"%04d-%02u-%02uT%02d:%02d:%02dZ", int(date.year()), unsigned(date.month()),
+           unsigned(date.day()), int(time.hours().count()), int(time.minutes().count()),
+           int(time.seconds().count()));
+  task.SetUserProperty(L"OstrandStartedAt", earlier);
+  s.NoteClick(L"Stop",
+              s.outlook.RightClick({appointment}).ClickRibbonEntry(L"VBX_Stop_Ostrand_Task"));
+}
+
 inline const std::vector<Scenario>& Scenarios() {
   static const std::vector<Scenario> all = {
       {L"send mail to task from the markup menu", SendMailFromMarkupMenu},
@@ -275,6 +300,7 @@ inline const std::vector<Scenario>& Scenarios() {
       {L"every operation without a Word document", NoWordDocument},
       {L"host failures midway", HostFailureMidway},
       {L"subjects Windows refuses as file names", SubjectsWindowsRefuses},
+      {L"actual work from start and stop", ActualWorkFromStartAndStop},
   };
   return all;
 }

@@ -39,6 +39,8 @@ class Canon {
     }
     static const std::wregex stamp(L"\\d\\d\\D\\d\\d\\D\\d\\d \\d\\d\\D\\d\\d\\D\\d\\d [ap]m");
     out = std::regex_replace(out, stamp, L"<time>");
+    static const std::wregex utc(L"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ");
+    out = std::regex_replace(out, utc, L"<utc>");
     for (const auto& [id, name] : ids_) {
       for (std::size_t at; (at = out.find(id)) != std::wstring::npos;)
         out.replace(at, id.size(), name);
