@@ -20,7 +20,7 @@ constexpr CommandHelp kHelp[] = {
     {"click ENTRY", "click an entry of the last context menu, by caption or number"},
     {"open ITEM", "open the item's window (an appointment shows its Ostrand tab)"},
     {"tab", "show the Ostrand tab of the front window"},
-    {"press BUTTON", "click a button of the Ostrand tab, by caption or id"},
+    {"press BUTTON", "click a button of the Ostrand tab, by number or caption"},
     {"type ITEM \"TEXT\"", "type into the item's open window"},
     {"save [ITEM]", "save the item (default: the front window's)"},
     {"close [ITEM] [discard]", "close the item's window, saving unless \"discard\""},
@@ -55,8 +55,12 @@ void Session::PrintHelp(std::ostream& out) {
   print.Wrap("  ", "--width N    wrap the output at N columns (default 80).", 15);
   print.Blank();
   print.Wrap(
-      "Commands (items get names such as mail1, task1, appt1 as they appear; quoted text may use "
-      "\\n for a line break; lines starting with # are ignored):");
+      "Commands (items get names such as mail1, task1, appt1 as they appear; lines starting with "
+      "# are ignored; a line ending in \\ goes on in the next, and a leading \"> \" is dropped, so "
+      "echoed commands can be pasted back). Quoting: a text with blanks goes in double quotes, "
+      "which stand alone as a word (not ab\"c d\"e, not \"x\"\"y\"); inside, \\n is a line break, "
+      "\\\" a quote and \\\\ a backslash, and any other backslash is an error. The exit status is "
+      "1 when any command failed, else 0, also after quit.");
   for (const auto& help : kHelp) {
     std::string usage = "  " + std::string(help.usage);
     if (usage.size() < 40) {

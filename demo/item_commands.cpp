@@ -82,6 +82,7 @@ void Session::Close(const Args& args) {
   outlook_->CloseWindow(item, save);
   print_.Wrap("You close the window of " + NameOf(item) +
               (save ? (item.Dirty() ? "." : ", saving it.") : ", discarding the changes."));
+  shown_.push_back(item.Serial());  // the closing is told; only a save shows the item again
   if (item.Class() == host::kOlAppointment) last_tab_.clear();
 }
 
@@ -126,7 +127,7 @@ void Session::ListItems(const Args& args) {
 }
 
 void Session::Version(const Args& args) {
-  if (args.size() != 1) throw UserError("Usage: version 12|14|TEXT");
+  if (args.size() != 1 || args[0].empty()) throw UserError("Usage: version 12|14|TEXT");
   std::wstring version = Wide(args[0]);
   if (args[0] == "12") version = kOutlook12Version;
   if (args[0] == "14") version = kOutlook14Version;

@@ -14,10 +14,10 @@ namespace fenmark::demo {
 void Session::RightClick(const Args& args) {
   if (!args.empty()) outlook_->Select(LookupAll(args, 0));
   const auto selection = outlook_->Selection();
+  if (selection.empty())
+    throw UserError("Nothing is selected: right-click an item, or select one.");
   std::string about;
-  if (selection.empty()) {
-    about = "an empty selection";
-  } else if (selection.size() == 1) {
+  if (selection.size() == 1) {
     about = NameOf(selection.front()) + " (" + ClassName(selection.front().Class()) + " \"" +
             Utf8(selection.front().Subject()) + "\")";
   } else {
@@ -158,26 +158,28 @@ void Session::PrintTab(const std::vector<sim::RibbonButton>& buttons) {
     return;
   }
   print_.Wrap("  Ostrand tab, group \"Actions for linked task\":");
+  int number = 0;
   for (const auto& button : shown) {
-    std::string text = "    [" + Utf8(button.label) + "]";
-    text.resize(std::max<std::size_t>(text.size() + 1, 28), ' ');
+    std::string text = "    " + std::to_string(++number) + ". [" + Utf8(button.label) + "]";
+    text.resize(std::max<std::size_t>(text.size() + 1, 31), ' ');
     print_.Wrap(text + (button.enabled ? "enabled" : "greyed"));
   }
 }
 
 void Session::Press(const Args& args) {
-  if (args.size() != 1) throw UserError("Usage: press BUTTON (its caption in quotes, or its id)");
+  if (args.size() != 1) throw UserError("Usage: press BUTTON (its number or its caption)");
   auto item = outlook_->ActiveWindowItem();
   if (!item || item.Class() != host::kOlAppointment) {
     throw UserError("No appointment window is in front; open one first.");
   }
   if (last_tab_.empty()) last_tab_ = outlook_->ShowTab();
+  // Numbered as PrintTab shows them.
   const sim::RibbonButton* chosen = nullptr;
+  int number = 0;
   for (const auto& button : last_tab_) {
-    if (!button.on_action.empty() &&
-        (SameCaption(Utf8(button.label), args[0]) || SameCaption(Utf8(button.id), args[0]))) {
+    if (button.on_action.empty()) continue;
+    if (SameCaption(Utf8(button.label), args[0]) || args[0] == std::to_string(++number))
       chosen = &button;
-    }
   }
   if (!chosen) throw UserError("The Ostrand tab has no button \"" + args[0] + "\".");
   const sim::RibbonButton button = *chosen;

@@ -50,14 +50,35 @@ void Session::Start() {
 
 // ---------------------------------------------------------------- running commands
 
+namespace {
+
+// One command. A line ending in a backslash goes on in the next, whose leading blanks go; a
+// leading "> " goes too: so an echoed command can be pasted back as it was printed.
+bool ReadCommand(std::istream& in, std::string& line) {
+  auto read = [&in](std::string& text) {
+    if (!std::getline(in, text)) return false;
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    return true;
+  };
+  if (!read(line)) return false;
+  std::string next;
+  while (!line.empty() && line.back() == '\\' && read(next)) {
+    line.pop_back();
+    line += next.substr(std::min(next.find_first_not_of(" \t"), next.size()));
+  }
+  if (line.rfind("> ", 0) == 0) line.erase(0, 2);
+  return true;
+}
+
+}  // namespace
+
 int Session::Run(std::istream& in, bool echo, std::string_view prompt) {
   int failed = 0;
   std::string line;
-  while (!quit_ && (out_ << prompt << std::flush) && std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  while (!quit_ && (out_ << prompt << std::flush) && ReadCommand(in, line)) {
     if (echo) {
       const auto first = line.find_first_not_of(" \t");
-      if (first != std::string::npos && line[first] != '#') print_.Wrap("> ", line, 4);
+      if (first != std::string::npos && line[first] != '#') print_.Command(line);
     }
     if (!Execute(line)) ++failed;
     print_.Flush();
@@ -69,11 +90,13 @@ int Session::PlayDefault() {
   std::istringstream script{std::string(DefaultScript())};
   int failed = 0;
   std::string line;
-  while (std::getline(script, line)) {
-    if (line.rfind("say ", 0) != 0) print_.Wrap("> ", line, 4);
+  while (ReadCommand(script, line)) {
+    if (line.rfind("say ", 0) != 0) print_.Command(line);
     if (!Execute(line)) ++failed;
   }
-  print_.Wrap("End of the session. Run fenmark-demo --help to try your own sequence of commands.");
+  print_.Wrap(
+      "End of the session. Run scripts/demo --help for the commands, and scripts/demo - to type "
+      "your own.");
   return failed;
 }
 

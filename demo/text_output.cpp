@@ -96,4 +96,22 @@ void Printer::Wrap(std::string_view first, std::string_view text, std::size_t in
   if (line_has_word || !any) flush();
 }
 
+void Printer::Command(std::string_view text) {
+  std::string_view lead = "> ";
+  while (Columns(lead) + Columns(text) > width_) {
+    // The last word start at which the line, with its blanks and a backslash, still fits.
+    std::size_t cut = 0;
+    for (std::size_t i = 1; i < text.size(); ++i) {
+      if (text[i] != ' ' && text[i - 1] == ' ' &&
+          Columns(lead) + Columns(text.substr(0, i)) + 1 <= width_)
+        cut = i;
+    }
+    if (cut == 0) break;
+    out_ << lead << text.substr(0, cut) << "\\\n";
+    text.remove_prefix(cut);
+    lead = "    ";
+  }
+  out_ << lead << text << '\n';
+}
+
 }  // namespace fenmark::demo

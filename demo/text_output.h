@@ -19,6 +19,9 @@ class Printer {
   // line with as many blanks as `indent` holds. Words longer than a line are cut.
   void Wrap(std::string_view first, std::string_view text, std::size_t indent);
   void Wrap(std::string_view text) { Wrap("", text, 0); }
+  // A command as typed after "> ", so that it can be pasted back: a line too long ends in "\"
+  // at a blank, and the next goes on after four blanks.
+  void Command(std::string_view text);
   void Blank() { out_ << '\n'; }
   void Flush() { out_.flush(); }
 

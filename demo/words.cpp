@@ -16,38 +16,42 @@ bool SameCaption(std::string_view a, std::string_view b) {
   return Lower(a) == Lower(b);
 }
 
-// Words separated by blanks; "..." keeps blanks, with \n for a line break, \" and \\.
+// Words separated by blanks. A quoted word keeps its blanks and knows \n (a line break), \" and
+// \\; a quote must stand alone, not inside or against another word.
 std::vector<std::string> Tokenize(std::string_view line) {
+  auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+  auto at = [](std::size_t i) { return " at column " + std::to_string(i + 1); };
   std::vector<std::string> words;
   std::size_t i = 0;
   while (true) {
-    while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+    while (i < line.size() && blank(line[i])) ++i;
     if (i >= line.size()) break;
     std::string word;
     if (line[i] == '"') {
-      ++i;
+      const std::size_t open = i++;
       bool closed = false;
-      while (i < line.size()) {
+      while (i < line.size() && !closed) {
         const char c = line[i++];
         if (c == '"') {
           closed = true;
-          break;
-        }
-        if (c == '\\' && i < line.size()) {
-          const char e = line[i++];
-          if (e == 'n') {
-            word += "\r\n";
-          } else {
-            word += e;
-          }
-        } else {
+        } else if (c != '\\') {
           word += c;
+        } else if (i < line.size() && (line[i] == 'n' || line[i] == '"' || line[i] == '\\')) {
+          word += line[i] == 'n' ? std::string("\r\n") : std::string(1, line[i]);
+          ++i;
+        } else {
+          throw UserError("Unknown escape" + at(i - 1) + ": only \\n, \\\" and \\\\ are known.");
         }
       }
-      if (!closed) throw UserError("A quoted text is not closed: add the missing \".");
+      if (!closed) throw UserError("The quote" + at(open) + " is not closed: add the missing \".");
+      if (i < line.size() && !blank(line[i]))
+        throw UserError("A quoted text must end a word: add a blank" + at(i) + ".");
     } else {
-      while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i])))
+      while (i < line.size() && !blank(line[i])) {
+        if (line[i] == '"')
+          throw UserError("A quote inside a word" + at(i) + ": quote the whole word.");
         word += line[i++];
+      }
     }
     words.push_back(std::move(word));
   }

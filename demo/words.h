@@ -19,7 +19,8 @@ struct UserError : std::runtime_error {
 
 std::string Lower(std::string_view text);
 bool SameCaption(std::string_view a, std::string_view b);
-// Words separated by blanks; "..." keeps blanks, with \n for a line break, \" and \\.
+// Words separated by blanks; "..." keeps blanks, with \n for a line break, \" and \\. A malformed
+// quote is a UserError that says the column.
 std::vector<std::string> Tokenize(std::string_view line);
 // Entry IDs run to some 70 characters; their ends tell them apart.
 std::string ShortId(std::wstring_view id);

@@ -2,8 +2,11 @@
 // it in either Outlook.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "demo/session.h"
 
@@ -85,6 +88,59 @@ TEST(DemoSession, PlaysTheWholeSessionInEitherOutlook) {
   }
 }
 
+std::vector<std::string> Lines(std::istream&& in) {
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// `shown` is the played session as it stands, but where a "[..." line says something is left out.
+void ExpectAbridges(const std::vector<std::string>& shown, const std::vector<std::string>& played) {
+  auto mark = [](const std::string& line) {
+    return line.find("[...") != std::string::npos &&
+           line.find_first_not_of(' ') == line.find("[...");
+  };
+  std::size_t at = 0, i = 0;
+  bool gap = false;
+  while (i < shown.size()) {
+    if (mark(shown[i])) {
+      gap = true;
+      ++i;
+      continue;
+    }
+    std::size_t n = 0;
+    while (i + n < shown.size() && !mark(shown[i + n])) ++n;
+    auto fits = [&](std::size_t from) {
+      if (from + n > played.size()) return false;
+      return std::equal(shown.begin() + i, shown.begin() + i + n, played.begin() + from);
+    };
+    std::size_t from = at;
+    while (gap && from < played.size() && !fits(from)) ++from;
+    ASSERT_TRUE(fits(from)) << "from line " << i + 1 << " on, the demo says otherwise ("
+                            << (gap ? "anywhere after" : "exactly at") << " its line " << at + 1
+                            << "): " << shown[i];
+    at = from + n;
+    i += n;
+    gap = false;
+  }
+  EXPECT_TRUE(gap || at == played.size()) << "the end of the session is left out unmarked";
+}
+
+TEST(DemoSession, TheTranscriptAndTheReadmeExcerptAbridgeTheSessionAsItPlays) {
+  const auto played = Lines(std::istringstream(PlayDefault(false).text));
+  auto transcript = Lines(std::ifstream(FENMARK_SOURCE_DIR "/demo/TRANSCRIPT.txt"));
+  ASSERT_GT(transcript.size(), 2u);
+  transcript.erase(transcript.begin(), transcript.begin() + 2);  // "$ scripts/demo ..." and a blank
+  ExpectAbridges(transcript, played);
+
+  const auto readme = Lines(std::ifstream(FENMARK_SOURCE_DIR "/README.md"));
+  auto start = std::find(readme.begin(), readme.end(), "## What the demo shows");
+  start = std::find(start, readme.end(), "```text");
+  ASSERT_LT(start + 3, readme.end());
+  auto excerpt = std::vector<std::string>(start + 3, std::find(start + 1, readme.end(), "```"));
+  ExpectAbridges(excerpt, played);
+}
+
 TEST(DemoSession, CommandsFromAStreamReportMistakesAndGoOn) {
   std::ostringstream out;
   int failed = 0;
@@ -97,6 +153,11 @@ TEST(DemoSession, CommandsFromAStreamReportMistakesAndGoOn) {
         "receive post \"Team notes\" \"Agenda\"\n"
         "open mail7\n"
         "say \"unclosed\n"
+        "say ab\"c d\"e\n"
+        "say \"x\"\"y\"\n"
+        "say \"a\\qb\"\n"
+        "version \"\"\n"
+        "right-click\n"
         "right-click post1\n"
         "click 9999\n"
         "click \"Send to Ostrand\"\n"
@@ -110,12 +171,16 @@ TEST(DemoSession, CommandsFromAStreamReportMistakesAndGoOn) {
     EXPECT_TRUE(session.QuitRequested());
   }
   const std::string text = out.str();
-  EXPECT_EQ(failed, 5) << text;
+  EXPECT_EQ(failed, 10) << text;
   ExpectInOrder(text, {"Error: Unknown command \"frobnicate\". Type help for the list of commands.",
                        "Error: receive takes mail or post, not \"parcel\".",
                        "A post arrives in the Inbox; the demo calls it post1.",
                        "Error: There is no item called \"mail7\". Items: post1.",
-                       "Error: A quoted text is not closed", "   1. Send to Ostrand",
+                       "Error: The quote at column 5 is not closed",
+                       "Error: A quote inside a word at column 7",
+                       "Error: A quoted text must end a word: add a blank at column 8",
+                       "Error: Unknown escape at column 7", "Error: Usage: version 12|14|TEXT",
+                       "Error: Nothing is selected", "   1. Send to Ostrand",
                        "Error: The menu has no entry \"9999\".", "A new window opens: task1.",
                        "Attachment: Team notes.msg", "OstrandStatus: \"Stopped\"",
                        "Outlook now reports version 14.0.4760.1000.", "   1. Send to Ostrand"});
