@@ -42,10 +42,11 @@ constexpr CommandHelp kHelp[] = {
 void Session::PrintHelp(std::ostream& out) {
   Printer print(out);
   print.Wrap(
-      "fenmark-demo plays a working session in a simulated Outlook through the real Fenmark "
+      "scripts/demo (the program build/demo/demo/fenmark-demo) plays a working session in a "
+      "simulated Outlook through the real Fenmark "
       "add-in code, and shows what the user would see at each step.");
   print.Blank();
-  print.Wrap("Usage: fenmark-demo [--outlook12] [--width N] [FILE | -]");
+  print.Wrap("Usage: scripts/demo [--outlook12] [--width N] [FILE | -]");
   print.Wrap("  ",
              "With no FILE, plays the built-in session. With FILE (or - for standard input), "
              "runs the commands in it, one per line.",
