@@ -46,6 +46,7 @@ std::wstring Connect::IRibbonExtensibility_GetCustomUI(const std::wstring& Ribbo
 
 void Connect::Ribbon_OnLoad(const Ref<host::RibbonUI>& objRibbon) {
   glblObjRibbon = objRibbon;
+  if (objRibbon) objRibbons.push_back(objRibbon);
 }
 
 std::wstring Connect::LoadXML(const std::wstring& strResourceID) noexcept {

@@ -4,6 +4,7 @@
 // the DLL wraps one of these; the tests drive one directly against the simulated Outlook.
 
 #include <string>
+#include <vector>
 
 #include "host/host.h"
 
@@ -72,6 +73,9 @@ class Connect {
 
   // ---- members; those that receive events are connected while they hold an object ----
   Ref<host::RibbonUI> glblObjRibbon;
+  // Every ribbon object handed to Ribbon_OnLoad, one per ribbon the host loaded: a task change
+  // invalidates them all, since which of them shows the appointment tab is not told.
+  std::vector<Ref<host::RibbonUI>> objRibbons;
   host::Connected<host::ItemCollection> olItems;
   host::Connected<host::Application> objOLApp;
   host::Connected<host::InspectorCollection> objInsp;

@@ -32,7 +32,7 @@ class Surface final : public ui::AddIn {
 
   host::Platform& Platform() override { return connect_.platform(); }
   Ref<host::Application> Application() override { return connect_.objOLApp.Get(); }
-  Ref<host::RibbonUI> Ribbon() override { return connect_.glblObjRibbon; }
+  std::vector<Ref<host::RibbonUI>> Ribbons() override { return connect_.objRibbons; }
   void SetItemEntryID(const std::wstring& entry_id) override { connect_.strItemEntryID = entry_id; }
   std::wstring TaskStatus(const Ref<host::Item>& appointment) override {
     return connect_.GetTaskStatus(appointment);
@@ -91,49 +91,49 @@ bool Connect::VBX_GetVisible(const Ref<host::RibbonControl>& control) {
   return ui::MenuGetVisible(surface, control);
 }
 
-void Connect::VB_OpenTask(const Ref<host::RibbonControl>&) {
+void Connect::VB_OpenTask(const Ref<host::RibbonControl>& control) {
   Surface surface(*this);
-  ui::TabClick(surface, ui::Operation::kOpenTask);
+  ui::TabClick(surface, control, ui::Operation::kOpenTask);
 }
 
-void Connect::VB_CompleteTask(const Ref<host::RibbonControl>&) {
+void Connect::VB_CompleteTask(const Ref<host::RibbonControl>& control) {
   Surface surface(*this);
-  ui::TabClick(surface, ui::Operation::kCompleteTask);
+  ui::TabClick(surface, control, ui::Operation::kCompleteTask);
 }
 
-void Connect::VB_StartTask(const Ref<host::RibbonControl>&) {
+void Connect::VB_StartTask(const Ref<host::RibbonControl>& control) {
   Surface surface(*this);
-  ui::TabClick(surface, ui::Operation::kStartTask);
+  ui::TabClick(surface, control, ui::Operation::kStartTask);
 }
 
-void Connect::VB_StopTask(const Ref<host::RibbonControl>&) {
+void Connect::VB_StopTask(const Ref<host::RibbonControl>& control) {
   Surface surface(*this);
-  ui::TabClick(surface, ui::Operation::kStopTask);
+  ui::TabClick(surface, control, ui::Operation::kStopTask);
 }
 
-void Connect::VBX_OpenTask(const Ref<host::RibbonControl>&) {
+void Connect::VBX_OpenTask(const Ref<host::RibbonControl>& control) {
   Surface surface(*this);
-  ui::MenuClick(surface, ui::Operation::kOpenTask);
+  ui::MenuClick(surface, control, ui::Operation::kOpenTask);
 }
 
-void Connect::VBX_CompleteTask(const Ref<host::RibbonControl>&) {
+void Connect::VBX_CompleteTask(const Ref<host::RibbonControl>& control) {
   Surface surface(*this);
-  ui::MenuClick(surface, ui::Operation::kCompleteTask);
+  ui::MenuClick(surface, control, ui::Operation::kCompleteTask);
 }
 
-void Connect::VBX_StartTask(const Ref<host::RibbonControl>&) {
+void Connect::VBX_StartTask(const Ref<host::RibbonControl>& control) {
   Surface surface(*this);
-  ui::MenuClick(surface, ui::Operation::kStartTask);
+  ui::MenuClick(surface, control, ui::Operation::kStartTask);
 }
 
-void Connect::VBX_StopTask(const Ref<host::RibbonControl>&) {
+void Connect::VBX_StopTask(const Ref<host::RibbonControl>& control) {
   Surface surface(*this);
-  ui::MenuClick(surface, ui::Operation::kStopTask);
+  ui::MenuClick(surface, control, ui::Operation::kStopTask);
 }
 
-void Connect::VBX_CopyToTask(const Ref<host::RibbonControl>&) {
+void Connect::VBX_CopyToTask(const Ref<host::RibbonControl>& control) {
   Surface surface(*this);
-  ui::MenuClick(surface, ui::Operation::kCopyToTask);
+  ui::MenuClick(surface, control, ui::Operation::kCopyToTask);
 }
 
 void Connect::objOLApp_ItemContextMenuDisplay(const Ref<host::CommandBar>& CommandBar,

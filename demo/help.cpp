@@ -17,10 +17,13 @@ constexpr CommandHelp kHelp[] = {
     {"task \"SUBJECT\" [\"BODY\"]", "you make a task in the Tasks folder"},
     {"select ITEM... | select none", "select items in the main window"},
     {"right-click [ITEM...]", "right-click the selection (or select these items first)"},
+    {"right-click-outside ITEM...",
+     "right-click items in the To-Do Bar: the main window's selection stays"},
     {"click ENTRY", "click an entry of the last context menu, by caption or number"},
-    {"open ITEM", "open the item's window (an appointment shows its Ostrand tab)"},
-    {"tab", "show the Ostrand tab of the front window"},
-    {"press BUTTON", "click a button of the Ostrand tab, by number or caption"},
+    {"open ITEM",
+     "open the item's window (an appointment shows its Ostrand tab); several may be open"},
+    {"tab [ITEM]", "show the Ostrand tab of the item's window (default: the front one)"},
+    {"press BUTTON [ITEM]", "click a button of that window's Ostrand tab, by number or caption"},
     {"type ITEM \"TEXT\"", "type into the item's open window"},
     {"save [ITEM]", "save the item (default: the front window's)"},
     {"close [ITEM] [discard]", "close the item's window, saving unless \"discard\""},
@@ -91,14 +94,12 @@ say At nine, Avery opens the appointment and starts work from its Ostrand tab.
 time 09:05:12
 open appt1
 press "Start Ostrand Task"
-close appt1
-say At lunch, Avery stops work from the calendar's context menu. The add-in adds the minutes since the start to the task's Actual work.
+say At lunch, Avery stops work from the calendar's context menu; the appointment's window is still open, and its tab follows at once. The add-in adds the minutes since the start to the task's Actual work.
 time 12:31:40
 right-click appt1
 click "Stop Ostrand Task"
-say In the afternoon the work is done: Avery opens the appointment and clicks Fenmark to complete the task.
+say In the afternoon the work is done: Avery clicks Fenmark on the appointment's tab to complete the task.
 time 14:25:07
-open appt1
 press Fenmark
 right-click appt1
 say With two mails selected, Outlook shows its menu for several items, and the add-in offers nothing there.

@@ -11,20 +11,40 @@
 
 namespace fenmark::demo {
 
+namespace {
+
+std::string About(const std::vector<sim::SimItem>& selection, const std::string& first_name) {
+  std::string about;
+  if (selection.size() == 1) {
+    about = first_name + " (" + ClassName(selection.front().Class()) + " \"" +
+            Utf8(selection.front().Subject()) + "\")";
+  } else {
+    about = std::to_string(selection.size()) + " selected items";
+  }
+  return about;
+}
+
+}  // namespace
+
 void Session::RightClick(const Args& args) {
   if (!args.empty()) outlook_->Select(LookupAll(args, 0));
   const auto selection = outlook_->Selection();
   if (selection.empty())
     throw UserError("Nothing is selected: right-click an item, or select one.");
-  std::string about;
-  if (selection.size() == 1) {
-    about = NameOf(selection.front()) + " (" + ClassName(selection.front().Class()) + " \"" +
-            Utf8(selection.front().Subject()) + "\")";
-  } else {
-    about = std::to_string(selection.size()) + " selected items";
-  }
-  print_.Wrap("You right-click " + about + ".");
+  print_.Wrap("You right-click " +
+              About(selection, selection.empty() ? "" : NameOf(selection.front())) + ".");
   last_menu_ = outlook_->RightClick();
+  have_menu_ = true;
+  PrintMenu(last_menu_);
+}
+
+void Session::RightClickOutside(const Args& args) {
+  if (args.empty()) throw UserError("Usage: right-click-outside ITEM...");
+  const auto items = LookupAll(args, 0);
+  print_.Wrap("You right-click " + About(items, Lookup(args[0]).name) +
+              " outside the main window's list, in the To-Do Bar; the main window's selection "
+              "stays as it is.");
+  last_menu_ = outlook_->RightClickOutside(items);
   have_menu_ = true;
   PrintMenu(last_menu_);
 }
@@ -113,11 +133,33 @@ void Session::Click(const Args& args) {
   }
   print_.Wrap("You click \"" + line.caption + "\".");
   have_menu_ = false;
+  const int invalidated = outlook_->InvalidateCount(sim::kAppointmentRibbon);
   if (line.command_bar_index > 0) {
     last_menu_.Click(line.command_bar_index);
   } else {
     last_menu_.ClickRibbonEntry(line.ribbon_id);
   }
+  if (outlook_->InvalidateCount(sim::kAppointmentRibbon) > invalidated) PrintRefreshedTabs();
+}
+
+void Session::PrintRefreshedTabs() {
+  std::vector<sim::SimItem> windows;
+  for (const auto& window : outlook_->OpenWindows()) {
+    if (window.Class() == host::kOlAppointment) windows.push_back(window);
+  }
+  if (windows.empty()) return;
+  if (windows.size() == 1) {
+    print_.Wrap("The add-in refreshes the tab of " + NameOf(windows.front()) +
+                "'s window, which asks for every button's state again:");
+  } else {
+    print_.Wrap("The add-in refreshes the tabs; Office asks every open appointment window again:");
+  }
+  for (const auto& window : windows) {
+    if (windows.size() > 1) print_.Wrap("  The window of " + NameOf(window) + ":");
+    PrintTab(outlook_->ShowTab(window));
+  }
+  if (auto front = outlook_->ActiveWindowItem(); front && front.Class() == host::kOlAppointment)
+    last_tab_ = outlook_->ShowTab(front);
 }
 
 void Session::Open(const Args& args) {
@@ -127,25 +169,22 @@ void Session::Open(const Args& args) {
   print_.Wrap("The window of " + named.name + " opens:");
   PrintItem(named.item);
   if (named.item.Class() == host::kOlAppointment) {
-    // Every window builds its tab anew, asking the add-in for each button's state; the simulated
-    // Office keeps one tab per ribbon, so it is loaded again for the new window.
-    if (outlook_->RibbonLoaded(sim::kAppointmentRibbon))
-      outlook_->LoadRibbon(sim::kAppointmentRibbon);
-    last_tab_ = outlook_->ShowTab();
+    // Office asked the new window's tab while it built the window.
+    last_tab_ = outlook_->ShowTab(named.item);
     PrintTab(last_tab_);
   }
 }
 
 void Session::ShowTab(const Args& args) {
-  if (!args.empty()) throw UserError("Usage: tab");
-  auto item = outlook_->ActiveWindowItem();
-  if (!item) throw UserError("No window is open.");
+  if (args.size() > 1) throw UserError("Usage: tab [ITEM]");
+  auto item = WindowItem(args, 0);
+  if (!item.WindowOpen()) throw UserError(NameOf(item) + " has no open window.");
   if (item.Class() != host::kOlAppointment) {
-    throw UserError("The front window shows " + NameOf(item) +
+    throw UserError("The window shows " + NameOf(item) +
                     ", not an appointment; the Ostrand tab is on appointment windows.");
   }
-  last_tab_ = outlook_->ShowTab();
-  PrintTab(last_tab_);
+  print_.Wrap("The tab of " + NameOf(item) + "'s window, as it shows now:");
+  PrintTab(outlook_->ShowTab(item));
 }
 
 void Session::PrintTab(const std::vector<sim::RibbonButton>& buttons) {
@@ -167,13 +206,16 @@ void Session::PrintTab(const std::vector<sim::RibbonButton>& buttons) {
 }
 
 void Session::Press(const Args& args) {
-  if (args.size() != 1) throw UserError("Usage: press BUTTON (its number or its caption)");
-  auto item = outlook_->ActiveWindowItem();
-  if (!item || item.Class() != host::kOlAppointment) {
-    throw UserError("No appointment window is in front; open one first.");
+  if (args.empty() || args.size() > 2) {
+    throw UserError("Usage: press BUTTON [ITEM] (its number or its caption)");
   }
-  if (last_tab_.empty()) last_tab_ = outlook_->ShowTab();
-  // Numbered as PrintTab shows them.
+  auto item = args.size() > 1 ? Lookup(args[1]).item : outlook_->ActiveWindowItem();
+  if (!item || item.Class() != host::kOlAppointment || !item.WindowOpen()) {
+    throw UserError("No appointment window is open there; open one first.");
+  }
+  // The window comes to the front as the user clicks in it.
+  if (!(item == outlook_->ActiveWindowItem())) outlook_->ActivateWindow(item);
+  last_tab_ = outlook_->ShowTab(item);
   const sim::RibbonButton* chosen = nullptr;
   int number = 0;
   for (const auto& button : last_tab_) {
@@ -190,18 +232,13 @@ void Session::Press(const Args& args) {
   const std::string window = NameOf(item);
   print_.Wrap("You press [" + Utf8(button.label) + "] on the tab of " + window + ".");
   const int invalidated = outlook_->InvalidateCount(sim::kAppointmentRibbon);
-  outlook_->ClickTabButton(button.id);
+  outlook_->ClickTabButton(button.id, item);
   const bool refreshed = outlook_->InvalidateCount(sim::kAppointmentRibbon) > invalidated;
   if (!item.WindowOpen()) {
     print_.Wrap("The window of " + window + " closes.");
     last_tab_.clear();
-    return;
   }
-  if (refreshed) {
-    print_.Wrap("The add-in refreshes the tab, which asks for every button's state again:");
-    last_tab_ = outlook_->ShowTab();
-    PrintTab(last_tab_);
-  }
+  if (refreshed) PrintRefreshedTabs();
 }
 
 }  // namespace fenmark::demo

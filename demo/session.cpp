@@ -144,6 +144,7 @@ void Session::Dispatch(const std::string& command, const Args& args) {
       {"select", &Session::Select},
       {"right-click", &Session::RightClick},
       {"rightclick", &Session::RightClick},
+      {"right-click-outside", &Session::RightClickOutside},
       {"click", &Session::Click},
       {"open", &Session::Open},
       {"tab", &Session::ShowTab},

@@ -82,6 +82,7 @@ class Session {
   void NewTask(const Args& args);
   void Select(const Args& args);
   void RightClick(const Args& args);
+  void RightClickOutside(const Args& args);
   void Click(const Args& args);
   void Open(const Args& args);
   void ShowTab(const Args& args);
@@ -109,6 +110,8 @@ class Session {
   void PrintItem(const sim::SimItem& item, bool with_body = true);
   void PrintMenu(const sim::ContextMenu& menu);
   void PrintTab(const std::vector<sim::RibbonButton>& buttons);
+  // Every open appointment window's tab, once a task change made the add-in refresh them.
+  void PrintRefreshedTabs();
   void PrintMessageBox(const sim::MessageBoxRecord& box);
   std::string DescribeEntryID(const std::wstring& entry_id) const;
   std::string Heading(const sim::SimItem& item) const;

@@ -10,6 +10,10 @@
 
 namespace fenmark::host {
 
+class Inspector;
+class ItemSelection;
+class Explorer;
+
 inline constexpr int kMsoControlButton = 1;         // CommandBarControls.Add
 inline constexpr int kMsoButtonIconAndCaption = 3;  // CommandBarButton.Style
 
@@ -55,11 +59,26 @@ class RibbonUI {
   virtual void Invalidate() = 0;
 };
 
+// Object-class numbers (`Class`) of what a ribbon control's context can be.
+inline constexpr int kOlExplorer = 34;
+inline constexpr int kOlInspector = 35;
+inline constexpr int kOlSelection = 74;
+
+// What a callback is about, as the host tells it; at most one member is set, none when the host
+// gives no object or one of another kind.
+struct RibbonContext {
+  std::shared_ptr<Inspector> inspector;      // a window's tab: that window
+  std::shared_ptr<ItemSelection> selection;  // an item context menu: the right-clicked items
+  std::shared_ptr<Explorer> explorer;        // the main window's ribbon
+};
+
 class RibbonControl {
  public:
   virtual ~RibbonControl() = default;
   // The control's id from the markup.
   virtual std::wstring Id() = 0;
+  // `Context`: not necessarily the active window or the main window's selection.
+  virtual RibbonContext Context() = 0;
 };
 
 }  // namespace fenmark::host

@@ -421,8 +421,14 @@ void Core::OpenWindow(const std::shared_ptr<ItemState>& item) {
   if (!item->window_open) {
     item->window_open = true;
     item->insertion_point = 0;
-    auto ref = HandInspector(item);
-    new_inspector.Raise(*this, L"Inspectors.NewInspector", ref);
+    item->tab.clear();
+    item->tab_stale = true;
+    {
+      auto ref = HandInspector(item);
+      new_inspector.Raise(*this, L"Inspectors.NewInspector", ref);
+    }
+    // Office builds the window's ribbon before the window comes to the front.
+    if (item->window_open && !item->deleted) DrawTab(item);
   }
   if (item->window_open) item->activated = ++activation_clock;
 }

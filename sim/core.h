@@ -125,6 +125,9 @@ struct ItemState {
   bool window_open = false;
   std::size_t insertion_point = 0;
   std::uint64_t activated = 0;
+  // The window's tab as Office last drew it; asked again only once stale.
+  std::vector<RibbonButton> tab;
+  bool tab_stale = true;
 
   UserProp* FindProp(const std::wstring& name);
   void Write(std::wstring what);
@@ -141,10 +144,20 @@ struct FolderState {
 struct ControlState {
   MenuControl data;
   EventSource<const std::shared_ptr<host::CommandBarControl>&, bool&> click;
+  host::Subscription foreign_subscription;  // another program's handler
+};
+
+// What a ribbon callback is about, handed over as the control's Context: a window (its tab) or
+// the items a context menu is for.
+struct ControlContext {
+  std::shared_ptr<ItemState> window;
+  bool menu = false;
+  std::vector<std::weak_ptr<ItemState>> items;
 };
 
 struct MenuState {
   std::wstring id_mso;
+  ControlContext context;
   std::vector<std::shared_ptr<ControlState>> controls;
   std::vector<RibbonMenuEntry> ribbon_entries;
   bool last_cancel_default = false;
@@ -153,7 +166,6 @@ struct MenuState {
 struct RibbonUIState {
   std::wstring ribbon_id;
   int invalidates = 0;
-  bool dirty = false;
 };
 
 struct ParsedControl {
@@ -172,8 +184,6 @@ struct LoadedRibbon {
   std::vector<ParsedControl> tab_buttons;
   std::map<std::wstring, std::vector<ParsedControl>> menus;  // by lower-case idMso
   std::shared_ptr<RibbonUIState> ui;
-  bool shown = false;
-  std::vector<RibbonButton> shown_buttons;
 };
 
 struct FileEntry {
@@ -211,6 +221,8 @@ struct Core : std::enable_shared_from_this<Core> {
   EventSource<const Ref<host::CommandBar>&, const Ref<host::ItemSelection>&> context_menu;
   bool explorer_open = true;
   std::vector<std::shared_ptr<ItemState>> selection;
+  // Every button that a program added to a command bar: Office routes a click by its tag.
+  std::vector<std::weak_ptr<ControlState>> buttons;
   std::uint64_t activation_clock = 0;
   bool word_default = true;
   bool item_from_id_nothing = false;
@@ -277,10 +289,23 @@ struct Core : std::enable_shared_from_this<Core> {
   // ---- ribbon operations (ribbon.cpp) ----
   bool LoadRibbon(const std::wstring& ribbon_id);
   std::shared_ptr<LoadedRibbon> Ribbon(const std::wstring& ribbon_id, bool load);
-  std::vector<RibbonMenuEntry> BuildMenuEntries(const std::wstring& id_mso);
-  bool CallBool(const std::wstring& name, const std::wstring& control_id, bool fallback);
-  bool CallAction(const std::wstring& name, const std::wstring& control_id);
-  Ref<host::RibbonControl> HandControl(const std::wstring& id);
+  std::vector<RibbonMenuEntry> BuildMenuEntries(const std::wstring& id_mso,
+                                                const ControlContext& context);
+  bool CallBool(const std::wstring& name, const std::wstring& control_id, bool fallback,
+                const ControlContext& context);
+  bool CallAction(const std::wstring& name, const std::wstring& control_id,
+                  const ControlContext& context);
+  void AddButton(const std::shared_ptr<ControlState>& button);
+  Ref<host::RibbonControl> HandControl(const std::wstring& id, const ControlContext& context);
+  // A right-click on `items`: the host's menu, ItemContextMenuDisplay, then the markup's entries.
+  std::shared_ptr<MenuState> RightClick(const std::vector<std::shared_ptr<ItemState>>& items);
+
+  // ---- item windows' tabs (tabs.cpp) ----
+  // Asks the window's tab afresh, with the window as the controls' Context.
+  void DrawTab(const std::shared_ptr<ItemState>& window);
+  // Every open window whose tab an Invalidate made stale is asked again, the front one first.
+  void Repaint();
+  void InvalidateTabs(const std::wstring& ribbon_id);
 
   // ---- files (platform.cpp) ----
   static std::wstring Key(const std::wstring& path);
@@ -302,6 +327,8 @@ int VersionMajor(const std::wstring& version);
 // Counted references for the add-in (facades.cpp, office.cpp).
 Ref<host::Application> HandApplication(Core& core);
 Ref<host::ItemSelection> HandSelection(Core& core);
+Ref<host::ItemSelection> HandSelection(Core& core,
+                                       const std::vector<std::weak_ptr<ItemState>>& items);
 std::shared_ptr<ItemState> StateOf(const Ref<host::Item>& item);
 Ref<host::CommandBar> HandCommandBar(Core& core, const std::shared_ptr<MenuState>& menu);
 // The host's own entries of a context menu of that idMso.

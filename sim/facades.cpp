@@ -595,6 +595,15 @@ Ref<host::ItemSelection> HandSelection(Core& core) {
   return core.Hand<host::ItemSelection>(ExplorerImpl::MakeSelection(core));
 }
 
+Ref<host::ItemSelection> HandSelection(Core& core,
+                                       const std::vector<std::weak_ptr<ItemState>>& items) {
+  std::vector<std::weak_ptr<ItemState>> live;
+  for (auto& weak : items)
+    if (auto item = weak.lock(); item && !item->deleted) live.push_back(item);
+  return core.Hand<host::ItemSelection>(
+      std::make_shared<SelectionImpl>(core.weak_from_this(), std::move(live)));
+}
+
 std::shared_ptr<ItemState> StateOf(const Ref<host::Item>& item) {
   auto* impl = dynamic_cast<ItemImpl*>(item.get());
   return impl ? impl->state().lock() : nullptr;

@@ -1,6 +1,7 @@
 // Office in the simulator: command-bar context menus, and the ribbon built from the add-in's
 // markup the way Office builds it (onLoad, getVisible/getEnabled per control, onAction on click).
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "sim/core.h"
@@ -95,6 +96,7 @@ class ControlsImpl : public host::CommandBarControlCollection {
     control->data.type = type;
     control->data.added_by_addin = true;
     controls.insert(controls.begin() + (before - 1), control);
+    core->AddButton(control);
     return core->Hand<host::CommandBarControl>(std::make_shared<ControlImpl>(core_, control));
   }
 
@@ -135,9 +137,10 @@ class RibbonUIImpl : public host::RibbonUI {
   RibbonUIImpl(std::weak_ptr<Core> core, std::shared_ptr<RibbonUIState> state)
       : core_(std::move(core)), state_(std::move(state)) {}
   void Invalidate() override {
-    Lock(core_)->Enter(L"RibbonUI", L"Invalidate", L"", state_->ribbon_id);
+    auto core = Lock(core_);
+    core->Enter(L"RibbonUI", L"Invalidate", L"", state_->ribbon_id);
     ++state_->invalidates;
-    state_->dirty = true;
+    core->InvalidateTabs(state_->ribbon_id);
   }
 
  private:
@@ -147,16 +150,25 @@ class RibbonUIImpl : public host::RibbonUI {
 
 class RibbonControlImpl : public host::RibbonControl {
  public:
-  RibbonControlImpl(std::weak_ptr<Core> core, std::wstring id)
-      : core_(std::move(core)), id_(std::move(id)) {}
+  RibbonControlImpl(std::weak_ptr<Core> core, std::wstring id, ControlContext context)
+      : core_(std::move(core)), id_(std::move(id)), context_(std::move(context)) {}
   std::wstring Id() override {
     Lock(core_)->Enter(L"RibbonControl", L"Id", L"", Quote(id_));
     return id_;
+  }
+  host::RibbonContext Context() override {
+    auto core = Lock(core_);
+    core->Enter(L"RibbonControl", L"Context", L"", Quote(id_));
+    host::RibbonContext context;
+    if (context_.window) context.inspector = core->HandInspector(context_.window);
+    if (context_.menu) context.selection = HandSelection(*core, context_.items);
+    return context;
   }
 
  private:
   std::weak_ptr<Core> core_;
   std::wstring id_;
+  ControlContext context_;
 };
 
 // ---------------- markup ----------------
@@ -387,13 +399,23 @@ std::shared_ptr<LoadedRibbon> Core::Ribbon(const std::wstring& ribbon_id, bool l
   return nullptr;
 }
 
-Ref<host::RibbonControl> Core::HandControl(const std::wstring& id) {
-  return Hand<host::RibbonControl>(std::make_shared<RibbonControlImpl>(weak_from_this(), id));
+void Core::AddButton(const std::shared_ptr<ControlState>& button) {
+  buttons.erase(
+      std::remove_if(buttons.begin(), buttons.end(),
+                     [](const std::weak_ptr<ControlState>& weak) { return weak.expired(); }),
+      buttons.end());
+  buttons.push_back(button);
 }
 
-bool Core::CallBool(const std::wstring& name, const std::wstring& control_id, bool fallback) {
+Ref<host::RibbonControl> Core::HandControl(const std::wstring& id, const ControlContext& context) {
+  return Hand<host::RibbonControl>(
+      std::make_shared<RibbonControlImpl>(weak_from_this(), id, context));
+}
+
+bool Core::CallBool(const std::wstring& name, const std::wstring& control_id, bool fallback,
+                    const ControlContext& context) {
   if (!ribbon_callbacks) return fallback;
-  auto control = HandControl(control_id);
+  auto control = HandControl(control_id, context);
   try {
     return ribbon_callbacks->GetBool(name, control);
   } catch (...) {
@@ -402,9 +424,10 @@ bool Core::CallBool(const std::wstring& name, const std::wstring& control_id, bo
   }
 }
 
-bool Core::CallAction(const std::wstring& name, const std::wstring& control_id) {
+bool Core::CallAction(const std::wstring& name, const std::wstring& control_id,
+                      const ControlContext& context) {
   if (!ribbon_callbacks || name.empty()) return false;
-  auto control = HandControl(control_id);
+  auto control = HandControl(control_id, context);
   try {
     ribbon_callbacks->Action(name, control);
   } catch (...) {
@@ -413,7 +436,8 @@ bool Core::CallAction(const std::wstring& name, const std::wstring& control_id) 
   return true;
 }
 
-std::vector<RibbonMenuEntry> Core::BuildMenuEntries(const std::wstring& id_mso) {
+std::vector<RibbonMenuEntry> Core::BuildMenuEntries(const std::wstring& id_mso,
+                                                    const ControlContext& context) {
   std::vector<RibbonMenuEntry> entries;
   auto ribbon = Ribbon(kExplorerRibbon, true);
   if (!ribbon) return entries;
@@ -427,10 +451,10 @@ std::vector<RibbonMenuEntry> Core::BuildMenuEntries(const std::wstring& id_mso) 
     entry.on_action = control.on_action;
     entry.visible = control.get_visible.empty()
                         ? control.visible
-                        : CallBool(control.get_visible, control.id, control.visible);
+                        : CallBool(control.get_visible, control.id, control.visible, context);
     entry.enabled = control.enabled;
     if (entry.visible && !control.separator && !control.get_enabled.empty())
-      entry.enabled = CallBool(control.get_enabled, control.id, control.enabled);
+      entry.enabled = CallBool(control.get_enabled, control.id, control.enabled, context);
     entries.push_back(entry);
   }
   return entries;
@@ -494,7 +518,17 @@ bool ContextMenu::Click(int index) {
   bool cancel_default = false;
   auto ref =
       core->Hand<host::CommandBarControl>(std::make_shared<detail::ControlImpl>(core_, control));
-  control->click.Raise(*core, L"CommandBarButton.Click", ref, cancel_default);
+  // Every live button with the clicked one's tag hears the click, whoever made it.
+  std::vector<std::shared_ptr<detail::ControlState>> heard{control};
+  for (auto& weak : core->buttons) {
+    auto other = weak.lock();
+    if (other && other != control && !control->data.tag.empty() &&
+        other->data.tag == control->data.tag)
+      heard.push_back(other);
+  }
+  for (auto& button : heard)
+    button->click.Raise(*core, L"CommandBarButton.Click", ref, cancel_default);
+  core->Repaint();
   state_->last_cancel_default = cancel_default;
   return true;
 }
@@ -522,7 +556,30 @@ bool ContextMenu::ClickRibbonEntry(const std::wstring& id) {
   auto entry = RibbonEntry(id);
   if (!entry || !entry->visible || !entry->enabled || entry->separator || entry->on_action.empty())
     return false;
-  return LockCore(core_)->CallAction(entry->on_action, entry->id);
+  auto core = LockCore(core_);
+  const bool called = core->CallAction(entry->on_action, entry->id, state_->context);
+  core->Repaint();
+  return called;
+}
+
+int ContextMenu::AddForeignButton(const std::wstring& caption, const std::wstring& tag,
+                                  const std::wstring& parameter) {
+  if (!state_) return 0;
+  auto core = LockCore(core_);
+  auto control = std::make_shared<detail::ControlState>();
+  control->data.caption = caption;
+  control->data.tag = tag;
+  control->data.parameter = parameter;
+  control->data.foreign = true;
+  // The other program's handler: it only counts what reaches it.
+  std::weak_ptr<detail::ControlState> weak = control;
+  control->foreign_subscription =
+      control->click.Subscribe([weak](const Ref<host::CommandBarControl>&, bool&) {
+        if (auto self = weak.lock()) ++self->data.foreign_handler_runs;
+      });
+  state_->controls.insert(state_->controls.begin(), control);
+  core->AddButton(control);
+  return 1;
 }
 
 }  // namespace fenmark::sim

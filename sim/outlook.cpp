@@ -282,39 +282,22 @@ ContextMenu Outlook::RightClick(std::initializer_list<SimItem> items) {
 }
 
 ContextMenu Outlook::RightClick() {
-  auto& selection = core_->selection;
-  std::wstring id_mso = kMultipleItemsMenu;
-  if (selection.size() == 1) {
-    switch (selection.front()->item_class) {
-      case host::kOlMail:
-      case host::kOlPost:
-      case host::kOlMeetingRequest:
-        id_mso = kMailItemMenu;
-        break;
-      case host::kOlAppointment:
-        id_mso = kCalendarItemMenu;
-        break;
-      case host::kOlTask:
-        id_mso = kTaskItemMenu;
-        break;
-      default:
-        id_mso = kOtherItemMenu;
-    }
+  return ContextMenu(core_->RightClick(core_->selection), core_);
+}
+
+ContextMenu Outlook::RightClickOutside(const std::vector<SimItem>& items) {
+  std::vector<std::shared_ptr<ItemState>> states;
+  for (auto& item : items) {
+    Need(item);
+    states.push_back(item.State());
   }
-  auto menu = detail::NewMenu(id_mso, detail::VersionMajor(core_->version) >= 14);
-  {
-    auto bar = detail::HandCommandBar(*core_, menu);
-    auto chosen = detail::HandSelection(*core_);
-    core_->context_menu.Raise(*core_, L"Application.ItemContextMenuDisplay", bar, chosen);
-  }
-  if (detail::VersionMajor(core_->version) >= 14 && core_->ribbon_callbacks)
-    menu->ribbon_entries = core_->BuildMenuEntries(id_mso);
-  return ContextMenu(menu, core_);
+  return ContextMenu(core_->RightClick(states), core_);
 }
 
 void Outlook::OpenItem(const SimItem& item) {
   Need(item);
   core_->OpenWindow(item.State());
+  core_->Repaint();
 }
 
 void Outlook::ActivateWindow(const SimItem& item) {
@@ -398,46 +381,12 @@ std::vector<std::wstring> Outlook::RibbonErrors() const {
   return core_->ribbon_errors;
 }
 
-std::vector<RibbonButton> Outlook::ShowTab(const std::wstring& ribbon_id) {
-  auto ribbon = core_->Ribbon(ribbon_id, true);
-  if (!ribbon) return {};
-  if (ribbon->shown && !ribbon->ui->dirty) return ribbon->shown_buttons;
-  ribbon->ui->dirty = false;
-  ribbon->shown = true;
-  ribbon->shown_buttons.clear();
-  for (auto& control : ribbon->tab_buttons) {
-    RibbonButton button;
-    button.id = control.id;
-    button.label = control.label;
-    button.on_action = control.on_action;
-    button.get_enabled = control.get_enabled;
-    button.visible = control.get_visible.empty()
-                         ? control.visible
-                         : core_->CallBool(control.get_visible, control.id, control.visible);
-    button.enabled = control.enabled;
-    if (button.visible && !control.get_enabled.empty())
-      button.enabled = core_->CallBool(control.get_enabled, control.id, control.enabled);
-    ribbon->shown_buttons.push_back(button);
-  }
-  return ribbon->shown_buttons;
-}
-
-bool Outlook::ClickTabButton(const std::wstring& id, const std::wstring& ribbon_id) {
-  auto ribbon = core_->Ribbon(ribbon_id, true);
-  if (!ribbon) return false;
-  if (!ribbon->shown) ShowTab(ribbon_id);
-  for (auto& button : ribbon->shown_buttons) {
-    if (!detail::EqualsNoCase(button.id, id)) continue;
-    if (!button.visible || !button.enabled || button.on_action.empty()) return false;
-    return core_->CallAction(button.on_action, button.id);
-  }
-  return false;
-}
-
 ContextMenu Outlook::ShowContextMenu(const std::wstring& id_mso) {
   auto menu = std::make_shared<detail::MenuState>();
   menu->id_mso = id_mso;
-  menu->ribbon_entries = core_->BuildMenuEntries(id_mso);
+  menu->context.menu = true;
+  menu->context.items.assign(core_->selection.begin(), core_->selection.end());
+  menu->ribbon_entries = core_->BuildMenuEntries(id_mso, menu->context);
   return ContextMenu(menu, core_);
 }
 

@@ -208,6 +208,8 @@ struct MenuControl {
   int face_id = 0;
   bool added_by_addin = false;  // false: one of the host's own entries
   int click_subscribers = 0;
+  bool foreign = false;          // added by another program (AddForeignButton)
+  int foreign_handler_runs = 0;  // clicks that reached that program's handler
 };
 
 // An entry of a ribbon context menu built from the add-in's markup.
@@ -266,8 +268,13 @@ class ContextMenu {
   // CancelDefault flag. Returns false (and raises nothing) for a disabled control.
   bool Click(int index);
   bool ClickCaption(const std::wstring& caption);
-  // CancelDefault as the last Click left it.
+  // CancelDefault as the last Click left it. Office raises a click on every live button that has
+  // the clicked one's tag, on any menu, whichever program added it.
   bool LastCancelDefault() const;
+  // Another program (add-in or macro) puts its own button at the top of the menu, with its own
+  // click handler; returns its index (1).
+  int AddForeignButton(const std::wstring& caption, const std::wstring& tag,
+                       const std::wstring& parameter);
 
   // Entries from the add-in's markup (empty before Outlook 14 or without markup), as shown:
   // getVisible and getEnabled were asked when the menu was built.
@@ -341,8 +348,14 @@ class Outlook {
   // attached) builds that menu's entries of the explorer markup, loading it first if needed.
   ContextMenu RightClick();
   ContextMenu RightClick(std::initializer_list<SimItem> items);
+  // Right-click on `items` outside the main window's list (the To-Do Bar, a calendar peek, a
+  // second main window): the menu is built for them, the main window's selection stays.
+  ContextMenu RightClickOutside(const std::vector<SimItem>& items);
 
-  // Opens the item's window (NewInspector when it was closed) and brings it to the front.
+  // Opens the item's window (NewInspector when it was closed) and brings it to the front. Several
+  // windows may be open; an appointment window's tab is asked, with that window as Context, while
+  // the window is being built, before it becomes the active inspector. The first appointment
+  // window loads the appointment ribbon (one RibbonUI, onLoad once).
   void OpenItem(const SimItem& item);
   // Brings an open window to the front.
   void ActivateWindow(const SimItem& item);
@@ -376,15 +389,20 @@ class Outlook {
   bool RibbonLoaded(const std::wstring& ribbon_id) const;
   std::wstring RibbonMarkup(const std::wstring& ribbon_id) const;
   std::vector<std::wstring> RibbonErrors() const;
-  // Shows the ribbon's tab(s): per button in document order, getEnabled is asked when the tab
-  // is shown for the first time or after an Invalidate of that ribbon; otherwise the states of
-  // the last showing stay. Loads the ribbon first when needed.
-  std::vector<RibbonButton> ShowTab(const std::wstring& ribbon_id = kAppointmentRibbon);
-  // The user clicks a tab button (as last shown; shows the tab first if it never was): calls its
-  // onAction. False when missing, disabled or without onAction.
-  bool ClickTabButton(const std::wstring& id, const std::wstring& ribbon_id = kAppointmentRibbon);
-  // Builds one context menu of the explorer markup: per entry getVisible, then (when visible)
-  // getEnabled; separators listed. Loads the explorer ribbon first when needed.
+  // The tab of an open appointment window (default: the front window) as it shows now: each window
+  // keeps the answers it was last given. An Invalidate of the appointment ribbon makes Office ask
+  // every open appointment window again, each with its own Inspector as Context, the front window
+  // first; that happens after each user action and here. Empty for no such window.
+  std::vector<RibbonButton> ShowTab();
+  std::vector<RibbonButton> ShowTab(const SimItem& window);
+  // The user clicks a tab button of that window (default: the front one), which comes to the
+  // front: calls its onAction with the window as Context. False when the window is not open or
+  // the button is missing, greyed or without onAction.
+  bool ClickTabButton(const std::wstring& id);
+  bool ClickTabButton(const std::wstring& id, const SimItem& window);
+  // Builds one context menu of the explorer markup for the main window's selection: per entry
+  // getVisible, then (when visible) getEnabled, with that selection as Context; separators
+  // listed. Loads the explorer ribbon first when needed.
   ContextMenu ShowContextMenu(const std::wstring& id_mso);
   // Invalidate calls on the RibbonUI objects handed out for that ribbon / for all.
   int InvalidateCount(const std::wstring& ribbon_id) const;

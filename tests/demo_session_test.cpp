@@ -73,6 +73,7 @@ TEST(DemoSession, PlaysTheWholeSessionInEitherOutlook) {
                    "> press \"Start Ostrand Task\"",
                    "Ostrand task started - 03/15/24 09:05:12 am",
                    "> click \"Stop Ostrand Task\"",
+                   "The add-in refreshes the tab of appt1's window",
                    "Ostrand task stopped - 03/15/24 12:31:40 pm",
                    "> press Fenmark",
                    "Ostrand task completed - 03/15/24 02:25:07 pm",

@@ -16,30 +16,33 @@ namespace fenmark::testing {
 inline constexpr wchar_t kOutlook12[] = L"12.0.6423.1000";
 inline constexpr wchar_t kOutlook14[] = L"14.0.4760.1000";
 
-// A ribbon control as the host hands it to a callback: only its id matters.
+// A ribbon control as the host hands it to a callback, with no context unless one is given.
 class FakeControl final : public host::RibbonControl {
  public:
-  explicit FakeControl(std::wstring id) : id_(std::move(id)) {}
+  FakeControl(std::wstring id, host::RibbonContext context)
+      : id_(std::move(id)), context_(std::move(context)) {}
   std::wstring Id() override { return id_; }
+  host::RibbonContext Context() override { return context_; }
 
  private:
   std::wstring id_;
+  host::RibbonContext context_;
 };
 
-inline Ref<host::RibbonControl> Control(const std::wstring& id) {
-  return std::make_shared<FakeControl>(id);
+inline Ref<host::RibbonControl> Control(const std::wstring& id, host::RibbonContext context = {}) {
+  return std::make_shared<FakeControl>(id, std::move(context));
 }
 
 // Host references that Connect's members account for; the add-in holds no other after a call.
 inline long HeldByMembers(const Connect& connect) {
-  long held = 0;
-  for (bool member : {static_cast<bool>(connect.glblObjRibbon), static_cast<bool>(connect.olItems),
-                      static_cast<bool>(connect.objOLApp), static_cast<bool>(connect.objInsp),
-                      static_cast<bool>(connect.oTask), static_cast<bool>(connect.objButton),
-                      static_cast<bool>(connect.objButtonCalTaskComplete),
-                      static_cast<bool>(connect.objButtonCalTaskOpen),
-                      static_cast<bool>(connect.objButtonCalTaskStart),
-                      static_cast<bool>(connect.objButtonCalTaskStop)})
+  long held = static_cast<long>(connect.objRibbons.size());
+  for (bool member :
+       {static_cast<bool>(connect.olItems), static_cast<bool>(connect.objOLApp),
+        static_cast<bool>(connect.objInsp), static_cast<bool>(connect.oTask),
+        static_cast<bool>(connect.objButton), static_cast<bool>(connect.objButtonCalTaskComplete),
+        static_cast<bool>(connect.objButtonCalTaskOpen),
+        static_cast<bool>(connect.objButtonCalTaskStart),
+        static_cast<bool>(connect.objButtonCalTaskStop)})
     held += member ? 1 : 0;
   return held;
 }

@@ -36,8 +36,9 @@ TEST_F(CommandBarTest, AMailGetsSendToOstrandAboveASeparator) {
   ASSERT_EQ(OwnButtons(menu).size(), 1u);
   const auto button = menu.Control(1);
   EXPECT_TRUE(button.added_by_addin);
-  EXPECT_EQ(button.caption + L"|" + button.tag + L"|" + button.parameter + L"|" + button.on_action,
-            L"Send to Ostrand|CopyToTask|" + mail.EntryID() + L"|!<Fenmark.Connect>");
+  EXPECT_EQ(
+      button.caption + L"|" + button.tag + L"|" + button.parameter + L"|" + button.on_action,
+      L"Send to Ostrand|Fenmark.Connect.CopyToTask|" + mail.EntryID() + L"|!<Fenmark.Connect>");
   EXPECT_EQ(button.style, 3);
   EXPECT_EQ(button.face_id, 95);
   EXPECT_TRUE(button.enabled && !button.begin_group);
@@ -141,17 +142,21 @@ TEST_F(CommandBarTest, HandingTheEntryIdToAButtonFailsToTheHostWithoutAMessage) 
 
 TEST_F(CommandBarTest, OtherHostFailuresAreReportedUnderTheHandlersName) {
   auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
-  outlook.FailCallsTo(L"CommandBarControl.SetBeginGroup", sim::kFailed, L"No separator");
-  const auto menu = outlook.RightClick({mail});
-  outlook.ClearFaults();
-  ASSERT_EQ(OwnButtons(menu).size(), 1u);
-  EXPECT_EQ(OwnButtons(menu)[0].on_action, L"!<Fenmark.Connect>");
-  const auto boxes = outlook.MessageBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, L"-2147467259 - No separator");
-  EXPECT_EQ(boxes[0].style, 16);
-  EXPECT_EQ(boxes[0].title, L"Ostrand - objOLApp_ItemContextMenuDisplay");
-  EXPECT_TRUE(outlook.ReturnedFailures().empty());
+  for (const wchar_t* member : {L"SetBeginGroup", L"SetTag"}) {
+    SCOPED_TRACE(::testing::PrintToString(std::wstring(member)));
+    outlook.ClearMessageBoxes();
+    outlook.FailCallsTo(L"CommandBarControl." + std::wstring(member), sim::kFailed, L"Refused");
+    const auto menu = outlook.RightClick({mail});
+    outlook.ClearFaults();
+    ASSERT_EQ(OwnButtons(menu).size(), 1u);
+    EXPECT_EQ(OwnButtons(menu)[0].on_action.empty(), member[3] == L'T');
+    const auto boxes = outlook.MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"-2147467259 - Refused");
+    EXPECT_EQ(boxes[0].style, 16);
+    EXPECT_EQ(boxes[0].title, L"Ostrand - objOLApp_ItemContextMenuDisplay");
+    EXPECT_TRUE(outlook.ReturnedFailures().empty());
+  }
 }
 
 TEST_F(CommandBarTest, ADeletedTaskIsReportedOnceAndAddsNothing) {

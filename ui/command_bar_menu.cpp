@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "ui/markup.h"
+#include "ui/run_operation.h"
 
 namespace fenmark::ui {
 namespace {
@@ -73,7 +74,7 @@ void ShowContextMenu(AddIn& addin, const Ref<host::CommandBar>& command_bar,
 void ButtonClick(AddIn& addin, Slot slot, const Ref<host::CommandBarControl>& ctrl) {
   addin.SetItemEntryID(host::Require(ctrl).Parameter());
   for (const auto& spec : kMenuButtons) {
-    if (spec.slot == slot) return addin.Run(spec.operation);
+    if (spec.slot == slot) return RunOperation(addin, spec.operation);
   }
 }
 

@@ -20,23 +20,25 @@ struct MenuButton {
   Menu menu;
   Slot slot;
   std::wstring_view caption;
-  std::wstring_view tag;  // the name of the operation it runs
-  int before;             // position: 1 is the top of the menu
-  Rule rule;              // the button is disabled when the rule does not allow it
+  // Office routes a click to every button with the clicked one's tag, whichever program made it:
+  // the ProgID keeps the add-in's tags its own.
+  std::wstring_view tag;
+  int before;  // position: 1 is the top of the menu
+  Rule rule;   // the button is disabled when the rule does not allow it
   Operation operation;
 };
 
 inline constexpr MenuButton kMenuButtons[] = {
-    {Menu::kMail, Slot::kButton, L"Send to Ostrand", L"CopyToTask", 1, Rule::kSendToTask,
-     Operation::kCopyToTask},
-    {Menu::kAppointment, Slot::kCalTaskComplete, L"Fenmark", L"CompleteTask", 1, Rule::kComplete,
-     Operation::kCompleteTask},
-    {Menu::kAppointment, Slot::kCalTaskOpen, L"Open Ostrand Task", L"OpenTask", 2, Rule::kOpen,
-     Operation::kOpenTask},
-    {Menu::kAppointment, Slot::kCalTaskStart, L"Start Ostrand Task", L"StartTask", 3, Rule::kStart,
-     Operation::kStartTask},
-    {Menu::kAppointment, Slot::kCalTaskStop, L"Stop Ostrand Task", L"StopTask", 4, Rule::kStop,
-     Operation::kStopTask},
+    {Menu::kMail, Slot::kButton, L"Send to Ostrand", L"Fenmark.Connect.CopyToTask", 1,
+     Rule::kSendToTask, Operation::kCopyToTask},
+    {Menu::kAppointment, Slot::kCalTaskComplete, L"Fenmark", L"Fenmark.Connect.CompleteTask", 1,
+     Rule::kComplete, Operation::kCompleteTask},
+    {Menu::kAppointment, Slot::kCalTaskOpen, L"Open Ostrand Task", L"Fenmark.Connect.OpenTask", 2,
+     Rule::kOpen, Operation::kOpenTask},
+    {Menu::kAppointment, Slot::kCalTaskStart, L"Start Ostrand Task", L"Fenmark.Connect.StartTask",
+     3, Rule::kStart, Operation::kStartTask},
+    {Menu::kAppointment, Slot::kCalTaskStop, L"Stop Ostrand Task", L"Fenmark.Connect.StopTask", 4,
+     Rule::kStop, Operation::kStopTask},
 };
 
 // objOLApp_ItemContextMenuDisplay. Adds nothing from Outlook 14 on, where the context-menu
@@ -46,7 +48,8 @@ void ShowContextMenu(AddIn& addin, const Ref<host::CommandBar>& command_bar,
                      const Ref<host::ItemSelection>& selection);
 
 // The click of the button held in `slot`: runs the slot's operation on the entry ID that the
-// button carries, whatever is selected now. A failure to read it goes back to the host.
+// button carries, whatever is selected now; task changes refresh the tabs. A failure to read it
+// goes back to the host.
 void ButtonClick(AddIn& addin, Slot slot, const Ref<host::CommandBarControl>& ctrl);
 
 }  // namespace fenmark::ui

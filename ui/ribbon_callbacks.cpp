@@ -1,24 +1,17 @@
 #include "ui/ribbon_callbacks.h"
 
+#include "ui/run_operation.h"
 #include "ui/status_rules.h"
 
 namespace fenmark::ui {
 namespace {
 
-// The current item of the window whose tab is asked; the active inspector stands for it.
-Ref<host::Item> InspectorItem(AddIn& addin) {
-  auto inspector = host::Require(addin.Application()).ActiveInspector();
+// The current item of the window whose tab is asked: the control's own window; the active
+// inspector stands for it when the host names none.
+Ref<host::Item> InspectorItem(AddIn& addin, host::RibbonControl& control) {
+  auto inspector = control.Context().inspector;
+  if (!inspector) inspector = host::Require(addin.Application()).ActiveInspector();
   auto item = host::Require(inspector).CurrentItem();
-  host::Require(item);
-  return item;
-}
-
-// The item that a context menu is built for: the only one selected, or nothing.
-Ref<host::Item> SelectedItem(AddIn& addin) {
-  auto explorer = host::Require(addin.Application()).ActiveExplorer();
-  auto selection = host::Require(explorer).Selection();
-  if (host::Require(selection).Count() != 1) return nullptr;
-  auto item = selection->Item(1);
   host::Require(item);
   return item;
 }
@@ -28,46 +21,67 @@ bool Accepted(int item_class) {
          item_class == host::kOlAppointment;
 }
 
+// The item that a context menu is built for: the only one right-clicked, or nothing. A menu
+// raised outside the main window's list names its own items; the main window's selection stands
+// for them only when the host names none.
+Ref<host::Item> SelectedItem(AddIn& addin, const host::RibbonContext& context) {
+  auto selection = context.selection;
+  if (!selection) {
+    auto explorer = context.explorer;
+    if (!explorer) explorer = host::Require(addin.Application()).ActiveExplorer();
+    selection = host::Require(explorer).Selection();
+  }
+  if (host::Require(selection).Count() != 1) return nullptr;
+  auto item = selection->Item(1);
+  host::Require(item);
+  return item;
+}
+
 }  // namespace
 
 bool TabGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control) {
-  auto appointment = InspectorItem(addin);
+  auto appointment = InspectorItem(addin, host::Require(control));
   if (appointment->Class() != host::kOlAppointment) throw host::errors::TypeMismatch();
   const std::wstring status = addin.TaskStatus(appointment);
-  return IsEnabled(host::Require(control).Id(), host::kOlAppointment, status);
+  return IsEnabled(control->Id(), host::kOlAppointment, status);
 }
 
 bool MenuGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control) {
-  auto item = SelectedItem(addin);
+  auto item = SelectedItem(addin, host::Require(control).Context());
   if (!item) return false;
   const int item_class = item->Class();
   if (!Accepted(item_class)) return false;
   addin.SetItemEntryID(item->EntryID());
   std::wstring status;
   if (item_class == host::kOlAppointment) status = addin.TaskStatus(item);
-  return IsEnabled(host::Require(control).Id(), item_class, status);
+  return IsEnabled(control->Id(), item_class, status);
 }
 
-bool MenuGetVisible(AddIn& addin, const Ref<host::RibbonControl>&) {
-  auto item = SelectedItem(addin);
+bool MenuGetVisible(AddIn& addin, const Ref<host::RibbonControl>& control) {
+  auto item = SelectedItem(addin, host::Require(control).Context());
   if (!item || item->Class() != host::kOlAppointment) return false;
   addin.SetItemEntryID(item->EntryID());
   return !addin.TaskStatus(item).empty();
 }
 
-void TabClick(AddIn& addin, Operation operation) {
+void TabClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation operation) {
   // Kept from before the operation: completing brings the task's window up, which changes the
   // active inspector, and the window to close is the appointment's.
-  auto item = InspectorItem(addin);
+  auto item = InspectorItem(addin, host::Require(control));
   addin.SetItemEntryID(item->EntryID());
-  addin.Run(operation);
-  if (operation == Operation::kOpenTask || operation == Operation::kCopyToTask) return;
-  host::Require(addin.Ribbon()).Invalidate();
+  RunOperation(addin, operation);
   if (operation == Operation::kCompleteTask) item->Close(host::kOlSave);
 }
 
-void MenuClick(AddIn& addin, Operation operation) {
-  addin.Run(operation);
+void MenuClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation operation) {
+  // Without a context the host named no items; the entry ID stored while the menu was built
+  // stands.
+  const auto context = host::Require(control).Context();
+  if (context.selection || context.explorer) {
+    auto item = SelectedItem(addin, context);
+    if (item && Accepted(item->Class())) addin.SetItemEntryID(item->EntryID());
+  }
+  RunOperation(addin, operation);
 }
 
 }  // namespace fenmark::ui

@@ -7,17 +7,21 @@
 
 namespace fenmark::ui {
 
-// VB_GetEnabled: the tab of the active inspector, whose current item must be an appointment.
+// VB_GetEnabled: the tab of the control's window (the active inspector when the host names
+// none), whose current item must be an appointment.
 bool TabGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control);
-// VBX_GetEnabled and VBX_GetVisible: the single selected item of the active explorer. Both store
-// that item's entry ID for the click that may follow.
+// VBX_GetEnabled and VBX_GetVisible: the single item of the control's selection (the active
+// explorer's when the host names none). Both store that item's entry ID for the click that may
+// follow.
 bool MenuGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control);
 bool MenuGetVisible(AddIn& addin, const Ref<host::RibbonControl>& control);
 
-// VB_*Task: acts on the active inspector's current item, then refreshes the tab; completing also
-// saves and closes that item's window. Both follow even when the operation reported a failure.
-void TabClick(AddIn& addin, Operation operation);
-// VBX_*: acts on the item stored while the menu was being built.
-void MenuClick(AddIn& addin, Operation operation);
+// VB_*Task: acts on the current item of the control's window (as above), then refreshes the tabs;
+// completing also saves and closes that item's window. Both follow even when the operation
+// reported a failure.
+void TabClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation operation);
+// VBX_*: acts on the single item of the control's selection, or, when the host names none, on
+// the item stored while the menu was being built; task changes refresh the tabs.
+void MenuClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation operation);
 
 }  // namespace fenmark::ui

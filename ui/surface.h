@@ -4,6 +4,7 @@
 // acts on without knowing how links are kept or how the operations work.
 
 #include <string>
+#include <vector>
 
 #include "host/host.h"
 
@@ -24,8 +25,8 @@ class AddIn {
   virtual host::Platform& Platform() = 0;
   // objOLApp: empty before the connection and after the disconnection.
   virtual Ref<host::Application> Application() = 0;
-  // glblObjRibbon: empty until the host has loaded a ribbon.
-  virtual Ref<host::RibbonUI> Ribbon() = 0;
+  // Every ribbon object the host has handed over (glblObjRibbon is the last of them).
+  virtual std::vector<Ref<host::RibbonUI>> Ribbons() = 0;
   // strItemEntryID: the hand-over to the next operation.
   virtual void SetItemEntryID(const std::wstring& entry_id) = 0;
   // GetTaskStatus: reports its own failures and then answers "".

@@ -298,6 +298,21 @@ class RibbonControlAdapter final : public Adapter, public host::RibbonControl {
     }
     return Text(L"Id");
   }
+  // Read by name: Office's IRibbonControl is dual, so this reaches the same member (DISPID 2).
+  host::RibbonContext Context() override {
+    auto context = ToObject(*Get(L"Context").get());
+    if (!context) return {};
+    switch (ToInt(*Invoke(context.get(), L"Class", Access::kGet).get())) {
+      case host::kOlInspector:
+        return {Wrap<host::Inspector>(std::move(context)), nullptr, nullptr};
+      case host::kOlSelection:
+        return {nullptr, Wrap<host::ItemSelection>(std::move(context)), nullptr};
+      case host::kOlExplorer:
+        return {nullptr, nullptr, Wrap<host::Explorer>(std::move(context))};
+      default:
+        return {};
+    }
+  }
 };
 
 class FileSystemFolderAdapter final : public Adapter, public host::FileSystemFolder {

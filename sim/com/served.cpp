@@ -148,8 +148,14 @@ com_ptr<IDispatch> Serve(const Ref<host::WordDocument>& document) {
                 {}}});
 }
 
+// What an object is, as Outlook answers `Class` on it without asking the sim.
+Member ClassOf(int object_class) {
+  return {L"Class", 0, [object_class](const Args&, VARIANT* r) { ReturnInt(r, object_class); }, {}};
+}
+
 com_ptr<IDispatch> Serve(const Ref<host::Inspector>& inspector) {
   return Make({
+      ClassOf(host::kOlInspector),
       Object(L"CurrentItem", 0,
              [inspector](const Args&) { return ServeOrNothing(inspector->CurrentItem()); }),
       Object(L"WordEditor", 0,
@@ -258,6 +264,7 @@ com_ptr<IDispatch> Serve(const Ref<host::Namespace>& ns) {
 
 com_ptr<IDispatch> Serve(const Ref<host::ItemSelection>& selection) {
   return Make({
+      ClassOf(host::kOlSelection),
       {L"Count", 0, [selection](const Args&, VARIANT* r) { ReturnInt(r, selection->Count()); }, {}},
       Object(L"Item", 1,
              [selection](const Args& a) { return ServeOrNothing(selection->Item(a.Int(0))); }),
@@ -265,8 +272,9 @@ com_ptr<IDispatch> Serve(const Ref<host::ItemSelection>& selection) {
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::Explorer>& explorer) {
-  return Make({Object(L"Selection", 0,
-                      [explorer](const Args&) { return ServeOrNothing(explorer->Selection()); })});
+  return Make({ClassOf(host::kOlExplorer), Object(L"Selection", 0, [explorer](const Args&) {
+                 return ServeOrNothing(explorer->Selection());
+               })});
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::CommandBarControl>& control) {
@@ -350,11 +358,18 @@ class ServedRibbonUIObject final : public Served<com::IRibbonUI> {
   Ref<host::RibbonUI> ui_;
 };
 
+com_ptr<IDispatch> ServeContext(const host::RibbonContext& context) {
+  if (context.inspector) return Serve(context.inspector);
+  if (context.selection) return Serve(context.selection);
+  return ServeOrNothing(context.explorer);
+}
+
 class ServedRibbonControlObject final : public Served<com::IRibbonControl> {
  public:
   explicit ServedRibbonControlObject(Ref<host::RibbonControl> control)
       : Served({TextGet(L"Id", [control] { return control->Id(); }),
-                Object(L"Context", 0, [](const Args&) { return com_ptr<IDispatch>(); }),
+                Object(L"Context", 0,
+                       [control](const Args&) { return ServeContext(control->Context()); }),
                 TextGet(L"Tag", [] { return std::wstring(); })},
                nullptr, {}),
         control_(std::move(control)) {}
@@ -366,7 +381,7 @@ class ServedRibbonControlObject final : public Served<com::IRibbonControl> {
   HRESULT STDMETHODCALLTYPE get_Context(IDispatch** context) override {
     if (!context) return E_POINTER;
     *context = nullptr;
-    return Vtable([] {});
+    return Vtable([&] { *context = ServeContext(control_->Context()).detach(); });
   }
   HRESULT STDMETHODCALLTYPE get_Tag(BSTR* tag) override {
     if (!tag) return E_POINTER;

@@ -17,11 +17,12 @@ namespace fenmark::parity {
 inline constexpr wchar_t kOutlook12[] = L"12.0.6423.1000";
 inline constexpr wchar_t kOutlook14[] = L"14.0.4760.1000";
 
-// A ribbon control as Office hands it to a callback.
+// A ribbon control as Office hands it to a callback, about nothing in particular.
 class Control final : public host::RibbonControl {
  public:
   explicit Control(std::wstring id) : id_(std::move(id)) {}
   std::wstring Id() override { return id_; }
+  host::RibbonContext Context() override { return {}; }
 
  private:
   std::wstring id_;
@@ -35,9 +36,10 @@ class Stage {
   AddinUnderTest& addin;
 
   void Note(const std::wstring& line) { notes.push_back(line); }
-  void NoteTab() {
+  // The tab of the window as it shows now; "tab:" alone once the window is closed.
+  void NoteTab(const sim::SimItem& window) {
     std::wstring line = L"tab:";
-    for (const auto& button : outlook.ShowTab())
+    for (const auto& button : outlook.ShowTab(window))
       if (!button.on_action.empty()) line += L" " + button.id + (button.enabled ? L"+" : L"-");
     Note(line);
   }
@@ -130,12 +132,10 @@ inline void SendMailFromCommandBar(Stage& s) {
 inline void ActionsFromTheTab(Stage& s) {
   auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
   s.outlook.OpenItem(appointment);
-  s.NoteTab();
+  s.NoteTab(appointment);
   for (const wchar_t* id : {L"VB_StartTask", L"VB_StopTask", L"VB_OpenTask", L"VB_CompleteTask"}) {
-    if (!s.outlook.ActiveWindowItem() || !(s.outlook.ActiveWindowItem() == appointment))
-      s.outlook.OpenItem(appointment);
-    s.NoteClick(id, s.outlook.ClickTabButton(id));
-    s.NoteTab();
+    s.NoteClick(id, s.outlook.ClickTabButton(id, appointment));
+    s.NoteTab(appointment);
   }
 }
 
@@ -205,11 +205,11 @@ inline void UnlinkedAppointment(Stage& s) {
     auto appointment = s.LinkedAppointment(L"Review", L"Notes");
     if (std::wstring(id) == L"VB_StopTask") s.StartFromMenu(appointment);
     s.outlook.OpenItem(appointment);
-    s.NoteTab();
+    s.NoteTab(appointment);
     appointment.RemoveUserProperty(L"TaskLinkEntryID");
     s.outlook.UserSave(appointment);
-    s.NoteClick(id, s.outlook.ClickTabButton(id));
-    s.outlook.LoadRibbon(sim::kAppointmentRibbon);
+    s.NoteClick(id, s.outlook.ClickTabButton(id, appointment));
+    if (appointment.WindowOpen()) s.outlook.CloseWindow(appointment, false);
   }
   auto unlinked = s.outlook.CreateAppointment(L"Dentist", L"No task here");
   s.NoteMenu(s.outlook.RightClick({unlinked}));
@@ -286,6 +286,71 @@ inline void ActualWorkFromStartAndStop(Stage& s) {
               s.outlook.RightClick({appointment}).ClickRibbonEntry(L"VBX_Stop_Ostrand_Task"));
 }
 
+// Two windows of appointments whose tasks differ: a refresh asks each tab about its own window.
+inline void TwoWindows(Stage& s) {
+  auto done = s.LinkedAppointment(L"Q3 figures", L"Task notes");
+  s.outlook.RightClick({done}).ClickRibbonEntry(L"VBX_Fenmark");
+  auto stopped = s.LinkedAppointment(L"Budget", L"Notes");
+  s.outlook.OpenItem(done);
+  s.outlook.OpenItem(stopped);
+  s.NoteTab(done);
+  s.NoteTab(stopped);
+  s.NoteClick(L"VB_StartTask", s.outlook.ClickTabButton(L"VB_StartTask", stopped));
+  s.NoteTab(done);
+  s.NoteTab(stopped);
+}
+
+// A menu raised outside the main list (the To-Do Bar) is about its own item, not the main
+// window's selection, in the markup menu and the command-bar menu alike.
+inline void RightClickOutsideTheList(Stage& s) {
+  auto started = s.LinkedAppointment(L"Q3 figures", L"Task notes");
+  s.StartFromMenu(started);
+  auto other = s.LinkedAppointment(L"Budget", L"Notes");
+  s.outlook.Select({started});
+  auto menu = s.outlook.RightClickOutside({other});
+  s.NoteMenu(menu);
+  s.NoteClick(L"VBX_Start_Ostrand_Task", menu.ClickRibbonEntry(L"VBX_Start_Ostrand_Task"));
+  s.outlook.SetVersion(kOutlook12);
+  s.outlook.Select({});
+  menu = s.outlook.RightClickOutside({other});
+  s.NoteMenu(menu);
+  s.NoteClick(L"Stop Ostrand Task", menu.ClickCaption(L"Stop Ostrand Task"));
+}
+
+// A task changed from a context menu while its appointment's window is open: the tab follows.
+inline void MenuActionWithTheWindowOpen(Stage& s) {
+  auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
+  s.outlook.OpenItem(appointment);
+  s.NoteTab(appointment);
+  s.StartFromMenu(appointment);
+  s.NoteTab(appointment);
+  s.NoteClick(L"VB_StartTask", s.outlook.ClickTabButton(L"VB_StartTask", appointment));
+  s.outlook.SetVersion(kOutlook12);
+  s.NoteClick(L"Stop Ostrand Task",
+              s.outlook.RightClick({appointment}).ClickCaption(L"Stop Ostrand Task"));
+  s.NoteTab(appointment);
+}
+
+// Office routes a command-bar click to every button with the same tag: another program's buttons
+// with generic tags reach none of the add-in's handlers, and the add-in's reach none of theirs.
+inline void ForeignButtons(Stage& s) {
+  s.outlook.SetVersion(kOutlook12);
+  auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
+  for (const wchar_t* tag :
+       {L"CopyToTask", L"CompleteTask", L"OpenTask", L"StartTask", L"StopTask"}) {
+    auto foreign = s.outlook.RightClick({appointment});
+    const int at = foreign.AddForeignButton(L"Other program", tag, appointment.EntryID());
+    s.NoteClick(L"foreign " + std::wstring(tag), foreign.Click(at));
+    s.Note(L"its handler ran " + std::to_wstring(foreign.Control(at).foreign_handler_runs) +
+           L" times");
+  }
+  auto last = s.outlook.RightClick({appointment});
+  const int at = last.AddForeignButton(L"Other program", L"StartTask", appointment.EntryID());
+  s.NoteClick(L"Start Ostrand Task", last.ClickCaption(L"Start Ostrand Task"));
+  s.Note(L"the other program's handler ran " +
+         std::to_wstring(last.Control(at).foreign_handler_runs) + L" times");
+}
+
 inline const std::vector<Scenario>& Scenarios() {
   static const std::vector<Scenario> all = {
       {L"send mail to task from the markup menu", SendMailFromMarkupMenu},
@@ -301,6 +366,10 @@ inline const std::vector<Scenario>& Scenarios() {
       {L"host failures midway", HostFailureMidway},
       {L"subjects Windows refuses as file names", SubjectsWindowsRefuses},
       {L"actual work from start and stop", ActualWorkFromStartAndStop},
+      {L"two appointment windows refreshed", TwoWindows},
+      {L"a calendar item right-clicked outside the main list", RightClickOutsideTheList},
+      {L"a menu action with the appointment window open", MenuActionWithTheWindowOpen},
+      {L"other programs' buttons with generic tags", ForeignButtons},
   };
   return all;
 }
