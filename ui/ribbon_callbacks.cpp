@@ -6,10 +6,15 @@
 namespace fenmark::ui {
 namespace {
 
+// What the host says the control is about; a call without a control is about nothing named.
+host::RibbonContext ContextOf(const Ref<host::RibbonControl>& control) {
+  return control ? control->Context() : host::RibbonContext{};
+}
+
 // The current item of the window whose tab is asked: the control's own window; the active
 // inspector stands for it when the host names none.
-Ref<host::Item> InspectorItem(AddIn& addin, host::RibbonControl& control) {
-  auto inspector = control.Context().inspector;
+Ref<host::Item> InspectorItem(AddIn& addin, const Ref<host::RibbonControl>& control) {
+  auto inspector = ContextOf(control).inspector;
   if (!inspector) inspector = host::Require(addin.Application()).ActiveInspector();
   auto item = host::Require(inspector).CurrentItem();
   host::Require(item);
@@ -40,25 +45,25 @@ Ref<host::Item> SelectedItem(AddIn& addin, const host::RibbonContext& context) {
 }  // namespace
 
 bool TabGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control) {
-  auto appointment = InspectorItem(addin, host::Require(control));
+  auto appointment = InspectorItem(addin, control);
   if (appointment->Class() != host::kOlAppointment) throw host::errors::TypeMismatch();
   const std::wstring status = addin.TaskStatus(appointment);
-  return IsEnabled(control->Id(), host::kOlAppointment, status);
+  return IsEnabled(host::Require(control).Id(), host::kOlAppointment, status);
 }
 
 bool MenuGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control) {
-  auto item = SelectedItem(addin, host::Require(control).Context());
+  auto item = SelectedItem(addin, ContextOf(control));
   if (!item) return false;
   const int item_class = item->Class();
   if (!Accepted(item_class)) return false;
   addin.SetItemEntryID(item->EntryID());
   std::wstring status;
   if (item_class == host::kOlAppointment) status = addin.TaskStatus(item);
-  return IsEnabled(control->Id(), item_class, status);
+  return IsEnabled(host::Require(control).Id(), item_class, status);
 }
 
 bool MenuGetVisible(AddIn& addin, const Ref<host::RibbonControl>& control) {
-  auto item = SelectedItem(addin, host::Require(control).Context());
+  auto item = SelectedItem(addin, ContextOf(control));
   if (!item || item->Class() != host::kOlAppointment) return false;
   addin.SetItemEntryID(item->EntryID());
   return !addin.TaskStatus(item).empty();
@@ -67,7 +72,7 @@ bool MenuGetVisible(AddIn& addin, const Ref<host::RibbonControl>& control) {
 void TabClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation operation) {
   // Kept from before the operation: completing brings the task's window up, which changes the
   // active inspector, and the window to close is the appointment's.
-  auto item = InspectorItem(addin, host::Require(control));
+  auto item = InspectorItem(addin, control);
   addin.SetItemEntryID(item->EntryID());
   RunOperation(addin, operation);
   if (operation == Operation::kCompleteTask) item->Close(host::kOlSave);
@@ -76,7 +81,7 @@ void TabClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation o
 void MenuClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation operation) {
   // Without a context the host named no items; the entry ID stored while the menu was built
   // stands.
-  const auto context = host::Require(control).Context();
+  const auto context = ContextOf(control);
   if (context.selection || context.explorer) {
     auto item = SelectedItem(addin, context);
     if (item && Accepted(item->Class())) addin.SetItemEntryID(item->EntryID());
