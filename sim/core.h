@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -333,5 +334,11 @@ std::shared_ptr<ItemState> StateOf(const Ref<host::Item>& item);
 Ref<host::CommandBar> HandCommandBar(Core& core, const std::shared_ptr<MenuState>& menu);
 // The host's own entries of a context menu of that idMso.
 std::shared_ptr<MenuState> NewMenu(const std::wstring& id_mso, bool outlook14);
+
+// The state behind a test's item handle; an empty handle is the test's own mistake.
+inline ItemState& Need(const SimItem& item) {
+  if (!item) throw std::invalid_argument("empty SimItem");
+  return *item.State();
+}
 
 }  // namespace fenmark::sim::detail

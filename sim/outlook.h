@@ -11,7 +11,7 @@
 //    every object reached from them). Each of its calls is logged (`Calls()`), may be made to
 //    fail (`FailNthCall`, `FailCallsTo`) and every reference handed to it is counted
 //    (`OutstandingReferences()`);
-//  - the test, through the members of `Outlook`, `SimItem` and `ContextMenu` below: user actions
+//  - the test, through the members of `Outlook`, `SimItem` and `ContextMenu`: user actions
 //    (receive a mail, select, right-click, open, save, schedule a task...) and inspection. These
 //    are never logged and never fail by injection; the events they raise reach the add-in, whose
 //    calls are logged as usual.
@@ -31,6 +31,8 @@
 #include <vector>
 
 #include "host/host.h"
+#include "sim/menus.h"
+#include "sim/sim_item.h"
 
 namespace fenmark::sim {
 
@@ -38,19 +40,7 @@ using host::Ref;
 
 namespace detail {
 struct Core;
-struct ItemState;
-struct MenuState;
 }  // namespace detail
-
-// Ribbon ids that Outlook asks the add-in's markup for.
-inline constexpr wchar_t kAppointmentRibbon[] = L"Microsoft.Outlook.Appointment";
-inline constexpr wchar_t kExplorerRibbon[] = L"Microsoft.Outlook.Explorer";
-// Context menus of the explorer's markup.
-inline constexpr wchar_t kMailItemMenu[] = L"ContextMenuMailItem";
-inline constexpr wchar_t kCalendarItemMenu[] = L"ContextMenuCalendarItem";
-inline constexpr wchar_t kMultipleItemsMenu[] = L"ContextMenuMultipleItems";
-inline constexpr wchar_t kOtherItemMenu[] = L"ContextMenuContactItem";  // contacts and others
-inline constexpr wchar_t kTaskItemMenu[] = L"ContextMenuTaskItem";
 
 inline constexpr int kOlContact = 40;  // an item class beside those of host::ItemClass
 
@@ -68,102 +58,6 @@ inline constexpr std::int32_t kDisconnected = -2147417848;  // 0x80010108, host 
 inline constexpr int kMaxWriteDepth = 32;
 inline constexpr wchar_t kRecursionDescription[] =
     L"SIMULATOR: Write event re-raised beyond 32 nested saves (endless Save in a Write handler)";
-
-// Default folders of the one store. The numbers are Outlook's for GetDefaultFolder;
-// kOtherCalendar is a second calendar that is no default folder.
-enum class FolderKind : int {
-  kDeletedItems = 3,
-  kInbox = 6,
-  kCalendar = 9,
-  kContacts = 10,
-  kTasks = 13,
-  kDrafts = 16,
-  kOtherCalendar = 1009,
-};
-
-struct Attachment {
-  std::wstring display_name;
-  std::wstring source_path;
-  std::vector<std::uint8_t> content;
-};
-
-struct UserPropertyValue {
-  std::wstring name;
-  std::wstring value;
-};
-
-// What an item's last save put into the store.
-struct PersistedState {
-  std::wstring subject;
-  std::wstring body;
-  std::vector<UserPropertyValue> user_properties;
-  std::size_t attachment_count = 0;
-  bool complete = false;
-  int status = 0;
-  int actual_work = 0;
-};
-
-// The test's handle on one item. Copies share the item. Reads and writes here are the user's
-// (never logged, never failed by injection); writes are still entered in the item's write log.
-class SimItem {
- public:
-  SimItem() = default;
-  explicit SimItem(std::shared_ptr<detail::ItemState> state) : state_(std::move(state)) {}
-
-  explicit operator bool() const noexcept { return static_cast<bool>(state_); }
-  friend bool operator==(const SimItem& a, const SimItem& b) { return a.state_ == b.state_; }
-
-  int Class() const;
-  // Empty until the first save; then a long upper-case hex text, unique in the sim.
-  std::wstring EntryID() const;
-  std::wstring Subject() const;
-  std::wstring Body() const;
-  // Current values (saved or not), in the order they were added.
-  std::vector<UserPropertyValue> UserProperties() const;
-  std::optional<std::wstring> UserProperty(const std::wstring& name) const;  // any case
-  bool HasUserProperty(const std::wstring& name) const;
-  std::vector<Attachment> Attachments() const;
-  bool Complete() const;
-  int Status() const;  // Outlook task status: 0 not started, 1 in progress, 2 complete, 4 deferred
-  int ActualWork() const;  // minutes
-
-  // Persistence.
-  int SaveCount() const;
-  bool Saved() const;  // saved at least once
-  std::optional<PersistedState> Persisted() const;
-  bool Dirty() const;                        // changed since the last save (or never saved)
-  std::optional<FolderKind> Folder() const;  // none before the first save of a new item
-  bool Deleted() const;
-
-  // Every write to the item, oldest first, in short text ("Subject=...", "Save", "TypeText(...)",
-  // "UserProperty TaskLinkEntryID=..."), by the add-in or by a user action. The save of a user
-  // action that brings the item into being (ReceiveMail, CreateTask...) is not counted.
-  std::vector<std::wstring> Writes() const;
-  std::size_t WriteCount() const;
-
-  // The item's window.
-  bool HasInspector() const;  // an inspector object exists (open or not)
-  bool WindowOpen() const;
-  std::size_t InsertionPoint() const;  // index into Body(); 0 in a newly opened window
-  bool WordAvailable() const;
-
-  // User edits (the user types into an open window or changes a field; unsaved until a save).
-  void SetSubject(const std::wstring& subject);
-  void SetBody(const std::wstring& body);
-  void SetUserProperty(const std::wstring& name, const std::wstring& value);
-  void RemoveUserProperty(const std::wstring& name);
-  void SetComplete(bool complete);
-  void SetStatus(int status);
-  void SetActualWork(int minutes);
-  void SetInsertionPoint(std::size_t position);
-
-  // A number unique to the item within its sim, for messages.
-  int Serial() const;
-  const std::shared_ptr<detail::ItemState>& State() const noexcept { return state_; }
-
- private:
-  std::shared_ptr<detail::ItemState> state_;
-};
 
 // One logged host call of the add-in.
 struct HostCall {
@@ -193,100 +87,6 @@ struct MessageBoxRecord {
   int style = 0;
   std::wstring title;  // "Fenmark" when the caller gave none
   bool title_given = false;
-};
-
-// A command-bar control as it stands on a menu.
-struct MenuControl {
-  int type = 1;  // 1 button, 10 popup
-  std::wstring caption;
-  std::wstring tag;
-  std::wstring parameter;
-  std::wstring on_action;
-  bool enabled = true;
-  bool begin_group = false;
-  int style = 0;
-  int face_id = 0;
-  bool added_by_addin = false;  // false: one of the host's own entries
-  int click_subscribers = 0;
-  bool foreign = false;          // added by another program (AddForeignButton)
-  int foreign_handler_runs = 0;  // clicks that reached that program's handler
-};
-
-// An entry of a ribbon context menu built from the add-in's markup.
-struct RibbonMenuEntry {
-  std::wstring id;
-  std::wstring label;
-  bool separator = false;
-  bool visible = true;
-  bool enabled = true;
-  std::wstring on_action;  // callback name, empty if none
-};
-
-// A button of a ribbon tab built from the add-in's markup.
-struct RibbonButton {
-  std::wstring id;
-  std::wstring label;
-  bool enabled = true;
-  bool visible = true;
-  std::wstring on_action;
-  std::wstring get_enabled;
-};
-
-// How the sim reaches the add-in's ribbon side: the add-in object's IRibbonExtensibility and the
-// callbacks named in its markup, called by name as Office calls them through IDispatch.
-class RibbonCallbacks {
- public:
-  virtual ~RibbonCallbacks() = default;
-  virtual std::wstring GetCustomUI(const std::wstring& ribbon_id) = 0;
-  virtual void OnLoad(const std::wstring& name, const Ref<host::RibbonUI>& ribbon) = 0;
-  // getEnabled / getVisible.
-  virtual bool GetBool(const std::wstring& name, const Ref<host::RibbonControl>& control) = 0;
-  // onAction.
-  virtual void Action(const std::wstring& name, const Ref<host::RibbonControl>& control) = 0;
-};
-
-// A right-click context menu: the command bar that Outlook built (and the add-in may have
-// extended in ItemContextMenuDisplay) and, from Outlook 14 on, the entries of the add-in's
-// context-menu markup. Stays usable after the right-click, so that a test can click.
-class ContextMenu {
- public:
-  ContextMenu() = default;
-  ContextMenu(std::shared_ptr<detail::MenuState> state, std::weak_ptr<detail::Core> core)
-      : state_(std::move(state)), core_(std::move(core)) {}
-
-  // The menu's idMso: kMailItemMenu, kCalendarItemMenu, kMultipleItemsMenu or kOtherItemMenu.
-  std::wstring IdMso() const;
-
-  // Command-bar controls, top to bottom.
-  int Count() const;
-  std::vector<MenuControl> Controls() const;
-  MenuControl Control(int index) const;  // 1-based; throws std::out_of_range past the end
-  std::vector<std::wstring> Captions() const;
-  // 1-based index of the first control with that caption, or 0.
-  int IndexOf(const std::wstring& caption) const;
-  // The user clicks control `index`: raises its Click to every subscriber with the control and a
-  // CancelDefault flag. Returns false (and raises nothing) for a disabled control.
-  bool Click(int index);
-  bool ClickCaption(const std::wstring& caption);
-  // CancelDefault as the last Click left it. Office raises a click on every live button that has
-  // the clicked one's tag, on any menu, whichever program added it.
-  bool LastCancelDefault() const;
-  // Another program (add-in or macro) puts its own button at the top of the menu, with its own
-  // click handler; returns its index (1).
-  int AddForeignButton(const std::wstring& caption, const std::wstring& tag,
-                       const std::wstring& parameter);
-
-  // Entries from the add-in's markup (empty before Outlook 14 or without markup), as shown:
-  // getVisible and getEnabled were asked when the menu was built.
-  std::vector<RibbonMenuEntry> RibbonEntries() const;
-  std::optional<RibbonMenuEntry> RibbonEntry(const std::wstring& id) const;
-  // The user clicks the markup entry: calls its onAction. False (and no call) when the entry is
-  // missing, hidden, disabled, a separator or has no onAction.
-  bool ClickRibbonEntry(const std::wstring& id);
-
- private:
-  std::shared_ptr<detail::MenuState> state_;
-  std::weak_ptr<detail::Core> core_;
 };
 
 class Outlook {

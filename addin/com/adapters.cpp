@@ -330,96 +330,37 @@ class FileSystemAdapter final : public Adapter, public host::FileSystem {
   void Delete(const std::wstring& path) override { Call(L"DeleteFile", {path}); }
 };
 
+// Which adapter serves which host interface.
+template <class Adapter>
+struct Is {
+  using type = Adapter;
+};
 template <class T>
 struct AdapterFor;
-template <>
-struct AdapterFor<host::UserProperty> {
-  using type = UserPropertyAdapter;
-};
-template <>
-struct AdapterFor<host::UserPropertyCollection> {
-  using type = UserPropertiesAdapter;
-};
-template <>
-struct AdapterFor<host::AttachmentCollection> {
-  using type = AttachmentsAdapter;
-};
-template <>
-struct AdapterFor<host::Item> {
-  using type = ItemAdapter;
-};
-template <>
-struct AdapterFor<host::Inspector> {
-  using type = InspectorAdapter;
-};
-template <>
-struct AdapterFor<host::InspectorCollection> {
-  using type = InspectorsAdapter;
-};
-template <>
-struct AdapterFor<host::ItemCollection> {
-  using type = ItemsAdapter;
-};
-template <>
-struct AdapterFor<host::Folder> {
-  using type = FolderAdapter;
-};
-template <>
-struct AdapterFor<host::Namespace> {
-  using type = NamespaceAdapter;
-};
-template <>
-struct AdapterFor<host::ItemSelection> {
-  using type = SelectionAdapter;
-};
-template <>
-struct AdapterFor<host::Explorer> {
-  using type = ExplorerAdapter;
-};
-template <>
-struct AdapterFor<host::Application> {
-  using type = ApplicationAdapter;
-};
-template <>
-struct AdapterFor<host::CommandBarControl> {
-  using type = CommandBarControlAdapter;
-};
-template <>
-struct AdapterFor<host::CommandBarControlCollection> {
-  using type = CommandBarControlsAdapter;
-};
-template <>
-struct AdapterFor<host::CommandBar> {
-  using type = CommandBarAdapter;
-};
-template <>
-struct AdapterFor<host::RibbonUI> {
-  using type = RibbonUIAdapter;
-};
-template <>
-struct AdapterFor<host::RibbonControl> {
-  using type = RibbonControlAdapter;
-};
-template <>
-struct AdapterFor<host::WordSelection> {
-  using type = WordSelectionAdapter;
-};
-template <>
-struct AdapterFor<host::WordWindow> {
-  using type = WordWindowAdapter;
-};
-template <>
-struct AdapterFor<host::WordDocument> {
-  using type = WordDocumentAdapter;
-};
-template <>
-struct AdapterFor<host::FileSystemFolder> {
-  using type = FileSystemFolderAdapter;
-};
-template <>
-struct AdapterFor<host::FileSystem> {
-  using type = FileSystemAdapter;
-};
+// clang-format off
+template <> struct AdapterFor<host::UserProperty> : Is<UserPropertyAdapter> {};
+template <> struct AdapterFor<host::UserPropertyCollection> : Is<UserPropertiesAdapter> {};
+template <> struct AdapterFor<host::AttachmentCollection> : Is<AttachmentsAdapter> {};
+template <> struct AdapterFor<host::Item> : Is<ItemAdapter> {};
+template <> struct AdapterFor<host::Inspector> : Is<InspectorAdapter> {};
+template <> struct AdapterFor<host::InspectorCollection> : Is<InspectorsAdapter> {};
+template <> struct AdapterFor<host::ItemCollection> : Is<ItemsAdapter> {};
+template <> struct AdapterFor<host::Folder> : Is<FolderAdapter> {};
+template <> struct AdapterFor<host::Namespace> : Is<NamespaceAdapter> {};
+template <> struct AdapterFor<host::ItemSelection> : Is<SelectionAdapter> {};
+template <> struct AdapterFor<host::Explorer> : Is<ExplorerAdapter> {};
+template <> struct AdapterFor<host::Application> : Is<ApplicationAdapter> {};
+template <> struct AdapterFor<host::CommandBarControl> : Is<CommandBarControlAdapter> {};
+template <> struct AdapterFor<host::CommandBarControlCollection> : Is<CommandBarControlsAdapter> {};
+template <> struct AdapterFor<host::CommandBar> : Is<CommandBarAdapter> {};
+template <> struct AdapterFor<host::RibbonUI> : Is<RibbonUIAdapter> {};
+template <> struct AdapterFor<host::RibbonControl> : Is<RibbonControlAdapter> {};
+template <> struct AdapterFor<host::WordSelection> : Is<WordSelectionAdapter> {};
+template <> struct AdapterFor<host::WordWindow> : Is<WordWindowAdapter> {};
+template <> struct AdapterFor<host::WordDocument> : Is<WordDocumentAdapter> {};
+template <> struct AdapterFor<host::FileSystemFolder> : Is<FileSystemFolderAdapter> {};
+template <> struct AdapterFor<host::FileSystem> : Is<FileSystemAdapter> {};
+// clang-format on
 
 }  // namespace
 

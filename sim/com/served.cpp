@@ -24,60 +24,12 @@ ServedCounters& Counters() {
 }
 
 namespace {
-
 sim::Outlook* g_mirror = nullptr;
+}  // namespace
 
-using namespace served;  // NOLINT: the machinery of this file
+namespace served {
 
-// ---- one wrapper per host interface ----
-
-com_ptr<IDispatch> Serve(const Ref<host::UserProperty>&);
-com_ptr<IDispatch> Serve(const Ref<host::UserPropertyCollection>&);
-com_ptr<IDispatch> Serve(const Ref<host::AttachmentCollection>&);
-com_ptr<IDispatch> Serve(const Ref<host::WordSelection>&);
-com_ptr<IDispatch> Serve(const Ref<host::WordWindow>&);
-com_ptr<IDispatch> Serve(const Ref<host::WordDocument>&);
-com_ptr<IDispatch> Serve(const Ref<host::Inspector>&);
-com_ptr<IDispatch> Serve(const Ref<host::Item>&);
-com_ptr<IDispatch> Serve(const Ref<host::InspectorCollection>&);
-com_ptr<IDispatch> Serve(const Ref<host::ItemCollection>&);
-com_ptr<IDispatch> Serve(const Ref<host::Folder>&);
-com_ptr<IDispatch> Serve(const Ref<host::Namespace>&);
-com_ptr<IDispatch> Serve(const Ref<host::ItemSelection>&);
-com_ptr<IDispatch> Serve(const Ref<host::Explorer>&);
-com_ptr<IDispatch> Serve(const Ref<host::CommandBarControl>&);
-com_ptr<IDispatch> Serve(const Ref<host::CommandBarControlCollection>&);
-com_ptr<IDispatch> Serve(const Ref<host::CommandBar>&);
-
-template <class T>
-com_ptr<IDispatch> ServeOrNothing(const Ref<T>& ref) {
-  return ref ? Serve(ref) : com_ptr<IDispatch>();
-}
-
-// A member answering a served object.
-template <class Get>
-Member Object(std::wstring name, std::size_t max_args, Get get) {
-  return {std::move(name),
-          max_args,
-          [get](const Args& args, VARIANT* result) { ReturnObject(result, get(args)); },
-          {}};
-}
-template <class Get>
-Member TextGet(std::wstring name, Get get) {
-  return {
-      std::move(name), 0, [get](const Args&, VARIANT* result) { ReturnText(result, get()); }, {}};
-}
-template <class Run>
-Member Method(std::wstring name, std::size_t max_args, Run run) {
-  return {std::move(name), max_args, [run](const Args& args, VARIANT*) { run(args); }, {}};
-}
-template <class Put>
-Member PutOnly(std::wstring name, Put put) {
-  return {std::move(name), 0, nullptr, [put](const VARIANT& value, const Args&) {
-            std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
-            put(Args(std::move(one)));
-          }};
-}
+// ---- one wrapper per host interface of Outlook and Word ----
 
 com_ptr<IDispatch> Serve(const Ref<host::UserProperty>& property) {
   return Make(
@@ -277,123 +229,9 @@ com_ptr<IDispatch> Serve(const Ref<host::Explorer>& explorer) {
                })});
 }
 
-com_ptr<IDispatch> Serve(const Ref<host::CommandBarControl>& control) {
-  auto text_put = [control](void (host::CommandBarControl::*set)(const std::wstring&)) {
-    return [control, set](const Args& a) { ((*control).*set)(a.Text(0)); };
-  };
-  std::vector<Member> members = {
-      PutOnly(L"Caption", text_put(&host::CommandBarControl::SetCaption)),
-      PutOnly(L"Style", [control](const Args& a) { control->SetStyle(a.Int(0)); }),
-      PutOnly(L"FaceId", [control](const Args& a) { control->SetFaceId(a.Int(0)); }),
-      PutOnly(L"Tag", text_put(&host::CommandBarControl::SetTag)),
-      {L"Parameter", 0, [control](const Args&, VARIANT* r) { ReturnText(r, control->Parameter()); },
-       [control](const VARIANT& value, const Args&) {
-         std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
-         control->SetParameter(Args(std::move(one)).Text(0));
-       }},
-      PutOnly(L"Enabled", [control](const Args& a) { control->SetEnabled(a.Bool(0)); }),
-      PutOnly(L"OnAction", text_put(&host::CommandBarControl::SetOnAction)),
-      PutOnly(L"BeginGroup", [control](const Args& a) { control->SetBeginGroup(a.Bool(0)); }),
-  };
-  return Make(std::move(members), &kCommandBarButtonEvents, [control](com_ptr<IDispatch> sink) {
-    return control->OnClick([sink](const Ref<host::CommandBarControl>& ctrl, bool& cancel_default) {
-      auto served = ServeOrNothing(ctrl);
-      VARIANT_BOOL flag = cancel_default ? VARIANT_TRUE : VARIANT_FALSE;
-      VARIANT cancel;
-      V_VT(&cancel) = VT_BOOL | VT_BYREF;
-      V_BOOLREF(&cancel) = &flag;
-      Raise(sink.get(), 1, {cancel, ObjectArg(served.get())});
-      cancel_default = flag != VARIANT_FALSE;
-    });
-  });
-}
+}  // namespace served
 
-com_ptr<IDispatch> Serve(const Ref<host::CommandBarControlCollection>& controls) {
-  return Make({
-      // Add(Type, Id, Parameter, Before, Temporary)
-      Object(L"Add", 5,
-             [controls](const Args& a) {
-               if (a.Given(1) || a.Given(2)) throw DispError{E_INVALIDARG};
-               return ServeOrNothing(controls->Add(a.Given(0) ? a.Int(0) : host::kMsoControlButton,
-                                                   a.Given(3) ? a.Int(3) : 0));
-             }),
-      Object(L"Item", 1,
-             [controls](const Args& a) { return ServeOrNothing(controls->Item(a.Int(0))); }),
-  });
-}
-
-com_ptr<IDispatch> Serve(const Ref<host::CommandBar>& bar) {
-  return Make(
-      {Object(L"Controls", 0, [bar](const Args&) { return ServeOrNothing(bar->Controls()); })});
-}
-
-// ---- the ribbon's objects, by Office's interfaces ----
-
-template <class Body>
-HRESULT Vtable(Body&& body) noexcept {
-  ++Counters().vtable_calls;
-  try {
-    body();
-    return S_OK;
-  } catch (const host::Failure& failure) {
-    const auto n = failure.Number();
-    return n < 0 ? static_cast<HRESULT>(n)
-                 : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, n & 0xFFFF);
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
-}
-
-class ServedRibbonUIObject final : public Served<com::IRibbonUI> {
- public:
-  explicit ServedRibbonUIObject(Ref<host::RibbonUI> ui)
-      : Served({Method(L"Invalidate", 0, [ui](const Args&) { ui->Invalidate(); })}, nullptr, {}),
-        ui_(std::move(ui)) {}
-  HRESULT STDMETHODCALLTYPE Invalidate() override {
-    return Vtable([&] { ui_->Invalidate(); });
-  }
-  HRESULT STDMETHODCALLTYPE InvalidateControl(BSTR) override { return E_NOTIMPL; }
-
- private:
-  Ref<host::RibbonUI> ui_;
-};
-
-com_ptr<IDispatch> ServeContext(const host::RibbonContext& context) {
-  if (context.inspector) return Serve(context.inspector);
-  if (context.selection) return Serve(context.selection);
-  return ServeOrNothing(context.explorer);
-}
-
-class ServedRibbonControlObject final : public Served<com::IRibbonControl> {
- public:
-  explicit ServedRibbonControlObject(Ref<host::RibbonControl> control)
-      : Served({TextGet(L"Id", [control] { return control->Id(); }),
-                Object(L"Context", 0,
-                       [control](const Args&) { return ServeContext(control->Context()); }),
-                TextGet(L"Tag", [] { return std::wstring(); })},
-               nullptr, {}),
-        control_(std::move(control)) {}
-  HRESULT STDMETHODCALLTYPE get_Id(BSTR* id) override {
-    if (!id) return E_POINTER;
-    *id = nullptr;
-    return Vtable([&] { *id = unique_bstr(control_->Id()).release(); });
-  }
-  HRESULT STDMETHODCALLTYPE get_Context(IDispatch** context) override {
-    if (!context) return E_POINTER;
-    *context = nullptr;
-    return Vtable([&] { *context = ServeContext(control_->Context()).detach(); });
-  }
-  HRESULT STDMETHODCALLTYPE get_Tag(BSTR* tag) override {
-    if (!tag) return E_POINTER;
-    *tag = nullptr;
-    return Vtable([&] { *tag = unique_bstr(L"").release(); });
-  }
-
- private:
-  Ref<host::RibbonControl> control_;
-};
-
-}  // namespace
+using namespace served;  // NOLINT: the machinery of these files
 
 void SetFileMirror(sim::Outlook* outlook) {
   g_mirror = outlook;
@@ -451,16 +289,6 @@ com_ptr<IDispatch> ServeApplication(const Ref<host::Application>& app) {
       Raise(sink.get(), 0xFB41, {ObjectArg(served_selection.get()), ObjectArg(served_bar.get())});
     });
   });
-}
-
-com_ptr<IDispatch> ServeRibbonUI(const Ref<host::RibbonUI>& ribbon) {
-  if (!ribbon) return {};
-  return com_ptr<IDispatch>::adopt(new ServedRibbonUIObject(ribbon));
-}
-
-com_ptr<IDispatch> ServeRibbonControl(const Ref<host::RibbonControl>& control) {
-  if (!control) return {};
-  return com_ptr<IDispatch>::adopt(new ServedRibbonControlObject(control));
 }
 
 }  // namespace fenmark::wintest

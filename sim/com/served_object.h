@@ -16,6 +16,7 @@ namespace fenmark::wintest::served {
 
 using com::com_ptr;
 using com::unique_bstr;
+using host::Ref;
 
 constexpr IID kApplicationEvents11 = {
     0x0006302C, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -322,6 +323,56 @@ inline VARIANT ObjectArg(IDispatch* object) {
   V_VT(&v) = VT_DISPATCH;
   V_DISPATCH(&v) = object;  // borrowed for the call
   return v;
+}
+
+// One wrapper per host interface (served.cpp: Outlook and Word; served_office.cpp: Office's
+// command bars), each an IDispatch with the object model's member names.
+com_ptr<IDispatch> Serve(const Ref<host::UserProperty>&);
+com_ptr<IDispatch> Serve(const Ref<host::UserPropertyCollection>&);
+com_ptr<IDispatch> Serve(const Ref<host::AttachmentCollection>&);
+com_ptr<IDispatch> Serve(const Ref<host::WordSelection>&);
+com_ptr<IDispatch> Serve(const Ref<host::WordWindow>&);
+com_ptr<IDispatch> Serve(const Ref<host::WordDocument>&);
+com_ptr<IDispatch> Serve(const Ref<host::Inspector>&);
+com_ptr<IDispatch> Serve(const Ref<host::Item>&);
+com_ptr<IDispatch> Serve(const Ref<host::InspectorCollection>&);
+com_ptr<IDispatch> Serve(const Ref<host::ItemCollection>&);
+com_ptr<IDispatch> Serve(const Ref<host::Folder>&);
+com_ptr<IDispatch> Serve(const Ref<host::Namespace>&);
+com_ptr<IDispatch> Serve(const Ref<host::ItemSelection>&);
+com_ptr<IDispatch> Serve(const Ref<host::Explorer>&);
+com_ptr<IDispatch> Serve(const Ref<host::CommandBarControl>&);
+com_ptr<IDispatch> Serve(const Ref<host::CommandBarControlCollection>&);
+com_ptr<IDispatch> Serve(const Ref<host::CommandBar>&);
+
+template <class T>
+com_ptr<IDispatch> ServeOrNothing(const Ref<T>& ref) {
+  return ref ? Serve(ref) : com_ptr<IDispatch>();
+}
+
+// A member answering a served object.
+template <class Get>
+Member Object(std::wstring name, std::size_t max_args, Get get) {
+  return {std::move(name),
+          max_args,
+          [get](const Args& args, VARIANT* result) { ReturnObject(result, get(args)); },
+          {}};
+}
+template <class Get>
+Member TextGet(std::wstring name, Get get) {
+  return {
+      std::move(name), 0, [get](const Args&, VARIANT* result) { ReturnText(result, get()); }, {}};
+}
+template <class Run>
+Member Method(std::wstring name, std::size_t max_args, Run run) {
+  return {std::move(name), max_args, [run](const Args& args, VARIANT*) { run(args); }, {}};
+}
+template <class Put>
+Member PutOnly(std::wstring name, Put put) {
+  return {std::move(name), 0, nullptr, [put](const VARIANT& value, const Args&) {
+            std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
+            put(Args(std::move(one)));
+          }};
 }
 
 }  // namespace fenmark::wintest::served

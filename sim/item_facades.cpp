@@ -1,0 +1,277 @@
+// An Outlook item as the add-in sees it, with its user properties and attachments. Each object
+// holds its state weakly; every call is logged and may be failed by injection before it has any
+// effect.
+
+#include <algorithm>
+
+#include "sim/facade_call.h"
+
+namespace fenmark::sim::detail {
+namespace {
+
+class UserPropertyImpl : public host::UserProperty {
+ public:
+  UserPropertyImpl(std::weak_ptr<Core> core, std::weak_ptr<ItemState> item, std::wstring name)
+      : core_(std::move(core)), item_(std::move(item)), name_(std::move(name)) {}
+
+  std::wstring Value() override {
+    auto call = EnterItem(core_, item_, L"UserProperty", L"Value", Quote(name_));
+    return Find(*call.item).value;
+  }
+  void SetValue(const std::wstring& value) override {
+    auto call =
+        EnterItem(core_, item_, L"UserProperty", L"SetValue", Quote(name_) + L", " + Quote(value));
+    Find(*call.item).value = value;
+    call.item->Write(L"UserProperty " + name_ + L"=" + value);
+  }
+
+ private:
+  UserProp& Find(ItemState& item) {
+    auto* prop = item.FindProp(name_);
+    if (!prop) throw host::Failure(kDeleted, L"The property has been deleted.");
+    return *prop;
+  }
+  std::weak_ptr<Core> core_;
+  std::weak_ptr<ItemState> item_;
+  std::wstring name_;
+};
+
+class UserPropertiesImpl : public host::UserPropertyCollection {
+ public:
+  UserPropertiesImpl(std::weak_ptr<Core> core, std::weak_ptr<ItemState> item)
+      : core_(std::move(core)), item_(std::move(item)) {}
+
+  Ref<host::UserProperty> Add(const std::wstring& name, int type) override {
+    auto call = EnterItem(core_, item_, L"UserPropertyCollection", L"Add",
+                          Quote(name) + L", " + std::to_wstring(type));
+    if (name.empty() || name.find_first_of(L"[]_#") != std::wstring::npos) throw InvalidArgument();
+    if (type != host::kOlText) throw InvalidArgument();  // only text properties are simulated
+    auto* prop = call.item->FindProp(name);
+    if (prop && prop->type != type) throw InvalidArgument();
+    if (!prop) {
+      call.item->props.push_back({name, type, L""});
+      call.item->Write(L"UserProperty+ " + name);
+    }
+    return Make(call, prop ? prop->name : name);
+  }
+
+  Ref<host::UserProperty> Item(const std::wstring& name) override {
+    auto call = EnterItem(core_, item_, L"UserPropertyCollection", L"Item", Quote(name));
+    auto* prop = call.item->FindProp(name);
+    if (!prop) return nullptr;
+    return Make(call, prop->name);
+  }
+
+ private:
+  Ref<host::UserProperty> Make(const ItemCall& call, const std::wstring& name) {
+    return call.core->Hand<host::UserProperty>(
+        std::make_shared<UserPropertyImpl>(core_, item_, name));
+  }
+  std::weak_ptr<Core> core_;
+  std::weak_ptr<ItemState> item_;
+};
+
+class AttachmentsImpl : public host::AttachmentCollection {
+ public:
+  AttachmentsImpl(std::weak_ptr<Core> core, std::weak_ptr<ItemState> item)
+      : core_(std::move(core)), item_(std::move(item)) {}
+
+  void Add(const std::wstring& source, const std::wstring& display_name) override {
+    auto call = EnterItem(core_, item_, L"AttachmentCollection", L"Add",
+                          Quote(source) + L", " + Quote(display_name));
+    auto it = call.core->files.find(Core::Key(source));
+    if (it == call.core->files.end())
+      throw host::Failure(-2147024894,  // 0x80070002
+                          L"Cannot find this file. Verify the path and file name are correct.");
+    call.item->attachments.push_back({display_name, source, it->second.bytes});
+    call.item->Write(L"Attachment+ " + display_name);
+  }
+
+ private:
+  std::weak_ptr<Core> core_;
+  std::weak_ptr<ItemState> item_;
+};
+
+std::vector<std::uint8_t> Bytes(const std::string& text) {
+  return {text.begin(), text.end()};
+}
+
+std::wstring Escape(const std::wstring& text) {
+  std::wstring out;
+  for (wchar_t c : text) {
+    switch (c) {
+      case L'&':
+        out += L"&amp;";
+        break;
+      case L'<':
+        out += L"&lt;";
+        break;
+      case L'>':
+        out += L"&gt;";
+        break;
+      case L'"':
+        out += L"&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+// The item as Outlook renders it in HTML: the subject as a header line, the body paragraph by
+// paragraph.
+std::wstring HtmlRendering(const ItemState& item) {
+  std::wstring html =
+      L"<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; "
+      L"charset=utf-8\">\r\n<title>" +
+      Escape(item.subject) + L"</title>\r\n</head>\r\n<body>\r\n<p><b>Subject:</b> " +
+      Escape(item.subject) + L"</p>\r\n";
+  std::wstring body = ParagraphBreaks(item.body);
+  std::size_t start = 0;
+  while (start < body.size()) {
+    auto end = body.find(L"\r\n", start);
+    if (end == std::wstring::npos) end = body.size();
+    html += L"<p>" + Escape(body.substr(start, end - start)) + L"</p>\r\n";
+    start = end + 2;
+  }
+  return html + L"</body>\r\n</html>\r\n";
+}
+
+std::vector<std::uint8_t> MessageFile(const ItemState& item) {
+  // A compound-file signature, then the content as UTF-16: enough to tell the formats apart.
+  std::vector<std::uint8_t> bytes = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+  std::wstring text = L"Class: " + ClassName(item.item_class) + L"\r\nSubject: " + item.subject +
+                      L"\r\n\r\n" + item.body;
+  for (wchar_t c : text) {
+    bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
+  }
+  return bytes;
+}
+
+class ItemImpl : public host::Item {
+ public:
+  ItemImpl(std::weak_ptr<Core> core, std::weak_ptr<ItemState> item)
+      : core_(std::move(core)), item_(std::move(item)) {}
+
+  const std::weak_ptr<ItemState>& state() const { return item_; }
+
+  int Class() override { return Enter(L"Class").item->item_class; }
+  std::wstring EntryID() override { return Enter(L"EntryID").item->entry_id; }
+  std::wstring Subject() override { return Enter(L"Subject").item->subject; }
+  void SetSubject(const std::wstring& subject) override {
+    auto call = Enter(L"SetSubject", Quote(subject));
+    call.item->subject = subject;
+    call.item->Write(L"Subject=" + subject);
+  }
+  std::wstring Body() override { return Enter(L"Body").item->body; }
+  Ref<host::UserPropertyCollection> UserProperties() override {
+    auto call = Enter(L"UserProperties");
+    return call.core->Hand<host::UserPropertyCollection>(
+        std::make_shared<UserPropertiesImpl>(core_, item_));
+  }
+  void Save() override {
+    auto call = Enter(L"Save");
+    call.core->Save(*call.item);
+  }
+  void SaveAs(const std::wstring& path, int type) override {
+    auto call = Enter(L"SaveAs", Quote(path) + L", " + std::to_wstring(type));
+    std::vector<std::uint8_t> bytes;
+    switch (type) {
+      case 0:  // olTXT
+        bytes = Bytes(ToUtf8(call.item->subject + L"\r\n\r\n" + call.item->body));
+        break;
+      case host::kOlMsg:
+      case 9:  // olMSGUnicode
+        bytes = MessageFile(*call.item);
+        break;
+      case host::kOlHtml:
+        bytes = Bytes(ToUtf8(HtmlRendering(*call.item)));
+        break;
+      default:
+        throw InvalidArgument();
+    }
+    call.core->CheckFilePath(path, -2147287037,  // 0x80030003
+                             L"Cannot save the file. The folder does not exist.", -2147287035,
+                             L"Cannot save the file. The file name is not valid.");
+    auto& entry = call.core->files[Core::Key(path)];
+    if (entry.path.empty()) entry.path = Core::Named(path);
+    entry.bytes = std::move(bytes);
+  }
+  void Close(int mode) override {
+    auto call = Enter(L"Close", std::to_wstring(mode));
+    auto& item = *call.item;
+    if (mode == host::kOlSave || mode == 2) {
+      call.core->Save(item);
+    } else if (mode == 1) {  // olDiscard
+      if (item.persisted) item.Restore(*item.persisted);
+    } else {
+      throw InvalidArgument();
+    }
+    call.core->CloseWindow(item);
+  }
+  Ref<host::AttachmentCollection> Attachments() override {
+    auto call = Enter(L"Attachments");
+    return call.core->Hand<host::AttachmentCollection>(
+        std::make_shared<AttachmentsImpl>(core_, item_));
+  }
+  Ref<host::Inspector> GetInspector() override {
+    auto call = Enter(L"GetInspector");
+    call.item->has_inspector = true;
+    return call.core->HandInspector(call.item);
+  }
+  void Display() override {
+    auto call = Enter(L"Display");
+    call.core->OpenWindow(call.item);
+  }
+  void MarkComplete() override {
+    auto call = EnterTask(L"MarkComplete");
+    call.item->complete = true;
+    call.item->status = 2;  // olTaskComplete
+    call.item->Write(L"MarkComplete");
+  }
+  bool Complete() override { return EnterTask(L"Complete").item->complete; }
+  void SetStatus(int status) override {
+    auto call = EnterTask(L"SetStatus", std::to_wstring(status));
+    if (status < 0 || status > 4) throw InvalidArgument();
+    call.item->status = status;
+    call.item->complete = status == 2;
+    call.item->Write(L"Status=" + std::to_wstring(status));
+  }
+  int ActualWork() override { return EnterTask(L"ActualWork").item->actual_work; }
+  void SetActualWork(int minutes) override {
+    auto call = EnterTask(L"SetActualWork", std::to_wstring(minutes));
+    call.item->actual_work = minutes;
+    call.item->Write(L"ActualWork=" + std::to_wstring(minutes));
+  }
+  host::Subscription OnWrite(std::function<void(bool& cancel)> handler) override {
+    auto call = Enter(L"OnWrite");
+    return call.item->write_event.Subscribe(std::move(handler));
+  }
+
+ private:
+  ItemCall Enter(const wchar_t* member, std::wstring arguments = {}) {
+    return EnterItem(core_, item_, L"Item", member, std::move(arguments));
+  }
+  ItemCall EnterTask(const wchar_t* member, std::wstring arguments = {}) {
+    auto call = Enter(member, std::move(arguments));
+    if (call.item->item_class != host::kOlTask) throw NotSupported();
+    return call;
+  }
+  std::weak_ptr<Core> core_;
+  std::weak_ptr<ItemState> item_;
+};
+
+}  // namespace
+
+Ref<host::Item> Core::HandItem(const std::shared_ptr<ItemState>& item) {
+  return Hand<host::Item>(std::make_shared<ItemImpl>(weak_from_this(), item));
+}
+
+std::shared_ptr<ItemState> StateOf(const Ref<host::Item>& item) {
+  auto* impl = dynamic_cast<ItemImpl*>(item.get());
+  return impl ? impl->state().lock() : nullptr;
+}
+
+}  // namespace fenmark::sim::detail

@@ -1,0 +1,234 @@
+// The test's view of the simulated Outlook's ribbon, files, message boxes, clock, call log and
+// faults. Nothing here is logged as an add-in call or subject to injected faults.
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "sim/core.h"
+#include "sim/outlook.h"
+#include "sim/platform_impl.h"
+
+namespace fenmark::sim {
+
+using detail::Core;
+using detail::ItemState;
+
+// ---------------- ribbon ----------------
+
+void Outlook::AttachRibbon(RibbonCallbacks* callbacks) {
+  core_->ribbon_callbacks = callbacks;
+}
+bool Outlook::LoadRibbon(const std::wstring& ribbon_id) {
+  return core_->LoadRibbon(ribbon_id);
+}
+
+bool Outlook::RibbonLoaded(const std::wstring& ribbon_id) const {
+  return core_->ribbons.count(detail::Lower(ribbon_id)) > 0;
+}
+
+std::wstring Outlook::RibbonMarkup(const std::wstring& ribbon_id) const {
+  auto it = core_->ribbons.find(detail::Lower(ribbon_id));
+  return it == core_->ribbons.end() ? L"" : it->second->markup;
+}
+
+std::vector<std::wstring> Outlook::RibbonErrors() const {
+  return core_->ribbon_errors;
+}
+
+ContextMenu Outlook::ShowContextMenu(const std::wstring& id_mso) {
+  auto menu = std::make_shared<detail::MenuState>();
+  menu->id_mso = id_mso;
+  menu->context.menu = true;
+  menu->context.items.assign(core_->selection.begin(), core_->selection.end());
+  menu->ribbon_entries = core_->BuildMenuEntries(id_mso, menu->context);
+  return ContextMenu(menu, core_);
+}
+
+int Outlook::InvalidateCount(const std::wstring& ribbon_id) const {
+  int count = 0;
+  for (auto& ui : core_->ribbon_uis)
+    if (detail::EqualsNoCase(ui->ribbon_id, ribbon_id)) count += ui->invalidates;
+  return count;
+}
+
+int Outlook::InvalidateCount() const {
+  int count = 0;
+  for (auto& ui : core_->ribbon_uis) count += ui->invalidates;
+  return count;
+}
+
+// ---------------- files ----------------
+
+std::wstring Outlook::TempFolder() const {
+  return core_->temp_folder;
+}
+
+void Outlook::SetTempFolder(const std::wstring& path) {
+  std::wstring folder = path;
+  while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
+  core_->temp_folder = folder;
+  core_->temp_path_override.reset();
+  core_->MakeDirs(folder);
+}
+
+void Outlook::SetTempPath(const std::wstring& path) {
+  core_->temp_path_override = path;
+}
+void Outlook::CreateFolder(const std::wstring& path) {
+  core_->MakeDirs(path);
+}
+
+bool Outlook::FolderExists(const std::wstring& path) const {
+  return core_->dirs.count(Core::Key(path)) > 0;
+}
+
+bool Outlook::FileExists(const std::wstring& path) const {
+  return core_->files.count(Core::Key(path)) > 0;
+}
+
+std::optional<std::vector<std::uint8_t>> Outlook::FileBytes(const std::wstring& path) const {
+  auto it = core_->files.find(Core::Key(path));
+  if (it == core_->files.end()) return std::nullopt;
+  return it->second.bytes;
+}
+
+std::wstring Outlook::FileText(const std::wstring& path) const {
+  auto bytes = FileBytes(path);
+  return bytes ? detail::FromUtf8(*bytes) : L"";
+}
+
+void Outlook::PutFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+  core_->MakeDirs(Core::Parent(path));
+  auto& entry = core_->files[Core::Key(path)];
+  entry.path = Core::Named(path);
+  entry.bytes = bytes;
+}
+
+void Outlook::PutTextFile(const std::wstring& path, const std::wstring& text) {
+  std::string utf8 = detail::ToUtf8(text);
+  PutFile(path, std::vector<std::uint8_t>(utf8.begin(), utf8.end()));
+}
+
+void Outlook::RemoveFile(const std::wstring& path) {
+  core_->files.erase(Core::Key(path));
+}
+
+std::vector<std::wstring> Outlook::FilesIn(const std::wstring& folder) const {
+  std::vector<std::wstring> found;
+  const std::wstring key = Core::Key(folder);
+  for (auto& [file_key, entry] : core_->files)
+    if (Core::Key(Core::Parent(file_key)) == key) found.push_back(entry.path);
+  return found;
+}
+
+std::vector<std::wstring> Outlook::AllFiles() const {
+  std::vector<std::wstring> found;
+  for (auto& [key, entry] : core_->files) found.push_back(entry.path);
+  return found;
+}
+
+void Outlook::SetResource(const std::wstring& name, const std::wstring& type,
+                          std::vector<std::uint8_t> bytes) {
+  core_->resources[detail::Upper(name) + L"|" + detail::Upper(type)] = std::move(bytes);
+}
+
+void Outlook::RemoveResource(const std::wstring& name, const std::wstring& type) {
+  core_->resources[detail::Upper(name) + L"|" + detail::Upper(type)] = std::nullopt;
+}
+
+// ---------------- message boxes, clock ----------------
+
+std::vector<MessageBoxRecord> Outlook::MessageBoxes() const {
+  return core_->message_boxes;
+}
+void Outlook::ClearMessageBoxes() {
+  core_->message_boxes.clear();
+}
+
+void Outlook::SetMessageBoxHandler(std::function<int(const MessageBoxRecord&)> handler) {
+  core_->message_box_handler = std::move(handler);
+}
+
+void Outlook::SetNow(const host::DateTime& now, int step_seconds) {
+  core_->now = now;
+  core_->clock_step = step_seconds;
+}
+
+host::DateTime Outlook::Now() const {
+  return core_->now;
+}
+
+void Outlook::SetUtcOffset(int minutes) {
+  core_->utc_offset_minutes = minutes;
+}
+
+void Outlook::SetSeparators(const std::wstring& date_separator,
+                            const std::wstring& time_separator) {
+  core_->date_separator = date_separator;
+  core_->time_separator = time_separator;
+}
+
+// ---------------- call log and faults ----------------
+
+std::vector<HostCall> Outlook::Calls() const {
+  return core_->calls;
+}
+void Outlook::ClearCalls() {
+  core_->calls.clear();
+}
+std::size_t Outlook::CallCount() const {
+  return core_->calls.size();
+}
+
+int Outlook::CountCalls(const std::wstring& name) const {
+  int count = 0;
+  for (auto& call : core_->calls)
+    if (detail::EqualsNoCase(call.Name(), name)) ++count;
+  return count;
+}
+
+std::wstring Outlook::CallsText() const {
+  std::wstring text;
+  for (auto& call : core_->calls) text += call.ToString() + L"\n";
+  return text;
+}
+
+void Outlook::FailNthCall(int n, std::int32_t number, const std::wstring& description) {
+  if (n < 1) throw std::invalid_argument("FailNthCall counts from 1");
+  detail::Fault fault;
+  fault.by_position = true;
+  fault.position = core_->call_number + static_cast<std::size_t>(n);
+  fault.number = number;
+  fault.description = description;
+  core_->faults.push_back(fault);
+}
+
+void Outlook::FailCallsTo(const std::wstring& name, std::int32_t number,
+                          const std::wstring& description, int nth, bool only_once) {
+  detail::Fault fault;
+  fault.name = detail::Lower(name);
+  fault.nth = std::max(1, nth);
+  fault.only_once = only_once;
+  fault.number = number;
+  fault.description = description;
+  core_->faults.push_back(fault);
+}
+
+void Outlook::ClearFaults() {
+  core_->faults.clear();
+}
+
+std::vector<ReturnedFailure> Outlook::ReturnedFailures() const {
+  return core_->returned;
+}
+void Outlook::ClearReturnedFailures() {
+  core_->returned.clear();
+}
+bool Outlook::WriteRecursionOverflowed() const {
+  return core_->write_overflow;
+}
+long Outlook::OutstandingReferences() const {
+  return *core_->outstanding;
+}
+
+}  // namespace fenmark::sim

@@ -1,0 +1,154 @@
+// The test's handle on one item: reads and edits of the user, never logged or injected.
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "sim/core.h"
+#include "sim/outlook.h"
+#include "sim/platform_impl.h"
+
+namespace fenmark::sim {
+
+using detail::ItemState;
+using detail::Need;
+
+// ---------------- SimItem ----------------
+
+int SimItem::Class() const {
+  return Need(*this).item_class;
+}
+std::wstring SimItem::EntryID() const {
+  return Need(*this).entry_id;
+}
+std::wstring SimItem::Subject() const {
+  return Need(*this).subject;
+}
+std::wstring SimItem::Body() const {
+  return Need(*this).body;
+}
+
+std::vector<UserPropertyValue> SimItem::UserProperties() const {
+  std::vector<UserPropertyValue> values;
+  for (auto& prop : Need(*this).props) values.push_back({prop.name, prop.value});
+  return values;
+}
+
+std::optional<std::wstring> SimItem::UserProperty(const std::wstring& name) const {
+  auto* prop = Need(*this).FindProp(name);
+  if (!prop) return std::nullopt;
+  return prop->value;
+}
+
+bool SimItem::HasUserProperty(const std::wstring& name) const {
+  return Need(*this).FindProp(name) != nullptr;
+}
+
+std::vector<Attachment> SimItem::Attachments() const {
+  return Need(*this).attachments;
+}
+bool SimItem::Complete() const {
+  return Need(*this).complete;
+}
+int SimItem::Status() const {
+  return Need(*this).status;
+}
+int SimItem::ActualWork() const {
+  return Need(*this).actual_work;
+}
+int SimItem::SaveCount() const {
+  return Need(*this).save_count;
+}
+bool SimItem::Saved() const {
+  return Need(*this).save_count > 0;
+}
+std::optional<PersistedState> SimItem::Persisted() const {
+  return Need(*this).persisted;
+}
+bool SimItem::Dirty() const {
+  return Need(*this).dirty;
+}
+std::optional<FolderKind> SimItem::Folder() const {
+  return Need(*this).folder;
+}
+bool SimItem::Deleted() const {
+  return Need(*this).deleted;
+}
+std::vector<std::wstring> SimItem::Writes() const {
+  return Need(*this).writes;
+}
+std::size_t SimItem::WriteCount() const {
+  return Need(*this).writes.size();
+}
+bool SimItem::HasInspector() const {
+  return Need(*this).has_inspector;
+}
+bool SimItem::WindowOpen() const {
+  return Need(*this).window_open;
+}
+std::size_t SimItem::InsertionPoint() const {
+  return Need(*this).insertion_point;
+}
+bool SimItem::WordAvailable() const {
+  return Need(*this).word_available;
+}
+int SimItem::Serial() const {
+  return Need(*this).serial;
+}
+
+void SimItem::SetSubject(const std::wstring& subject) {
+  Need(*this).subject = subject;
+  state_->Write(L"Subject=" + subject);
+}
+
+void SimItem::SetBody(const std::wstring& body) {
+  auto& item = Need(*this);
+  item.body = body;
+  item.insertion_point = std::min(item.insertion_point, item.body.size());
+  item.Write(L"Body=" + detail::Quote(body));
+}
+
+void SimItem::SetUserProperty(const std::wstring& name, const std::wstring& value) {
+  auto& item = Need(*this);
+  if (auto* prop = item.FindProp(name))
+    prop->value = value;
+  else
+    item.props.push_back({name, 1, value});
+  item.Write(L"UserProperty " + name + L"=" + value);
+}
+
+void SimItem::RemoveUserProperty(const std::wstring& name) {
+  auto& item = Need(*this);
+  auto it = std::find_if(item.props.begin(), item.props.end(), [&](const detail::UserProp& p) {
+    return detail::EqualsNoCase(p.name, name);
+  });
+  if (it == item.props.end()) return;
+  item.props.erase(it);
+  item.Write(L"UserProperty- " + name);
+}
+
+void SimItem::SetComplete(bool complete) {
+  auto& item = Need(*this);
+  item.complete = complete;
+  if (complete) item.status = 2;
+  item.Write(complete ? L"Complete=True" : L"Complete=False");
+}
+
+void SimItem::SetStatus(int status) {
+  auto& item = Need(*this);
+  item.status = status;
+  item.complete = status == 2;
+  item.Write(L"Status=" + std::to_wstring(status));
+}
+
+void SimItem::SetActualWork(int minutes) {
+  auto& item = Need(*this);
+  item.actual_work = minutes;
+  item.Write(L"ActualWork=" + std::to_wstring(minutes));
+}
+
+void SimItem::SetInsertionPoint(std::size_t position) {
+  auto& item = Need(*this);
+  item.insertion_point = std::min(position, item.body.size());
+}
+
+}  // namespace fenmark::sim

@@ -1,0 +1,113 @@
+#pragma once
+// The test's handle on one item of the simulated Outlook, and what it reads: the folders of the
+// store, attachments, user properties, the state of the last save.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fenmark::sim {
+
+namespace detail {
+struct ItemState;
+}  // namespace detail
+
+// Default folders of the one store. The numbers are Outlook's for GetDefaultFolder;
+// kOtherCalendar is a second calendar that is no default folder.
+enum class FolderKind : int {
+  kDeletedItems = 3,
+  kInbox = 6,
+  kCalendar = 9,
+  kContacts = 10,
+  kTasks = 13,
+  kDrafts = 16,
+  kOtherCalendar = 1009,
+};
+
+struct Attachment {
+  std::wstring display_name;
+  std::wstring source_path;
+  std::vector<std::uint8_t> content;
+};
+
+struct UserPropertyValue {
+  std::wstring name;
+  std::wstring value;
+};
+
+// What an item's last save put into the store.
+struct PersistedState {
+  std::wstring subject;
+  std::wstring body;
+  std::vector<UserPropertyValue> user_properties;
+  std::size_t attachment_count = 0;
+  bool complete = false;
+  int status = 0;
+  int actual_work = 0;
+};
+
+// The test's handle on one item. Copies share the item. Reads and writes here are the user's
+// (never logged, never failed by injection); writes are still entered in the item's write log.
+class SimItem {
+ public:
+  SimItem() = default;
+  explicit SimItem(std::shared_ptr<detail::ItemState> state) : state_(std::move(state)) {}
+
+  explicit operator bool() const noexcept { return static_cast<bool>(state_); }
+  friend bool operator==(const SimItem& a, const SimItem& b) { return a.state_ == b.state_; }
+
+  int Class() const;
+  // Empty until the first save; then a long upper-case hex text, unique in the sim.
+  std::wstring EntryID() const;
+  std::wstring Subject() const;
+  std::wstring Body() const;
+  // Current values (saved or not), in the order they were added.
+  std::vector<UserPropertyValue> UserProperties() const;
+  std::optional<std::wstring> UserProperty(const std::wstring& name) const;  // any case
+  bool HasUserProperty(const std::wstring& name) const;
+  std::vector<Attachment> Attachments() const;
+  bool Complete() const;
+  int Status() const;  // Outlook task status: 0 not started, 1 in progress, 2 complete, 4 deferred
+  int ActualWork() const;  // minutes
+
+  // Persistence.
+  int SaveCount() const;
+  bool Saved() const;  // saved at least once
+  std::optional<PersistedState> Persisted() const;
+  bool Dirty() const;                        // changed since the last save (or never saved)
+  std::optional<FolderKind> Folder() const;  // none before the first save of a new item
+  bool Deleted() const;
+
+  // Every write to the item, oldest first, in short text ("Subject=...", "Save", "TypeText(...)",
+  // "UserProperty TaskLinkEntryID=..."), by the add-in or by a user action. The save of a user
+  // action that brings the item into being (ReceiveMail, CreateTask...) is not counted.
+  std::vector<std::wstring> Writes() const;
+  std::size_t WriteCount() const;
+
+  // The item's window.
+  bool HasInspector() const;  // an inspector object exists (open or not)
+  bool WindowOpen() const;
+  std::size_t InsertionPoint() const;  // index into Body(); 0 in a newly opened window
+  bool WordAvailable() const;
+
+  // User edits (the user types into an open window or changes a field; unsaved until a save).
+  void SetSubject(const std::wstring& subject);
+  void SetBody(const std::wstring& body);
+  void SetUserProperty(const std::wstring& name, const std::wstring& value);
+  void RemoveUserProperty(const std::wstring& name);
+  void SetComplete(bool complete);
+  void SetStatus(int status);
+  void SetActualWork(int minutes);
+  void SetInsertionPoint(std::size_t position);
+
+  // A number unique to the item within its sim, for messages.
+  int Serial() const;
+  const std::shared_ptr<detail::ItemState>& State() const noexcept { return state_; }
+
+ private:
+  std::shared_ptr<detail::ItemState> state_;
+};
+
+}  // namespace fenmark::sim

@@ -1,0 +1,99 @@
+// Word as the add-in sees it in an item's window: the document, its window and the selection that
+// types, inserts files and moves the insertion point. Every call is logged and may be failed.
+
+#include <algorithm>
+
+#include "sim/facade_call.h"
+
+namespace fenmark::sim::detail {
+namespace {
+
+class WordSelectionImpl : public host::WordSelection {
+ public:
+  WordSelectionImpl(std::weak_ptr<Core> core, std::weak_ptr<ItemState> item)
+      : core_(std::move(core)), item_(std::move(item)) {}
+
+  void TypeText(const std::wstring& text) override {
+    auto call = EnterItem(core_, item_, L"WordSelection", L"TypeText", Quote(text));
+    Insert(*call.item, ParagraphBreaks(text));
+    call.item->Write(L"TypeText(" + Quote(text) + L")");
+  }
+
+  void InsertFile(const std::wstring& path) override {
+    auto call = EnterItem(core_, item_, L"WordSelection", L"InsertFile", Quote(path));
+    auto it = call.core->files.find(Core::Key(path));
+    if (it == call.core->files.end()) throw host::Failure(5174, L"This file could not be found.");
+    std::wstring text = FromUtf8(it->second.bytes);
+    std::wstring lower = Lower(text.substr(0, 512));
+    if (lower.find(L"<html") != std::wstring::npos ||
+        lower.find(L"<!doctype html") != std::wstring::npos)
+      text = HtmlToText(text);
+    else
+      text = ParagraphBreaks(text);
+    Insert(*call.item, text);
+    call.item->Write(L"InsertFile(" + Quote(path) + L")");
+  }
+
+  void HomeKey(int unit) override {
+    auto call = EnterItem(core_, item_, L"WordSelection", L"HomeKey", std::to_wstring(unit));
+    auto& item = *call.item;
+    if (unit == host::kWdStory) {
+      item.insertion_point = 0;
+    } else if (unit == 5) {  // wdLine: start of the paragraph
+      auto pos = std::min(item.insertion_point, item.body.size());
+      auto start = pos == 0 ? std::wstring::npos : item.body.rfind(L'\n', pos - 1);
+      item.insertion_point = start == std::wstring::npos ? 0 : start + 1;
+    } else {
+      throw host::Failure(4120, L"Bad parameter");
+    }
+  }
+
+ private:
+  static void Insert(ItemState& item, const std::wstring& text) {
+    auto pos = std::min(item.insertion_point, item.body.size());
+    item.body.insert(pos, text);
+    item.insertion_point = pos + text.size();
+  }
+
+  std::weak_ptr<Core> core_;
+  std::weak_ptr<ItemState> item_;
+};
+
+class WordWindowImpl : public host::WordWindow {
+ public:
+  WordWindowImpl(std::weak_ptr<Core> core, std::weak_ptr<ItemState> item)
+      : core_(std::move(core)), item_(std::move(item)) {}
+  std::shared_ptr<host::WordSelection> Selection() override {
+    auto call = EnterItem(core_, item_, L"WordWindow", L"Selection");
+    return call.core->Hand<host::WordSelection>(std::make_shared<WordSelectionImpl>(core_, item_));
+  }
+
+ private:
+  std::weak_ptr<Core> core_;
+  std::weak_ptr<ItemState> item_;
+};
+
+class WordDocumentImpl : public host::WordDocument {
+ public:
+  WordDocumentImpl(std::weak_ptr<Core> core, std::weak_ptr<ItemState> item)
+      : core_(std::move(core)), item_(std::move(item)) {}
+  std::shared_ptr<host::WordWindow> Windows(int index) override {
+    auto call = EnterItem(core_, item_, L"WordDocument", L"Windows", std::to_wstring(index));
+    if (index != 1)
+      throw host::Failure(5941, L"The requested member of the collection does not exist.");
+    return call.core->Hand<host::WordWindow>(std::make_shared<WordWindowImpl>(core_, item_));
+  }
+
+ private:
+  std::weak_ptr<Core> core_;
+  std::weak_ptr<ItemState> item_;
+};
+
+}  // namespace
+
+std::shared_ptr<host::WordDocument> NewWordDocument(std::weak_ptr<Core> core,
+                                                    std::weak_ptr<ItemState> item) {
+  return std::make_shared<WordDocumentImpl>(std::move(core), std::move(item));
+}
+
+}  // namespace fenmark::sim::detail
