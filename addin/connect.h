@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "ui/drawing_status.h"
 
 namespace fenmark {
 
@@ -90,9 +91,12 @@ class Connect {
   std::wstring strItemEntryID;
 
   host::Platform& platform() const noexcept { return platform_; }
+  // The status the drawing callbacks share; forgotten by everything that may change it.
+  ui::DrawingStatus& drawing_status() noexcept { return drawing_status_; }
 
  private:
   host::Platform& platform_;
+  ui::DrawingStatus drawing_status_;
   // Set while oTask_Write runs, so that the write events of its own saves are not handled again.
   bool writing_task_ = false;
 };

@@ -38,6 +38,7 @@ void Connect::StopTask() {
 }
 
 void Connect::objInsp_NewInspector(const Ref<host::Inspector>& Inspector) {
+  drawing_status_.Forget();
   auto task = links::TaskShownIn(host::Require(Inspector));
   if (!task) return;
   oTask.Assign(std::move(task), [this](host::Item& watched) {
@@ -47,6 +48,7 @@ void Connect::objInsp_NewInspector(const Ref<host::Inspector>& Inspector) {
 
 void Connect::oTask_Write(bool& /*Cancel: the save always goes ahead*/) {
   // The handler's own saves raise this event again; those are not the user's saves.
+  drawing_status_.Forget();
   if (writing_task_) return;
   writing_task_ = true;
   struct Guard {
@@ -59,6 +61,7 @@ void Connect::oTask_Write(bool& /*Cancel: the save always goes ahead*/) {
 }
 
 void Connect::olItems_ItemAdd(const Ref<host::Item>& item) {
+  drawing_status_.Forget();
   links::LinkAddedItem(host::Require(item));
 }
 

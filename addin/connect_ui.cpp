@@ -1,6 +1,7 @@
 // The add-in object's user-interface entry points: ribbon callbacks, the Outlook 12 context menu
 // and its button clicks, forwarded to ui/ through a view of the object's own members.
 #include "addin/connect.h"
+#include "links/linked_task.h"
 #include "ui/command_bar_menu.h"
 #include "ui/ribbon_callbacks.h"
 
@@ -34,11 +35,13 @@ class Surface final : public ui::AddIn {
   Ref<host::Application> Application() override { return connect_.objOLApp.Get(); }
   std::vector<Ref<host::RibbonUI>> Ribbons() override { return connect_.objRibbons; }
   void SetItemEntryID(const std::wstring& entry_id) override { connect_.strItemEntryID = entry_id; }
-  std::wstring TaskStatus(const Ref<host::Item>& appointment) override {
-    return connect_.GetTaskStatus(appointment);
+  std::wstring ReadTaskStatus(const Ref<host::Item>& appointment) override {
+    return links::ReadTaskStatus(connect_.objOLApp.Get(), appointment);
   }
+  ui::DrawingStatus& Statuses() override { return connect_.drawing_status(); }
 
   void Run(ui::Operation operation) override {
+    connect_.drawing_status().Forget();
     switch (operation) {
       case ui::Operation::kCopyToTask:
         return connect_.CopyToTask();

@@ -105,7 +105,7 @@ right-click appt1
 say With two mails selected, Outlook shows its menu for several items, and the add-in offers nothing there.
 receive mail "Lunch on Friday?" "Who is in?"
 right-click mail1 mail2
-say Someone deletes the task. The appointment can no longer find it, and the add-in says so each time Outlook asks about one of its entries.
+say Someone deletes the task. The appointment can no longer find it; its menu leaves out the task commands, without a message box for each entry.
 delete task1
 right-click appt1
 )";

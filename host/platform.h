@@ -60,6 +60,8 @@ class Platform {
   virtual ClockReading ReadClock() = 0;
   // Local time, to the second.
   DateTime Now() { return ReadClock().local; }
+  // A steady count of milliseconds (the system's tick count): for the age of an answer, not dates.
+  virtual std::uint64_t Milliseconds() = 0;
   // The user's regional separators ("/" and ":" in a United States setting).
   virtual std::wstring DateSeparator() = 0;
   virtual std::wstring TimeSeparator() = 0;

@@ -31,23 +31,27 @@ Ref<host::Item> GetLinkedTask(host::Namespace& ns, host::UserProperty& link) {
   return AsTask(ns.GetItemFromID(link.Value()));
 }
 
+std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::Item>& calItem) {
+  if (host::Require(calItem).EntryID().empty()) return {};
+  auto ns = host::Require(app).GetNamespace(L"MAPI");
+  auto link = calItem->UserProperties()->Item(std::wstring(kTaskLinkEntryID));
+  if (!link) return {};
+  auto task = GetLinkedTask(host::Require(ns), *link);
+  if (host::Require(task).Complete()) return std::wstring(kComplete);
+  if (auto ostrand = task->UserProperties()->Item(std::wstring(kOstrandStatus))) {
+    return ostrand->Value();
+  }
+  return {};
+}
+
 std::wstring GetTaskStatus(host::Platform& platform, const Ref<host::Application>& app,
                            const Ref<host::Item>& calItem) {
-  std::wstring status;
   try {
-    if (host::Require(calItem).EntryID().empty()) return status;
-    auto ns = host::Require(app).GetNamespace(L"MAPI");
-    auto link = calItem->UserProperties()->Item(std::wstring(kTaskLinkEntryID));
-    if (!link) return status;
-    auto task = GetLinkedTask(host::Require(ns), *link);
-    if (host::Require(task).Complete()) return std::wstring(kComplete);
-    if (auto ostrand = task->UserProperties()->Item(std::wstring(kOstrandStatus))) {
-      status = ostrand->Value();
-    }
+    return ReadTaskStatus(app, calItem);
   } catch (...) {
     host::ReportFailure(platform, host::CurrentFailure(), L"GetTaskStatus");
   }
-  return status;
+  return {};
 }
 
 }  // namespace fenmark::links

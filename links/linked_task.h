@@ -27,7 +27,10 @@ Ref<host::Item> AsAppointment(Ref<host::Item> item);
 Ref<host::Item> GetLinkedTask(host::Namespace& ns, host::UserProperty& link);
 
 // The status text of the appointment's linked task: "", "Complete", or what `OstrandStatus` holds.
-// Reports its own failures under "Ostrand - GetTaskStatus" and then answers "".
+// A failure on the way goes to the caller.
+std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::Item>& calItem);
+
+// ReadTaskStatus that reports its own failures under "Ostrand - GetTaskStatus" and then answers "".
 // `app` may be empty (after disconnection); that is a failure once the appointment is saved.
 std::wstring GetTaskStatus(host::Platform& platform, const Ref<host::Application>& app,
                            const Ref<host::Item>& calItem);

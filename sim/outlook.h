@@ -240,6 +240,8 @@ class Outlook {
   // Local time, default 2024-03-15 14:25:07. `step_seconds` is added after every reading.
   void SetNow(const host::DateTime& now, int step_seconds = 0);
   host::DateTime Now() const;
+  // The tick count moves on (it never moves by itself).
+  void AdvanceMilliseconds(std::uint64_t milliseconds);
   // Local time less UTC, in minutes (default -240); a change of summer time moves it.
   void SetUtcOffset(int minutes);
   void SetSeparators(const std::wstring& date_separator, const std::wstring& time_separator);

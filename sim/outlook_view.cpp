@@ -149,6 +149,10 @@ void Outlook::SetMessageBoxHandler(std::function<int(const MessageBoxRecord&)> h
   core_->message_box_handler = std::move(handler);
 }
 
+void Outlook::AdvanceMilliseconds(std::uint64_t milliseconds) {
+  core_->milliseconds += milliseconds;
+}
+
 void Outlook::SetNow(const host::DateTime& now, int step_seconds) {
   core_->now = now;
   core_->clock_step = step_seconds;

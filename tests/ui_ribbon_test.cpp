@@ -206,6 +206,58 @@ TEST_F(UiTest, EveryEntryRunsItsOwnOperationAndRefreshesEveryTab) {
   EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
 }
 
+// One right-click or one tab drawing reads the linked task once; the answer goes with any change,
+// after a second, and a task that is gone is no failure while drawing.
+TEST_F(UiTest, OneDrawingReadsTheTaskOnce) {
+  auto appointment = LinkedAppointment(L"Stopped");
+  auto task = LinkedTaskOf(appointment);
+  auto right_click = [&](int line) {
+    SCOPED_TRACE(line);
+    outlook.ClearCalls();
+    auto menu = outlook.RightClick({appointment});
+    EXPECT_LE(outlook.CountCalls(L"Namespace.GetItemFromID"), 1);
+    EXPECT_LE(outlook.CallCount(), 64u) << outlook.CallsText();
+    const auto start = menu.RibbonEntry(L"VBX_Start_Ostrand_Task");
+    return start->visible && start->enabled;
+  };
+  EXPECT_TRUE(right_click(__LINE__));
+  outlook.OpenItem(appointment);
+  outlook.ClearCalls();
+  outlook.ShowTab();
+  ASSERT_TRUE(outlook.ClickTabButton(L"VB_StartTask"));
+  EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), 3);  // the tab, StartTask's two
+  EXPECT_FALSE(right_click(__LINE__));
+  // Changed behind the add-in's back: within a drawing, seen once the answer is a second old.
+  outlook.Select({appointment});
+  EXPECT_TRUE(connect.VBX_GetVisible(Control(L"VBX_Fenmark")));
+  task.SetUserProperty(L"OstrandStatus", L"Stopped");
+  EXPECT_TRUE(connect.VBX_GetEnabled(Control(L"VBX_Stop_Ostrand_Task")));
+  outlook.AdvanceMilliseconds(1000);
+  EXPECT_TRUE(connect.VBX_GetEnabled(Control(L"VBX_Start_Ostrand_Task")));
+  // A Write the add-in handles drops the answer at once.
+  task.SetUserProperty(L"OstrandStatus", L"Started");
+  outlook.OpenItem(task);
+  outlook.UserSave(task);
+  EXPECT_FALSE(right_click(__LINE__));
+  // Deleted: hidden and silent every time; the clicked command still says so.
+  outlook.CloseWindow(appointment, true);
+  outlook.DeleteItem(task);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_FALSE(right_click(__LINE__));
+    EXPECT_FALSE(outlook.RightClick({appointment}).RibbonEntry(L"VBX_Fenmark")->visible);
+  }
+  EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
+  connect.strItemEntryID = appointment.EntryID();
+  connect.VBX_OpenTask(Control(L"VBX_Open_Ostrand_Task"));
+  ExpectMessages(
+      {Report(L"-2147221233 - The operation failed. An object cannot be found.", L"OpenTask")});
+  // Any other failure: one box per drawing.
+  outlook.ClearMessageBoxes();
+  outlook.FailCallsTo(L"Namespace.GetItemFromID", sim::kFailed, L"Offline");
+  outlook.RightClick({LinkedAppointment(L"Stopped")});
+  ExpectMessages({Report(L"-2147467259 - Offline", L"GetTaskStatus")});
+}
+
 TEST_F(UiTest, HostFailuresGoBackToTheHostWithoutAMessage) {
   auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
   auto appointment = LinkedAppointment(L"Stopped");

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "ui/drawing_status.h"
 #include "ui/markup.h"
 #include "ui/run_operation.h"
 
@@ -52,7 +53,8 @@ void Build(AddIn& addin, const Ref<host::CommandBar>& command_bar,
   if (item_class == host::kOlMail || item_class == host::kOlPost) {
     AddButtons(addin, host::Require(command_bar), Menu::kMail, *item, L"", item_class);
   } else if (item_class == host::kOlAppointment) {
-    const std::wstring status = addin.TaskStatus(item);
+    const std::wstring status =
+        addin.Statuses().Status(addin, item, item->EntryID(), kContextMenuOperation, L"");
     if (status.empty()) return;
     AddButtons(addin, host::Require(command_bar), Menu::kAppointment, *item, status, item_class);
   }

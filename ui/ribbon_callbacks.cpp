@@ -1,5 +1,6 @@
 #include "ui/ribbon_callbacks.h"
 
+#include "ui/drawing_status.h"
 #include "ui/run_operation.h"
 #include "ui/status_rules.h"
 
@@ -47,8 +48,10 @@ Ref<host::Item> SelectedItem(AddIn& addin, const host::RibbonContext& context) {
 bool TabGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control) {
   auto appointment = InspectorItem(addin, control);
   if (appointment->Class() != host::kOlAppointment) throw host::errors::TypeMismatch();
-  const std::wstring status = addin.TaskStatus(appointment);
-  return IsEnabled(host::Require(control).Id(), host::kOlAppointment, status);
+  const std::wstring id = host::Require(control).Id();
+  const std::wstring status =
+      addin.Statuses().Status(addin, appointment, appointment->EntryID(), L"VB_GetEnabled", id);
+  return IsEnabled(id, host::kOlAppointment, status);
 }
 
 bool MenuGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control) {
@@ -56,17 +59,23 @@ bool MenuGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control) {
   if (!item) return false;
   const int item_class = item->Class();
   if (!Accepted(item_class)) return false;
-  addin.SetItemEntryID(item->EntryID());
+  const std::wstring entry_id = item->EntryID();
+  addin.SetItemEntryID(entry_id);
+  const std::wstring id = host::Require(control).Id();
   std::wstring status;
-  if (item_class == host::kOlAppointment) status = addin.TaskStatus(item);
-  return IsEnabled(host::Require(control).Id(), item_class, status);
+  if (item_class == host::kOlAppointment)
+    status = addin.Statuses().Status(addin, item, entry_id, L"VBX_GetEnabled", id);
+  return IsEnabled(id, item_class, status);
 }
 
 bool MenuGetVisible(AddIn& addin, const Ref<host::RibbonControl>& control) {
   auto item = SelectedItem(addin, ContextOf(control));
   if (!item || item->Class() != host::kOlAppointment) return false;
-  addin.SetItemEntryID(item->EntryID());
-  return !addin.TaskStatus(item).empty();
+  const std::wstring entry_id = item->EntryID();
+  addin.SetItemEntryID(entry_id);
+  // The four entries show or hide together; the id only tells the drawing's callbacks apart.
+  const std::wstring id = host::Require(control).Id();
+  return !addin.Statuses().Status(addin, item, entry_id, L"VBX_GetVisible", id).empty();
 }
 
 void TabClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation operation) {

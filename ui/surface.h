@@ -18,6 +18,8 @@ enum class Operation { kCopyToTask, kCompleteTask, kOpenTask, kStartTask, kStopT
 // The command-bar button slots: objButton and the four objButtonCalTask* members.
 enum class Slot { kButton, kCalTaskComplete, kCalTaskOpen, kCalTaskStart, kCalTaskStop };
 
+class DrawingStatus;
+
 class AddIn {
  public:
   virtual ~AddIn() = default;
@@ -29,8 +31,10 @@ class AddIn {
   virtual std::vector<Ref<host::RibbonUI>> Ribbons() = 0;
   // strItemEntryID: the hand-over to the next operation.
   virtual void SetItemEntryID(const std::wstring& entry_id) = 0;
-  // GetTaskStatus: reports its own failures and then answers "".
-  virtual std::wstring TaskStatus(const Ref<host::Item>& appointment) = 0;
+  // GetTaskStatus's reading, with its failure left to the caller.
+  virtual std::wstring ReadTaskStatus(const Ref<host::Item>& appointment) = 0;
+  // The status the callbacks of one drawing share.
+  virtual DrawingStatus& Statuses() = 0;
   // Runs the operation; it reports its own failures.
   virtual void Run(Operation operation) = 0;
   // Puts the button into the slot, connecting its click to the slot's handler after dropping the

@@ -1,0 +1,49 @@
+#include "ui/drawing_status.h"
+
+#include <cwctype>
+
+#include "host/report.h"
+#include "ui/text.h"
+
+namespace fenmark::ui {
+namespace {
+
+constexpr std::int32_t kNotFound = static_cast<std::int32_t>(0x8004010F);  // MAPI_E_NOT_FOUND
+
+std::wstring Key(std::wstring_view callback, std::wstring_view control_id) {
+  std::wstring key(callback);
+  key += L'|';
+  for (wchar_t c : control_id) key += static_cast<wchar_t>(std::towlower(c));
+  return key;
+}
+
+}  // namespace
+
+std::wstring DrawingStatus::Status(AddIn& addin, const Ref<host::Item>& appointment,
+                                   const std::wstring& entry_id, std::wstring_view callback,
+                                   std::wstring_view control_id) {
+  const std::uint64_t now = addin.Platform().Milliseconds();
+  const std::wstring key = Key(callback, control_id);
+  if (valid_ && !entry_id.empty() && entry_id == entry_id_ && now - read_at_ < kMaxAgeMs &&
+      asked_.insert(key).second) {
+    return status_;
+  }
+  valid_ = false;
+  std::wstring status;
+  try {
+    status = addin.ReadTaskStatus(appointment);
+  } catch (...) {
+    const host::Failure failure = host::CurrentFailure();
+    // The user deleted the task or moved it to another store: nothing to offer, nothing to say.
+    if (failure.Number() != kNotFound)
+      host::ReportFailure(addin.Platform(), failure, L"GetTaskStatus");
+  }
+  valid_ = true;
+  entry_id_ = entry_id;
+  status_ = status;
+  read_at_ = now;
+  asked_ = {key};
+  return status;
+}
+
+}  // namespace fenmark::ui

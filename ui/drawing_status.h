@@ -1,0 +1,40 @@
+#pragma once
+// The linked task's status as the callbacks of one menu or one tab drawing share it: Office asks
+// up to eight of them before it shows a calendar item's menu, and every fresh reading costs a
+// GetItemFromID, a server round trip in Exchange's online mode.
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "ui/surface.h"
+
+namespace fenmark::ui {
+
+class DrawingStatus {
+ public:
+  // How long an answer may stand: a task changed elsewhere shows at the next right-click.
+  static constexpr std::uint64_t kMaxAgeMs = 1000;
+
+  // The status of the appointment whose entry ID is `entry_id`, for the callback `callback` about
+  // `control_id`. Read afresh unless this drawing read it already: the same item, nothing
+  // forgotten since, younger than kMaxAgeMs, and this callback not yet asked about this control
+  // (Office asks each once per drawing; a second time is the next drawing). A task that no longer
+  // exists answers "" without a word; another failure is reported once per drawing.
+  std::wstring Status(AddIn& addin, const Ref<host::Item>& appointment,
+                      const std::wstring& entry_id, std::wstring_view callback,
+                      std::wstring_view control_id);
+
+  // Anything that may change a status drops the answer.
+  void Forget() noexcept { valid_ = false; }
+
+ private:
+  bool valid_ = false;
+  std::wstring entry_id_;
+  std::wstring status_;
+  std::uint64_t read_at_ = 0;
+  std::set<std::wstring> asked_;
+};
+
+}  // namespace fenmark::ui
