@@ -49,6 +49,10 @@ int WindowsPlatform::MsgBox(const std::wstring& text, int style,
                      static_cast<UINT>(style));
 }
 
+std::uint64_t WindowsPlatform::Milliseconds() {
+  return GetTickCount64();
+}
+
 host::ClockReading WindowsPlatform::ReadClock() {
   SYSTEMTIME utc, local;
   GetSystemTime(&utc);

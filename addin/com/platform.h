@@ -11,7 +11,7 @@ class WindowsPlatform final : public host::Platform {
   int MsgBox(const std::wstring& text, int style,
              const std::optional<std::wstring>& title = std::nullopt) override;
   host::ClockReading ReadClock() override;
-  std::uint64_t Milliseconds() override { return GetTickCount64(); }
+  std::uint64_t Milliseconds() override;
   std::wstring DateSeparator() override;
   std::wstring TimeSeparator() override;
   std::optional<std::vector<std::uint8_t>> ResourceBytes(const std::wstring& name,
