@@ -9,24 +9,11 @@
 namespace fenmark::fuzz {
 
 inline wchar_t WideFromByte(std::uint8_t byte) {
-  static constexpr wchar_t kSpecial[16] = {
-      0x212A,  // Kelvin sign, a "K" to some case foldings
-      0x0130,  // capital I with dot above
-      0x0131,  // dotless i
-      0x017F,  // long s
-      0xFF21,  // full-width A
-      0xFF1A,  // full-width colon
-      0x00C4,  // A with diaeresis
-      0xD800,  // lone high surrogate
-      0xDC00,  // lone low surrogate
-      0x2028,  // line separator
-      0x0085,  // next line
-      0xFEFF,  // byte order mark
-      0x00A0,  // no-break space
-      0x3000,  // ideographic space
-      0x0000,  // NUL inside the text
-      0xFFFF,
-  };
+  // Kelvin sign, I with dot, dotless i, long s, full-width A and colon, A with diaeresis, lone
+  // surrogates, line separator, next line, byte order mark, no-break and ideographic space, NUL.
+  static constexpr wchar_t kSpecial[16] = {0x212A, 0x0130, 0x0131, 0x017F, 0xFF21, 0xFF1A,
+                                           0x00C4, 0xD800, 0xDC00, 0x2028, 0x0085, 0xFEFF,
+                                           0x00A0, 0x3000, 0x0000, 0xFFFF};
   return byte >= 0xF0 ? kSpecial[byte - 0xF0] : static_cast<wchar_t>(byte);
 }
 
