@@ -10,6 +10,7 @@ Connect::Connect(host::Platform& platform) : platform_(platform) {}
 Connect::~Connect() = default;
 
 void Connect::AddinInstance_OnConnection(const Ref<host::Application>& Application) {
+  connected_ = true;
   objOLApp.Assign(Application, [this](host::Application& app) {
     return app.OnItemContextMenuDisplay(
         [this](const Ref<host::CommandBar>& bar, const Ref<host::ItemSelection>& selection) {
@@ -28,8 +29,21 @@ void Connect::AddinInstance_OnConnection(const Ref<host::Application>& Applicati
   strContextXML = LoadXML(L"CONTEXTXML");
 }
 
+// Everything that receives events lets go, not only objOLApp: an add-in turned off under COM
+// Add-ins may be held on to and must not go on stamping tasks or linking appointments.
 void Connect::AddinInstance_OnDisconnection() {
+  connected_ = false;
   objOLApp.Reset();
+  objInsp.Reset();
+  olItems.Reset();
+  oTask.Reset();
+  objButton.Reset();
+  objButtonCalTaskComplete.Reset();
+  objButtonCalTaskOpen.Reset();
+  objButtonCalTaskStart.Reset();
+  objButtonCalTaskStop.Reset();
+  glblObjRibbon.reset();
+  objRibbons.clear();
 }
 
 void Connect::PutRef_olItems(const Ref<host::ItemCollection>& items) {

@@ -89,14 +89,21 @@ class Connect {
   std::wstring strRibbonXML;
   std::wstring strContextXML;
   std::wstring strItemEntryID;
+  // The store of that item when the surface that named it could tell, else "". It always belongs
+  // to the entry ID beside it.
+  std::wstring strItemStoreID;
 
   host::Platform& platform() const noexcept { return platform_; }
   // The status the drawing callbacks share; forgotten by everything that may change it.
   ui::DrawingStatus& drawing_status() noexcept { return drawing_status_; }
 
+  // False after the disconnection: events that still arrive then change nothing.
+  bool connected() const noexcept { return connected_; }
+
  private:
   host::Platform& platform_;
   ui::DrawingStatus drawing_status_;
+  bool connected_ = true;
   // Set while oTask_Write runs, so that the write events of its own saves are not handled again.
   bool writing_task_ = false;
 };

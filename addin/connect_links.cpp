@@ -18,26 +18,31 @@ std::wstring Connect::CleanFileName(std::wstring& strText) {
 }
 
 void Connect::CopyToTask() {
-  links::CopyToTask(platform_, objOLApp.Get(), strItemEntryID);
+  links::CopyToTask(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID);
 }
 
 void Connect::CompleteTask() {
-  links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, links::TaskAction::kComplete);
+  links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
+                       links::TaskAction::kComplete);
 }
 
 void Connect::OpenTask() {
-  links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, links::TaskAction::kOpen);
+  links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
+                       links::TaskAction::kOpen);
 }
 
 void Connect::StartTask() {
-  links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, links::TaskAction::kStart);
+  links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
+                       links::TaskAction::kStart);
 }
 
 void Connect::StopTask() {
-  links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, links::TaskAction::kStop);
+  links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
+                       links::TaskAction::kStop);
 }
 
 void Connect::objInsp_NewInspector(const Ref<host::Inspector>& Inspector) {
+  if (!connected_) return;
   drawing_status_.Forget();
   auto task = links::TaskShownIn(host::Require(Inspector));
   if (!task) return;
@@ -49,7 +54,7 @@ void Connect::objInsp_NewInspector(const Ref<host::Inspector>& Inspector) {
 void Connect::oTask_Write(bool& /*Cancel: the save always goes ahead*/) {
   // The handler's own saves raise this event again; those are not the user's saves.
   drawing_status_.Forget();
-  if (writing_task_) return;
+  if (writing_task_ || !connected_) return;
   writing_task_ = true;
   struct Guard {
     bool& flag;
@@ -61,6 +66,7 @@ void Connect::oTask_Write(bool& /*Cancel: the save always goes ahead*/) {
 }
 
 void Connect::olItems_ItemAdd(const Ref<host::Item>& item) {
+  if (!connected_) return;
   drawing_status_.Forget();
   links::LinkAddedItem(host::Require(item));
 }

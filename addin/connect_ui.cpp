@@ -34,7 +34,14 @@ class Surface final : public ui::AddIn {
   host::Platform& Platform() override { return connect_.platform(); }
   Ref<host::Application> Application() override { return connect_.objOLApp.Get(); }
   std::vector<Ref<host::RibbonUI>> Ribbons() override { return connect_.objRibbons; }
-  void SetItemEntryID(const std::wstring& entry_id) override { connect_.strItemEntryID = entry_id; }
+  void SetItem(const std::wstring& entry_id, const std::wstring& store_id) override {
+    connect_.strItemEntryID = entry_id;
+    connect_.strItemStoreID = store_id;
+  }
+  void SetItemEntryID(const std::wstring& entry_id) override {
+    if (entry_id != connect_.strItemEntryID) connect_.strItemStoreID.clear();
+    connect_.strItemEntryID = entry_id;
+  }
   std::wstring ReadTaskStatus(const Ref<host::Item>& appointment) override {
     return links::ReadTaskStatus(connect_.objOLApp.Get(), appointment);
   }
@@ -141,32 +148,38 @@ void Connect::VBX_CopyToTask(const Ref<host::RibbonControl>& control) {
 
 void Connect::objOLApp_ItemContextMenuDisplay(const Ref<host::CommandBar>& CommandBar,
                                               const Ref<host::ItemSelection>& Selection) {
+  if (!connected_) return;
   Surface surface(*this);
   ui::ShowContextMenu(surface, CommandBar, Selection);
 }
 
 // CancelDefault is left as the host passed it.
 void Connect::objButton_Click(const Button& Ctrl, bool&) {
+  if (!connected_) return;
   Surface surface(*this);
   ui::ButtonClick(surface, ui::Slot::kButton, Ctrl);
 }
 
 void Connect::objButtonCalTaskComplete_Click(const Button& Ctrl, bool&) {
+  if (!connected_) return;
   Surface surface(*this);
   ui::ButtonClick(surface, ui::Slot::kCalTaskComplete, Ctrl);
 }
 
 void Connect::objButtonCalTaskOpen_Click(const Button& Ctrl, bool&) {
+  if (!connected_) return;
   Surface surface(*this);
   ui::ButtonClick(surface, ui::Slot::kCalTaskOpen, Ctrl);
 }
 
 void Connect::objButtonCalTaskStart_Click(const Button& Ctrl, bool&) {
+  if (!connected_) return;
   Surface surface(*this);
   ui::ButtonClick(surface, ui::Slot::kCalTaskStart, Ctrl);
 }
 
 void Connect::objButtonCalTaskStop_Click(const Button& Ctrl, bool&) {
+  if (!connected_) return;
   Surface surface(*this);
   ui::ButtonClick(surface, ui::Slot::kCalTaskStop, Ctrl);
 }

@@ -116,6 +116,12 @@ std::string FolderName(std::optional<sim::FolderKind> folder) {
       return "Drafts";
     case sim::FolderKind::kOtherCalendar:
       return "a second calendar";
+    case sim::FolderKind::kSharedInbox:
+      return "the team's Inbox";
+    case sim::FolderKind::kSharedCalendar:
+      return "the team's Calendar";
+    case sim::FolderKind::kSharedTasks:
+      return "the team's Tasks";
   }
   return "";
 }

@@ -29,7 +29,8 @@ enum ItemClass : int {
 
 inline constexpr int kOlFolderCalendar = 9;  // GetDefaultFolder
 inline constexpr int kOlTaskItem = 3;        // CreateItem
-inline constexpr int kOlMsg = 3;             // SaveAs: message file
+inline constexpr int kOlMsg = 3;             // SaveAs: message file, ANSI
+inline constexpr int kOlMsgUnicode = 9;      // SaveAs: message file, Unicode
 inline constexpr int kOlHtml = 5;            // SaveAs: HTML
 inline constexpr int kOlSave = 0;            // Close: save changes
 inline constexpr int kOlTaskInProgress = 1;  // TaskItem.Status
@@ -63,6 +64,7 @@ class AttachmentCollection {
 };
 
 class Inspector;
+class Folder;
 
 // Any Outlook item, reached by name. The task-only members fail on items of other classes.
 class Item {
@@ -77,7 +79,10 @@ class Item {
   virtual Ref<UserPropertyCollection> UserProperties() = 0;
   // Raises the item's write event (tasks) before it returns.
   virtual void Save() = 0;
-  // `type` is kOlMsg or kOlHtml; writes the file at `path`.
+  // The folder that holds the item.
+  virtual Ref<Folder> Parent() = 0;
+  // `type` is kOlMsgUnicode or kOlHtml; writes the file at `path` (an HTML rendering may add a
+  // folder of pictures beside it).
   virtual void SaveAs(const std::wstring& path, int type) = 0;
   // `mode` kOlSave saves the item and closes its window.
   virtual void Close(int mode) = 0;
@@ -126,15 +131,28 @@ class Folder {
  public:
   virtual ~Folder() = default;
   virtual Ref<ItemCollection> Items() = 0;
+  // The entry ID of the store that holds the folder.
+  virtual std::wstring StoreID() = 0;
 };
+
+// The store of the item's folder (`Parent.StoreID`), or "" when the host cannot tell: the store
+// ID then stays out of lookups, as before stores were told apart.
+inline std::wstring StoreIDOf(Item& item) noexcept {
+  try {
+    auto folder = item.Parent();
+    return folder ? folder->StoreID() : std::wstring();
+  } catch (...) {
+    return {};
+  }
+}
 
 class Namespace {
  public:
   virtual ~Namespace() = default;
   virtual Ref<Folder> GetDefaultFolder(int folder_type) = 0;
-  // The item with that entry ID (no store ID given), or no object. An entry ID that no store
-  // holds is a failure.
-  virtual Ref<Item> GetItemFromID(const std::wstring& entry_id) = 0;
+  // The item with that entry ID, or no object. An entry ID that no store holds is a failure, and
+  // so may be one of an item outside the default store when `store_id` is empty (left out).
+  virtual Ref<Item> GetItemFromID(const std::wstring& entry_id, const std::wstring& store_id) = 0;
 };
 
 class ItemSelection {

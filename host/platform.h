@@ -14,6 +14,7 @@
 namespace fenmark::host {
 
 inline constexpr int kTemporaryFolder = 2;  // GetSpecialFolder
+inline constexpr int kFileExists = 58;      // scripting runtime: "File already exists"
 inline constexpr int kMbOk = 0;             // message-box style: OK only, no icon
 inline constexpr int kMbIconStop = 16;      // message-box style: OK with the critical-stop icon
 
@@ -42,6 +43,12 @@ class FileSystem {
   virtual std::shared_ptr<FileSystemFolder> GetSpecialFolder(int folder) = 0;
   // `DeleteFile`; fails when the file does not exist.
   virtual void Delete(const std::wstring& path) = 0;
+  // `GetTempName`: a random file name such as "rad1A2B3.tmp", not checked against the disk.
+  virtual std::wstring GetTempName() = 0;
+  // `CreateFolder`; fails when it exists already (kFileExists) or its parent does not.
+  virtual void CreateFolder(const std::wstring& path) = 0;
+  // `DeleteFolder` with force: the folder and everything in it, read-only files too.
+  virtual void DeleteFolder(const std::wstring& path) = 0;
 };
 
 class Platform {

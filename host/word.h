@@ -8,13 +8,17 @@
 
 namespace fenmark::host {
 
-inline constexpr int kWdStory = 6;  // HomeKey unit: the whole story
+inline constexpr int kWdStory = 6;          // HomeKey unit: the whole story
+inline constexpr int kWdCollapseStart = 1;  // Collapse direction
 
 class WordSelection {
  public:
   virtual ~WordSelection() = default;
-  // Types at the insertion point; a carriage return (13) becomes a paragraph break.
+  // Types at the insertion point, replacing selected text; a carriage return (13) becomes a
+  // paragraph break.
   virtual void TypeText(const std::wstring& text) = 0;
+  // Shrinks the selection to its start (kWdCollapseStart) or end, leaving the text as it is.
+  virtual void Collapse(int direction) = 0;
   // Inserts the file's content at the insertion point (never as an attachment).
   virtual void InsertFile(const std::wstring& path) = 0;
   // Moves the insertion point to the start of `unit` (kWdStory: the whole body).

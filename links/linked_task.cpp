@@ -27,8 +27,20 @@ Ref<host::Item> AsAppointment(Ref<host::Item> item) {
   return AsClass(std::move(item), host::kOlAppointment);
 }
 
-Ref<host::Item> GetLinkedTask(host::Namespace& ns, host::UserProperty& link) {
-  return AsTask(ns.GetItemFromID(link.Value()));
+Ref<host::Item> GetLinkedTask(host::Namespace& ns, host::UserProperty& link,
+                              host::Item& appointment) {
+  const std::wstring entry_id = link.Value();
+  Ref<host::Item> task;
+  try {
+    task = ns.GetItemFromID(entry_id, {});
+  } catch (...) {
+    // A task in a shared mailbox or a delegate's folders is found only in its own store, which
+    // is the appointment's.
+    const std::wstring store_id = host::StoreIDOf(appointment);
+    if (store_id.empty()) throw;
+    task = ns.GetItemFromID(entry_id, store_id);
+  }
+  return AsTask(std::move(task));
 }
 
 std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::Item>& calItem) {
@@ -36,7 +48,7 @@ std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::I
   auto ns = host::Require(app).GetNamespace(L"MAPI");
   auto link = calItem->UserProperties()->Item(std::wstring(kTaskLinkEntryID));
   if (!link) return {};
-  auto task = GetLinkedTask(host::Require(ns), *link);
+  auto task = GetLinkedTask(host::Require(ns), *link, *calItem);
   if (host::Require(task).Complete()) return std::wstring(kComplete);
   if (auto ostrand = task->UserProperties()->Item(std::wstring(kOstrandStatus))) {
     return ostrand->Value();

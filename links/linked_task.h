@@ -23,8 +23,10 @@ bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
 Ref<host::Item> AsTask(Ref<host::Item> item);
 Ref<host::Item> AsAppointment(Ref<host::Item> item);
 
-// The task whose entry ID the link property holds, looked up in `ns` and typed as a task.
-Ref<host::Item> GetLinkedTask(host::Namespace& ns, host::UserProperty& link);
+// The task whose entry ID the link property holds, looked up in `ns` and typed as a task: by the
+// entry ID alone first, then, when that fails, in the appointment's store.
+Ref<host::Item> GetLinkedTask(host::Namespace& ns, host::UserProperty& link,
+                              host::Item& appointment);
 
 // The status text of the appointment's linked task: "", "Complete", or what `OstrandStatus` holds.
 // A failure on the way goes to the caller.

@@ -8,9 +8,10 @@
 
 namespace fenmark::links {
 
-// MAX_PATH less its terminating NUL: the longest path the file calls of Outlook and the scripting
-// file system accept.
-inline constexpr std::size_t kMaxPathLength = 259;
+// MAX_PATH less its terminating NUL and one more: the longest path that the file calls of Outlook
+// and the scripting file system all accept (some runtimes' DeleteFile and DeleteFolder refuse a
+// path that fills MAX_PATH, and the file would stay behind).
+inline constexpr std::size_t kMaxPathLength = 258;
 // The longest name one folder entry can have.
 inline constexpr std::size_t kMaxNameLength = 255;
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "links/report_guard.h"
 #include "links/safe_file_name.h"
@@ -49,28 +50,56 @@ std::wstring CleanFileName(std::wstring_view text, const Clock& now) {
   return clean;
 }
 
+namespace {
+
+// A name that another program or an earlier run took already is tried again with a new one.
+constexpr int kWorkingFolderAttempts = 10;
+
+// A folder of the run's own in the temporary folder, without trailing backslash.
+std::wstring MakeWorkingFolder(host::FileSystem& files, const std::wstring& temp_folder) {
+  for (int attempt = 1;; ++attempt) {
+    const std::wstring path = temp_folder + L"\\" + files.GetTempName();
+    try {
+      files.CreateFolder(path);
+      return path;
+    } catch (const host::Failure& failure) {
+      if (failure.Number() != host::kFileExists || attempt == kWorkingFolderAttempts) throw;
+    }
+  }
+}
+
+}  // namespace
+
 void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
                     const Ref<host::Item>& target) {
   const Clock now = [&platform] { return platform.Now(); };
   std::shared_ptr<host::FileSystem> fso;
-  // Paths stay as far as they were made: the clean-up deletes what they name even after a failure.
-  std::wstring temp_path, msg_name, htm_name;
+  // Set once the folder exists: the clean-up removes it with everything in it, also the pictures
+  // that an HTML rendering puts beside its file, and also after a failure.
+  std::wstring working_folder;
+  std::vector<std::wstring> saved;  // files still to delete by name
   bool reported = false;
   try {
     fso = platform.CreateFileSystemObject();
-    auto temp_folder = host::Require(fso).GetSpecialFolder(host::kTemporaryFolder);
-    temp_path = host::Require(temp_folder).Path() + L"\\";
+    auto& files = host::Require(fso);
+    auto temp_folder = files.GetSpecialFolder(host::kTemporaryFolder);
+    working_folder = MakeWorkingFolder(files, host::Require(temp_folder).Path());
     temp_folder.reset();
+    const std::wstring folder_path = working_folder + L"\\";
 
-    msg_name =
-        SafeFileName(temp_path, CleanFileName(host::Require(source).Subject(), now), L".msg");
-    source->SaveAs(temp_path + msg_name, host::kOlMsg);
+    // Unicode, so that text outside the system's code page survives in the attached copy.
+    const std::wstring msg_name =
+        SafeFileName(folder_path, CleanFileName(host::Require(source).Subject(), now), L".msg");
+    source->SaveAs(folder_path + msg_name, host::kOlMsgUnicode);
+    saved.push_back(folder_path + msg_name);
     auto attachments = host::Require(target).Attachments();
-    host::Require(attachments).Add(temp_path + msg_name, msg_name);
+    host::Require(attachments).Add(folder_path + msg_name, msg_name);
     attachments.reset();
 
-    htm_name = SafeFileName(temp_path, CleanFileName(source->Subject(), now), L".htm");
-    source->SaveAs(temp_path + htm_name, host::kOlHtml);
+    const std::wstring htm_name =
+        SafeFileName(folder_path, CleanFileName(source->Subject(), now), L".htm");
+    source->SaveAs(folder_path + htm_name, host::kOlHtml);
+    saved.push_back(folder_path + htm_name);
 
     auto document = host::Require(target->GetInspector()).WordEditor();
     if (!document) {
@@ -81,7 +110,7 @@ void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
       auto selection = host::Require(window).Selection();
       auto& at = host::Require(selection);
       at.TypeText(std::wstring(kBodySeparator));
-      at.InsertFile(temp_path + htm_name);
+      at.InsertFile(folder_path + htm_name);
       at.HomeKey(host::kWdStory);
     }
   } catch (...) {
@@ -92,9 +121,15 @@ void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
   // failure after the report goes to the caller.
   for (;;) {
     try {
+      if (working_folder.empty()) return;
       auto& files = host::Require(fso);
-      files.Delete(temp_path + msg_name);
-      files.Delete(temp_path + htm_name);
+      // The saved files by name first: DeleteFolder of some scripting runtimes gives up on a
+      // name that fills the path. The folder then takes whatever else the saves put there.
+      while (!saved.empty()) {
+        files.Delete(saved.front());
+        saved.erase(saved.begin());
+      }
+      files.DeleteFolder(working_folder);
       return;
     } catch (...) {
       if (reported) throw;
@@ -104,8 +139,8 @@ void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
   }
 }
 
-void CopyToTask(host::Platform& platform, Ref<host::Application> app,
-                std::wstring entry_id) noexcept {
+void CopyToTask(host::Platform& platform, Ref<host::Application> app, std::wstring entry_id,
+                std::wstring store_id) noexcept {
   RunReporting(platform, L"CopyToTask", [&] {
     if (entry_id.empty()) {
       host::ShowMessage(platform, host::kNoEntryIdMessage);
@@ -113,7 +148,7 @@ void CopyToTask(host::Platform& platform, Ref<host::Application> app,
     }
     auto& application = host::Require(app);
     auto ns = application.GetNamespace(L"MAPI");
-    auto item = host::Require(ns).GetItemFromID(entry_id);
+    auto item = host::Require(ns).GetItemFromID(entry_id, store_id);
     if (!item) {
       host::ShowMessage(platform, host::kNoItemMessage);
       return;

@@ -35,14 +35,16 @@ bool IsFileNameCharacter(wchar_t c);
 // characters or more fails with "overflow".
 std::wstring CleanFileName(std::wstring_view text, const Clock& now);
 
-// Attaches `source` to `target` as a message file and pastes its HTML rendering into the target's
-// body, through two files in the temporary folder that are deleted again. Reports its first
-// failure itself; a failure in the clean-up after that report is thrown to the caller.
+// Attaches `source` to `target` as a Unicode message file and pastes its HTML rendering into the
+// target's body, through two files in a working folder of the run's own, made in the temporary
+// folder and removed again with all it holds. Reports its first failure itself; a failure in the
+// clean-up after that report is thrown to the caller.
 void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
                     const Ref<host::Item>& target);
 
-// Makes a task of the item with that entry ID and shows it. Never fails towards the caller.
-void CopyToTask(host::Platform& platform, Ref<host::Application> app,
-                std::wstring entry_id) noexcept;
+// Makes a task of the item with that entry ID (looked up in that store, when known) and shows
+// it. Never fails towards the caller.
+void CopyToTask(host::Platform& platform, Ref<host::Application> app, std::wstring entry_id,
+                std::wstring store_id) noexcept;
 
 }  // namespace fenmark::links

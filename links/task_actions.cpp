@@ -88,7 +88,8 @@ std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view date_sep
 }
 
 void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
-                   std::wstring appointment_entry_id, TaskAction action) noexcept {
+                   std::wstring appointment_entry_id, std::wstring appointment_store_id,
+                   TaskAction action) noexcept {
   const ActionTraits& traits = TraitsOf(action);
   RunReporting(platform, traits.operation, [&] {
     if (appointment_entry_id.empty()) {
@@ -96,14 +97,15 @@ void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
       return;
     }
     auto ns = host::Require(app).GetNamespace(L"MAPI");
-    auto appointment = AsAppointment(host::Require(ns).GetItemFromID(appointment_entry_id));
+    auto appointment =
+        AsAppointment(host::Require(ns).GetItemFromID(appointment_entry_id, appointment_store_id));
     if (!appointment) {
       host::ShowMessage(platform, host::kNoItemMessage);
       return;
     }
     auto appointment_properties = appointment->UserProperties();
     auto link = host::Require(appointment_properties).Item(std::wstring(kTaskLinkEntryID));
-    auto task_ref = GetLinkedTask(*ns, host::Require(link));
+    auto task_ref = GetLinkedTask(*ns, host::Require(link), *appointment);
     auto& task = host::Require(task_ref);
 
     std::wstring note;
@@ -123,7 +125,10 @@ void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
       if (!traits.writes_note) return;
       auto window = document->Windows(1);
       auto selection = host::Require(window).Selection();
-      host::Require(selection).TypeText(note);
+      auto& at = host::Require(selection);
+      // Typing would replace the text that the user has selected; the note goes before it.
+      at.Collapse(host::kWdCollapseStart);
+      at.TypeText(note);
       task.Close(host::kOlSave);
     }
 

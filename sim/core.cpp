@@ -89,6 +89,34 @@ void ItemState::Write(std::wstring what) {
   dirty = true;
 }
 
+void ItemState::Place(std::size_t at) {
+  insertion_point = std::min(at, body.size());
+  selection_length = 0;
+}
+
+void ItemState::ReplaceSelection(const std::wstring& text) {
+  const auto pos = std::min(insertion_point, body.size());
+  body.replace(pos, std::min(selection_length, body.size() - pos), text);
+  Place(pos + text.size());
+}
+
+std::optional<FolderKind> ItemState::Home() const {
+  if (folder) return folder;
+  if (pending_folder) return pending_folder;
+  switch (item_class) {
+    case host::kOlTask:
+      return FolderKind::kTasks;
+    case host::kOlAppointment:
+      return FolderKind::kCalendar;
+    case host::kOlMail:
+      return FolderKind::kDrafts;
+    case kOlContact:
+      return FolderKind::kContacts;
+    default:
+      return FolderKind::kInbox;
+  }
+}
+
 PersistedState ItemState::Snapshot() const {
   PersistedState state;
   state.subject = subject;
@@ -110,7 +138,7 @@ void ItemState::Restore(const PersistedState& state) {
   complete = state.complete;
   status = state.status;
   actual_work = state.actual_work;
-  if (insertion_point > body.size()) insertion_point = body.size();
+  Place(insertion_point);
 }
 
 // ---------------- Core ----------------
@@ -123,7 +151,10 @@ Core::Core() {
       {FolderKind::kContacts, L"Contacts"},
       {FolderKind::kTasks, L"Tasks"},
       {FolderKind::kDrafts, L"Drafts"},
-      {FolderKind::kOtherCalendar, L"Team Calendar"}};
+      {FolderKind::kOtherCalendar, L"Team Calendar"},
+      {FolderKind::kSharedInbox, L"Inbox - Team"},
+      {FolderKind::kSharedCalendar, L"Calendar - Team"},
+      {FolderKind::kSharedTasks, L"Tasks - Team"}};
   for (auto& [kind, name] : kFolders) {
     auto folder = std::make_shared<FolderState>();
     folder->kind = kind;
@@ -158,6 +189,22 @@ void Core::Enter(const wchar_t* interface_name, const wchar_t* member, std::wstr
   call.failed = hit != nullptr;
   calls.push_back(call);
   if (hit) throw host::Failure(hit->number, hit->description);
+}
+
+int StoreOf(FolderKind folder) {
+  return static_cast<int>(folder) >= static_cast<int>(FolderKind::kSharedInbox) ? 2 : 1;
+}
+
+std::wstring StoreIDOf(int store) {
+  // Shaped like a store entry ID: flags, the MAPI provider UID, then the store's own part.
+  return L"0000000038A1BB1005E5101AA1BB08002B2A56C20000" +
+         std::wstring(store == 1 ? L"A1F3C0D27B9E4F6A" : L"B7D2E4F1096C4A3E");
+}
+
+int StoreByID(const std::wstring& store_id) {
+  for (int store : {1, 2})
+    if (EqualsNoCase(store_id, StoreIDOf(store))) return store;
+  return 0;
 }
 
 std::shared_ptr<ItemState> Core::NewItem(int item_class) {
@@ -219,25 +266,7 @@ void Core::Save(ItemState& item) {
   item.creating = false;
   item.dirty = false;
   if (!item.folder) {
-    FolderKind target = item.pending_folder.value_or(FolderKind::kInbox);
-    if (!item.pending_folder) {
-      switch (item.item_class) {
-        case host::kOlTask:
-          target = FolderKind::kTasks;
-          break;
-        case host::kOlAppointment:
-          target = FolderKind::kCalendar;
-          break;
-        case host::kOlMail:
-          target = FolderKind::kDrafts;
-          break;
-        case kOlContact:
-          target = FolderKind::kContacts;
-          break;
-        default:
-          target = FolderKind::kInbox;
-      }
-    }
+    const FolderKind target = *item.Home();
     for (auto& shared : items) {
       if (shared.get() == &item) {
         JoinFolder(shared, target);
@@ -258,7 +287,7 @@ void Core::OpenWindow(const std::shared_ptr<ItemState>& item) {
   item->has_inspector = true;
   if (!item->window_open) {
     item->window_open = true;
-    item->insertion_point = 0;
+    item->Place(0);
     item->tab.clear();
     item->tab_stale = true;
     {
@@ -273,7 +302,7 @@ void Core::OpenWindow(const std::shared_ptr<ItemState>& item) {
 
 void Core::CloseWindow(ItemState& item) {
   item.window_open = false;
-  item.insertion_point = 0;
+  item.Place(0);
 }
 
 std::shared_ptr<ItemState> Core::ActiveWindow() const {

@@ -124,13 +124,22 @@ struct ItemState {
   // The window.
   bool has_inspector = false;
   bool window_open = false;
+  // The editor's selection: `selection_length` characters from the insertion point.
   std::size_t insertion_point = 0;
+  std::size_t selection_length = 0;
   std::uint64_t activated = 0;
   // The window's tab as Office last drew it; asked again only once stale.
   std::vector<RibbonButton> tab;
   bool tab_stale = true;
+  int pictures = 0;  // images the HTML rendering puts in a folder beside its file
 
   UserProp* FindProp(const std::wstring& name);
+  // An empty selection at `at` (within the body).
+  void Place(std::size_t at);
+  // Typing or inserting: the selected text makes way for `text`, after which the insertion point
+  // stands.
+  void ReplaceSelection(const std::wstring& text);
+  std::optional<FolderKind> Home() const;  // the folder, or the one the first save will join
   void Write(std::wstring what);
   PersistedState Snapshot() const;
   void Restore(const PersistedState& state);
@@ -190,6 +199,7 @@ struct LoadedRibbon {
 struct FileEntry {
   std::wstring path;  // as first written
   std::vector<std::uint8_t> bytes;
+  int save_type = -1;  // the SaveAs type that wrote it; -1 for other writers
 };
 
 struct Fault {
@@ -238,6 +248,7 @@ struct Core : std::enable_shared_from_this<Core> {
   std::map<std::wstring, FileEntry> files;  // by lower-case path
   std::set<std::wstring> dirs;              // lower-case, no trailing backslash
   std::wstring temp_folder;
+  std::uint32_t temp_name_seed = 0x1A2B3;
   std::optional<std::wstring> temp_path_override;
   std::map<std::wstring, std::optional<std::vector<std::uint8_t>>> resources;  // "NAME|TYPE"
   std::vector<MessageBoxRecord> message_boxes;
@@ -322,6 +333,12 @@ struct Core : std::enable_shared_from_this<Core> {
   std::wstring TempFolder() const { return temp_folder; }
 };
 
+// Stores: the default one and a second one (a shared mailbox or a delegate's), which holds the
+// folders numbered from kSharedInbox on.
+int StoreOf(FolderKind folder);  // 1 or 2
+std::wstring StoreIDOf(int store);
+int StoreByID(const std::wstring& store_id);  // 0 for none
+
 std::wstring ClassName(int item_class);
 std::wstring Label(const ItemState& item);  // `task "Budget"`
 int VersionMajor(const std::wstring& version);
@@ -331,6 +348,13 @@ Ref<host::Application> HandApplication(Core& core);
 Ref<host::ItemSelection> HandSelection(Core& core);
 Ref<host::ItemSelection> HandSelection(Core& core,
                                        const std::vector<std::weak_ptr<ItemState>>& items);
+Ref<host::Folder> HandFolder(Core& core, FolderKind folder);
+
+// What SaveAs of `type` writes for the item at `path` (renderings.cpp): the file itself first,
+// then, for an HTML rendering of a mail with pictures, the pictures in "<name>_files" beside it.
+// Nothing for a type the sim does not know.
+std::vector<std::pair<std::wstring, std::vector<std::uint8_t>>> SaveAsFiles(
+    const ItemState& item, const std::wstring& path, int type);
 std::shared_ptr<ItemState> StateOf(const Ref<host::Item>& item);
 Ref<host::CommandBar> HandCommandBar(Core& core, const std::shared_ptr<MenuState>& menu);
 // The host's own entries of a context menu of that idMso.

@@ -72,6 +72,11 @@ class FolderImpl : public host::Folder {
     core->Enter(L"Folder", L"Items", L"", core->folders.at(folder_)->name);
     return core->Hand<host::ItemCollection>(std::make_shared<ItemsImpl>(core_, folder_));
   }
+  std::wstring StoreID() override {
+    auto core = Lock(core_);
+    core->Enter(L"Folder", L"StoreID", L"", core->folders.at(folder_)->name);
+    return StoreIDOf(StoreOf(folder_));
+  }
 
  private:
   std::weak_ptr<Core> core_;
@@ -90,12 +95,18 @@ class NamespaceImpl : public host::Namespace {
     return core->Hand<host::Folder>(std::make_shared<FolderImpl>(core_, kind));
   }
 
-  Ref<host::Item> GetItemFromID(const std::wstring& entry_id) override {
+  // Without the store ID only the default store is searched, as Outlook may do with stores of
+  // other accounts, shared mailboxes and delegates' folders.
+  Ref<host::Item> GetItemFromID(const std::wstring& entry_id,
+                                const std::wstring& store_id) override {
     auto core = Lock(core_);
-    core->Enter(L"Namespace", L"GetItemFromID", Quote(entry_id));
+    core->Enter(L"Namespace", L"GetItemFromID",
+                Quote(entry_id) + (store_id.empty() ? L"" : L", " + Quote(store_id)));
     if (entry_id.empty()) throw host::Failure(kInvalidArg, L"Could not open the item. Try again.");
+    const int store = store_id.empty() ? 1 : StoreByID(store_id);
     auto item = core->ByEntryID(entry_id);
-    if (!item) throw host::Failure(kNotFound, L"The operation failed. An object cannot be found.");
+    if (!item || !item->folder || StoreOf(*item->folder) != store)
+      throw host::Failure(kNotFound, L"The operation failed. An object cannot be found.");
     if (core->item_from_id_nothing) return nullptr;
     return core->HandItem(item);
   }
@@ -213,6 +224,10 @@ class ApplicationImpl : public host::Application {
 
 Ref<host::Inspector> Core::HandInspector(const std::shared_ptr<ItemState>& item) {
   return Hand<host::Inspector>(std::make_shared<InspectorImpl>(weak_from_this(), item));
+}
+
+Ref<host::Folder> HandFolder(Core& core, FolderKind folder) {
+  return core.Hand<host::Folder>(std::make_shared<FolderImpl>(core.weak_from_this(), folder));
 }
 
 Ref<host::Application> HandApplication(Core& core) {

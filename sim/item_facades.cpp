@@ -83,7 +83,8 @@ class AttachmentsImpl : public host::AttachmentCollection {
     if (it == call.core->files.end())
       throw host::Failure(-2147024894,  // 0x80070002
                           L"Cannot find this file. Verify the path and file name are correct.");
-    call.item->attachments.push_back({display_name, source, it->second.bytes});
+    call.item->attachments.push_back(
+        {display_name, source, it->second.bytes, it->second.save_type});
     call.item->Write(L"Attachment+ " + display_name);
   }
 
@@ -91,64 +92,6 @@ class AttachmentsImpl : public host::AttachmentCollection {
   std::weak_ptr<Core> core_;
   std::weak_ptr<ItemState> item_;
 };
-
-std::vector<std::uint8_t> Bytes(const std::string& text) {
-  return {text.begin(), text.end()};
-}
-
-std::wstring Escape(const std::wstring& text) {
-  std::wstring out;
-  for (wchar_t c : text) {
-    switch (c) {
-      case L'&':
-        out += L"&amp;";
-        break;
-      case L'<':
-        out += L"&lt;";
-        break;
-      case L'>':
-        out += L"&gt;";
-        break;
-      case L'"':
-        out += L"&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
-// The item as Outlook renders it in HTML: the subject as a header line, the body paragraph by
-// paragraph.
-std::wstring HtmlRendering(const ItemState& item) {
-  std::wstring html =
-      L"<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; "
-      L"charset=utf-8\">\r\n<title>" +
-      Escape(item.subject) + L"</title>\r\n</head>\r\n<body>\r\n<p><b>Subject:</b> " +
-      Escape(item.subject) + L"</p>\r\n";
-  std::wstring body = ParagraphBreaks(item.body);
-  std::size_t start = 0;
-  while (start < body.size()) {
-    auto end = body.find(L"\r\n", start);
-    if (end == std::wstring::npos) end = body.size();
-    html += L"<p>" + Escape(body.substr(start, end - start)) + L"</p>\r\n";
-    start = end + 2;
-  }
-  return html + L"</body>\r\n</html>\r\n";
-}
-
-std::vector<std::uint8_t> MessageFile(const ItemState& item) {
-  // A compound-file signature, then the content as UTF-16: enough to tell the formats apart.
-  std::vector<std::uint8_t> bytes = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-  std::wstring text = L"Class: " + ClassName(item.item_class) + L"\r\nSubject: " + item.subject +
-                      L"\r\n\r\n" + item.body;
-  for (wchar_t c : text) {
-    bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
-  }
-  return bytes;
-}
 
 class ItemImpl : public host::Item {
  public:
@@ -177,27 +120,22 @@ class ItemImpl : public host::Item {
   }
   void SaveAs(const std::wstring& path, int type) override {
     auto call = Enter(L"SaveAs", Quote(path) + L", " + std::to_wstring(type));
-    std::vector<std::uint8_t> bytes;
-    switch (type) {
-      case 0:  // olTXT
-        bytes = Bytes(ToUtf8(call.item->subject + L"\r\n\r\n" + call.item->body));
-        break;
-      case host::kOlMsg:
-      case 9:  // olMSGUnicode
-        bytes = MessageFile(*call.item);
-        break;
-      case host::kOlHtml:
-        bytes = Bytes(ToUtf8(HtmlRendering(*call.item)));
-        break;
-      default:
-        throw InvalidArgument();
-    }
+    auto files = SaveAsFiles(*call.item, path, type);
+    if (files.empty()) throw InvalidArgument();
     call.core->CheckFilePath(path, -2147287037,  // 0x80030003
                              L"Cannot save the file. The folder does not exist.", -2147287035,
                              L"Cannot save the file. The file name is not valid.");
-    auto& entry = call.core->files[Core::Key(path)];
-    if (entry.path.empty()) entry.path = Core::Named(path);
-    entry.bytes = std::move(bytes);
+    for (auto& [file_path, bytes] : files) {
+      call.core->MakeDirs(Core::Parent(file_path));
+      auto& entry = call.core->files[Core::Key(file_path)];
+      if (entry.path.empty()) entry.path = Core::Named(file_path);
+      entry.bytes = std::move(bytes);
+      entry.save_type = type;
+    }
+  }
+  Ref<host::Folder> Parent() override {
+    auto call = Enter(L"Parent");
+    return HandFolder(*call.core, *call.item->Home());
   }
   void Close(int mode) override {
     auto call = Enter(L"Close", std::to_wstring(mode));

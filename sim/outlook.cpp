@@ -51,6 +51,10 @@ SimItem Outlook::FindByEntryID(const std::wstring& entry_id) const {
   return SimItem(core_->ByEntryID(entry_id));
 }
 
+std::wstring Outlook::StoreID(FolderKind folder) const {
+  return detail::StoreIDOf(detail::StoreOf(folder));
+}
+
 SimItem Outlook::AddItem(int item_class, const std::wstring& subject, const std::wstring& body,
                          FolderKind folder) {
   auto item = core_->NewItem(item_class);
@@ -174,10 +178,7 @@ void Outlook::UserSave(const SimItem& item) {
 
 void Outlook::UserTypes(const SimItem& item, const std::wstring& text) {
   auto& state = Need(item);
-  std::wstring typed = detail::ParagraphBreaks(text);
-  auto pos = std::min(state.insertion_point, state.body.size());
-  state.body.insert(pos, typed);
-  state.insertion_point = pos + typed.size();
+  state.ReplaceSelection(detail::ParagraphBreaks(text));
   state.Write(L"TypeText(" + detail::Quote(text) + L")");
 }
 

@@ -110,6 +110,8 @@ class Outlook {
   std::vector<SimItem> ItemsIn(FolderKind folder) const;
   std::vector<SimItem> AllItems() const;  // every item ever made, also unsaved and deleted ones
   SimItem FindByEntryID(const std::wstring& entry_id) const;  // empty handle if none
+  // The store ID of the folder's store.
+  std::wstring StoreID(FolderKind folder) const;
 
   // ---------------- user actions (not logged, never injected) ----------------
   // A mail (class 43) or post (45) arrives in the Inbox, saved; raises the Inbox's ItemAdd.
@@ -225,6 +227,8 @@ class Outlook {
   void RemoveFile(const std::wstring& path);
   std::vector<std::wstring> FilesIn(const std::wstring& folder) const;  // full paths
   std::vector<std::wstring> AllFiles() const;
+  // Every folder (with a trailing backslash) and file below `folder`, at any depth, sorted.
+  std::vector<std::wstring> EntriesBelow(const std::wstring& folder) const;
 
   // The DLL's resources: by default type "CUSTOM" gives fenmark::ui::EmbeddedMarkup(name).
   void SetResource(const std::wstring& name, const std::wstring& type,
@@ -274,6 +278,9 @@ class Outlook {
   // Host references handed to the add-in (return values, event arguments, Application(),
   // AddinRef) that are still held.
   long OutstandingReferences() const;
+  // Connections to the events of every source: application, inspectors, folders, items and
+  // command-bar buttons still in existence.
+  int EventConnections() const;
 
   const std::shared_ptr<detail::Core>& core() const noexcept { return core_; }
 

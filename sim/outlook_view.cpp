@@ -121,6 +121,17 @@ std::vector<std::wstring> Outlook::FilesIn(const std::wstring& folder) const {
   return found;
 }
 
+std::vector<std::wstring> Outlook::EntriesBelow(const std::wstring& folder) const {
+  std::vector<std::wstring> found;
+  const std::wstring prefix = Core::Key(folder) + L"\\";
+  for (auto& dir : core_->dirs)
+    if (dir.rfind(prefix, 0) == 0) found.push_back(folder + dir.substr(prefix.size() - 1) + L"\\");
+  for (auto& [key, entry] : core_->files)
+    if (key.rfind(prefix, 0) == 0) found.push_back(entry.path);
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
 std::vector<std::wstring> Outlook::AllFiles() const {
   std::vector<std::wstring> found;
   for (auto& [key, entry] : core_->files) found.push_back(entry.path);
@@ -231,6 +242,15 @@ void Outlook::ClearReturnedFailures() {
 bool Outlook::WriteRecursionOverflowed() const {
   return core_->write_overflow;
 }
+int Outlook::EventConnections() const {
+  std::size_t count = core_->new_inspector.Count() + core_->context_menu.Count();
+  for (auto& [kind, folder] : core_->folders) count += folder->item_add.Count();
+  for (auto& item : core_->items) count += item->write_event.Count();
+  for (auto& weak : core_->buttons)
+    if (auto button = weak.lock()) count += button->click.Count();
+  return static_cast<int>(count);
+}
+
 long Outlook::OutstandingReferences() const {
   return *core_->outstanding;
 }

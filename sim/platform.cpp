@@ -2,6 +2,7 @@
 // scripting file-system object, message boxes, the clock and the DLL's resources.
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 
 #include "sim/core.h"
@@ -59,6 +60,38 @@ class FileSystemImpl : public host::FileSystem {
     auto it = core->files.find(Core::Key(path));
     if (it == core->files.end()) throw host::Failure(kFileNotFound, L"File not found");
     core->files.erase(it);
+  }
+
+  // The scripting runtime's pattern, "rad" and five hex digits; the sim's sequence repeats from
+  // run to run.
+  std::wstring GetTempName() override {
+    auto core = Lock(core_);
+    core->Enter(L"FileSystem", L"GetTempName");
+    core->temp_name_seed = (core->temp_name_seed * 1103515245u + 12345u) & 0xFFFFFu;
+    wchar_t name[16];
+    std::swprintf(name, 16, L"rad%05X.tmp", static_cast<unsigned>(core->temp_name_seed));
+    return name;
+  }
+
+  void CreateFolder(const std::wstring& path) override {
+    auto core = Lock(core_);
+    core->Enter(L"FileSystem", L"CreateFolder", Quote(path));
+    const std::wstring key = Core::Key(path);
+    if (core->dirs.count(key) || core->files.count(key))
+      throw host::Failure(host::kFileExists, L"File already exists");
+    core->CheckFilePath(path, kPathNotFound, L"Path not found", 52, L"Bad file name or number");
+    core->dirs.insert(key);
+  }
+
+  void DeleteFolder(const std::wstring& path) override {
+    auto core = Lock(core_);
+    core->Enter(L"FileSystem", L"DeleteFolder", Quote(path) + L", True");
+    const std::wstring key = Core::Key(path);
+    if (!core->dirs.count(key)) throw host::Failure(kPathNotFound, L"Path not found");
+    const std::wstring below = key + L"\\";
+    std::erase_if(core->files, [&](const auto& file) { return file.first.rfind(below, 0) == 0; });
+    std::erase_if(core->dirs,
+                  [&](const auto& dir) { return dir == key || dir.rfind(below, 0) == 0; });
   }
 
  private:

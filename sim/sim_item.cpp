@@ -88,6 +88,9 @@ bool SimItem::WindowOpen() const {
 std::size_t SimItem::InsertionPoint() const {
   return Need(*this).insertion_point;
 }
+std::size_t SimItem::SelectionLength() const {
+  return Need(*this).selection_length;
+}
 bool SimItem::WordAvailable() const {
   return Need(*this).word_available;
 }
@@ -103,7 +106,7 @@ void SimItem::SetSubject(const std::wstring& subject) {
 void SimItem::SetBody(const std::wstring& body) {
   auto& item = Need(*this);
   item.body = body;
-  item.insertion_point = std::min(item.insertion_point, item.body.size());
+  item.Place(item.insertion_point);
   item.Write(L"Body=" + detail::Quote(body));
 }
 
@@ -148,7 +151,17 @@ void SimItem::SetActualWork(int minutes) {
 
 void SimItem::SetInsertionPoint(std::size_t position) {
   auto& item = Need(*this);
-  item.insertion_point = std::min(position, item.body.size());
+  item.Place(position);
+}
+
+void SimItem::SetSelection(std::size_t position, std::size_t length) {
+  auto& item = Need(*this);
+  item.Place(position);
+  item.selection_length = std::min(length, item.body.size() - item.insertion_point);
+}
+
+void SimItem::SetPictures(int count) {
+  Need(*this).pictures = count;
 }
 
 }  // namespace fenmark::sim

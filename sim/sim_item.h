@@ -24,13 +24,23 @@ enum class FolderKind : int {
   kTasks = 13,
   kDrafts = 16,
   kOtherCalendar = 1009,
+  // A second store (a shared mailbox or a delegate's): its items are found by entry ID only when
+  // the store ID is given too.
+  kSharedInbox = 2006,
+  kSharedCalendar = 2009,
+  kSharedTasks = 2013,
 };
 
 struct Attachment {
   std::wstring display_name;
   std::wstring source_path;
   std::vector<std::uint8_t> content;
+  int save_type = -1;  // the SaveAs type that wrote the file; -1 for a file written otherwise
 };
+
+// The subject of a message file that the sim's SaveAs wrote; in the ANSI format every character
+// outside the code page (Windows-1252) reads "?".
+std::wstring MessageFileSubject(const std::vector<std::uint8_t>& content);
 
 struct UserPropertyValue {
   std::wstring name;
@@ -89,7 +99,8 @@ class SimItem {
   // The item's window.
   bool HasInspector() const;  // an inspector object exists (open or not)
   bool WindowOpen() const;
-  std::size_t InsertionPoint() const;  // index into Body(); 0 in a newly opened window
+  std::size_t SelectionLength() const;  // characters selected from the insertion point
+  std::size_t InsertionPoint() const;   // index into Body(); 0 in a newly opened window
   bool WordAvailable() const;
 
   // User edits (the user types into an open window or changes a field; unsaved until a save).
@@ -101,6 +112,10 @@ class SimItem {
   void SetStatus(int status);
   void SetActualWork(int minutes);
   void SetInsertionPoint(std::size_t position);
+  // The user selects `length` characters of the body from `position` in the item's window.
+  void SetSelection(std::size_t position, std::size_t length);
+  // The mail carries `count` pictures, which its HTML rendering saves in a folder beside the file.
+  void SetPictures(int count);
 
   // A number unique to the item within its sim, for messages.
   int Serial() const;

@@ -40,7 +40,7 @@ std::vector<std::wstring> ItemLines(const Outlook& outlook) {
     for (const auto& attachment : item.Attachments())
       lines.push_back(L"  attachment \"" + attachment.display_name + L"\" from \"" +
                       attachment.source_path + L"\" " + std::to_wstring(attachment.content.size()) +
-                      L" bytes");
+                      L" bytes, type " + std::to_wstring(attachment.save_type));
   }
   return lines;
 }

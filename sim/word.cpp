@@ -1,5 +1,5 @@
-// Word as the add-in sees it in an item's window: the document, its window and the selection that
-// types, inserts files and moves the insertion point. Every call is logged and may be failed.
+// The Word editor of an item's window as the add-in sees it: a document with one window whose
+// selection types, inserts files and moves over the item's body.
 
 #include <algorithm>
 
@@ -8,6 +8,9 @@
 namespace fenmark::sim::detail {
 namespace {
 
+constexpr int kWdCollapseEnd = 0;
+constexpr int kWdLine = 5;
+
 class WordSelectionImpl : public host::WordSelection {
  public:
   WordSelectionImpl(std::weak_ptr<Core> core, std::weak_ptr<ItemState> item)
@@ -15,8 +18,19 @@ class WordSelectionImpl : public host::WordSelection {
 
   void TypeText(const std::wstring& text) override {
     auto call = EnterItem(core_, item_, L"WordSelection", L"TypeText", Quote(text));
-    Insert(*call.item, ParagraphBreaks(text));
+    call.item->ReplaceSelection(ParagraphBreaks(text));
     call.item->Write(L"TypeText(" + Quote(text) + L")");
+  }
+
+  void Collapse(int direction) override {
+    auto call = EnterItem(core_, item_, L"WordSelection", L"Collapse", std::to_wstring(direction));
+    auto& item = *call.item;
+    if (direction == host::kWdCollapseStart)
+      item.Place(item.insertion_point);
+    else if (direction == kWdCollapseEnd)
+      item.Place(item.insertion_point + item.selection_length);
+    else
+      throw host::Failure(4120, L"Bad parameter");
   }
 
   void InsertFile(const std::wstring& path) override {
@@ -30,7 +44,7 @@ class WordSelectionImpl : public host::WordSelection {
       text = HtmlToText(text);
     else
       text = ParagraphBreaks(text);
-    Insert(*call.item, text);
+    call.item->ReplaceSelection(text);
     call.item->Write(L"InsertFile(" + Quote(path) + L")");
   }
 
@@ -38,23 +52,17 @@ class WordSelectionImpl : public host::WordSelection {
     auto call = EnterItem(core_, item_, L"WordSelection", L"HomeKey", std::to_wstring(unit));
     auto& item = *call.item;
     if (unit == host::kWdStory) {
-      item.insertion_point = 0;
-    } else if (unit == 5) {  // wdLine: start of the paragraph
+      item.Place(0);
+    } else if (unit == kWdLine) {  // the start of the paragraph
       auto pos = std::min(item.insertion_point, item.body.size());
       auto start = pos == 0 ? std::wstring::npos : item.body.rfind(L'\n', pos - 1);
-      item.insertion_point = start == std::wstring::npos ? 0 : start + 1;
+      item.Place(start == std::wstring::npos ? 0 : start + 1);
     } else {
       throw host::Failure(4120, L"Bad parameter");
     }
   }
 
  private:
-  static void Insert(ItemState& item, const std::wstring& text) {
-    auto pos = std::min(item.insertion_point, item.body.size());
-    item.body.insert(pos, text);
-    item.insertion_point = pos + text.size();
-  }
-
   std::weak_ptr<Core> core_;
   std::weak_ptr<ItemState> item_;
 };

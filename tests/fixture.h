@@ -115,7 +115,8 @@ class AddinTest : public ::testing::Test {
     return {text, 16, L"Ostrand - " + operation, true};
   }
 
-  std::vector<std::wstring> TempFiles() const { return outlook.FilesIn(outlook.TempFolder()); }
+  // Files and folders left in the temporary folder, at any depth.
+  std::vector<std::wstring> TempFiles() const { return outlook.EntriesBelow(outlook.TempFolder()); }
 
   // The call log holds calls starting with these texts ("Interface.Member(arguments..."), in this
   // order, each the first such after the one before.

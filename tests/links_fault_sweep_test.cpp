@@ -66,31 +66,21 @@ struct Scenario {
   std::wstring event_source;
 };
 
-// The failure reports that CopyToTask's failing call `failed` leads to, and whether the HTML file
-// stays behind, read from landmarks of the run without faults.
-struct CopyExpectation {
-  std::vector<std::wstring> titles;
-  std::size_t files_left = 0;
-};
-
-CopyExpectation ExpectForCopy(const std::vector<sim::HostCall>& clean, std::size_t failed) {
-  std::vector<std::size_t> save_as, deletes;
-  std::size_t fso = clean.size(), display = clean.size();
+// The failure reports that CopyToTask's failing call `failed` leads to, read from landmarks of the
+// run without faults. Once the working folder exists it goes whatever failed, and a failed removal
+// is tried again, so AttachOrigItem's own steps give its one report.
+std::vector<std::wstring> ExpectForCopy(const std::vector<sim::HostCall>& clean,
+                                        std::size_t failed) {
+  std::size_t fso = clean.size(), display = clean.size(), removals = 0;
   for (std::size_t i = 0; i < clean.size(); ++i) {
     const auto name = clean[i].Name();
     if (name == L"Platform.CreateFileSystemObject") fso = std::min(fso, i);
-    if (name == L"Item.SaveAs") save_as.push_back(i);
-    if (name == L"FileSystem.Delete") deletes.push_back(i);
+    if (name == L"FileSystem.DeleteFolder") ++removals;
     if (name == L"Item.Display") display = i;
   }
-  EXPECT_EQ(save_as.size(), 2u);
-  EXPECT_EQ(deletes.size(), 2u);
-  const std::wstring attach = L"Ostrand - AttachOrigItem", copy = L"Ostrand - CopyToTask";
-  if (failed < fso || failed == display) return {{copy}};
-  // Until both files are written, the clean-up deletes one that was never written.
-  if (failed <= save_as[1]) return {{attach, copy}};
-  if (failed == deletes[1]) return {{attach, copy}, 1};  // the message file is gone by then
-  return {{attach}};
+  EXPECT_EQ(removals, 1u);
+  if (failed < fso || failed == display) return {L"Ostrand - CopyToTask"};
+  return {L"Ostrand - AttachOrigItem"};
 }
 
 void Sweep(const Scenario& scenario) {
@@ -147,8 +137,11 @@ void Sweep(const Scenario& scenario) {
       }
     }
 
-    std::size_t files_left = 0;
-    if (scenario.operation.empty() || !returned.empty()) {
+    // A linked task not found by its entry ID alone is looked for in the appointment's store.
+    const bool retried = failed_at + 1 != calls.end() && (failed_at + 1)->Name() == L"Item.Parent";
+    if (retried) {
+      EXPECT_TRUE(titles.empty()) << ::testing::PrintToString(titles);
+    } else if (scenario.operation.empty() || !returned.empty()) {
       // A tracking handler, here or nested in an operation, hands its failure back to the host.
       ASSERT_EQ(returned.size(), 1u);
       EXPECT_EQ(returned[0].number, sim::kFailed);
@@ -159,9 +152,7 @@ void Sweep(const Scenario& scenario) {
         EXPECT_EQ(boxes.size(), clean_boxes.size()) << ::testing::PrintToString(titles);
       }
     } else if (scenario.operation == L"CopyToTask") {
-      const auto expected = ExpectForCopy(clean, failed);
-      EXPECT_EQ(titles, expected.titles);
-      files_left = expected.files_left;
+      EXPECT_EQ(titles, ExpectForCopy(clean, failed));
     } else {
       EXPECT_EQ(titles, std::vector<std::wstring>{L"Ostrand - " + scenario.operation});
     }
@@ -172,7 +163,7 @@ void Sweep(const Scenario& scenario) {
       break;
     }
 
-    if (returned.empty()) {
+    if (returned.empty() && !retried) {
       for (auto it = failed_at + 1; it != calls.end(); ++it) {
         EXPECT_EQ(kWrites.count(it->Name()), 0u)
             << "written after the failure: " << ::testing::PrintToString(it->ToString());
@@ -181,7 +172,7 @@ void Sweep(const Scenario& scenario) {
     if (!titles.empty() && world.task && world.task.Persisted()) {
       EXPECT_EQ(world.task.Persisted()->actual_work, 0) << "actual work saved despite the failure";
     }
-    EXPECT_EQ(outlook.FilesIn(outlook.TempFolder()).size(), files_left);
+    EXPECT_TRUE(outlook.EntriesBelow(outlook.TempFolder()).empty());
     EXPECT_EQ(outlook.OutstandingReferences(), world.HeldByMembers()) << "references left behind";
     EXPECT_FALSE(outlook.WriteRecursionOverflowed());
   }

@@ -29,11 +29,23 @@ class SendToTaskTest : public AddinTest {
     return paths;
   }
 
-  std::wstring Temp(const std::wstring& name) const { return outlook.TempFolder() + L"\\" + name; }
+  // A file in the working folder that the last run made.
+  std::wstring Temp(const std::wstring& name) const {
+    std::wstring folder;
+    for (const auto& call : outlook.Calls())
+      if (call.Name() == L"FileSystem.CreateFolder" && !call.failed) folder = call.arguments;
+    return folder.substr(1, folder.size() - 2) + L"\\" + name;
+  }
 };
 
 TEST_F(SendToTaskTest, AMailBecomesAShownUnsavedTaskWithTheMailAttachedAndPasted) {
+  // A folder of the name the run draws first is someone else's: the run takes another and
+  // leaves that one alone.
+  const auto taken = outlook.TempFolder() + L"\\" +
+                     sim::Outlook().Platform().CreateFileSystemObject()->GetTempName();
+  outlook.CreateFolder(taken);
   auto mail = outlook.ReceiveMail(L"RE: Budget 2024 / Q3?", L"Please review the figures.");
+  mail.SetPictures(2);
   auto task = Send(mail);
   ASSERT_TRUE(task);
   EXPECT_EQ(task.Class(), host::kOlTask);
@@ -43,6 +55,8 @@ TEST_F(SendToTaskTest, AMailBecomesAShownUnsavedTaskWithTheMailAttachedAndPasted
   ASSERT_EQ(attachments.size(), 1u);
   EXPECT_EQ(attachments[0].display_name, L"RE Budget 2024  Q3.msg");
   EXPECT_EQ(attachments[0].source_path, Temp(L"RE Budget 2024  Q3.msg"));
+  EXPECT_EQ(attachments[0].save_type, host::kOlMsgUnicode);
+  EXPECT_EQ(Temp(L"").rfind(outlook.TempFolder() + L"\\rad", 0), 0u);
 
   // Two empty paragraphs, the typed separator, then the mail as the editor renders its HTML.
   const auto body = task.Body();
@@ -53,17 +67,18 @@ TEST_F(SendToTaskTest, AMailBecomesAShownUnsavedTaskWithTheMailAttachedAndPasted
       << outlook.CallsText();
   ExpectCallOrder({L"Item.GetInspector", L"Inspector.WordEditor", L"Inspector.Activate",
                    L"WordSelection.TypeText", L"WordSelection.InsertFile", L"WordSelection.HomeKey",
-                   L"FileSystem.Delete", L"FileSystem.Delete", L"Item.Display"});
+                   L"FileSystem.Delete", L"FileSystem.Delete", L"FileSystem.DeleteFolder",
+                   L"Item.Display"});
   EXPECT_NE(body.find(L"Please review the figures."), std::wstring::npos);
   EXPECT_EQ(task.InsertionPoint(), 0u);
 
   EXPECT_TRUE(task.WindowOpen());
   EXPECT_EQ(outlook.ActiveWindowItem(), task);
   EXPECT_FALSE(task.Saved());
-  EXPECT_TRUE(TempFiles().empty()) << ::testing::PrintToString(TempFiles());
+  EXPECT_EQ(TempFiles(), std::vector<std::wstring>{taken + L"\\"});
   EXPECT_TRUE(outlook.MessageBoxes().empty());
   EXPECT_EQ(mail.WriteCount(), 0u);
-  EXPECT_EQ(outlook.CountCalls(L"FileSystem.Delete"), 2);
+  EXPECT_EQ(outlook.CountCalls(L"FileSystem.DeleteFolder"), 1);
   EXPECT_EQ(outlook.CountCalls(L"Item.Save"), 0);
 }
 
@@ -85,19 +100,20 @@ TEST_F(SendToTaskTest, TheSubjectNamesTheTemporaryFilesAndTheAttachment) {
       {L"  Plan {v2} [draft] \u00e9t\u00e9 ", L"Plan {v2} [draft] t.msg",
        L"Plan {v2} [draft] t.htm"},
       // Names Windows would not take as they are: devices, trailing dots and blanks, and paths
-      // of MAX_PATH or more, cut to fit the folder they go into.
+      // of MAX_PATH or more, cut to fit the working folder they go into (13 characters below the
+      // temporary folder).
       {L"con", L"con_.msg", L"con_.htm"},
       {L"Nul.txt", L"Nul_.txt.msg", L"Nul_.txt.htm"},
       {L"Lpt1 . draft", L"Lpt1_ . draft.msg", L"Lpt1_ . draft.htm"},
       {L"Re: Minutes...", L"Re Minutes.msg", L"Re Minutes.htm"},
       {L"Re: ?", L"Re.msg", L"Re.htm"},
       {L"COM10", L"COM10.msg", L"COM10.htm"},
-      {std::wstring(255, L'x'), std::wstring(221, L'x') + L".msg",
-       std::wstring(221, L'x') + L".htm"},
+      {std::wstring(255, L'x'), std::wstring(207, L'x') + L".msg",
+       std::wstring(207, L'x') + L".htm"},
       {std::wstring(255, L'x'), std::wstring(11, L'x') + L".msg", std::wstring(11, L'x') + L".htm",
-       L"C:\\" + std::wstring(240, L'T')},
+       L"C:\\" + std::wstring(226, L'T')},
       {L"Con.x " + std::wstring(250, L'y'), L"Con_.x.msg", L"Con_.x.htm",
-       L"C:\\" + std::wstring(245, L'T')},
+       L"C:\\" + std::wstring(231, L'T')},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.subject);
@@ -108,7 +124,7 @@ TEST_F(SendToTaskTest, TheSubjectNamesTheTemporaryFilesAndTheAttachment) {
     EXPECT_EQ(task.Subject(), c.subject);
     ASSERT_EQ(task.Attachments().size(), 1u);
     EXPECT_EQ(task.Attachments()[0].display_name, c.msg_name);
-    const std::vector<std::wstring> saves{L"\"" + Temp(c.msg_name) + L"\", 3",
+    const std::vector<std::wstring> saves{L"\"" + Temp(c.msg_name) + L"\", 9",
                                           L"\"" + Temp(c.htm_name) + L"\", 5"};
     EXPECT_EQ(SavedPaths(), saves) << outlook.CallsText();
     EXPECT_TRUE(TempFiles().empty());

@@ -215,8 +215,9 @@ TEST_F(UiTest, OneDrawingReadsTheTaskOnce) {
     SCOPED_TRACE(line);
     outlook.ClearCalls();
     auto menu = outlook.RightClick({appointment});
-    EXPECT_LE(outlook.CountCalls(L"Namespace.GetItemFromID"), 1);
-    EXPECT_LE(outlook.CallCount(), 64u) << outlook.CallsText();
+    EXPECT_LE(outlook.CountCalls(L"Namespace.GetItemFromID"), 2);
+    // A task not found alone is looked for in the appointment's store; each entry reads the store.
+    EXPECT_LE(outlook.CallCount(), 80u) << outlook.CallsText();
     const auto start = menu.RibbonEntry(L"VBX_Start_Ostrand_Task");
     return start->visible && start->enabled;
   };

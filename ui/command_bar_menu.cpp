@@ -14,32 +14,40 @@ struct Untrapped {
   host::Failure failure;
 };
 
-void SetUp(AddIn& addin, const MenuButton& spec, Ref<host::CommandBarControl> added,
-           host::Item& item, std::wstring_view status, int item_class) {
+// Returns the entry ID handed to the button.
+std::wstring SetUp(AddIn& addin, const MenuButton& spec, Ref<host::CommandBarControl> added,
+                   host::Item& item, std::wstring_view status, int item_class) {
   host::CommandBarControl& button = addin.Store(spec.slot, std::move(added));
   button.SetCaption(std::wstring(spec.caption));
   button.SetStyle(host::kMsoButtonIconAndCaption);
   button.SetFaceId(kButtonFaceId);
   button.SetTag(std::wstring(spec.tag));
+  std::wstring entry_id;
   try {
-    button.SetParameter(item.EntryID());
+    entry_id = item.EntryID();
+    button.SetParameter(entry_id);
   } catch (const host::Failure& failure) {
     throw Untrapped{failure};
   }
   if (!Allows(spec.rule, item_class, status)) button.SetEnabled(false);
   button.SetOnAction(std::wstring(kButtonOnAction));
+  return entry_id;
 }
 
 void AddButtons(AddIn& addin, host::CommandBar& command_bar, Menu menu, host::Item& item,
                 std::wstring_view status, int item_class) {
   auto controls = command_bar.Controls();
   int added = 0;
+  std::wstring entry_id;
   for (const auto& spec : kMenuButtons) {
     if (spec.menu != menu) continue;
-    SetUp(addin, spec, host::Require(controls).Add(host::kMsoControlButton, spec.before), item,
-          status, item_class);
+    entry_id = SetUp(addin, spec, host::Require(controls).Add(host::kMsoControlButton, spec.before),
+                     item, status, item_class);
     ++added;
   }
+  // A button carries the entry ID only; the click finds the store here, as long as no other
+  // menu's item has been handed over since.
+  addin.SetItem(entry_id, host::StoreIDOf(item));
   // The host's first own entry, now just below the add-in's buttons.
   host::Require(controls->Item(added + 1)).SetBeginGroup(true);
 }

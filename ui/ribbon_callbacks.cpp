@@ -60,7 +60,7 @@ bool MenuGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control) {
   const int item_class = item->Class();
   if (!Accepted(item_class)) return false;
   const std::wstring entry_id = item->EntryID();
-  addin.SetItemEntryID(entry_id);
+  addin.SetItem(entry_id, host::StoreIDOf(*item));
   const std::wstring id = host::Require(control).Id();
   std::wstring status;
   if (item_class == host::kOlAppointment)
@@ -72,7 +72,7 @@ bool MenuGetVisible(AddIn& addin, const Ref<host::RibbonControl>& control) {
   auto item = SelectedItem(addin, ContextOf(control));
   if (!item || item->Class() != host::kOlAppointment) return false;
   const std::wstring entry_id = item->EntryID();
-  addin.SetItemEntryID(entry_id);
+  addin.SetItem(entry_id, host::StoreIDOf(*item));
   // The four entries show or hide together; the id only tells the drawing's callbacks apart.
   const std::wstring id = host::Require(control).Id();
   return !addin.Statuses().Status(addin, item, entry_id, L"VBX_GetVisible", id).empty();
@@ -82,7 +82,7 @@ void TabClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation o
   // Kept from before the operation: completing brings the task's window up, which changes the
   // active inspector, and the window to close is the appointment's.
   auto item = InspectorItem(addin, control);
-  addin.SetItemEntryID(item->EntryID());
+  addin.SetItem(item->EntryID(), host::StoreIDOf(*item));
   RunOperation(addin, operation);
   if (operation == Operation::kCompleteTask) item->Close(host::kOlSave);
 }
@@ -93,7 +93,7 @@ void MenuClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation 
   const auto context = ContextOf(control);
   if (context.selection || context.explorer) {
     auto item = SelectedItem(addin, context);
-    if (item && Accepted(item->Class())) addin.SetItemEntryID(item->EntryID());
+    if (item && Accepted(item->Class())) addin.SetItem(item->EntryID(), host::StoreIDOf(*item));
   }
   RunOperation(addin, operation);
 }

@@ -29,7 +29,10 @@ class AddIn {
   virtual Ref<host::Application> Application() = 0;
   // Every ribbon object the host has handed over (glblObjRibbon is the last of them).
   virtual std::vector<Ref<host::RibbonUI>> Ribbons() = 0;
-  // strItemEntryID: the hand-over to the next operation.
+  // strItemEntryID and strItemStoreID: the hand-over to the next operation; "" for a store that
+  // could not be told.
+  virtual void SetItem(const std::wstring& entry_id, const std::wstring& store_id) = 0;
+  // strItemEntryID alone: the store stays only if it was handed over with this very entry ID.
   virtual void SetItemEntryID(const std::wstring& entry_id) = 0;
   // GetTaskStatus's reading, with its failure left to the caller.
   virtual std::wstring ReadTaskStatus(const Ref<host::Item>& appointment) = 0;

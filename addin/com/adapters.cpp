@@ -95,6 +95,7 @@ class ItemAdapter final : public Adapter, public host::Item {
   void Save() override { Call(L"Save"); }
   void SaveAs(const std::wstring& path, int type) override { Call(L"SaveAs", {path, type}); }
   void Close(int mode) override { Call(L"Close", {mode}); }
+  Ref<host::Folder> Parent() override { return Object<host::Folder>(L"Parent"); }
   Ref<host::AttachmentCollection> Attachments() override {
     return Object<host::AttachmentCollection>(L"Attachments");
   }
@@ -116,6 +117,7 @@ class WordSelectionAdapter final : public Adapter, public host::WordSelection {
  public:
   using Adapter::Adapter;
   void TypeText(const std::wstring& text) override { Call(L"TypeText", {text}); }
+  void Collapse(int direction) override { Call(L"Collapse", {direction}); }
   void InsertFile(const std::wstring& path) override {
     Call(L"InsertFile", {path, Arg(), Arg(), Arg(), false});
   }
@@ -175,6 +177,7 @@ class FolderAdapter final : public Adapter, public host::Folder {
  public:
   using Adapter::Adapter;
   Ref<host::ItemCollection> Items() override { return Object<host::ItemCollection>(L"Items"); }
+  std::wstring StoreID() override { return Text(L"StoreID"); }
 };
 
 class NamespaceAdapter final : public Adapter, public host::Namespace {
@@ -183,8 +186,11 @@ class NamespaceAdapter final : public Adapter, public host::Namespace {
   Ref<host::Folder> GetDefaultFolder(int folder_type) override {
     return Object<host::Folder>(L"GetDefaultFolder", {folder_type});
   }
-  Ref<host::Item> GetItemFromID(const std::wstring& entry_id) override {
-    return Object<host::Item>(L"GetItemFromID", {entry_id});
+  // An empty store ID is left out rather than passed.
+  Ref<host::Item> GetItemFromID(const std::wstring& entry_id,
+                                const std::wstring& store_id) override {
+    if (store_id.empty()) return Object<host::Item>(L"GetItemFromID", {entry_id});
+    return Object<host::Item>(L"GetItemFromID", {entry_id, store_id});
   }
 };
 
@@ -328,6 +334,9 @@ class FileSystemAdapter final : public Adapter, public host::FileSystem {
     return Object<host::FileSystemFolder>(L"GetSpecialFolder", {folder});
   }
   void Delete(const std::wstring& path) override { Call(L"DeleteFile", {path}); }
+  std::wstring GetTempName() override { return ToText(*Get(L"GetTempName").get()); }
+  void CreateFolder(const std::wstring& path) override { Call(L"CreateFolder", {path}); }
+  void DeleteFolder(const std::wstring& path) override { Call(L"DeleteFolder", {path, true}); }
 };
 
 // Which adapter serves which host interface.

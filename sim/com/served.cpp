@@ -65,6 +65,11 @@ com_ptr<IDispatch> Serve(const Ref<host::AttachmentCollection>& attachments) {
 com_ptr<IDispatch> Serve(const Ref<host::WordSelection>& selection) {
   return Make({
       Method(L"TypeText", 1, [selection](const Args& a) { selection->TypeText(a.Text(0)); }),
+      // Collapse(Direction): wdCollapseStart when left out.
+      Method(L"Collapse", 1,
+             [selection](const Args& a) {
+               selection->Collapse(a.Given(0) ? a.Int(0) : host::kWdCollapseStart);
+             }),
       // InsertFile(FileName, Range, ConfirmConversions, Link, Attachment)
       Method(L"InsertFile", 5,
              [selection](const Args& a) {
@@ -116,14 +121,37 @@ com_ptr<IDispatch> Serve(const Ref<host::Inspector>& inspector) {
   });
 }
 
-// The file the sim wrote, also where the real file system's callers look for it.
-void MirrorFile(const std::wstring& path) {
-  if (!g_mirror) return;
+// A folder that the add-in made through the real file system, where the sim saves too.
+void MirrorFolderOf(const std::wstring& path) {
+  const auto slash = path.find_last_of(L'\\');
+  if (!g_mirror || slash == std::wstring::npos) return;
+  const std::wstring folder = path.substr(0, slash);
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    g_mirror->CreateFolder(folder);
+}
+
+void MirrorOneFile(const std::wstring& path) {
   auto bytes = g_mirror->FileBytes(path);
   if (!bytes) return;
   std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes->data()),
             static_cast<std::streamsize>(bytes->size()));
+}
+
+// The file the sim wrote, and the pictures folder beside an HTML file, also where the real file
+// system's callers look for them.
+void MirrorFile(const std::wstring& path) {
+  if (!g_mirror) return;
+  MirrorOneFile(path);
+  const auto dot = path.find_last_of(L'.');
+  if (dot == std::wstring::npos) return;
+  const std::wstring pictures = path.substr(0, dot) + L"_files";
+  for (const auto& entry : g_mirror->EntriesBelow(pictures)) {
+    if (entry.back() == L'\\') continue;
+    CreateDirectoryW(pictures.c_str(), nullptr);
+    MirrorOneFile(entry);
+  }
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::Item>& item) {
@@ -143,10 +171,12 @@ com_ptr<IDispatch> Serve(const Ref<host::Item>& item) {
       Method(L"SaveAs", 2,
              [item](const Args& a) {
                const std::wstring path = a.Text(0);
-               item->SaveAs(path, a.Given(1) ? a.Int(1) : host::kOlMsg);
+               MirrorFolderOf(path);
+               item->SaveAs(path, a.Given(1) ? a.Int(1) : host::kOlMsgUnicode);
                MirrorFile(path);
              }),
       Method(L"Close", 1, [item](const Args& a) { item->Close(a.Int(0)); }),
+      Object(L"Parent", 0, [item](const Args&) { return ServeOrNothing(item->Parent()); }),
       Object(L"Attachments", 0,
              [item](const Args&) { return ServeOrNothing(item->Attachments()); }),
       Object(L"GetInspector", 0,
@@ -197,8 +227,10 @@ com_ptr<IDispatch> Serve(const Ref<host::ItemCollection>& items) {
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::Folder>& folder) {
-  return Make(
-      {Object(L"Items", 0, [folder](const Args&) { return ServeOrNothing(folder->Items()); })});
+  return Make({
+      Object(L"Items", 0, [folder](const Args&) { return ServeOrNothing(folder->Items()); }),
+      TextGet(L"StoreID", [folder] { return folder->StoreID(); }),
+  });
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::Namespace>& ns) {
@@ -208,8 +240,8 @@ com_ptr<IDispatch> Serve(const Ref<host::Namespace>& ns) {
       // GetItemFromID(EntryIDItem, EntryIDStore)
       Object(L"GetItemFromID", 2,
              [ns](const Args& a) {
-               if (a.Given(1)) throw DispError{E_INVALIDARG};
-               return ServeOrNothing(ns->GetItemFromID(a.Text(0)));
+               return ServeOrNothing(
+                   ns->GetItemFromID(a.Text(0), a.Given(1) ? a.Text(1) : std::wstring()));
              }),
   });
 }

@@ -29,7 +29,8 @@ class AddinUnderTest {
 
   // Observable effects that live outside the simulated store on one of the builds.
   virtual std::vector<sim::MessageBoxRecord> MessageBoxes() = 0;
-  // Files left in the user's temporary folder by the add-in, full paths.
+  // Files and folders (with a trailing backslash) left in the user's temporary folder by the
+  // add-in, at any depth, full paths.
   virtual std::vector<std::wstring> TempFiles() = 0;
   // The temporary folder, without trailing backslash (shown as %TEMP% in transcripts).
   virtual std::wstring TempFolder() = 0;

@@ -30,7 +30,7 @@ class NativeAddin final : public AddinUnderTest {
   sim::RibbonCallbacks& Ribbon() override { return *bridge_; }
   std::vector<sim::MessageBoxRecord> MessageBoxes() override { return outlook_->MessageBoxes(); }
   std::vector<std::wstring> TempFiles() override {
-    return outlook_->FilesIn(outlook_->TempFolder());
+    return outlook_->EntriesBelow(outlook_->TempFolder());
   }
   std::wstring TempFolder() override { return outlook_->TempFolder(); }
   long ServedObjects() override { return 0; }

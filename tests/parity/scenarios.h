@@ -351,6 +351,78 @@ inline void ForeignButtons(Stage& s) {
          std::to_wstring(last.Control(at).foreign_handler_runs) + L" times");
 }
 
+// Text outside the ANSI code page reaches the attachment intact, and the pictures that the HTML
+// rendering writes beside its file go with the working folder.
+inline void UnicodeMailWithPictures(Stage& s) {
+  const std::wstring subject = L"Zaż\u00f3łć gęślą jaźń \u4f1a\u8b70 \u03a9";
+  auto mail = s.outlook.ReceiveMail(subject, L"Cześć,\r\n\u6771\u4eac\u3067");
+  mail.SetPictures(2);
+  s.outlook.Select({mail});
+  s.outlook.ShowContextMenu(sim::kMailItemMenu).ClickRibbonEntry(L"VBX_Send_To_Ostrand");
+  if (auto task = s.outlook.ActiveWindowItem(); task && !task.Attachments().empty())
+    s.Note(L"attached subject intact: " +
+           std::wstring(sim::MessageFileSubject(task.Attachments()[0].content) == subject ? L"yes"
+                                                                                          : L"no"));
+}
+
+// A shared mailbox's mail and a delegate's calendar: items found only with their store's ID.
+inline void SecondStore(Stage& s) {
+  auto mail =
+      s.outlook.AddItem(host::kOlMail, L"Team budget", L"Shared", sim::FolderKind::kSharedInbox);
+  s.outlook.Select({mail});
+  s.NoteClick(
+      L"Send to Ostrand",
+      s.outlook.ShowContextMenu(sim::kMailItemMenu).ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
+  auto task = s.outlook.AddItem(host::kOlTask, L"Team review", L"", sim::FolderKind::kSharedTasks);
+  task.SetUserProperty(L"OstrandStatus", L"Stopped");
+  s.outlook.UserSave(task);
+  auto appointment = s.outlook.AddItem(host::kOlAppointment, L"Team review", L"",
+                                       sim::FolderKind::kSharedCalendar);
+  appointment.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
+  s.outlook.UserSave(appointment);
+  for (const wchar_t* id : {L"VBX_Start_Ostrand_Task", L"VBX_Open_Ostrand_Task"}) {
+    auto menu = s.outlook.RightClick({appointment});
+    s.NoteMenu(menu);
+    s.NoteClick(id, menu.ClickRibbonEntry(id));
+  }
+  s.outlook.OpenItem(appointment);
+  s.NoteClick(L"VB_StopTask", s.outlook.ClickTabButton(L"VB_StopTask"));
+  s.outlook.CloseWindow(appointment, false);
+  s.outlook.SetVersion(kOutlook12);
+  auto menu = s.outlook.RightClick({appointment});
+  s.NoteMenu(menu);
+  s.NoteClick(L"Fenmark", menu.ClickCaption(L"Fenmark"));
+}
+
+// The user has text selected in the open task window: the note goes before it.
+inline void SelectionInTheTaskWindow(Stage& s) {
+  auto appointment = s.LinkedAppointment(L"Q3 figures", L"Keep this text");
+  auto task = s.TaskOf(appointment);
+  s.outlook.OpenItem(task);
+  task.SetSelection(5, 4);
+  s.NoteClick(L"Start",
+              s.outlook.RightClick({appointment}).ClickRibbonEntry(L"VBX_Start_Ostrand_Task"));
+}
+
+// After the disconnection nothing of the add-in is connected, and events change nothing.
+inline void EventsAfterDisconnection(Stage& s) {
+  s.outlook.SetVersion(kOutlook12);
+  auto task = s.outlook.CreateTask(L"Watched");
+  s.outlook.OpenItem(task);
+  auto mail = s.outlook.ReceiveMail(L"Budget", L"Figures");
+  auto menu = s.outlook.RightClick({mail});
+  s.outlook.LoadRibbon(sim::kAppointmentRibbon);
+  s.Note(L"connections: " + std::to_wstring(s.outlook.EventConnections()));
+  s.Note(L"disconnect: " + s.addin.Disconnect());
+  s.Note(L"connections: " + std::to_wstring(s.outlook.EventConnections()));
+  const auto calls = s.outlook.CallCount();
+  s.outlook.UserSave(task);
+  menu.ClickCaption(L"Send to Ostrand");
+  s.outlook.RightClick({mail});
+  s.outlook.ScheduleTask(task);
+  s.Note(L"calls after: " + std::to_wstring(s.outlook.CallCount() - calls));
+}
+
 inline const std::vector<Scenario>& Scenarios() {
   static const std::vector<Scenario> all = {
       {L"send mail to task from the markup menu", SendMailFromMarkupMenu},
@@ -370,6 +442,10 @@ inline const std::vector<Scenario>& Scenarios() {
       {L"a calendar item right-clicked outside the main list", RightClickOutsideTheList},
       {L"a menu action with the appointment window open", MenuActionWithTheWindowOpen},
       {L"other programs' buttons with generic tags", ForeignButtons},
+      {L"a Unicode mail with pictures", UnicodeMailWithPictures},
+      {L"a second store's mail and calendar", SecondStore},
+      {L"a selection in the task window", SelectionInTheTaskWindow},
+      {L"events after the disconnection", EventsAfterDisconnection},
   };
   return all;
 }

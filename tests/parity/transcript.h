@@ -41,6 +41,9 @@ class Canon {
     out = std::regex_replace(out, stamp, L"<time>");
     static const std::wregex utc(L"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ");
     out = std::regex_replace(out, utc, L"<utc>");
+    // The working folder's random name (GetTempName).
+    static const std::wregex work(L"rad[0-9A-Fa-f]{5}\\.t[mx][pt]");
+    out = std::regex_replace(out, work, L"<work>");
     for (const auto& [id, name] : ids_) {
       for (std::size_t at; (at = out.find(id)) != std::wstring::npos;)
         out.replace(at, id.size(), name);
@@ -50,6 +53,7 @@ class Canon {
   void NameEntryId(const std::wstring& id) {
     if (!id.empty() && !ids_.count(id)) ids_[id] = L"<id" + std::to_wstring(ids_.size() + 1) + L">";
   }
+  void Name(const std::wstring& text, const std::wstring& name) { ids_[text] = name; }
 
  private:
   std::wstring temp_;
@@ -74,6 +78,8 @@ inline std::vector<std::wstring> Play(const Scenario& scenario, AddinUnderTest& 
 
   Canon canon(addin.TempFolder());
   for (const auto& item : outlook.AllItems()) canon.NameEntryId(item.EntryID());
+  canon.Name(outlook.StoreID(sim::FolderKind::kInbox), L"<store1>");
+  canon.Name(outlook.StoreID(sim::FolderKind::kSharedInbox), L"<store2>");
   auto add = [&](const std::wstring& line) { lines.push_back(canon(line)); };
   add(L"== " + std::wstring(scenario.name));
   add(L"connect: " + connected);

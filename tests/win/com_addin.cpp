@@ -19,18 +19,29 @@ parity::Outcome OutcomeOf(HRESULT hr) {
   return std::to_wstring(failure.Number()) + L" - " + failure.Description();
 }
 
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-  std::vector<std::wstring> files;
+// Files and folders (with a trailing backslash) below `folder`, at any depth.
+void CollectBelow(const std::wstring& folder, std::vector<std::wstring>& entries) {
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return files;
+  if (search == INVALID_HANDLE_VALUE) return;
   do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      files.push_back(folder + L"\\" + found.cFileName);
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      entries.push_back(folder + L"\\" + name + L"\\");
+      CollectBelow(folder + L"\\" + name, entries);
+    } else {
+      entries.push_back(folder + L"\\" + name);
+    }
   } while (FindNextFileW(search, &found));
   FindClose(search);
-  std::sort(files.begin(), files.end());
-  return files;
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+  std::vector<std::wstring> entries;
+  CollectBelow(folder, entries);
+  std::sort(entries.begin(), entries.end());
+  return entries;
 }
 
 }  // namespace

@@ -214,16 +214,6 @@ void Run(const std::wstring& dll) {
       CHECK(V_VT(clean.get()) == VT_BSTR && V_BSTR(clean.get()) == std::wstring(L"Budget"));
     }
 
-    // The application will not let go of its sink: once disconnected, the sink passes nothing on.
-    app->refuse_unadvise = true;
-    CHECK_HR(S_OK, addin->OnDisconnection(0, nullptr));
-    bool asked = false;
-    app->Define(L"Version", [&asked](const std::vector<VARIANT*>&, VARIANT*, EXCEPINFO*) {
-      asked = true;
-      return E_FAIL;
-    });
-    CHECK(app->connections() == 1 && SUCCEEDED(app->Raise(0xFB41, menu)) && !asked);
-
     // A click whose message box sees the host release the add-in: the object stays until the
     // handler is done, then goes with every connection.
     long connected_in_box = -1;
@@ -234,7 +224,24 @@ void Run(const std::wstring& dll) {
     VARIANT_BOOL cancel = VARIANT_FALSE;
     CHECK_HR(S_OK, button->Raise(1, {Var(VT_BOOL | VT_BYREF, &cancel), object(button.get())}));
     CHECK(connected_in_box == 1 && inspectors->connections() == 0 && task->connections() == 0 &&
-          button->connections() == 0);
+          button->connections() == 0 && app->connections() == 0);
+
+    // The application will not let go of its sink: once disconnected, the sink passes nothing
+    // on, and every other source is let go.
+    CHECK_HR(S_OK, CoCreateInstance(CLSID_Connect, nullptr, CLSCTX_INPROC_SERVER,
+                                    __uuidof(com::IDTExtensibility2), addin.put_void()));
+    if (!addin) return;
+    CHECK_HR(S_OK, addin->OnConnection(app.get(), 0, nullptr, nullptr));
+    app->refuse_unadvise = true;
+    CHECK_HR(S_OK, addin->OnDisconnection(0, nullptr));
+    bool asked = false;
+    app->Define(L"Version", [&asked](const std::vector<VARIANT*>&, VARIANT*, EXCEPINFO*) {
+      asked = true;
+      return E_FAIL;
+    });
+    CHECK(app->connections() == 1 && inspectors->connections() == 0 && items->connections() == 0 &&
+          SUCCEEDED(app->Raise(0xFB41, menu)) && !asked);
+    addin.reset();
     CHECK(SUCCEEDED(app->Raise(0xFB41, menu)) && !asked);
     g_calls += 6;
   }

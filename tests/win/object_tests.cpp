@@ -220,10 +220,10 @@ void TestObject(const std::wstring& dll, const std::wstring& ribbon_file) {
     CHECK(RecordedBoxes().size() == 1 && RecordedBoxes()[0].style == MB_OK &&
           RecordedBoxes()[0].owner_is_active_window);
 
-    // Disconnection lets go of the application's events only; a callback's failure reaches the
-    // caller through the dual interface's vtable as through Invoke.
+    // Disconnection unadvises every sink; a callback's failure reaches the caller through the
+    // dual interface's vtable as through Invoke.
     CHECK_HR(S_OK, extensibility->OnDisconnection(0, nullptr));
-    CHECK(Counters().connections == 2);
+    CHECK(Counters().connections == 0);
     VARIANT_BOOL enabled = VARIANT_TRUE;
     CHECK_HR(0x800A005B, connect->VB_GetEnabled(nullptr, &enabled));
     CHECK_HR(0x800A005B, extensibility->OnConnection(nullptr, 0, nullptr, nullptr));
