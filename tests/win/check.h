@@ -83,6 +83,16 @@ inline bool ClassFound(const wchar_t* prog_id) {
   return false;
 }
 
+inline bool CheckHr(long e, long a, const char* file, int line, const char* what) {
+  return Record(e == a, file, line, std::string(what) + " = " + Hex(a) + ", expected " + Hex(e));
+}
+inline bool CheckText(const std::wstring& e, const std::wstring& a, const char* file, int line,
+                      const char* what) {
+  return Record(e == a, file, line,
+                std::string(what) + " = \"" + Narrow(a.substr(0, 120)) + "\", expected \"" +
+                    Narrow(e.substr(0, 120)) + "\"");
+}
+
 // For the catch-all of main: one line, and a failing exit.
 inline int Stopped() noexcept {
   try {
@@ -98,18 +108,7 @@ inline int Stopped() noexcept {
 }  // namespace fenmark::wintest
 
 #define CHECK(cond) ::fenmark::wintest::Record((cond), __FILE__, __LINE__, #cond)
-#define CHECK_HR(expected, actual)                                                                 \
-  [&] {                                                                                            \
-    const long e_ = (expected), a_ = (actual);                                                     \
-    return ::fenmark::wintest::Record(e_ == a_, __FILE__, __LINE__,                                \
-                                      std::string(#actual) + " = " + ::fenmark::wintest::Hex(a_) + \
-                                          ", expected " + ::fenmark::wintest::Hex(e_));            \
-  }()
-#define CHECK_TEXT(expected, actual)                                                     \
-  [&] {                                                                                  \
-    const std::wstring e_ = (expected), a_ = (actual);                                   \
-    return ::fenmark::wintest::Record(                                                   \
-        e_ == a_, __FILE__, __LINE__,                                                    \
-        std::string(#actual) + " = \"" + ::fenmark::wintest::Narrow(a_.substr(0, 120)) + \
-            "\", expected \"" + ::fenmark::wintest::Narrow(e_.substr(0, 120)) + "\"");   \
-  }()
+#define CHECK_HR(expected, actual) \
+  ::fenmark::wintest::CheckHr((expected), (actual), __FILE__, __LINE__, #actual)
+#define CHECK_TEXT(expected, actual) \
+  ::fenmark::wintest::CheckText((expected), (actual), __FILE__, __LINE__, #actual)

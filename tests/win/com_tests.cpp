@@ -52,14 +52,13 @@ void Dump(HKEY root, const std::wstring& path, std::vector<std::wstring>& lines)
   lines.push_back(path);
   for (DWORD i = 0;; ++i) {
     wchar_t name[256];
-    DWORD name_size = 256, type = 0, data_size = 0;
     BYTE data[2048];
-    data_size = sizeof data;
+    DWORD name_size = 256, type = 0, data_size = sizeof data;
     if (RegEnumValueW(key, i, name, &name_size, nullptr, &type, data, &data_size) != ERROR_SUCCESS)
       break;
     std::wstring line = path + L" | " + (name_size ? name : L"(default)");
     if (type == REG_SZ)
-      line += L" | REG_SZ | " + std::wstring(reinterpret_cast<wchar_t*>(data)).substr(0);
+      line += L" | REG_SZ | " + std::wstring(reinterpret_cast<wchar_t*>(data));
     else if (type == REG_DWORD)
       line += L" | REG_DWORD | " + std::to_wstring(*reinterpret_cast<DWORD*>(data));
     else
@@ -197,12 +196,13 @@ void TestVersionResource(const std::wstring& dll) {
       return L"(missing)";
     return chars && value ? std::wstring(value) : std::wstring();
   };
-  CHECK_TEXT(L"2.01", text(L"FileVersion"));
-  CHECK_TEXT(L"2.01", text(L"ProductVersion"));
-  CHECK_TEXT(L"Fenmark", text(L"InternalName"));
-  CHECK_TEXT(L"Fenmark.dll", text(L"OriginalFilename"));
-  CHECK_TEXT(L"Ostrand", text(L"ProductName"));
-  CHECK_TEXT(L"", text(L"OLESelfRegister"));
+  for (auto [name, value] : {std::pair{L"FileVersion", L"2.01"},
+                             {L"ProductVersion", L"2.01"},
+                             {L"InternalName", L"Fenmark"},
+                             {L"OriginalFilename", L"Fenmark.dll"},
+                             {L"ProductName", L"Ostrand"},
+                             {L"OLESelfRegister", L""}})
+    CHECK_TEXT(value, text(name));
 }
 
 }  // namespace

@@ -16,9 +16,9 @@
 #include "addin/com/office_interfaces.h"
 #include "addin/ribbon_dispatch.h"
 #include "fenmark_h.h"
+#include "sim/com/message_boxes.h"
 #include "sim/com/served.h"
 #include "tests/win/check.h"
-#include "sim/com/message_boxes.h"
 
 namespace fenmark::wintest {
 
@@ -30,13 +30,6 @@ using com::unique_variant;
 
 namespace {
 
-// What Office and scripts call by name.
-const wchar_t* const kConnectNames[] = {
-    L"glblObjRibbon",   L"olItems",       L"AttachOrigItem", L"CleanFileName",  L"GetTaskStatus",
-    L"Ribbon_OnLoad",   L"VB_GetEnabled", L"VBX_GetEnabled", L"VBX_GetVisible", L"VB_OpenTask",
-    L"VB_CompleteTask", L"VB_StartTask",  L"VB_StopTask",    L"VBX_OpenTask",   L"VBX_CompleteTask",
-    L"VBX_StartTask",   L"VBX_StopTask",  L"VBX_CopyToTask", L"LoadXML"};
-
 std::wstring Cased(std::wstring text, wint_t (*change)(wint_t)) {
   for (auto& c : text) c = static_cast<wchar_t>(change(c));
   return text;
@@ -47,16 +40,6 @@ DISPID IdOf(IDispatch* dispatch, const std::wstring& name) {
   LPOLESTR names[] = {copy.data()};
   DISPID id = DISPID_UNKNOWN;
   return SUCCEEDED(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0x0409, &id)) ? id : DISPID_UNKNOWN;
-}
-
-void CheckNames(IDispatch* dispatch, const char* path) {
-  std::printf("  dispatch names through %s\n", path);
-  for (const wchar_t* name : kConnectNames) {
-    const DISPID id = IdOf(dispatch, name);
-    CHECK(id != DISPID_UNKNOWN && id == IdOf(dispatch, Cased(name, std::towupper)) &&
-          id == IdOf(dispatch, Cased(name, std::towlower)));
-  }
-  CHECK(IdOf(dispatch, L"VB_NoSuchCallback") == DISPID_UNKNOWN);
 }
 
 // A member's ribbon-callback shape in the type library: "decision" for (control) returning a
@@ -83,7 +66,8 @@ std::wstring ShapeOf(const FUNCDESC& func) {
 // The native table of ribbon callbacks and the type library that Office resolves names through
 // cannot disagree: the callback-shaped members of the one, resolved through the object's
 // IDispatch, are the entries of the other, of the same shape.
-void CheckCallbackTable(IDispatch* dispatch) {
+// Every member, and what scripts call by name, resolves in any case through each interface.
+void CheckCallbackTable(IDispatch* dispatch, std::initializer_list<IDispatch*> interfaces) {
   com_ptr<ITypeInfo> info;
   TYPEATTR* attributes = nullptr;
   if (!CHECK_HR(S_OK, dispatch->GetTypeInfo(0, 0x0409, info.put())) ||
@@ -95,6 +79,9 @@ void CheckCallbackTable(IDispatch* dispatch) {
     if (FAILED(info->GetFuncDesc(i, &func))) continue;
     unique_bstr name;
     info->GetDocumentation(func->memid, name.put(), nullptr, nullptr, nullptr);
+    for (IDispatch* through : interfaces)
+      for (auto change : {std::towupper, std::towlower})
+        CHECK(IdOf(through, Cased(name.str(), change)) == func->memid);
     const std::wstring shape = ShapeOf(*func);
     if (!shape.empty())
       library[Cased(name.str(), std::towlower)] =
@@ -109,6 +96,10 @@ void CheckCallbackTable(IDispatch* dispatch) {
   for (const auto& [key, line] : library) table.try_emplace(key, L"(not in the table)");
   for (const auto& [key, line] : table)
     CHECK_TEXT(line, library.count(key) ? library[key] : L"(not in the type library)");
+  for (const wchar_t* name : {L"glblObjRibbon", L"olItems", L"AttachOrigItem", L"CleanFileName",
+                              L"GetTaskStatus", L"LoadXML"})
+    CHECK(IdOf(dispatch, name) != DISPID_UNKNOWN);
+  CHECK(IdOf(dispatch, L"VB_NoSuchCallback") == DISPID_UNKNOWN);
 }
 
 HRESULT CallByName(IDispatch* object, const wchar_t* name, VARIANT argument, VARIANT* result,
@@ -185,10 +176,7 @@ void TestObject(const std::wstring& dll, const std::wstring& ribbon_file) {
     CHECK_HR(S_OK, object.query(IID_IDispatch, dispatch));
     CHECK_HR(E_NOINTERFACE, object.query(__uuidof(com::IRibbonUI), other));
     if (!connect || !extensibility || !ribbon || !dispatch) return;
-    CheckNames(dispatch.get(), "QueryInterface(IID_IDispatch)");
-    CheckNames(extensibility.get(), "IDTExtensibility2");
-    CheckNames(ribbon.get(), "IRibbonExtensibility");
-    CheckCallbackTable(dispatch.get());
+    CheckCallbackTable(dispatch.get(), {dispatch.get(), extensibility.get(), ribbon.get()});
 
     // A connection failing at the calendar returns the host's error and keeps what it made.
     outlook.FailCallsTo(L"Namespace.GetDefaultFolder", static_cast<std::int32_t>(0x8004010F),
