@@ -29,11 +29,8 @@ bool Device(std::wstring name) {
   name = name.substr(0, name.find(L'.'));
   while (!name.empty() && name.back() == L' ') name.pop_back();
   for (auto& c : name) c = (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c;
-  static const std::wstring_view kDevices[] = {L"CON", L"PRN",    L"AUX",
-                                               L"NUL", L"CONIN$", L"CONOUT$"};
-  for (const auto device : kDevices) {
+  for (const std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
     if (name == device) return true;
-  }
   return name.size() == 4 && (name.rfind(L"COM", 0) == 0 || name.rfind(L"LPT", 0) == 0) &&
          std::wstring_view(L"123456789\u00b9\u00b2\u00b3").find(name[3]) != std::wstring_view::npos;
 }
@@ -44,9 +41,8 @@ void CheckSafe(const std::wstring& folder, const std::wstring& given, const std:
   const std::wstring stem = name.substr(0, name.size() - ext.size());
   Check(!Device(name));
   Check(stem.empty() || (stem.back() != L'.' && stem.back() != L' '));
-  for (const wchar_t c : name) {
+  for (const wchar_t c : name)
     Check(c >= 0x20 && std::wstring_view(L"\\/:*?\"<>|").find(c) == std::wstring_view::npos);
-  }
   if (folder.size() + ext.size() <= fenmark::links::kMaxPathLength) {
     Check(folder.size() + name.size() <= fenmark::links::kMaxPathLength);
     Check(name.size() <= fenmark::links::kMaxNameLength);
@@ -111,11 +107,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckSafe(folder, clean, (data[0] & 1) ? L".htm" : L".msg");
   if (text.size() < 1024) CheckSafe(folder, text, L".msg");
 
-  for (const wchar_t c : clean) {
-    Check(IsFileNameCharacter(c));
-    Check(std::wstring_view(L"\\/:*?\"<>|;\t\r\n").find(c) == std::wstring_view::npos);
-    Check(c >= 0x20 && c < 0x7f);
-  }
+  for (const wchar_t c : clean)
+    Check(IsFileNameCharacter(c) && c >= 0x20 && c < 0x7f &&
+          std::wstring_view(L"\\/:*?\"<>|;\t\r\n").find(c) == std::wstring_view::npos);
   if (Blank(text)) {
     Check(clean == FallbackSubject(now));
   } else {
@@ -124,14 +118,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto first = text.find_first_not_of(L' ');
     const auto last = text.find_last_not_of(L' ');
     std::wstring kept;
-    for (const wchar_t c : text.substr(first, last - first + 1)) {
+    for (const wchar_t c : text.substr(first, last - first + 1))
       if (IsFileNameCharacter(c)) kept.push_back(c);
-    }
     Check(clean == kept);
     // Cleaning a clean name without outer blanks changes nothing.
-    if (!clean.empty() && clean.front() != L' ' && clean.back() != L' ') {
+    if (!clean.empty() && clean.front() != L' ' && clean.back() != L' ')
       Check(CleanFileName(clean, clock) == clean);
-    }
   }
   return 0;
 }

@@ -18,9 +18,8 @@ wchar_t FoldAscii(wchar_t c) {
 
 bool MarkerAt(const std::wstring& body, std::size_t at) {
   if (at + kMarker.size() > body.size()) return false;
-  for (std::size_t k = 0; k < kMarker.size(); ++k) {
+  for (std::size_t k = 0; k < kMarker.size(); ++k)
     if (FoldAscii(body[at + k]) != FoldAscii(kMarker[k])) return false;
-  }
   return true;
 }
 
@@ -34,13 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::wstring body = fenmark::fuzz::WideText(data, size);
   const MarkerLine line = fenmark::links::FindMarkerLine(body);
 
-  std::size_t first = body.size();
-  for (std::size_t at = 0; at < body.size(); ++at) {
-    if (MarkerAt(body, at)) {
-      first = at;
-      break;
-    }
-  }
+  std::size_t first = 0;
+  while (first < body.size() && !MarkerAt(body, first)) ++first;
   if (first == body.size()) {
     Check(line.kind == MarkerLine::Kind::kAbsent && line.entry_id.empty());
     return 0;

@@ -47,6 +47,12 @@ inline int Summary() {
   return tally().failed == 0 ? 0 : 1;
 }
 
+std::wstring FullPath(const std::wstring& path) {
+  wchar_t full[MAX_PATH * 2] = {};
+  GetFullPathNameW(path.c_str(), MAX_PATH * 2, full, nullptr);
+  return full;
+}
+
 // Runs regsvr32 with the arguments and returns its exit code (-1 if it could not start).
 inline DWORD Regsvr32(const std::wstring& arguments) {
   std::wstring command = L"regsvr32.exe " + arguments;

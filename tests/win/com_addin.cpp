@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "sim/com/served.h"
 #include "sim/com/message_boxes.h"
+#include "sim/com/served.h"
 
 namespace fenmark::wintest {
 
@@ -110,14 +110,6 @@ std::vector<std::wstring> ComAddin::TempFiles() {
   for (const auto& file : FilesIn(RealTempFolder()))
     if (!std::binary_search(files_before_.begin(), files_before_.end(), file)) left.push_back(file);
   return left;
-}
-
-std::wstring ComAddin::TempFolder() {
-  return RealTempFolder();
-}
-
-long ComAddin::ServedObjects() {
-  return Counters().live;
 }
 
 }  // namespace fenmark::wintest

@@ -12,9 +12,13 @@
 
 #include "addin/com/com_types.h"
 #include "sim/com/office_side.h"
+#include "sim/com/served.h"
 #include "tests/parity/driver.h"
 
 namespace fenmark::wintest {
+
+// The real temporary folder as GetTempPath gives it, without its trailing backslash.
+std::wstring RealTempFolder();
 
 class ComAddin final : public parity::AddinUnderTest {
  public:
@@ -28,8 +32,8 @@ class ComAddin final : public parity::AddinUnderTest {
   sim::RibbonCallbacks& Ribbon() override { return ribbon_; }
   std::vector<sim::MessageBoxRecord> MessageBoxes() override;
   std::vector<std::wstring> TempFiles() override;
-  std::wstring TempFolder() override;
-  long ServedObjects() override;
+  std::wstring TempFolder() override { return RealTempFolder(); }
+  long ServedObjects() override { return Counters().live; }
 
   bool created() const { return static_cast<bool>(extensibility_); }
 
@@ -41,8 +45,5 @@ class ComAddin final : public parity::AddinUnderTest {
   std::vector<std::wstring> files_before_;
   std::size_t boxes_before_ = 0;
 };
-
-// The real temporary folder as GetTempPath gives it, without its trailing backslash.
-std::wstring RealTempFolder();
 
 }  // namespace fenmark::wintest

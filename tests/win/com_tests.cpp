@@ -32,12 +32,6 @@ std::wstring Guid(const GUID& guid) {
   return text;
 }
 
-std::wstring FullPath(const std::wstring& path) {
-  wchar_t buffer[MAX_PATH * 2] = {};
-  GetFullPathNameW(path.c_str(), MAX_PATH * 2, buffer, nullptr);
-  return buffer;
-}
-
 bool KeyExists(HKEY root, const std::wstring& path) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;

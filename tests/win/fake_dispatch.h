@@ -70,9 +70,9 @@ class FakeObject final : public IDispatch,
     *out = nullptr;
     if (riid == IID_IUnknown || riid == IID_IDispatch)
       *out = static_cast<IDispatch*>(this);
-    else if (riid == IID_IConnectionPointContainer && has_events_)
+    else if (riid == IID_IConnectionPointContainer && events_ != IID_NULL)
       *out = static_cast<IConnectionPointContainer*>(this);
-    else if (riid == IID_IConnectionPoint && has_events_)
+    else if (riid == IID_IConnectionPoint && events_ != IID_NULL)
       *out = static_cast<IConnectionPoint*>(this);
     else
       return E_NOINTERFACE;
@@ -110,7 +110,7 @@ class FakeObject final : public IDispatch,
                   result != nullptr};
     std::vector<VARIANT*> args;
     for (UINT i = params->cArgs; i > 0; --i) args.push_back(&params->rgvarg[i - 1]);
-    auto member = members_[id - 1].second;
+    auto member = members_[id - 1].second;  // a copy: the member may redefine members
     return member(args, result, info);
   }
 
@@ -156,14 +156,11 @@ class FakeObject final : public IDispatch,
   HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
 
  private:
-  explicit FakeObject(const IID* events) : has_events_(events != nullptr) {
-    if (events) events_ = *events;
-  }
+  explicit FakeObject(const IID* events) : events_(events ? *events : IID_NULL) {}
   ~FakeObject() = default;
 
   ULONG refs_ = 1;
-  bool has_events_;
-  IID events_{};
+  IID events_;
   std::vector<std::pair<DWORD, com_ptr<IDispatch>>> sinks_;
   DWORD next_cookie_ = 1;
   std::vector<std::pair<std::wstring, Member>> members_;

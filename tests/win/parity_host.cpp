@@ -16,21 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "sim/com/message_boxes.h"
 #include "sim/com/served.h"
 #include "tests/parity/transcript.h"
 #include "tests/parity/transcript_file.h"
 #include "tests/win/check.h"
 #include "tests/win/com_addin.h"
-#include "sim/com/message_boxes.h"
 
 namespace fenmark::wintest {
 namespace {
-
-std::wstring FullPath(const std::wstring& path) {
-  wchar_t full[MAX_PATH * 2] = {};
-  GetFullPathNameW(path.c_str(), MAX_PATH * 2, full, nullptr);
-  return full;
-}
 
 // The temporary folder of the native runs, so that names cut to fit it come out the same.
 void UseTheSimTempFolder() {
@@ -98,9 +92,7 @@ int wmain(int argc, wchar_t** argv) try {
     return 2;
   }
   const bool installed = std::wstring(argv[1]) == L"--installed";
-  wchar_t full[MAX_PATH * 2] = {};
-  GetFullPathNameW(argv[1], MAX_PATH * 2, full, nullptr);
-  std::wstring dll = full;
+  std::wstring dll = FullPath(argv[1]);
   const std::wstring mode = argv[2];
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
   if (!installed && !CHECK(Regsvr32(L"/s \"" + dll + L"\"") == 0)) return Summary();
