@@ -132,7 +132,8 @@ struct Row {
 };
 
 const Row kRows[] = {
-    // "No object" in each form it comes in, and a real one.
+    // "No object" in each form it comes in. Strings and plain puts are the parity run's: its
+    // served Outlook refuses a put without the named argument.
     {{.vt = VT_EMPTY},
      [](auto& f) { return Shown(f, As<host::Application>(f)->ActiveInspector()); },
      L"call ActiveInspector() -> no object"},
@@ -148,12 +149,6 @@ const Row kRows[] = {
     {{.vt = VT_DISPATCH, .object = true},
      [](auto& f) { return Shown(f, As<host::Namespace>(f)->GetItemFromID(L"00EF", L"5T")); },
      L"call GetItemFromID('00EF', '5T') -> object"},
-    {{.vt = VT_DISPATCH, .object = true},
-     [](auto& f) { return Shown(f, As<host::Application>(f)->GetNamespace(L"MAPI")); },
-     L"call GetNamespace('MAPI') -> object"},
-    {{.vt = VT_BSTR, .text = L"14.0.4760.1000"},
-     [](auto& f) { return As<host::Application>(f)->Version(); },
-     L"call Version() -> 14.0.4760.1000"},
     // Optional arguments left out, and puts.
     {{},
      [](auto& f) { return As<host::AttachmentCollection>(f)->Add(L"C:\\a.msg", L"Mail"), L"done"; },
@@ -164,9 +159,6 @@ const Row kRows[] = {
     {{.vt = VT_DISPATCH, .object = true},
      [](auto& f) { return Shown(f, As<host::CommandBarControlCollection>(f)->Add(1, 3)); },
      L"call Add(1, missing, missing, 3) -> object"},
-    {{},
-     [](auto& f) { return As<host::Item>(f)->SetSubject(L"Re: plan"), L"done"; },
-     L"put Subject('Re: plan') -> done"},
     {{},
      [](auto& f) { return As<host::CommandBarControl>(f)->SetEnabled(true), L"done"; },
      L"put Enabled(True) -> done"},
