@@ -47,7 +47,7 @@ inline int Summary() {
   return tally().failed == 0 ? 0 : 1;
 }
 
-std::wstring FullPath(const std::wstring& path) {
+inline std::wstring FullPath(const std::wstring& path) {
   wchar_t full[MAX_PATH * 2] = {};
   GetFullPathNameW(path.c_str(), MAX_PATH * 2, full, nullptr);
   return full;
