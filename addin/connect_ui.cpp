@@ -38,6 +38,10 @@ class Surface final : public ui::AddIn {
     connect_.strItemEntryID = entry_id;
     connect_.strItemStoreID = store_id;
   }
+  void SetItemOf(host::Item& item, const std::wstring& entry_id) override {
+    if (entry_id == connect_.strItemEntryID && !connect_.strItemStoreID.empty()) return;
+    SetItem(entry_id, host::StoreIDOf(item));
+  }
   void SetItemEntryID(const std::wstring& entry_id) override {
     if (entry_id != connect_.strItemEntryID) connect_.strItemStoreID.clear();
     connect_.strItemEntryID = entry_id;

@@ -60,7 +60,7 @@ bool MenuGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control) {
   const int item_class = item->Class();
   if (!Accepted(item_class)) return false;
   const std::wstring entry_id = item->EntryID();
-  addin.SetItem(entry_id, host::StoreIDOf(*item));
+  addin.SetItemOf(*item, entry_id);
   const std::wstring id = host::Require(control).Id();
   std::wstring status;
   if (item_class == host::kOlAppointment)
@@ -72,7 +72,7 @@ bool MenuGetVisible(AddIn& addin, const Ref<host::RibbonControl>& control) {
   auto item = SelectedItem(addin, ContextOf(control));
   if (!item || item->Class() != host::kOlAppointment) return false;
   const std::wstring entry_id = item->EntryID();
-  addin.SetItem(entry_id, host::StoreIDOf(*item));
+  addin.SetItemOf(*item, entry_id);
   // The four entries show or hide together; the id only tells the drawing's callbacks apart.
   const std::wstring id = host::Require(control).Id();
   return !addin.Statuses().Status(addin, item, entry_id, L"VBX_GetVisible", id).empty();

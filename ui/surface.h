@@ -32,6 +32,9 @@ class AddIn {
   // strItemEntryID and strItemStoreID: the hand-over to the next operation; "" for a store that
   // could not be told.
   virtual void SetItem(const std::wstring& entry_id, const std::wstring& store_id) = 0;
+  // Both from the item a drawing asks about. An entry ID names one store's item, so the store is
+  // read only for an item not handed over already: eight callbacks of one menu read it once.
+  virtual void SetItemOf(host::Item& item, const std::wstring& entry_id) = 0;
   // strItemEntryID alone: the store stays only if it was handed over with this very entry ID.
   virtual void SetItemEntryID(const std::wstring& entry_id) = 0;
   // GetTaskStatus's reading, with its failure left to the caller.
