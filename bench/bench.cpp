@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "addin/connect.h"
+#include "bench/round_trips.h"
 #include "demo/ribbon_bridge.h"
 #include "tests/parity/native_addin.h"
-#include "bench/round_trips.h"
 
 namespace fenmark::bench {
 namespace {
@@ -79,11 +79,27 @@ void CalendarContextMenu(benchmark::State& state) {
     benchmark::DoNotOptimize(session.outlook.RightClick({session.appointment}));
     state.PauseTiming();
     state.counters["host_calls"] = parity::HostCalls(session.outlook);
+    state.counters["GetItemFromID"] = session.outlook.CountCalls(L"Namespace.GetItemFromID");
     session.outlook.ClearCalls();
     state.ResumeTiming();
   }
 }
 BENCHMARK(CalendarContextMenu)->Arg(14)->Arg(12);
+
+// The appointment's window opening with its tab drawn (the add-in's NewInspector included).
+void TabDrawing(benchmark::State& state) {
+  Session session;
+  for (auto _ : state) {
+    session.outlook.OpenItem(session.appointment);
+    state.PauseTiming();
+    state.counters["host_calls"] = parity::HostCalls(session.outlook);
+    state.counters["GetItemFromID"] = session.outlook.CountCalls(L"Namespace.GetItemFromID");
+    session.outlook.CloseWindow(session.appointment, false);
+    session.outlook.ClearCalls();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(TabDrawing);
 
 void PrintRoundTrips() {
   parity::NativeAddin addin;

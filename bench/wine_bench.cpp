@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "sim/com/served.h"
 #include "bench/round_trips.h"
+#include "sim/com/served.h"
 #include "tests/win/check.h"
 #include "tests/win/com_addin.h"
 
@@ -99,7 +99,8 @@ int RunBench(const std::wstring& prog_id, bool smoke) {
   }
 
   double tab_us = 0, enabled_us = 0, visible_us = 0, menu14_us = 0, menu12_us = 0;
-  long menu14_com = 0, menu12_com = 0;
+  long menu14_com = 0, menu12_com = 0, tab_draw_com = 0;
+  int menu14_lookups = 0, tab_draw_lookups = 0;
   {
     Session session(prog_id, parity::kOutlook14);
     auto control = [](const wchar_t* id) { return std::make_shared<parity::Control>(id); };
@@ -126,6 +127,15 @@ int RunBench(const std::wstring& prog_id, bool smoke) {
       session.outlook.ClearCalls();
     });
     menu14_com = (ComCalls() - before) / menus;
+    session.outlook.RightClick({session.appointment});
+    menu14_lookups = session.outlook.CountCalls(L"Namespace.GetItemFromID");
+    // The appointment's window opening with its tab drawn (the add-in's NewInspector included).
+    session.outlook.CloseWindow(session.appointment, false);
+    session.outlook.ClearCalls();
+    const long tab_before = ComCalls();
+    session.outlook.OpenItem(session.appointment);
+    tab_draw_com = ComCalls() - tab_before;
+    tab_draw_lookups = session.outlook.CountCalls(L"Namespace.GetItemFromID");
   }
   {
     Session session(prog_id, parity::kOutlook12);
@@ -146,8 +156,10 @@ int RunBench(const std::wstring& prog_id, bool smoke) {
   std::printf("%-44s %9.1f us\n", "getEnabled of the tab (VB_GetEnabled)", tab_us);
   std::printf("%-44s %9.1f us\n", "getEnabled of the menu (VBX_GetEnabled)", enabled_us);
   std::printf("%-44s %9.1f us\n", "getVisible of the menu (VBX_GetVisible)", visible_us);
-  std::printf("%-44s %9.1f us  (%ld COM calls)\n", "calendar context menu, Outlook 14 markup",
-              menu14_us, menu14_com);
+  std::printf("%-44s %9.1f us  (%ld COM calls, %d GetItemFromID)\n",
+              "calendar context menu, Outlook 14 markup", menu14_us, menu14_com, menu14_lookups);
+  std::printf("%-44s %12s  (%ld COM calls, %d GetItemFromID)\n",
+              "appointment window opened, its tab drawn", "", tab_draw_com, tab_draw_lookups);
   std::printf("%-44s %9.1f us  (%ld COM calls)\n", "calendar context menu, Outlook 12 buttons",
               menu12_us, menu12_com);
   std::printf("\n%-14s %10s %10s %10s\n", "command", "algorithm", "host calls", "COM calls");
