@@ -7,13 +7,11 @@
 
 #include "addin/connect.h"
 #include "bench/round_trips.h"
+#include "demo/native_addin.h"
 #include "demo/ribbon_bridge.h"
-#include "tests/parity/native_addin.h"
 
 namespace fenmark::bench {
 namespace {
-
-using parity::Control;
 
 // A connected add-in with its ribbon attached, and an appointment linked to a stopped task.
 struct Session {
@@ -22,11 +20,11 @@ struct Session {
   demo::RibbonBridge bridge{connect};
   sim::SimItem appointment;
 
-  explicit Session(const wchar_t* version = parity::kOutlook14) {
+  explicit Session(const wchar_t* version = sim::kOutlook14Version) {
     outlook.SetVersion(version);
     connect.AddinInstance_OnConnection(outlook.Application());
     outlook.AttachRibbon(&bridge);
-    appointment = parity::UserLinkedAppointment(outlook, L"Stopped");
+    appointment = bench::UserLinkedAppointment(outlook, L"Stopped");
   }
   ~Session() {
     outlook.AttachRibbon(nullptr);
@@ -60,7 +58,7 @@ void DecisionCallback(benchmark::State& state, const wchar_t* callback, const wc
   } else {
     session.outlook.Select({session.appointment});
   }
-  auto control = std::make_shared<Control>(control_id);
+  auto control = sim::Control(control_id);
   for (auto _ : state) {
     benchmark::DoNotOptimize(session.bridge.GetBool(callback, control));
     session.outlook.ClearCalls();
@@ -74,11 +72,11 @@ BENCHMARK_CAPTURE(DecisionCallback, MenuGetVisible, L"VBX_GetVisible", L"VBX_Fen
 // A right-click on the appointment: Outlook 14 asks getVisible and getEnabled of the four
 // markup entries; Outlook 12 raises ItemContextMenuDisplay and the add-in adds four buttons.
 void CalendarContextMenu(benchmark::State& state) {
-  Session session(state.range(0) == 14 ? parity::kOutlook14 : parity::kOutlook12);
+  Session session(state.range(0) == 14 ? sim::kOutlook14Version : sim::kOutlook12Version);
   for (auto _ : state) {
     benchmark::DoNotOptimize(session.outlook.RightClick({session.appointment}));
     state.PauseTiming();
-    state.counters["host_calls"] = parity::HostCalls(session.outlook);
+    state.counters["host_calls"] = bench::HostCalls(session.outlook);
     state.counters["GetItemFromID"] = session.outlook.CountCalls(L"Namespace.GetItemFromID");
     session.outlook.ClearCalls();
     state.ResumeTiming();
@@ -92,7 +90,7 @@ void TabDrawing(benchmark::State& state) {
   for (auto _ : state) {
     session.outlook.OpenItem(session.appointment);
     state.PauseTiming();
-    state.counters["host_calls"] = parity::HostCalls(session.outlook);
+    state.counters["host_calls"] = bench::HostCalls(session.outlook);
     state.counters["GetItemFromID"] = session.outlook.CountCalls(L"Namespace.GetItemFromID");
     session.outlook.CloseWindow(session.appointment, false);
     session.outlook.ClearCalls();
@@ -102,10 +100,10 @@ void TabDrawing(benchmark::State& state) {
 BENCHMARK(TabDrawing);
 
 void PrintRoundTrips() {
-  parity::NativeAddin addin;
+  demo::NativeAddin addin;
   std::printf("\nHost round trips per command (one click of its context-menu entry)\n");
   std::printf("%-14s %22s %28s\n", "command", "algorithm's host calls", "measured (with handlers)");
-  for (const auto& row : parity::MeasureRoundTrips(addin, {}, {}))
+  for (const auto& row : bench::MeasureRoundTrips(addin, {}, {}))
     std::printf("%-14ls %22d %28d\n", row.command.c_str(), row.algorithm, row.host_calls);
 }
 

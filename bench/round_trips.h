@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/parity/scenarios.h"
+#include "sim/loaded_addin.h"
 
-namespace fenmark::parity {
+namespace fenmark::bench {
 
 struct CommandRoundTrips {
   std::wstring command;
@@ -51,7 +51,7 @@ inline sim::SimItem UserLinkedAppointment(sim::Outlook& outlook, const std::wstr
 }
 
 inline std::vector<CommandRoundTrips> MeasureRoundTrips(
-    AddinUnderTest& addin, const std::function<void(sim::Outlook&)>& prepare,
+    sim::LoadedAddin& addin, const std::function<void(sim::Outlook&)>& prepare,
     const std::function<long()>& com_calls) {
   struct Command {
     const wchar_t* name;
@@ -92,4 +92,4 @@ inline std::vector<CommandRoundTrips> MeasureRoundTrips(
   return rows;
 }
 
-}  // namespace fenmark::parity
+}  // namespace fenmark::bench

@@ -12,12 +12,18 @@
 #include <vector>
 
 #include "bench/round_trips.h"
+#include "sim/com/loaded_dll.h"
 #include "sim/com/served.h"
-#include "tests/win/check.h"
-#include "tests/win/com_addin.h"
 
 namespace fenmark::wintest {
 namespace {
+
+// What the smoke run holds the DLL to; a miss fails the run.
+int g_misses = 0;
+bool Expect(bool ok, const char* what) {
+  if (!ok) std::printf("FAILED in the timing loop: %s\n", what), ++g_misses;
+  return ok;
+}
 
 double Now() {
   static const double frequency = [] {
@@ -58,7 +64,7 @@ struct Session {
     addin.Create(outlook);
     outlook.AttachRibbon(&addin.Ribbon());
     addin.Connect();
-    appointment = parity::UserLinkedAppointment(outlook, L"Stopped");
+    appointment = bench::UserLinkedAppointment(outlook, L"Stopped");
   }
   ~Session() {
     addin.Disconnect();
@@ -89,7 +95,7 @@ int RunBench(const std::wstring& prog_id, bool smoke) {
       const double start = Now();
       const auto outcome = addin.Connect();
       samples.push_back((Now() - start) * 1e6);
-      CHECK_TEXT(L"ok", outcome);
+      Expect(outcome == L"ok", "OnConnection");
       addin.Disconnect();
       addin.Release();
       outlook.ClearCalls();
@@ -102,23 +108,22 @@ int RunBench(const std::wstring& prog_id, bool smoke) {
   long menu14_com = 0, menu12_com = 0, tab_draw_com = 0;
   int menu14_lookups = 0, tab_draw_lookups = 0;
   {
-    Session session(prog_id, parity::kOutlook14);
-    auto control = [](const wchar_t* id) { return std::make_shared<parity::Control>(id); };
+    Session session(prog_id, sim::kOutlook14Version);
     session.outlook.OpenItem(session.appointment);
-    auto tab_control = control(L"VB_StartTask");
+    auto tab_control = sim::Control(L"VB_StartTask");
     tab_us = MedianMicros(calls, [&] {
-      CHECK(session.addin.Ribbon().GetBool(L"VB_GetEnabled", tab_control));
+      Expect(session.addin.Ribbon().GetBool(L"VB_GetEnabled", tab_control), "VB_GetEnabled");
       session.outlook.ClearCalls();
     });
     session.outlook.Select({session.appointment});
-    auto start_control = control(L"VBX_Start_Ostrand_Task");
-    auto fenmark_control = control(L"VBX_Fenmark");
+    auto start_control = sim::Control(L"VBX_Start_Ostrand_Task");
+    auto fenmark_control = sim::Control(L"VBX_Fenmark");
     enabled_us = MedianMicros(calls, [&] {
-      CHECK(session.addin.Ribbon().GetBool(L"VBX_GetEnabled", start_control));
+      Expect(session.addin.Ribbon().GetBool(L"VBX_GetEnabled", start_control), "VBX_GetEnabled");
       session.outlook.ClearCalls();
     });
     visible_us = MedianMicros(calls, [&] {
-      CHECK(session.addin.Ribbon().GetBool(L"VBX_GetVisible", fenmark_control));
+      Expect(session.addin.Ribbon().GetBool(L"VBX_GetVisible", fenmark_control), "VBX_GetVisible");
       session.outlook.ClearCalls();
     });
     const long before = ComCalls();
@@ -138,7 +143,7 @@ int RunBench(const std::wstring& prog_id, bool smoke) {
     tab_draw_lookups = session.outlook.CountCalls(L"Namespace.GetItemFromID");
   }
   {
-    Session session(prog_id, parity::kOutlook12);
+    Session session(prog_id, sim::kOutlook12Version);
     const long before = ComCalls();
     menu12_us = MedianMicros(menus, [&] {
       session.outlook.RightClick({session.appointment});
@@ -148,7 +153,7 @@ int RunBench(const std::wstring& prog_id, bool smoke) {
   }
 
   ComAddin addin(prog_id);
-  const auto rows = parity::MeasureRoundTrips(addin, Prepare, ComCalls);
+  const auto rows = bench::MeasureRoundTrips(addin, Prepare, ComCalls);
   addin.Release();
 
   std::printf("\n%-44s %12s\n", "measure", "median");
@@ -168,8 +173,8 @@ int RunBench(const std::wstring& prog_id, bool smoke) {
                 row.com_calls);
   std::printf("\nserved objects still referenced after release: %ld (of %ld served)\n",
               Counters().live, Counters().made);
-  CHECK(Counters().live == 0 && Counters().connections == 0);
-  return 0;
+  Expect(Counters().live == 0 && Counters().connections == 0, "everything released");
+  return g_misses == 0 ? 0 : 1;
 }
 
 }  // namespace fenmark::wintest

@@ -16,34 +16,30 @@ Session::Session(std::ostream& out, Options options)
 }
 
 Session::~Session() {
-  if (outlook_) outlook_->AttachRibbon(nullptr);
-  if (connect_) connect_->AddinInstance_OnDisconnection();
-  bridge_.reset();
-  connect_.reset();
+  if (outlook_) {
+    outlook_->AttachRibbon(nullptr);
+    addin_.Disconnect();
+  }
+  addin_.Release();
   outlook_.reset();
 }
 
 void Session::Start() {
   outlook_ = std::make_unique<sim::Outlook>();
-  outlook_->SetVersion(options_.outlook12 ? kOutlook12Version : kOutlook14Version);
+  outlook_->SetVersion(options_.outlook12 ? sim::kOutlook12Version : sim::kOutlook14Version);
   outlook_->SetMessageBoxHandler([this](const sim::MessageBoxRecord& box) {
     PrintMessageBox(box);
     return 1;
   });
-  connect_ = std::make_unique<Connect>(outlook_->Platform());
-  bridge_ = std::make_unique<RibbonBridge>(*connect_);
+  addin_.Create(*outlook_);
   print_.Wrap("Outlook " + Utf8(outlook_->Version()) +
               " starts and loads the Fenmark add-in (\"Ostrand\")." +
               (options_.outlook12 ? " Context menus are command bars, as in Outlook 12."
                                   : " Context menus come from the add-in's markup, as from "
                                     "Outlook 14 on."));
-  try {
-    connect_->AddinInstance_OnConnection(outlook_->Application());
-  } catch (const host::Failure& failure) {
-    print_.Wrap("The add-in failed to connect: " + std::to_string(failure.Number()) + " - " +
-                Utf8(failure.Description()));
-  }
-  outlook_->AttachRibbon(bridge_.get());
+  const auto connected = addin_.Connect();
+  if (connected != L"ok") print_.Wrap("The add-in failed to connect: " + Utf8(connected));
+  outlook_->AttachRibbon(&addin_.Ribbon());
   failures_seen_ = outlook_->ReturnedFailures().size();
   print_.Blank();
 }

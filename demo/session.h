@@ -12,15 +12,11 @@
 #include <string_view>
 #include <vector>
 
-#include "addin/connect.h"
-#include "demo/ribbon_bridge.h"
+#include "demo/native_addin.h"
 #include "demo/text_output.h"
 #include "sim/outlook.h"
 
 namespace fenmark::demo {
-
-inline constexpr wchar_t kOutlook14Version[] = L"14.0.4760.1000";
-inline constexpr wchar_t kOutlook12Version[] = L"12.0.6423.1000";
 
 class Session {
  public:
@@ -48,7 +44,6 @@ class Session {
 
   bool QuitRequested() const noexcept { return quit_; }
   sim::Outlook& outlook() noexcept { return *outlook_; }
-  Connect& connect() noexcept { return *connect_; }
 
  private:
   struct Named {
@@ -124,8 +119,7 @@ class Session {
   Printer print_;
   Options options_;
   std::unique_ptr<sim::Outlook> outlook_;
-  std::unique_ptr<Connect> connect_;
-  std::unique_ptr<RibbonBridge> bridge_;
+  NativeAddin addin_;
   std::vector<Named> items_;
   std::map<std::string, int> counters_;
   sim::ContextMenu last_menu_;

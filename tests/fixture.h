@@ -9,29 +9,13 @@
 
 #include "addin/connect.h"
 #include "demo/ribbon_bridge.h"
-#include "sim/outlook.h"
+#include "sim/loaded_addin.h"
 
 namespace fenmark::testing {
 
-inline constexpr wchar_t kOutlook12[] = L"12.0.6423.1000";
-inline constexpr wchar_t kOutlook14[] = L"14.0.4760.1000";
-
-// A ribbon control as the host hands it to a callback, with no context unless one is given.
-class FakeControl final : public host::RibbonControl {
- public:
-  FakeControl(std::wstring id, host::RibbonContext context)
-      : id_(std::move(id)), context_(std::move(context)) {}
-  std::wstring Id() override { return id_; }
-  host::RibbonContext Context() override { return context_; }
-
- private:
-  std::wstring id_;
-  host::RibbonContext context_;
-};
-
-inline Ref<host::RibbonControl> Control(const std::wstring& id, host::RibbonContext context = {}) {
-  return std::make_shared<FakeControl>(id, std::move(context));
-}
+inline constexpr const wchar_t* kOutlook12 = sim::kOutlook12Version;
+inline constexpr const wchar_t* kOutlook14 = sim::kOutlook14Version;
+using sim::Control;
 
 // Host references that Connect's members account for; the add-in holds no other after a call.
 inline long HeldByMembers(const Connect& connect) {

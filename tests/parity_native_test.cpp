@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "tests/parity/native_addin.h"
+#include "demo/native_addin.h"
 #include "tests/parity/transcript.h"
 #include "tests/parity/transcript_file.h"
 
@@ -22,7 +22,7 @@ TEST(Parity, EveryScenarioLeavesTheCheckedInEffects) {
   std::vector<std::wstring> all;
   for (const auto& scenario : Scenarios()) {
     SCOPED_TRACE(Narrow(scenario.name));
-    NativeAddin addin;
+    demo::NativeAddin addin;
     const auto lines = Play(scenario, addin);
     all.insert(all.end(), lines.begin(), lines.end());
     EXPECT_EQ(lines.back(), L"references after release: 0");

@@ -10,30 +10,18 @@
 #include <string>
 #include <vector>
 
-#include "tests/parity/driver.h"
+#include "sim/loaded_addin.h"
 
 namespace fenmark::parity {
 
-inline constexpr wchar_t kOutlook12[] = L"12.0.6423.1000";
-inline constexpr wchar_t kOutlook14[] = L"14.0.4760.1000";
-
-// A ribbon control as Office hands it to a callback, about nothing in particular.
-class Control final : public host::RibbonControl {
- public:
-  explicit Control(std::wstring id) : id_(std::move(id)) {}
-  std::wstring Id() override { return id_; }
-  host::RibbonContext Context() override { return {}; }
-
- private:
-  std::wstring id_;
-};
+using sim::kOutlook12Version;
 
 // What one scenario does and sees.
 class Stage {
  public:
-  Stage(sim::Outlook& outlook, AddinUnderTest& addin) : outlook(outlook), addin(addin) {}
+  Stage(sim::Outlook& outlook, sim::LoadedAddin& addin) : outlook(outlook), addin(addin) {}
   sim::Outlook& outlook;
-  AddinUnderTest& addin;
+  sim::LoadedAddin& addin;
 
   void Note(const std::wstring& line) { notes.push_back(line); }
   // The tab of the window as it shows now; "tab:" alone once the window is closed.
@@ -61,10 +49,8 @@ class Stage {
   }
   // A callback called by name, as Office calls it.
   void Callback(const std::wstring& name, const std::wstring& control_id) {
-    Control control(control_id);
-    auto ref = std::shared_ptr<host::RibbonControl>(&control, [](host::RibbonControl*) {});
     try {
-      addin.Ribbon().Action(name, ref);
+      addin.Ribbon().Action(name, sim::Control(control_id));
       Note(name + L"(" + control_id + L"): ok");
     } catch (const host::Failure& failure) {
       Note(name + L"(" + control_id + L"): " + std::to_wstring(failure.Number()) + L" - " +
@@ -117,7 +103,7 @@ inline void SendMailFromMarkupMenu(Stage& s) {
 }
 
 inline void SendMailFromCommandBar(Stage& s) {
-  s.outlook.SetVersion(kOutlook12);
+  s.outlook.SetVersion(kOutlook12Version);
   auto post = s.outlook.ReceivePost(L"Team notes", L"Agenda: <items> & more");
   auto menu = s.outlook.RightClick({post});
   s.NoteMenu(menu);
@@ -151,7 +137,7 @@ inline void ActionsFromTheMarkupMenu(Stage& s) {
 }
 
 inline void ActionsFromTheCommandBar(Stage& s) {
-  s.outlook.SetVersion(kOutlook12);
+  s.outlook.SetVersion(kOutlook12Version);
   auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
   for (const wchar_t* caption :
        {L"Start Ostrand Task", L"Stop Ostrand Task", L"Open Ostrand Task", L"Fenmark"}) {
@@ -189,7 +175,7 @@ inline void UnknownEntryId(Stage& s) {
 }
 
 inline void DeletedTask(Stage& s) {
-  s.outlook.SetVersion(kOutlook12);
+  s.outlook.SetVersion(kOutlook12Version);
   for (const wchar_t* caption :
        {L"Fenmark", L"Open Ostrand Task", L"Start Ostrand Task", L"Stop Ostrand Task"}) {
     auto appointment = s.LinkedAppointment(L"Review", L"Notes");
@@ -310,7 +296,7 @@ inline void RightClickOutsideTheList(Stage& s) {
   auto menu = s.outlook.RightClickOutside({other});
   s.NoteMenu(menu);
   s.NoteClick(L"VBX_Start_Ostrand_Task", menu.ClickRibbonEntry(L"VBX_Start_Ostrand_Task"));
-  s.outlook.SetVersion(kOutlook12);
+  s.outlook.SetVersion(kOutlook12Version);
   s.outlook.Select({});
   menu = s.outlook.RightClickOutside({other});
   s.NoteMenu(menu);
@@ -325,7 +311,7 @@ inline void MenuActionWithTheWindowOpen(Stage& s) {
   s.StartFromMenu(appointment);
   s.NoteTab(appointment);
   s.NoteClick(L"VB_StartTask", s.outlook.ClickTabButton(L"VB_StartTask", appointment));
-  s.outlook.SetVersion(kOutlook12);
+  s.outlook.SetVersion(kOutlook12Version);
   s.NoteClick(L"Stop Ostrand Task",
               s.outlook.RightClick({appointment}).ClickCaption(L"Stop Ostrand Task"));
   s.NoteTab(appointment);
@@ -334,7 +320,7 @@ inline void MenuActionWithTheWindowOpen(Stage& s) {
 // Office routes a command-bar click to every button with the same tag: another program's buttons
 // with generic tags reach none of the add-in's handlers, and the add-in's reach none of theirs.
 inline void ForeignButtons(Stage& s) {
-  s.outlook.SetVersion(kOutlook12);
+  s.outlook.SetVersion(kOutlook12Version);
   auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
   for (const wchar_t* tag :
        {L"CopyToTask", L"CompleteTask", L"OpenTask", L"StartTask", L"StopTask"}) {
@@ -388,7 +374,7 @@ inline void SecondStore(Stage& s) {
   s.outlook.OpenItem(appointment);
   s.NoteClick(L"VB_StopTask", s.outlook.ClickTabButton(L"VB_StopTask"));
   s.outlook.CloseWindow(appointment, false);
-  s.outlook.SetVersion(kOutlook12);
+  s.outlook.SetVersion(kOutlook12Version);
   auto menu = s.outlook.RightClick({appointment});
   s.NoteMenu(menu);
   s.NoteClick(L"Fenmark", menu.ClickCaption(L"Fenmark"));
@@ -406,7 +392,7 @@ inline void SelectionInTheTaskWindow(Stage& s) {
 
 // After the disconnection nothing of the add-in is connected, and events change nothing.
 inline void EventsAfterDisconnection(Stage& s) {
-  s.outlook.SetVersion(kOutlook12);
+  s.outlook.SetVersion(kOutlook12Version);
   auto task = s.outlook.CreateTask(L"Watched");
   s.outlook.OpenItem(task);
   auto mail = s.outlook.ReceiveMail(L"Budget", L"Figures");

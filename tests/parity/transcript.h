@@ -61,7 +61,7 @@ class Canon {
 };
 
 // Plays one scenario on a fresh Outlook and add-in; the transcript, one effect a line.
-inline std::vector<std::wstring> Play(const Scenario& scenario, AddinUnderTest& addin,
+inline std::vector<std::wstring> Play(const Scenario& scenario, sim::LoadedAddin& addin,
                                       const std::function<void(sim::Outlook&)>& prepare = {}) {
   std::vector<std::wstring> lines;
   sim::Outlook outlook;

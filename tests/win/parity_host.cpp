@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
+#include "sim/com/loaded_dll.h"
 #include "sim/com/message_boxes.h"
 #include "sim/com/served.h"
 #include "tests/parity/transcript.h"
 #include "tests/parity/transcript_file.h"
 #include "tests/win/check.h"
-#include "tests/win/com_addin.h"
 
 namespace fenmark::wintest {
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-// Fenmark.dll loaded as Outlook loads it, behind the scenarios' add-in seam: the add-in key read
+// Fenmark.dll loaded as Outlook loads it, behind the seam of a loaded add-in: the add-in key read
 // and its LoadBehavior checked, the object created by ProgID, IDTExtensibility2 and
 // IRibbonExtensibility called through their vtables, and the ribbon callbacks through IDispatch
 // by the names in the markup. The simulated Outlook is served to it over COM.
@@ -13,21 +13,21 @@
 #include "addin/com/com_types.h"
 #include "sim/com/office_side.h"
 #include "sim/com/served.h"
-#include "tests/parity/driver.h"
+#include "sim/loaded_addin.h"
 
 namespace fenmark::wintest {
 
 // The real temporary folder as GetTempPath gives it, without its trailing backslash.
 std::wstring RealTempFolder();
 
-class ComAddin final : public parity::AddinUnderTest {
+class ComAddin final : public sim::LoadedAddin {
  public:
   explicit ComAddin(std::wstring prog_id) : prog_id_(std::move(prog_id)) {}
   ~ComAddin() override { Release(); }
 
   void Create(sim::Outlook& outlook) override;
-  parity::Outcome Connect() override;
-  parity::Outcome Disconnect() override;
+  sim::Outcome Connect() override;
+  sim::Outcome Disconnect() override;
   void Release() override;
   sim::RibbonCallbacks& Ribbon() override { return ribbon_; }
   std::vector<sim::MessageBoxRecord> MessageBoxes() override;

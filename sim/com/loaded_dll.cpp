@@ -1,4 +1,4 @@
-#include "tests/win/com_addin.h"
+#include "sim/com/loaded_dll.h"
 
 #include <algorithm>
 
@@ -13,7 +13,7 @@ using com::unique_variant;
 
 namespace {
 
-parity::Outcome OutcomeOf(HRESULT hr) {
+sim::Outcome OutcomeOf(HRESULT hr) {
   if (SUCCEEDED(hr)) return L"ok";
   const auto failure = FailureOf(hr, nullptr);
   return std::to_wstring(failure.Number()) + L" - " + failure.Description();
@@ -75,7 +75,7 @@ void ComAddin::Create(sim::Outlook& outlook) {
   ribbon_.Attach(std::move(extensibility), std::move(dispatch));
 }
 
-parity::Outcome ComAddin::Connect() {
+sim::Outcome ComAddin::Connect() {
   if (!extensibility_) return L"not created";
   auto application = ServeApplication(outlook_->Application());
   // Outlook connects an add-in loaded at start-up with ext_cm_Startup (1).
@@ -83,7 +83,7 @@ parity::Outcome ComAddin::Connect() {
   return OutcomeOf(extensibility_->OnConnection(application.get(), 1, nullptr, &custom));
 }
 
-parity::Outcome ComAddin::Disconnect() {
+sim::Outcome ComAddin::Disconnect() {
   if (!extensibility_) return L"not created";
   SAFEARRAY* custom = nullptr;
   // ext_dm_HostShutdown (0).

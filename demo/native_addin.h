@@ -1,21 +1,23 @@
 #pragma once
-// The portable add-in behind the scenarios' seam: Connect on the simulated Outlook, its ribbon
-// side reached by name as the demo reaches it.
+// The portable add-in as the simulated Outlook loads it: Connect on the sim's host objects, its
+// ribbon side reached by name.
 
 #include <memory>
 
 #include "addin/connect.h"
 #include "demo/ribbon_bridge.h"
-#include "tests/parity/driver.h"
+#include "sim/loaded_addin.h"
 
-namespace fenmark::parity {
+namespace fenmark::demo {
 
-class NativeAddin final : public AddinUnderTest {
+class NativeAddin final : public sim::LoadedAddin {
  public:
+  using Outcome = sim::Outcome;
+
   void Create(sim::Outlook& outlook) override {
     outlook_ = &outlook;
     connect_ = std::make_unique<fenmark::Connect>(outlook.Platform());
-    bridge_ = std::make_unique<demo::RibbonBridge>(*connect_);
+    bridge_ = std::make_unique<RibbonBridge>(*connect_);
   }
   Outcome Connect() override {
     return Run([&] { connect_->AddinInstance_OnConnection(outlook_->Application()); });
@@ -47,7 +49,7 @@ class NativeAddin final : public AddinUnderTest {
   }
   sim::Outlook* outlook_ = nullptr;
   std::unique_ptr<fenmark::Connect> connect_;
-  std::unique_ptr<demo::RibbonBridge> bridge_;
+  std::unique_ptr<RibbonBridge> bridge_;
 };
 
-}  // namespace fenmark::parity
+}  // namespace fenmark::demo

@@ -1,0 +1,64 @@
+#pragma once
+// The add-in as Outlook loads and drives it, whatever it is built as: the portable Connect called
+// directly, or Fenmark.dll loaded through COM. The demo, the end-to-end scenarios and the
+// benchmarks speak only to this seam, so that both builds play the very same sessions against the
+// same simulated Outlook.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sim/outlook.h"
+
+namespace fenmark::sim {
+
+inline constexpr wchar_t kOutlook12Version[] = L"12.0.6423.1000";
+inline constexpr wchar_t kOutlook14Version[] = L"14.0.4760.1000";
+
+// How a host call of the add-in ended: "ok", or "<number> - <description>".
+using Outcome = std::wstring;
+
+class LoadedAddin {
+ public:
+  virtual ~LoadedAddin() = default;
+
+  // Makes the add-in object for this Outlook, as Outlook does at start-up.
+  virtual void Create(Outlook& outlook) = 0;
+  // IDTExtensibility2::OnConnection with the application, and OnDisconnection.
+  virtual Outcome Connect() = 0;
+  virtual Outcome Disconnect() = 0;
+  // Outlook lets go of the add-in object.
+  virtual void Release() = 0;
+  // The ribbon side as Office reaches it (GetCustomUI and callbacks by name).
+  virtual RibbonCallbacks& Ribbon() = 0;
+
+  // Observable effects that live outside the simulated store on one of the builds.
+  virtual std::vector<MessageBoxRecord> MessageBoxes() = 0;
+  // Files and folders (with a trailing backslash) left in the user's temporary folder by the
+  // add-in, at any depth, full paths.
+  virtual std::vector<std::wstring> TempFiles() = 0;
+  // The temporary folder, without trailing backslash (shown as %TEMP% in transcripts).
+  virtual std::wstring TempFolder() = 0;
+  // Objects served to the add-in that are still referenced (0 when the add-in holds the sim's
+  // objects directly: the sim counts those itself).
+  virtual long ServedObjects() = 0;
+};
+
+// A ribbon control as Office hands it to a callback, with no context unless one is given.
+class LooseControl final : public host::RibbonControl {
+ public:
+  explicit LooseControl(std::wstring id, host::RibbonContext context = {})
+      : id_(std::move(id)), context_(std::move(context)) {}
+  std::wstring Id() override { return id_; }
+  host::RibbonContext Context() override { return context_; }
+
+ private:
+  std::wstring id_;
+  host::RibbonContext context_;
+};
+
+inline Ref<host::RibbonControl> Control(std::wstring id, host::RibbonContext context = {}) {
+  return std::make_shared<LooseControl>(std::move(id), std::move(context));
+}
+
+}  // namespace fenmark::sim
