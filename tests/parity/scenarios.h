@@ -5,86 +5,14 @@
 
 #include <chrono>
 #include <cstdio>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "sim/loaded_addin.h"
+#include "tests/parity/stage.h"
 
 namespace fenmark::parity {
 
 using sim::kOutlook12Version;
-
-// What one scenario does and sees.
-class Stage {
- public:
-  Stage(sim::Outlook& outlook, sim::LoadedAddin& addin) : outlook(outlook), addin(addin) {}
-  sim::Outlook& outlook;
-  sim::LoadedAddin& addin;
-
-  void Note(const std::wstring& line) { notes.push_back(line); }
-  // The tab of the window as it shows now; "tab:" alone once the window is closed.
-  void NoteTab(const sim::SimItem& window) {
-    std::wstring line = L"tab:";
-    for (const auto& button : outlook.ShowTab(window))
-      if (!button.on_action.empty()) line += L" " + button.id + (button.enabled ? L"+" : L"-");
-    Note(line);
-  }
-  void NoteMenu(const sim::ContextMenu& menu) {
-    std::wstring line = L"menu " + menu.IdMso() + L":";
-    for (const auto& entry : menu.RibbonEntries())
-      if (!entry.separator)
-        line +=
-            L" " + entry.id + (entry.visible ? L"" : L"(hidden)") + (entry.enabled ? L"+" : L"-");
-    for (const auto& control : menu.Controls())
-      if (control.added_by_addin)
-        line += L" [" + control.caption + L"|" + control.tag + L"|" +
-                (control.parameter.empty() ? L"" : L"param") + (control.enabled ? L"+" : L"-") +
-                L"]";
-    Note(line);
-  }
-  void NoteClick(const std::wstring& what, bool clicked) {
-    Note(what + (clicked ? L" clicked" : L" not clickable"));
-  }
-  // A callback called by name, as Office calls it.
-  void Callback(const std::wstring& name, const std::wstring& control_id) {
-    try {
-      addin.Ribbon().Action(name, sim::Control(control_id));
-      Note(name + L"(" + control_id + L"): ok");
-    } catch (const host::Failure& failure) {
-      Note(name + L"(" + control_id + L"): " + std::to_wstring(failure.Number()) + L" - " +
-           failure.Description());
-    }
-  }
-
-  // A saved task, watched and saved by the user in its window (so the add-in stamped it), then
-  // scheduled into the calendar; returns the linked appointment.
-  sim::SimItem LinkedAppointment(const std::wstring& subject, const std::wstring& body) {
-    auto task = outlook.CreateTask(subject, body);
-    outlook.OpenItem(task);
-    outlook.UserSave(task);
-    outlook.CloseWindow(task, true);
-    return outlook.ScheduleTask(task);
-  }
-  // Starts work on the appointment's task from its context menu, so that every entry has a use.
-  void StartFromMenu(const sim::SimItem& appointment) {
-    auto menu = outlook.RightClick({appointment});
-    if (!menu.ClickRibbonEntry(L"VBX_Start_Ostrand_Task")) menu.ClickCaption(L"Start Ostrand Task");
-  }
-  sim::SimItem TaskOf(const sim::SimItem& appointment) {
-    return outlook.FindByEntryID(appointment.UserProperty(L"TaskLinkEntryID").value_or(L""));
-  }
-
-  std::vector<std::wstring> notes;
-};
-
-struct Scenario {
-  const wchar_t* name;
-  std::function<void(Stage&)> play;
-};
-
-// ---------------- the scenarios ----------------
 
 inline void SendMailFromMarkupMenu(Stage& s) {
   auto mail = s.outlook.ReceiveMail(L"RE: Budget 2024 / Q3?", L"Figures attached.\r\nRegards");
