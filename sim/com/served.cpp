@@ -18,11 +18,6 @@ using com::com_ptr;
 using com::unique_bstr;
 using host::Ref;
 
-ServedCounters& Counters() {
-  static ServedCounters counters;
-  return counters;
-}
-
 namespace {
 sim::Outlook* g_mirror = nullptr;
 }  // namespace

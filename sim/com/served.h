@@ -23,7 +23,10 @@ struct ServedCounters {
   long events = 0;        // events raised to the add-in's sinks
   long connections = 0;   // sinks advised and not yet unadvised
 };
-ServedCounters& Counters();
+inline ServedCounters& Counters() {
+  static ServedCounters counters;
+  return counters;
+}
 
 // The sim whose files a served item's SaveAs mirrors onto the real file system (the add-in deletes
 // them there through the real Scripting.FileSystemObject).

@@ -96,6 +96,9 @@ struct Member {
   std::function<void(const Args&, VARIANT* result)> get;
   // A property put: the value and the other arguments.
   std::function<void(const VARIANT& value, const Args&)> put;
+  // When set, answers every call itself, as it came: a scripted object's way to see call shapes
+  // the served members refuse.
+  std::function<HRESULT(WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*)> raw = {};
 };
 
 // Connects a sink (already asked for the event interface) to the sim's event.
@@ -126,6 +129,9 @@ class Served : public Interface, public IConnectionPointContainer {
     point_.sinks.clear();
     --Counters().live;
   }
+
+  // A source that will not let go: Unadvise fails and the sink stays connected.
+  bool refuse_unadvise = false;
 
   // ---- IUnknown ----
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
@@ -177,10 +183,11 @@ class Served : public Interface, public IConnectionPointContainer {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     if (id < 1 || static_cast<std::size_t>(id) > members_.size()) return DISP_E_MEMBERNOTFOUND;
     if (!params) return E_POINTER;
-    if (result) VariantInit(result);
     const Member member = members_[id - 1];
     auto self = com_ptr<IUnknown>::retain(static_cast<Interface*>(this));
     try {
+      if (member.raw) return member.raw(flags, params, result, info);
+      if (result) VariantInit(result);
       const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
       if (put) {
         if (!member.put) return DISP_E_MEMBERNOTFOUND;
@@ -276,6 +283,7 @@ class Served : public Interface, public IConnectionPointContainer {
       }
     }
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
+      if (owner->refuse_unadvise) return E_FAIL;
       auto found = sinks.find(cookie);
       if (found == sinks.end()) return CONNECT_E_NOCONNECTION;
       // Dropped after the erase: the disconnection may release the last outside reference.
