@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "addin/com/adapters.h"
-#include "fake_dispatch.h"
+#include "sim/com/served_object.h"
 #include "tests/win/check.h"
 
 // Exported by oleaut32, not declared by mingw-w64; its 32-bit import is undecorated, and with no
@@ -85,16 +85,17 @@ HRESULT Respond(const Answer& a, IDispatch* other, VARIANT* result, EXCEPINFO* i
 
 // A call as the object saw it: "call" (a get or method, with a result slot) or "put" (with the
 // named DISPID_PROPERTYPUT, no result slot), then the arguments.
-std::wstring Shape(const FakeObject::Call& call, const std::wstring& member,
-                   const std::vector<VARIANT*>& args) {
-  const bool put = call.flags == DISPATCH_PROPERTYPUT && !call.wants_result &&
-                   call.named == std::vector<DISPID>{DISPID_PROPERTYPUT};
-  const bool get = call.flags == (DISPATCH_METHOD | DISPATCH_PROPERTYGET) && call.wants_result &&
-                   call.named.empty();
+std::wstring Shape(WORD flags, const DISPPARAMS& params, bool wants_result,
+                   const std::wstring& member) {
+  const bool put = flags == DISPATCH_PROPERTYPUT && !wants_result && params.cNamedArgs == 1 &&
+                   params.rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
+  const bool get =
+      flags == (DISPATCH_METHOD | DISPATCH_PROPERTYGET) && wants_result && !params.cNamedArgs;
   std::wstring text = put ? L"put " : get ? L"call " : L"(odd flags or named arguments) ";
   text += member + L"(";
-  for (const VARIANT* v : args) {
-    if (v != args.front()) text += L", ";
+  for (UINT i = params.cArgs; i > 0; --i) {
+    const VARIANT* v = &params.rgvarg[i - 1];
+    if (i != params.cArgs) text += L", ";
     if (V_VT(v) == VT_BSTR)
       text += L"'" + std::wstring(V_BSTR(v), SysStringLen(V_BSTR(v))) + L"'";
     else if (V_VT(v) == VT_I4)
@@ -109,13 +110,18 @@ std::wstring Shape(const FakeObject::Call& call, const std::wstring& member,
   return text + L")";
 }
 
+ULONG References(IUnknown* object) {
+  object->AddRef();
+  return object->Release();
+}
+
 struct Fakes {
   IDispatch* target;
   IDispatch* other;
 };
 template <class T>
 std::shared_ptr<T> As(const Fakes& f) {
-  return com::Wrap<T>(com_ptr<IDispatch>::retain(f.target));
+  return com::Wrap<T>(com::com_ptr<IDispatch>::retain(f.target));
 }
 template <class T>
 std::wstring Shown(const Fakes& f, const std::shared_ptr<T>& ref) {
@@ -209,18 +215,24 @@ void TestLateBinding() {
   CHECK(allocations.live == start);
 
   for (const Row& row : kRows) {
-    auto target = FakeObject::Make(), other = FakeObject::Make();
+    const auto other = served::Make({});
     const std::wstring expected = row.transcript;
     const size_t space = expected.find(L' '), open = expected.find(L'(');
     std::wstring seen, outcome;
+    std::vector<served::Member> members;
     if (open < expected.find(L"->")) {
       const std::wstring member = expected.substr(space + 1, open - space - 1);
-      target->Define(
-          member, [&, member](const std::vector<VARIANT*>& args, VARIANT* result, EXCEPINFO* info) {
-            seen = Shape(target->last_call(), member, args) + L" ";
-            return Respond(row.answer, other.get(), result, info);
-          });
+      members.push_back(
+          {member,
+           0,
+           {},
+           {},
+           [&, member](WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info) {
+             seen = Shape(flags, *params, result != nullptr, member) + L" ";
+             return Respond(row.answer, other.get(), result, info);
+           }});
     }
+    const auto target = served::Make(std::move(members));
     const long before = allocations.live;
     try {
       outcome = row.call({target.get(), other.get()});
@@ -231,12 +243,11 @@ void TestLateBinding() {
                 L": " + failure.Description();
     }
     const long bstrs = allocations.live - before;
-    target->Clear();
     // Nothing handed over either way is left behind.
     CHECK_TEXT(expected + L"; left 0 BSTRs, references 1 1",
                seen + L"-> " + outcome + L"; left " + std::to_wstring(bstrs) +
-                   L" BSTRs, references " + std::to_wstring(target->references()) + L" " +
-                   std::to_wstring(other->references()));
+                   L" BSTRs, references " + std::to_wstring(References(target.get())) + L" " +
+                   std::to_wstring(References(other.get())));
   }
 }
 
