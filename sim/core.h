@@ -308,6 +308,11 @@ struct Core : std::enable_shared_from_this<Core> {
                 const ControlContext& context);
   bool CallAction(const std::wstring& name, const std::wstring& control_id,
                   const ControlContext& context);
+  // A control's state as Office draws it: getVisible first, getEnabled only for a shown button.
+  struct DrawnState {
+    bool visible, enabled;
+  };
+  DrawnState Draw(const ParsedControl& control, const ControlContext& context);
   void AddButton(const std::shared_ptr<ControlState>& button);
   Ref<host::RibbonControl> HandControl(const std::wstring& id, const ControlContext& context);
   // A right-click on `items`: the host's menu, ItemContextMenuDisplay, then the markup's entries.

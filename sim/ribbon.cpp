@@ -234,6 +234,15 @@ bool Core::CallAction(const std::wstring& name, const std::wstring& control_id,
   return true;
 }
 
+Core::DrawnState Core::Draw(const ParsedControl& control, const ControlContext& context) {
+  DrawnState state{control.visible, control.enabled};
+  if (!control.get_visible.empty())
+    state.visible = CallBool(control.get_visible, control.id, control.visible, context);
+  if (state.visible && !control.separator && !control.get_enabled.empty())
+    state.enabled = CallBool(control.get_enabled, control.id, control.enabled, context);
+  return state;
+}
+
 std::vector<RibbonMenuEntry> Core::BuildMenuEntries(const std::wstring& id_mso,
                                                     const ControlContext& context) {
   std::vector<RibbonMenuEntry> entries;
@@ -247,12 +256,9 @@ std::vector<RibbonMenuEntry> Core::BuildMenuEntries(const std::wstring& id_mso,
     entry.label = control.label;
     entry.separator = control.separator;
     entry.on_action = control.on_action;
-    entry.visible = control.get_visible.empty()
-                        ? control.visible
-                        : CallBool(control.get_visible, control.id, control.visible, context);
-    entry.enabled = control.enabled;
-    if (entry.visible && !control.separator && !control.get_enabled.empty())
-      entry.enabled = CallBool(control.get_enabled, control.id, control.enabled, context);
+    const auto drawn = Draw(control, context);
+    entry.visible = drawn.visible;
+    entry.enabled = drawn.enabled;
     entries.push_back(entry);
   }
   return entries;

@@ -46,12 +46,9 @@ void Core::DrawTab(const std::shared_ptr<ItemState>& window) {
     button.label = control.label;
     button.on_action = control.on_action;
     button.get_enabled = control.get_enabled;
-    button.visible = control.get_visible.empty()
-                         ? control.visible
-                         : CallBool(control.get_visible, control.id, control.visible, context);
-    button.enabled = control.enabled;
-    if (button.visible && !control.get_enabled.empty())
-      button.enabled = CallBool(control.get_enabled, control.id, control.enabled, context);
+    const auto drawn = Draw(control, context);
+    button.visible = drawn.visible;
+    button.enabled = drawn.enabled;
     tab.push_back(button);
   }
   window->tab = std::move(tab);
