@@ -25,6 +25,13 @@ void Connect::AddinInstance_OnConnection(const Ref<host::Application>& Applicati
         host::Require(objOLApp->GetNamespace(L"MAPI")).GetDefaultFolder(host::kOlFolderCalendar);
     PutRef_olItems(host::Require(calendar).Items());
   }
+  try {
+    auto tasks =
+        host::Require(objOLApp->GetNamespace(L"MAPI")).GetDefaultFolder(host::kOlFolderTasks);
+    PutRef_olTaskItems(host::Require(tasks).Items());
+  } catch (...) {
+    // Tasks made without a window then go unstamped until their first save in one.
+  }
   strRibbonXML = LoadXML(L"RIBBONXML");
   strContextXML = LoadXML(L"CONTEXTXML");
 }
@@ -36,7 +43,8 @@ void Connect::AddinInstance_OnDisconnection() {
   objOLApp.Reset();
   objInsp.Reset();
   olItems.Reset();
-  oTask.Reset();
+  olTaskItems.Reset();
+  oTasks.clear();
   objButton.Reset();
   objButtonCalTaskComplete.Reset();
   objButtonCalTaskOpen.Reset();
@@ -49,6 +57,12 @@ void Connect::AddinInstance_OnDisconnection() {
 void Connect::PutRef_olItems(const Ref<host::ItemCollection>& items) {
   olItems.Assign(items, [this](host::ItemCollection& c) {
     return c.OnItemAdd([this](const Ref<host::Item>& item) { olItems_ItemAdd(item); });
+  });
+}
+
+void Connect::PutRef_olTaskItems(const Ref<host::ItemCollection>& items) {
+  olTaskItems.Assign(items, [this](host::ItemCollection& c) {
+    return c.OnItemAdd([this](const Ref<host::Item>& item) { olTaskItems_ItemAdd(item); });
   });
 }
 

@@ -3,6 +3,7 @@
 // calls (lifecycle, item events, ribbon requests and callbacks, button clicks). The COM class of
 // the DLL wraps one of these; the tests drive one directly against the simulated Outlook.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ class Connect {
   void AddinInstance_OnDisconnection();
   // Puts a reference into `olItems` (the property put of the dispatch interface as well).
   void PutRef_olItems(const Ref<host::ItemCollection>& items);
+  void PutRef_olTaskItems(const Ref<host::ItemCollection>& items);
 
   // ---- markup ----
   // Never fails towards the host.
@@ -60,9 +62,17 @@ class Connect {
   void VBX_CopyToTask(const Ref<host::RibbonControl>& control);
 
   // ---- event handlers; failures go back to the event source ----
+  // An open task window, watched until it closes: its task stamps itself when the user saves it.
+  struct TaskWindow {
+    host::Connected<host::Item> task;
+    host::Connected<host::Inspector> inspector;
+  };
   void objInsp_NewInspector(const Ref<host::Inspector>& Inspector);
-  void oTask_Write(bool& Cancel);
+  void oTask_Write(TaskWindow& window, bool& Cancel);
+  void oTaskInspector_Close(const TaskWindow& window);
   void olItems_ItemAdd(const Ref<host::Item>& item);
+  // Tasks made without a window; failures stay here, since a task not stamped changes nothing.
+  void olTaskItems_ItemAdd(const Ref<host::Item>& item) noexcept;
   void objOLApp_ItemContextMenuDisplay(const Ref<host::CommandBar>& CommandBar,
                                        const Ref<host::ItemSelection>& Selection);
   using Button = Ref<host::CommandBarControl>;
@@ -80,7 +90,10 @@ class Connect {
   host::Connected<host::ItemCollection> olItems;
   host::Connected<host::Application> objOLApp;
   host::Connected<host::InspectorCollection> objInsp;
-  host::Connected<host::Item> oTask;
+  // The items of the default Tasks folder.
+  host::Connected<host::ItemCollection> olTaskItems;
+  // Every open task window, oldest first.
+  std::vector<std::unique_ptr<TaskWindow>> oTasks;
   host::Connected<host::CommandBarControl> objButton;
   host::Connected<host::CommandBarControl> objButtonCalTaskComplete;
   host::Connected<host::CommandBarControl> objButtonCalTaskOpen;
@@ -101,11 +114,29 @@ class Connect {
   bool connected() const noexcept { return connected_; }
 
  private:
+  // Runs `work` as the add-in's own: the write and add events of the saves it makes are not the
+  // user's, whichever window or folder watches the item.
+  template <class Work>
+  void AsOwnSaves(Work&& work);
+  // Makes every kept ribbon ask its callbacks again: a link or a task changed under an open tab.
+  void RefreshTabs() noexcept;
+
   host::Platform& platform_;
   ui::DrawingStatus drawing_status_;
   bool connected_ = true;
-  // Set while oTask_Write runs, so that the write events of its own saves are not handled again.
-  bool writing_task_ = false;
+  bool own_saves_ = false;
 };
+
+template <class Work>
+void Connect::AsOwnSaves(Work&& work) {
+  const bool outer = own_saves_;
+  own_saves_ = true;
+  struct Restore {
+    bool& flag;
+    bool value;
+    ~Restore() { flag = value; }
+  } restore{own_saves_, outer};
+  work();
+}
 
 }  // namespace fenmark

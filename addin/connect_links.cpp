@@ -4,6 +4,7 @@
 #include "links/send_to_task.h"
 #include "links/task_actions.h"
 #include "links/tracking.h"
+#include "ui/run_operation.h"
 
 namespace fenmark {
 
@@ -18,57 +19,97 @@ std::wstring Connect::CleanFileName(std::wstring& strText) {
 }
 
 void Connect::CopyToTask() {
-  links::CopyToTask(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID);
+  AsOwnSaves([&] { links::CopyToTask(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID); });
 }
 
 void Connect::CompleteTask() {
-  links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
-                       links::TaskAction::kComplete);
+  AsOwnSaves([&] {
+    links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
+                         links::TaskAction::kComplete);
+  });
 }
 
 void Connect::OpenTask() {
-  links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
-                       links::TaskAction::kOpen);
+  AsOwnSaves([&] {
+    links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
+                         links::TaskAction::kOpen);
+  });
 }
 
 void Connect::StartTask() {
-  links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
-                       links::TaskAction::kStart);
+  AsOwnSaves([&] {
+    links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
+                         links::TaskAction::kStart);
+  });
 }
 
 void Connect::StopTask() {
-  links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
-                       links::TaskAction::kStop);
+  AsOwnSaves([&] {
+    links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
+                         links::TaskAction::kStop);
+  });
 }
 
+void Connect::RefreshTabs() noexcept {
+  ui::InvalidateRibbons(objRibbons);
+}
+
+// Users keep several task windows open: each is watched until it closes, so that a save in any
+// of them stamps its task.
 void Connect::objInsp_NewInspector(const Ref<host::Inspector>& Inspector) {
   if (!connected_) return;
   drawing_status_.Forget();
   auto task = links::TaskShownIn(host::Require(Inspector));
   if (!task) return;
-  oTask.Assign(std::move(task), [this](host::Item& watched) {
-    return watched.OnWrite([this](bool& cancel) { oTask_Write(cancel); });
+  auto window = std::make_unique<TaskWindow>();
+  TaskWindow* watched = window.get();
+  watched->task.Assign(std::move(task), [this, watched](host::Item& item) {
+    return item.OnWrite([this, watched](bool& cancel) { oTask_Write(*watched, cancel); });
   });
+  try {
+    watched->inspector.Assign(Inspector, [this, watched](host::Inspector& inspector) {
+      return inspector.OnClose([this, watched] { oTaskInspector_Close(*watched); });
+    });
+  } catch (...) {
+    // A window whose closing cannot be heard stays watched until the disconnection.
+  }
+  oTasks.push_back(std::move(window));
 }
 
-void Connect::oTask_Write(bool& /*Cancel: the save always goes ahead*/) {
-  // The handler's own saves raise this event again; those are not the user's saves.
+void Connect::oTask_Write(TaskWindow& window, bool& /*Cancel: the save always goes ahead*/) {
   drawing_status_.Forget();
-  if (writing_task_ || !connected_) return;
-  writing_task_ = true;
-  struct Guard {
-    bool& flag;
-    ~Guard() { flag = false; }
-  } guard{writing_task_};
-  // Held here, so that the task outlives the call even if the member is replaced meanwhile.
-  const Ref<host::Item> task = oTask.Get();
-  links::StampWatchedTask(host::Require(task));
+  // The add-in's own saves raise this event too; those are not the user's.
+  if (own_saves_ || !connected_) return;
+  // Held here, so that the task outlives the call even if its window goes meanwhile.
+  const Ref<host::Item> task = window.task.Get();
+  AsOwnSaves([&] { links::StampWatchedTask(host::Require(task)); });
+  // A tab drawn before the save offers what the task's old status allowed.
+  RefreshTabs();
+}
+
+void Connect::oTaskInspector_Close(const TaskWindow& window) {
+  // Dropping the window ends this very subscription; the event source keeps its handler alive
+  // until it returns.
+  std::erase_if(oTasks, [&](const auto& watched) { return watched.get() == &window; });
 }
 
 void Connect::olItems_ItemAdd(const Ref<host::Item>& item) {
   if (!connected_) return;
   drawing_status_.Forget();
-  links::LinkAddedItem(host::Require(item));
+  bool linked = false;
+  AsOwnSaves([&] { linked = links::LinkAddedItem(host::Require(item)); });
+  // The appointment's window may be open already (Save rather than Save & Close).
+  if (linked) RefreshTabs();
+}
+
+void Connect::olTaskItems_ItemAdd(const Ref<host::Item>& item) noexcept {
+  // A stamping save of the add-in's own brings a new task into the folder.
+  if (!connected_ || own_saves_ || !item) return;
+  try {
+    AsOwnSaves([&] { links::StampAddedTask(*item); });
+  } catch (...) {
+    // A conflict or a store error leaves the task as it was; its next save in a window stamps it.
+  }
 }
 
 }  // namespace fenmark

@@ -27,7 +27,9 @@ constexpr CommandHelp kHelp[] = {
     {"type ITEM \"TEXT\"", "type into the item's open window"},
     {"save [ITEM]", "save the item (default: the front window's)"},
     {"close [ITEM] [discard]", "close the item's window, saving unless \"discard\""},
-    {"schedule TASK", "drag the task into the calendar"},
+    {"schedule TASK [other]",
+     "drag the task into the calendar (other: into a calendar subfolder, whose arrivals the "
+     "add-in does not hear of)"},
     {"delete ITEM", "delete the item for good"},
     {"show ITEM", "show the item"},
     {"items", "list every item"},
@@ -102,6 +104,11 @@ say In the afternoon the work is done: Avery clicks Fenmark on the appointment's
 time 14:25:07
 press Fenmark
 right-click appt1
+say Avery types a task straight into the To-Do Bar, with no task window; the add-in stamps it all the same.
+task "Order the printer toner"
+say Avery plans it in a calendar subfolder, Other Calendar, whose arrivals the add-in does not hear of. The appointment still names its task in its first line, and its menu offers the task's commands.
+schedule task2 other
+right-click appt2
 say With two mails selected, Outlook shows its menu for several items, and the add-in offers nothing there.
 receive mail "Lunch on Friday?" "Who is in?"
 right-click mail1 mail2

@@ -95,15 +95,18 @@ void Session::Type(const Args& args) {
 }
 
 void Session::Schedule(const Args& args) {
-  if (args.size() != 1) throw UserError("Usage: schedule TASK");
+  const bool other = args.size() == 2 && args[1] == "other";
+  if (args.size() != 1 && !other) throw UserError("Usage: schedule TASK [other]");
   const Named named = Lookup(args[0]);
   if (named.item.Class() != host::kOlTask) throw UserError(named.name + " is not a task.");
   if (named.item.Deleted()) throw UserError(named.name + " was deleted.");
-  auto appointment = outlook_->ScheduleTask(named.item);
-  print_.Wrap("You drag " + named.name +
-              " into the calendar; Outlook makes an appointment of it, "
-              "which the demo calls " +
-              Adopt(appointment) + ".");
+  auto appointment =
+      outlook_->ScheduleTask(named.item, std::nullopt,
+                             other ? sim::FolderKind::kOtherCalendar : sim::FolderKind::kCalendar);
+  print_.Wrap("You drag " + named.name + " into " +
+              (other ? "the calendar \"Other Calendar\"" : "the calendar") +
+              "; Outlook makes an appointment of it, which the demo calls " + Adopt(appointment) +
+              ".");
 }
 
 void Session::Delete(const Args& args) {

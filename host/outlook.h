@@ -28,6 +28,7 @@ enum ItemClass : int {
 };
 
 inline constexpr int kOlFolderCalendar = 9;  // GetDefaultFolder
+inline constexpr int kOlFolderTasks = 13;    // GetDefaultFolder
 inline constexpr int kOlTaskItem = 3;        // CreateItem
 inline constexpr int kOlMsg = 3;             // SaveAs: message file, ANSI
 inline constexpr int kOlMsgUnicode = 9;      // SaveAs: message file, Unicode
@@ -77,6 +78,8 @@ class Item {
   virtual void SetSubject(const std::wstring& subject) = 0;
   virtual std::wstring Body() = 0;
   virtual Ref<UserPropertyCollection> UserProperties() = 0;
+  // False while the item has changes not yet saved (or was never saved).
+  virtual bool Saved() = 0;
   // Raises the item's write event (tasks) before it returns.
   virtual void Save() = 0;
   // The folder that holds the item.
@@ -111,6 +114,8 @@ class Inspector {
   virtual Ref<WordDocument> WordEditor() = 0;
   // Brings the window up and gives it the focus, opening it if it was closed.
   virtual void Activate() = 0;
+  // `Close`: raised when the window closes.
+  virtual Subscription OnClose(std::function<void()> handler) = 0;
 };
 
 class InspectorCollection {

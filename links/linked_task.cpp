@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "links/tracking.h"
+
 namespace fenmark::links {
 
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
@@ -27,9 +29,18 @@ Ref<host::Item> AsAppointment(Ref<host::Item> item) {
   return AsClass(std::move(item), host::kOlAppointment);
 }
 
-Ref<host::Item> GetLinkedTask(host::Namespace& ns, host::UserProperty& link,
+std::optional<TaskLink> FindTaskLink(host::Item& appointment) {
+  auto properties = appointment.UserProperties();
+  if (auto link = host::Require(properties).Item(std::wstring(kTaskLinkEntryID)))
+    return TaskLink{link->Value(), false};
+  // A marker that names nothing, or runs to the end of the body, links nothing either.
+  const MarkerLine line = FindMarkerLine(appointment.Body());
+  if (line.kind != MarkerLine::Kind::kFound || line.entry_id.empty()) return std::nullopt;
+  return TaskLink{line.entry_id, true};
+}
+
+Ref<host::Item> GetLinkedTask(host::Namespace& ns, const std::wstring& entry_id,
                               host::Item& appointment) {
-  const std::wstring entry_id = link.Value();
   Ref<host::Item> task;
   try {
     task = ns.GetItemFromID(entry_id, {});
@@ -46,9 +57,9 @@ Ref<host::Item> GetLinkedTask(host::Namespace& ns, host::UserProperty& link,
 std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::Item>& calItem) {
   if (host::Require(calItem).EntryID().empty()) return {};
   auto ns = host::Require(app).GetNamespace(L"MAPI");
-  auto link = calItem->UserProperties()->Item(std::wstring(kTaskLinkEntryID));
+  const auto link = FindTaskLink(*calItem);
   if (!link) return {};
-  auto task = GetLinkedTask(host::Require(ns), *link, *calItem);
+  auto task = GetLinkedTask(host::Require(ns), link->task_entry_id, *calItem);
   if (host::Require(task).Complete()) return std::wstring(kComplete);
   if (auto ostrand = task->UserProperties()->Item(std::wstring(kOstrandStatus))) {
     return ostrand->Value();

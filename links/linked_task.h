@@ -1,6 +1,8 @@
 #pragma once
 // The linked-task data kept in Outlook items, and the way from an appointment to its task.
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "host/host.h"
@@ -23,9 +25,18 @@ bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
 Ref<host::Item> AsTask(Ref<host::Item> item);
 Ref<host::Item> AsAppointment(Ref<host::Item> item);
 
-// The task whose entry ID the link property holds, looked up in `ns` and typed as a task: by the
-// entry ID alone first, then, when that fails, in the appointment's store.
-Ref<host::Item> GetLinkedTask(host::Namespace& ns, host::UserProperty& link,
+// Where an appointment names its task: its own `TaskLinkEntryID`, or else, for an appointment
+// whose add event never came (a bulk arrival, another calendar, a sync), the marker line in its
+// body. The body is read only when the property is missing.
+struct TaskLink {
+  std::wstring task_entry_id;
+  bool by_marker = false;  // the appointment is not linked yet
+};
+std::optional<TaskLink> FindTaskLink(host::Item& appointment);
+
+// The task with that entry ID, looked up in `ns` and typed as a task: by the entry ID alone
+// first, then, when that fails, in the appointment's store.
+Ref<host::Item> GetLinkedTask(host::Namespace& ns, const std::wstring& task_entry_id,
                               host::Item& appointment);
 
 // The status text of the appointment's linked task: "", "Complete", or what `OstrandStatus` holds.

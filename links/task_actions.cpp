@@ -4,6 +4,7 @@
 
 #include "links/linked_task.h"
 #include "links/report_guard.h"
+#include "links/tracking.h"
 #include "links/work_time.h"
 
 namespace fenmark::links {
@@ -103,9 +104,10 @@ void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
       host::ShowMessage(platform, host::kNoItemMessage);
       return;
     }
-    auto appointment_properties = appointment->UserProperties();
-    auto link = host::Require(appointment_properties).Item(std::wstring(kTaskLinkEntryID));
-    auto task_ref = GetLinkedTask(*ns, host::Require(link), *appointment);
+    const auto link = FindTaskLink(*appointment);
+    if (!link) throw host::errors::ObjectNotSet();
+    if (link->by_marker) LinkFoundByMarker(*appointment, link->task_entry_id);
+    auto task_ref = GetLinkedTask(*ns, link->task_entry_id, *appointment);
     auto& task = host::Require(task_ref);
 
     std::wstring note;

@@ -54,23 +54,56 @@ Ref<host::UserProperty> AddLink(host::Item& item) {
 
 }  // namespace
 
-void LinkAddedItem(host::Item& item) {
+bool LinkAddedItem(host::Item& item) {
   switch (item.Class()) {
     case host::kOlTask:
       item.Save();
       AddLink(item)->SetValue(item.EntryID());
       item.Save();
-      return;
+      return false;
     case host::kOlAppointment: {
       const MarkerLine line = FindMarkerLine(item.Body());
-      if (line.kind == MarkerLine::Kind::kAbsent) return;
+      if (line.kind == MarkerLine::Kind::kAbsent) return false;
       if (line.kind == MarkerLine::Kind::kUnterminated) throw host::errors::InvalidArgument();
       AddLink(item)->SetValue(line.entry_id);
       item.Save();
-      return;
+      return true;
     }
     default:
-      return;
+      return false;
+  }
+}
+
+bool StampAddedTask(host::Item& task) {
+  if (task.Class() != host::kOlTask) return false;
+  auto properties = task.UserProperties();
+  auto& props = host::Require(properties);
+  std::wstring entry_id = task.EntryID();
+  const auto link = props.Item(std::wstring(kTaskLinkEntryID));
+  const bool has_status = static_cast<bool>(props.Item(std::wstring(kOstrandStatus)));
+  // A copy of a stamped task carries its original's entry ID: that one is no stamp of its own.
+  if (!entry_id.empty() && link && link->Value() == entry_id && has_status) return false;
+  if (entry_id.empty()) {
+    task.Save();
+    entry_id = task.EntryID();
+  }
+  host::Require(props.Add(std::wstring(kTaskLinkEntryID), host::kOlText)).SetValue(entry_id);
+  if (!has_status) {
+    host::Require(props.Add(std::wstring(kOstrandStatus), host::kOlText))
+        .SetValue(std::wstring(kStopped));
+  }
+  task.Save();
+  return true;
+}
+
+bool LinkFoundByMarker(host::Item& appointment, const std::wstring& task_entry_id) noexcept {
+  try {
+    if (!appointment.Saved()) return false;
+    AddLink(appointment)->SetValue(task_entry_id);
+    appointment.Save();
+    return true;
+  } catch (...) {
+    return false;
   }
 }
 

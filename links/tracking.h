@@ -41,6 +41,17 @@ void StampWatchedTask(host::Item& task);
 // A task gets its own entry ID; an appointment with the marker line gets the entry ID it names.
 // Any other item, and an appointment without the marker, is left alone. A marker without a
 // carriage return after it fails with "invalid argument", leaving the appointment unchanged.
-void LinkAddedItem(host::Item& item);
+// True when an appointment was linked.
+bool LinkAddedItem(host::Item& item);
+
+// A task that arrived in the Tasks folder without a window (the To-Do Bar, the task list, a mail
+// dragged onto Tasks) is stamped as a save in its window would stamp it. One that carries its own
+// entry ID and a status already is not saved again. True when it was stamped.
+bool StampAddedTask(host::Item& task);
+
+// Links an appointment that names its task only by the marker line, where that has no other
+// effect: only an appointment without unsaved changes, saved at once. Any failure (a reviewer's
+// rights on a shared calendar, a conflict) leaves it unlinked, silently. True when linked.
+bool LinkFoundByMarker(host::Item& appointment, const std::wstring& task_entry_id) noexcept;
 
 }  // namespace fenmark::links

@@ -279,8 +279,10 @@ void Core::Save(ItemState& item) {
 void Core::JoinFolder(const std::shared_ptr<ItemState>& item, FolderKind folder) {
   item->folder = folder;
   item->pending_folder.reset();
+  auto& state = *folders.at(folder);
+  if (state.add_events_dropped) return;
   auto ref = HandItem(item);
-  folders.at(folder)->item_add.Raise(*this, L"Items.ItemAdd", ref);
+  state.item_add.Raise(*this, L"Items.ItemAdd", ref);
 }
 
 void Core::OpenWindow(const std::shared_ptr<ItemState>& item) {
@@ -301,8 +303,10 @@ void Core::OpenWindow(const std::shared_ptr<ItemState>& item) {
 }
 
 void Core::CloseWindow(ItemState& item) {
+  const bool was_open = item.window_open;
   item.window_open = false;
   item.Place(0);
+  if (was_open) item.inspector_close.Raise(*this, L"Inspector.Close");
 }
 
 std::shared_ptr<ItemState> Core::ActiveWindow() const {

@@ -123,6 +123,7 @@ struct ItemState {
   bool word_available = true;
   // The window.
   bool has_inspector = false;
+  EventSource<> inspector_close;
   bool window_open = false;
   // The editor's selection: `selection_length` characters from the insertion point.
   std::size_t insertion_point = 0;
@@ -149,6 +150,8 @@ struct FolderState {
   FolderKind kind;
   std::wstring name;
   EventSource<const Ref<host::Item>&> item_add;
+  // Outlook raises no ItemAdd for items that arrive many at once (a bulk import, a sync).
+  bool add_events_dropped = false;
 };
 
 struct ControlState {

@@ -28,6 +28,10 @@ class InspectorImpl : public host::Inspector {
     auto call = EnterItem(core_, item_, L"Inspector", L"Activate");
     call.core->OpenWindow(call.item);
   }
+  host::Subscription OnClose(std::function<void()> handler) override {
+    auto call = EnterItem(core_, item_, L"Inspector", L"OnClose");
+    return call.item->inspector_close.Subscribe(std::move(handler));
+  }
 
  private:
   std::weak_ptr<Core> core_;

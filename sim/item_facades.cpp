@@ -114,6 +114,7 @@ class ItemImpl : public host::Item {
     return call.core->Hand<host::UserPropertyCollection>(
         std::make_shared<UserPropertiesImpl>(core_, item_));
   }
+  bool Saved() override { return !Enter(L"Saved").item->dirty; }
   void Save() override {
     auto call = Enter(L"Save");
     call.core->Save(*call.item);

@@ -83,13 +83,18 @@ SimItem Outlook::CreateTask(const std::wstring& subject, const std::wstring& bod
   return AddItem(host::kOlTask, subject, body, FolderKind::kTasks);
 }
 
-SimItem Outlook::ScheduleTask(const SimItem& task, std::optional<std::wstring> free_text) {
+SimItem Outlook::ScheduleTask(const SimItem& task, std::optional<std::wstring> free_text,
+                              FolderKind folder) {
   auto& source = Need(task);
   std::wstring body;
   if (auto* link = source.FindProp(L"TaskLinkEntryID"))
     body = link->name + L": " + link->value + L"\r\n";
   body += free_text.value_or(source.body);
-  return AddItem(host::kOlAppointment, source.subject, body, FolderKind::kCalendar);
+  return AddItem(host::kOlAppointment, source.subject, body, folder);
+}
+
+void Outlook::SetAddEventsDropped(FolderKind folder, bool dropped) {
+  core_->folders.at(folder)->add_events_dropped = dropped;
 }
 
 void Outlook::AddToCalendar(const SimItem& item) {

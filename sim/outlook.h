@@ -129,7 +129,13 @@ class Outlook {
   // The user drags the task into the default calendar: a new appointment with the task's subject,
   // whose body starts with "TaskLinkEntryID: <value>" CR LF when the task has that user property,
   // followed by `free_text` (default: the task's body). Saved, then ItemAdd on the calendar.
-  SimItem ScheduleTask(const SimItem& task, std::optional<std::wstring> free_text = std::nullopt);
+  // `folder` puts it elsewhere: a calendar subfolder or a shared calendar, whose ItemAdd the add-in
+  // does not watch.
+  SimItem ScheduleTask(const SimItem& task, std::optional<std::wstring> free_text = std::nullopt,
+                       FolderKind folder = FolderKind::kCalendar);
+  // While dropped, items that arrive in the folder raise no ItemAdd, as for a bulk arrival, a
+  // synchronisation or items saved while the add-in was off.
+  void SetAddEventsDropped(FolderKind folder, bool dropped);
   // The user moves an existing item (of any class) into the default calendar: ItemAdd.
   void AddToCalendar(const SimItem& item);
   // Hard delete: the entry ID is no longer found; references the add-in holds fail with kDeleted;

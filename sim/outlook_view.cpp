@@ -245,7 +245,8 @@ bool Outlook::WriteRecursionOverflowed() const {
 int Outlook::EventConnections() const {
   std::size_t count = core_->new_inspector.Count() + core_->context_menu.Count();
   for (auto& [kind, folder] : core_->folders) count += folder->item_add.Count();
-  for (auto& item : core_->items) count += item->write_event.Count();
+  for (auto& item : core_->items)
+    count += item->write_event.Count() + item->inspector_close.Count();
   for (auto& weak : core_->buttons)
     if (auto button = weak.lock()) count += button->click.Count();
   return static_cast<int>(count);

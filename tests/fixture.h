@@ -20,9 +20,11 @@ using sim::Control;
 // Host references that Connect's members account for; the add-in holds no other after a call.
 inline long HeldByMembers(const Connect& connect) {
   long held = static_cast<long>(connect.objRibbons.size());
+  for (const auto& window : connect.oTasks)
+    held += (window->task ? 1 : 0) + (window->inspector ? 1 : 0);
   for (bool member :
-       {static_cast<bool>(connect.olItems), static_cast<bool>(connect.objOLApp),
-        static_cast<bool>(connect.objInsp), static_cast<bool>(connect.oTask),
+       {static_cast<bool>(connect.olItems), static_cast<bool>(connect.olTaskItems),
+        static_cast<bool>(connect.objOLApp), static_cast<bool>(connect.objInsp),
         static_cast<bool>(connect.objButton), static_cast<bool>(connect.objButtonCalTaskComplete),
         static_cast<bool>(connect.objButtonCalTaskOpen),
         static_cast<bool>(connect.objButtonCalTaskStart),
@@ -57,7 +59,11 @@ class AddinTest : public ::testing::Test {
       outlook.CloseWindow(task, true);
     } else {
       task.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
-      if (!status.empty()) task.SetUserProperty(L"OstrandStatus", status);
+      // The Tasks folder's add event stamped "Stopped" already.
+      if (status.empty())
+        task.RemoveUserProperty(L"OstrandStatus");
+      else
+        task.SetUserProperty(L"OstrandStatus", status);
       outlook.UserSave(task);
     }
     return task;

@@ -139,6 +139,13 @@ void Sweep(const Scenario& scenario) {
 
     // A linked task not found by its entry ID alone is looked for in the appointment's store.
     const bool retried = failed_at + 1 != calls.end() && (failed_at + 1)->Name() == L"Item.Parent";
+    // Hearing a task window close is a help, not a need: the window is watched all the same.
+    const bool optional = failed_at->Name() == L"Inspector.OnClose";
+    if (optional) {
+      EXPECT_TRUE(titles.empty()) << ::testing::PrintToString(titles);
+      EXPECT_TRUE(returned.empty());
+      continue;
+    }
     if (retried) {
       EXPECT_TRUE(titles.empty()) << ::testing::PrintToString(titles);
     } else if (scenario.operation.empty() || !returned.empty()) {

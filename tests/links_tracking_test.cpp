@@ -28,7 +28,8 @@ TEST_F(TrackingTest, ATaskSavedInItsWindowIsStampedOnceWithoutRecursion) {
   ASSERT_TRUE(task);
   ASSERT_EQ(task.Class(), host::kOlTask);
   ASSERT_FALSE(task.Saved());
-  EXPECT_EQ(outlook.Find(connect.oTask.Get()), task);
+  ASSERT_EQ(connect.oTasks.size(), 1u);
+  EXPECT_EQ(outlook.Find(connect.oTasks[0]->task.Get()), task);
 
   outlook.UserSave(task);
   ASSERT_FALSE(task.EntryID().empty());
@@ -49,28 +50,78 @@ TEST_F(TrackingTest, ATaskSavedInItsWindowIsStampedOnceWithoutRecursion) {
   EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers());
 }
 
-TEST_F(TrackingTest, WatchingFollowsTheMostRecentTaskWindowOnly) {
-  auto first = outlook.CreateTask(L"First");
-  auto second = outlook.CreateTask(L"Second");
+TEST_F(TrackingTest, EveryOpenTaskWindowIsWatchedUntilItCloses) {
+  outlook.SetAddEventsDropped(sim::FolderKind::kTasks, true);  // only the windows stamp here
+  auto older = outlook.CreateTask(L"Older");
+  auto newer = outlook.CreateTask(L"Newer");
   auto mail = outlook.ReceiveMail(L"Hello", L"");
+  outlook.OpenItem(older);
+  outlook.OpenItem(mail);  // another kind of window is not watched
+  outlook.OpenItem(newer);
+  EXPECT_EQ(connect.oTasks.size(), 2u);
 
-  outlook.OpenItem(first);
-  outlook.OpenItem(mail);  // another kind of window leaves the watched task alone
-  EXPECT_EQ(outlook.Find(connect.oTask.Get()), first);
-  outlook.UserSave(first);
-  EXPECT_EQ(first.UserProperty(L"TaskLinkEntryID"), first.EntryID());
-
-  outlook.OpenItem(second);
-  EXPECT_EQ(outlook.Find(connect.oTask.Get()), second);
-  first.RemoveUserProperty(L"TaskLinkEntryID");
+  // A save in the window opened first stamps its task, with exactly the stamp's own two saves.
   outlook.ClearCalls();
-  outlook.UserSave(first);  // no longer watched: the add-in hears nothing
-  EXPECT_EQ(outlook.CallCount(), 0u) << outlook.CallsText();
-  EXPECT_FALSE(first.HasUserProperty(L"TaskLinkEntryID"));
+  outlook.UserSave(older);
+  EXPECT_EQ(PersistedProperty(older, L"TaskLinkEntryID"), older.EntryID());
+  EXPECT_EQ(PersistedProperty(older, L"OstrandStatus"), L"Stopped");
+  EXPECT_EQ(outlook.CountCalls(L"Item.Save"), 2) << outlook.CallsText();
+  outlook.UserSave(newer);
+  EXPECT_EQ(PersistedProperty(newer, L"TaskLinkEntryID"), newer.EntryID());
 
-  outlook.CloseWindow(second, false);  // closing does not end the watch
-  outlook.UserSave(second);
-  EXPECT_EQ(second.UserProperty(L"TaskLinkEntryID"), second.EntryID());
+  // A closed window is let go of: its task's later saves are not heard.
+  const int connections = outlook.EventConnections();
+  outlook.CloseWindow(older, false);
+  EXPECT_EQ(connect.oTasks.size(), 1u);
+  EXPECT_EQ(outlook.EventConnections(), connections - 2);  // its Write and its Close
+  older.RemoveUserProperty(L"TaskLinkEntryID");
+  outlook.ClearCalls();
+  outlook.UserSave(older);
+  EXPECT_EQ(outlook.CallCount(), 0u) << outlook.CallsText();
+  EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers());
+  EXPECT_TRUE(outlook.ReturnedFailures().empty());
+
+  connect.AddinInstance_OnDisconnection();
+  EXPECT_TRUE(connect.oTasks.empty());
+  EXPECT_EQ(outlook.EventConnections(), 0);
+}
+
+TEST_F(TrackingTest, TasksMadeWithoutAWindowAreStampedOnce) {
+  // The To-Do Bar's box, typing into the list, a mail dragged onto Tasks: only the folder sees it.
+  auto task = outlook.CreateTask(L"Typed into the list");
+  EXPECT_EQ(PersistedProperty(task, L"TaskLinkEntryID"), task.EntryID());
+  EXPECT_EQ(PersistedProperty(task, L"OstrandStatus"), L"Stopped");
+  EXPECT_EQ(task.SaveCount(), 2);  // the user's, then the stamp's
+  auto appointment = outlook.ScheduleTask(task);
+  EXPECT_EQ(appointment.UserProperty(L"TaskLinkEntryID"), task.EntryID());
+
+  // One that carries its own stamp and a status already is not saved again; a copy carrying
+  // another task's entry ID gets its own, and keeps its status.
+  outlook.SetAddEventsDropped(sim::FolderKind::kTasks, true);
+  auto stamped = outlook.CreateTask(L"Synced in");
+  stamped.SetUserProperty(L"TaskLinkEntryID", stamped.EntryID());
+  stamped.SetUserProperty(L"OstrandStatus", L"Started");
+  outlook.UserSave(stamped);
+  auto copy = outlook.CreateTask(L"Copy");
+  copy.SetUserProperty(L"TaskLinkEntryID", stamped.EntryID());
+  copy.SetUserProperty(L"OstrandStatus", L"Started");
+  outlook.UserSave(copy);
+  outlook.SetAddEventsDropped(sim::FolderKind::kTasks, false);
+  outlook.ClearCalls();
+  connect.olTaskItems_ItemAdd(outlook.AddinRef(stamped));
+  EXPECT_FALSE(outlook.Called(L"Item.Save")) << outlook.CallsText();
+  connect.olTaskItems_ItemAdd(outlook.AddinRef(copy));
+  EXPECT_EQ(PersistedProperty(copy, L"TaskLinkEntryID"), copy.EntryID());
+  EXPECT_EQ(PersistedProperty(copy, L"OstrandStatus"), L"Started");
+  EXPECT_EQ(outlook.CountCalls(L"Item.Save"), 1) << outlook.CallsText();
+
+  // A stamp that fails is silent and leaves the task as it was.
+  outlook.FailCallsTo(L"Item.Save", sim::kFailed, L"The item has been changed.");
+  auto conflicted = outlook.CreateTask(L"Conflict");
+  outlook.ClearFaults();
+  EXPECT_FALSE(PersistedProperty(conflicted, L"TaskLinkEntryID"));
+  EXPECT_TRUE(outlook.ReturnedFailures().empty());
+  EXPECT_TRUE(outlook.MessageBoxes().empty());
   EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers());
 }
 
@@ -138,6 +189,7 @@ TEST_F(TrackingTest, OnlyTasksAndAppointmentsInTheDefaultCalendarAreLookedAt) {
   EXPECT_FALSE(outlook.Called(L"Item.Body")) << outlook.CallsText();
 
   // A task moved into the calendar gets its own entry ID, but no status.
+  outlook.SetAddEventsDropped(sim::FolderKind::kTasks, true);
   auto task = outlook.CreateTask(L"Moved task");
   outlook.AddToCalendar(task);
   EXPECT_EQ(PersistedProperty(task, L"TaskLinkEntryID"), task.EntryID());

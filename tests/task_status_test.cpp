@@ -12,7 +12,10 @@ class TaskStatusTest : public AddinTest {
   // A saved appointment linked to a task whose completion flag and OstrandStatus are given.
   sim::SimItem Linked(bool complete, std::optional<std::wstring> status) {
     auto task = outlook.CreateTask(L"Report");
-    if (status) task.SetUserProperty(L"OstrandStatus", *status);
+    if (status)
+      task.SetUserProperty(L"OstrandStatus", *status);
+    else
+      task.RemoveUserProperty(L"OstrandStatus");  // stamped on arrival in the Tasks folder
     task.SetComplete(complete);
     outlook.UserSave(task);
     return LinkedTo(task);

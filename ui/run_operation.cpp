@@ -5,7 +5,11 @@ namespace fenmark::ui {
 void RunOperation(AddIn& addin, Operation operation) {
   addin.Run(operation);
   if (operation == Operation::kOpenTask || operation == Operation::kCopyToTask) return;
-  for (const auto& ribbon : addin.Ribbons()) {
+  InvalidateRibbons(addin.Ribbons());
+}
+
+void InvalidateRibbons(const std::vector<Ref<host::RibbonUI>>& ribbons) noexcept {
+  for (const auto& ribbon : ribbons) {
     if (!ribbon) continue;
     try {
       ribbon->Invalidate();

@@ -11,4 +11,7 @@ namespace fenmark::ui {
 // status rules out; a ribbon that fails to invalidate is passed over, the action stands.
 void RunOperation(AddIn& addin, Operation operation);
 
+// Invalidates each ribbon; one that fails is passed over.
+void InvalidateRibbons(const std::vector<Ref<host::RibbonUI>>& ribbons) noexcept;
+
 }  // namespace fenmark::ui

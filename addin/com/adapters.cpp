@@ -22,12 +22,15 @@ constexpr IID kItemsEvents = {
     0x00063077, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr IID kItemEvents10 = {
     0x0006302B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr IID kInspectorEvents10 = {
+    0x0006302A, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr IID kCommandBarButtonEvents = {
     0x000C0351, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr DISPID kItemContextMenuDisplay = 0xFB41;
 constexpr DISPID kNewInspector = 0xF001;
 constexpr DISPID kItemAdd = 0xF001;
 constexpr DISPID kWrite = 0xF002;
+constexpr DISPID kInspectorClose = 0xF008;
 constexpr DISPID kClick = 1;
 
 // The calls every adapter makes, on its own object.
@@ -92,6 +95,7 @@ class ItemAdapter final : public Adapter, public host::Item {
   Ref<host::UserPropertyCollection> UserProperties() override {
     return Object<host::UserPropertyCollection>(L"UserProperties");
   }
+  bool Saved() override { return ToBool(*Get(L"Saved").get()); }
   void Save() override { Call(L"Save"); }
   void SaveAs(const std::wstring& path, int type) override { Call(L"SaveAs", {path, type}); }
   void Close(int mode) override { Call(L"Close", {mode}); }
@@ -150,6 +154,10 @@ class InspectorAdapter final : public Adapter, public host::Inspector {
     return Object<host::WordDocument>(L"WordEditor");
   }
   void Activate() override { Call(L"Activate"); }
+  host::Subscription OnClose(std::function<void()> handler) override {
+    return Events(kInspectorEvents10,
+                  {{kInspectorClose, [handler](const EventArgs&) { handler(); }}});
+  }
 };
 
 class InspectorsAdapter final : public Adapter, public host::InspectorCollection {

@@ -106,14 +106,18 @@ Member ClassOf(int object_class) {
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::Inspector>& inspector) {
-  return Make({
-      ClassOf(host::kOlInspector),
-      Object(L"CurrentItem", 0,
-             [inspector](const Args&) { return ServeOrNothing(inspector->CurrentItem()); }),
-      Object(L"WordEditor", 0,
-             [inspector](const Args&) { return ServeOrNothing(inspector->WordEditor()); }),
-      Method(L"Activate", 0, [inspector](const Args&) { inspector->Activate(); }),
-  });
+  return Make(
+      {
+          ClassOf(host::kOlInspector),
+          Object(L"CurrentItem", 0,
+                 [inspector](const Args&) { return ServeOrNothing(inspector->CurrentItem()); }),
+          Object(L"WordEditor", 0,
+                 [inspector](const Args&) { return ServeOrNothing(inspector->WordEditor()); }),
+          Method(L"Activate", 0, [inspector](const Args&) { inspector->Activate(); }),
+      },
+      &kInspectorEvents10, [inspector](com_ptr<IDispatch> sink) {
+        return inspector->OnClose([sink] { Raise(sink.get(), 0xF008, {}); });
+      });
 }
 
 // A folder that the add-in made through the real file system, where the sim saves too.
@@ -161,6 +165,7 @@ com_ptr<IDispatch> Serve(const Ref<host::Item>& item) {
       TextGet(L"Body", [item] { return item->Body(); }),
       Object(L"UserProperties", 0,
              [item](const Args&) { return ServeOrNothing(item->UserProperties()); }),
+      {L"Saved", 0, [item](const Args&, VARIANT* r) { ReturnBool(r, item->Saved()); }, {}},
       Method(L"Save", 0, [item](const Args&) { item->Save(); }),
       // SaveAs(Path, Type)
       Method(L"SaveAs", 2,

@@ -121,6 +121,7 @@ inline void UnlinkedAppointment(Stage& s) {
     s.outlook.OpenItem(appointment);
     s.NoteTab(appointment);
     appointment.RemoveUserProperty(L"TaskLinkEntryID");
+    appointment.SetBody(L"Notes");  // without the marker line, which would name the task too
     s.outlook.UserSave(appointment);
     s.NoteClick(id, s.outlook.ClickTabButton(id, appointment));
     if (appointment.WindowOpen()) s.outlook.CloseWindow(appointment, false);
@@ -337,6 +338,53 @@ inline void EventsAfterDisconnection(Stage& s) {
   s.Note(L"calls after: " + std::to_wstring(s.outlook.CallCount() - calls));
 }
 
+inline std::wstring YesNo(bool yes) {
+  return yes ? L"yes" : L"no";
+}
+
+// Appointments whose add event never came name their task by the marker line: one of many that
+// arrived at once, one saved into a calendar subfolder. The first command links and acts.
+inline void LinksWithoutTheAddEvent(Stage& s) {
+  auto task = s.outlook.CreateTask(L"Q3 figures", L"Task notes");  // made in the task list
+  s.Note(L"task stamped: " + YesNo(task.UserProperty(L"TaskLinkEntryID") == task.EntryID()));
+  s.outlook.SetAddEventsDropped(sim::FolderKind::kCalendar, true);
+  auto dropped = s.outlook.ScheduleTask(task);
+  auto elsewhere = s.outlook.ScheduleTask(task, std::nullopt, sim::FolderKind::kOtherCalendar);
+  s.outlook.SetAddEventsDropped(sim::FolderKind::kCalendar, false);
+  s.NoteMenu(s.outlook.RightClick({dropped}));
+  s.outlook.OpenItem(elsewhere);
+  s.NoteTab(elsewhere);
+  s.NoteClick(L"VB_StartTask", s.outlook.ClickTabButton(L"VB_StartTask", elsewhere));
+  s.Note(L"linked: " + YesNo(elsewhere.UserProperty(L"TaskLinkEntryID") == task.EntryID()));
+  s.outlook.SetVersion(kOutlook12Version);
+  auto menu = s.outlook.RightClick({dropped});
+  s.NoteMenu(menu);
+  s.NoteClick(L"Stop Ostrand Task", menu.ClickCaption(L"Stop Ostrand Task"));
+}
+
+// With two task windows open a save in the older one stamps its task; an open appointment's tab
+// follows the add event that links it late and the task saved in its own window.
+inline void TaskWindowsAndTabs(Stage& s) {
+  s.outlook.SetAddEventsDropped(sim::FolderKind::kTasks, true);
+  auto older = s.outlook.CreateTask(L"Older");
+  auto newer = s.outlook.CreateTask(L"Newer");
+  s.outlook.SetAddEventsDropped(sim::FolderKind::kTasks, false);
+  s.outlook.OpenItem(older);
+  s.outlook.OpenItem(newer);
+  s.outlook.UserSave(older);
+  s.Note(L"older stamped: " + YesNo(older.UserProperty(L"TaskLinkEntryID") == older.EntryID()));
+  s.outlook.SetAddEventsDropped(sim::FolderKind::kCalendar, true);
+  auto appointment = s.outlook.ScheduleTask(older);
+  s.outlook.SetAddEventsDropped(sim::FolderKind::kCalendar, false);
+  s.outlook.OpenItem(appointment);
+  s.NoteTab(appointment);
+  s.outlook.AddToCalendar(appointment);
+  s.Note(L"invalidated: " + std::to_wstring(s.outlook.InvalidateCount(sim::kAppointmentRibbon)));
+  older.SetComplete(true);
+  s.outlook.UserSave(older);
+  s.NoteTab(appointment);
+}
+
 inline const std::vector<Scenario>& Scenarios() {
   static const std::vector<Scenario> all = {
       {L"send mail to task from the markup menu", SendMailFromMarkupMenu},
@@ -360,6 +408,8 @@ inline const std::vector<Scenario>& Scenarios() {
       {L"a second store's mail and calendar", SecondStore},
       {L"a selection in the task window", SelectionInTheTaskWindow},
       {L"events after the disconnection", EventsAfterDisconnection},
+      {L"links without the add event", LinksWithoutTheAddEvent},
+      {L"task windows and tabs", TaskWindowsAndTabs},
   };
   return all;
 }
