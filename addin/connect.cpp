@@ -34,6 +34,7 @@ void Connect::AddinInstance_OnConnection(const Ref<host::Application>& Applicati
   }
   strRibbonXML = LoadXML(L"RIBBONXML");
   strContextXML = LoadXML(L"CONTEXTXML");
+  strTaskRibbonXML = LoadXML(L"TASKRIBBONXML");
 }
 
 // Everything that receives events lets go, not only objOLApp: an add-in turned off under COM
@@ -50,6 +51,8 @@ void Connect::AddinInstance_OnDisconnection() {
   objButtonCalTaskOpen.Reset();
   objButtonCalTaskStart.Reset();
   objButtonCalTaskStop.Reset();
+  objButtonScheduleTask.Reset();
+  oAppointments.clear();
   glblObjRibbon.reset();
   objRibbons.clear();
 }
@@ -69,7 +72,7 @@ void Connect::PutRef_olTaskItems(const Ref<host::ItemCollection>& items) {
 std::wstring Connect::IRibbonExtensibility_GetCustomUI(const std::wstring& RibbonID) noexcept {
   return ui::ChooseCustomUI(
       RibbonID, [this] { return host::Require(objOLApp.Get()).Version(); }, strRibbonXML,
-      strContextXML);
+      strContextXML, strTaskRibbonXML);
 }
 
 void Connect::Ribbon_OnLoad(const Ref<host::RibbonUI>& objRibbon) {

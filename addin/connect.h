@@ -46,6 +46,8 @@ class Connect {
   void OpenTask();
   void StartTask();
   void StopTask();
+  // A new appointment for the task, linked before it is ever saved, shown for the user to place.
+  void ScheduleTask();
 
   // ---- ribbon callbacks; failures go back to the host ----
   bool VB_GetEnabled(const Ref<host::RibbonControl>& control);
@@ -60,9 +62,12 @@ class Connect {
   void VBX_StartTask(const Ref<host::RibbonControl>& control);
   void VBX_StopTask(const Ref<host::RibbonControl>& control);
   void VBX_CopyToTask(const Ref<host::RibbonControl>& control);
+  void VB_ScheduleTask(const Ref<host::RibbonControl>& control);
+  void VBX_ScheduleTask(const Ref<host::RibbonControl>& control);
 
   // ---- event handlers; failures go back to the event source ----
-  // An open task window, watched until it closes: its task stamps itself when the user saves it.
+  // An open item window, watched until it closes: a task's stamps itself when the user saves it;
+  // an appointment that Schedule made refreshes the tabs when the user saves it.
   struct TaskWindow {
     host::Connected<host::Item> task;
     host::Connected<host::Inspector> inspector;
@@ -70,6 +75,8 @@ class Connect {
   void objInsp_NewInspector(const Ref<host::Inspector>& Inspector);
   void oTask_Write(TaskWindow& window, bool& Cancel);
   void oTaskInspector_Close(const TaskWindow& window);
+  void oAppointment_Write(bool& Cancel);
+  void oAppointmentInspector_Close(const TaskWindow& window);
   void olItems_ItemAdd(const Ref<host::Item>& item);
   // Tasks made without a window; failures stay here, since a task not stamped changes nothing.
   void olTaskItems_ItemAdd(const Ref<host::Item>& item) noexcept;
@@ -81,6 +88,7 @@ class Connect {
   void objButtonCalTaskOpen_Click(const Button& Ctrl, bool& CancelDefault);
   void objButtonCalTaskStart_Click(const Button& Ctrl, bool& CancelDefault);
   void objButtonCalTaskStop_Click(const Button& Ctrl, bool& CancelDefault);
+  void objButtonScheduleTask_Click(const Button& Ctrl, bool& CancelDefault);
 
   // ---- members; those that receive events are connected while they hold an object ----
   Ref<host::RibbonUI> glblObjRibbon;
@@ -94,13 +102,17 @@ class Connect {
   host::Connected<host::ItemCollection> olTaskItems;
   // Every open task window, oldest first.
   std::vector<std::unique_ptr<TaskWindow>> oTasks;
+  // The windows of appointments that Schedule made, until they close.
+  std::vector<std::unique_ptr<TaskWindow>> oAppointments;
   host::Connected<host::CommandBarControl> objButton;
   host::Connected<host::CommandBarControl> objButtonCalTaskComplete;
   host::Connected<host::CommandBarControl> objButtonCalTaskOpen;
   host::Connected<host::CommandBarControl> objButtonCalTaskStart;
   host::Connected<host::CommandBarControl> objButtonCalTaskStop;
+  host::Connected<host::CommandBarControl> objButtonScheduleTask;
   std::wstring strRibbonXML;
   std::wstring strContextXML;
+  std::wstring strTaskRibbonXML;
   std::wstring strItemEntryID;
   // The store of that item when the surface that named it could tell, else "". It always belongs
   // to the entry ID beside it.

@@ -1,6 +1,7 @@
 // Connect's linked-task members: each hands its work to links/ with the member state it needs.
 
 #include "addin/connect.h"
+#include "links/schedule_task.h"
 #include "links/send_to_task.h"
 #include "links/task_actions.h"
 #include "links/tracking.h"
@@ -48,6 +49,42 @@ void Connect::StopTask() {
     links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
                          links::TaskAction::kStop);
   });
+}
+
+void Connect::ScheduleTask() {
+  Ref<host::Item> appointment;
+  AsOwnSaves([&] {
+    appointment = links::ScheduleTask(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID);
+  });
+  if (!appointment) return;
+  // Its first save must show the task's commands in its own tab at once, add event or not.
+  try {
+    auto window = std::make_unique<TaskWindow>();
+    TaskWindow* watched = window.get();
+    watched->task.Assign(appointment, [this](host::Item& item) {
+      return item.OnWrite([this](bool& cancel) { oAppointment_Write(cancel); });
+    });
+    try {
+      watched->inspector.Assign(appointment->GetInspector(), [this, watched](host::Inspector& i) {
+        return i.OnClose([this, watched] { oAppointmentInspector_Close(*watched); });
+      });
+    } catch (...) {
+      // Then it is watched until the disconnection.
+    }
+    oAppointments.push_back(std::move(window));
+  } catch (...) {
+    // The appointment is shown; only its tab may wait for the next drawing.
+  }
+}
+
+void Connect::oAppointment_Write(bool& /*Cancel*/) {
+  drawing_status_.Forget();
+  if (own_saves_ || !connected_) return;
+  RefreshTabs();
+}
+
+void Connect::oAppointmentInspector_Close(const TaskWindow& window) {
+  std::erase_if(oAppointments, [&](const auto& watched) { return watched.get() == &window; });
 }
 
 void Connect::RefreshTabs() noexcept {

@@ -25,6 +25,8 @@ constexpr SlotBinding kSlots[] = {
     {ui::Slot::kCalTaskStart, &Connect::objButtonCalTaskStart,
      &Connect::objButtonCalTaskStart_Click},
     {ui::Slot::kCalTaskStop, &Connect::objButtonCalTaskStop, &Connect::objButtonCalTaskStop_Click},
+    {ui::Slot::kScheduleTask, &Connect::objButtonScheduleTask,
+     &Connect::objButtonScheduleTask_Click},
 };
 
 class Surface final : public ui::AddIn {
@@ -64,6 +66,8 @@ class Surface final : public ui::AddIn {
         return connect_.StartTask();
       case ui::Operation::kStopTask:
         return connect_.StopTask();
+      case ui::Operation::kScheduleTask:
+        return connect_.ScheduleTask();
     }
   }
 
@@ -150,6 +154,16 @@ void Connect::VBX_CopyToTask(const Ref<host::RibbonControl>& control) {
   ui::MenuClick(surface, control, ui::Operation::kCopyToTask);
 }
 
+void Connect::VB_ScheduleTask(const Ref<host::RibbonControl>& control) {
+  Surface surface(*this);
+  ui::TabClick(surface, control, ui::Operation::kScheduleTask);
+}
+
+void Connect::VBX_ScheduleTask(const Ref<host::RibbonControl>& control) {
+  Surface surface(*this);
+  ui::MenuClick(surface, control, ui::Operation::kScheduleTask);
+}
+
 void Connect::objOLApp_ItemContextMenuDisplay(const Ref<host::CommandBar>& CommandBar,
                                               const Ref<host::ItemSelection>& Selection) {
   if (!connected_) return;
@@ -186,6 +200,12 @@ void Connect::objButtonCalTaskStop_Click(const Button& Ctrl, bool&) {
   if (!connected_) return;
   Surface surface(*this);
   ui::ButtonClick(surface, ui::Slot::kCalTaskStop, Ctrl);
+}
+
+void Connect::objButtonScheduleTask_Click(const Button& Ctrl, bool&) {
+  if (!connected_) return;
+  Surface surface(*this);
+  ui::ButtonClick(surface, ui::Slot::kScheduleTask, Ctrl);
 }
 
 }  // namespace fenmark

@@ -36,6 +36,8 @@ const RibbonCallback kCallbacks[] = {
     Action(L"VBX_StartTask", &Connect::VBX_StartTask),
     Action(L"VBX_StopTask", &Connect::VBX_StopTask),
     Action(L"VBX_CopyToTask", &Connect::VBX_CopyToTask),
+    Action(L"VB_ScheduleTask", &Connect::VB_ScheduleTask),
+    Action(L"VBX_ScheduleTask", &Connect::VBX_ScheduleTask),
 };
 
 constexpr std::int32_t kUnknownName = static_cast<std::int32_t>(0x80020006);  // DISP_E_UNKNOWNNAME

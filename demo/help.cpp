@@ -109,6 +109,12 @@ task "Order the printer toner"
 say Avery plans it in a calendar subfolder, Other Calendar, whose arrivals the add-in does not hear of. The appointment still names its task in its first line, and its menu offers the task's commands.
 schedule task2 other
 right-click appt2
+say A task can also be scheduled from itself: the Schedule button on the task window's Ostrand tab shows a new appointment at the next half hour, linked already, for Avery to place and save.
+open task2
+press Schedule
+save appt3
+close appt3 discard
+close task2 discard
 say With two mails selected, Outlook shows its menu for several items, and the add-in offers nothing there.
 receive mail "Lunch on Friday?" "Who is in?"
 right-click mail1 mail2

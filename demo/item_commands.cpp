@@ -65,8 +65,10 @@ void Session::Select(const Args& args) {
 void Session::Save(const Args& args) {
   if (args.size() > 1) throw UserError("Usage: save [ITEM]");
   auto item = WindowItem(args, 0);
+  const int invalidated = outlook_->InvalidateCount(sim::kAppointmentRibbon);
   outlook_->UserSave(item);
   print_.Wrap("You save " + NameOf(item) + ".");
+  if (outlook_->InvalidateCount(sim::kAppointmentRibbon) > invalidated) PrintRefreshedTabs();
 }
 
 void Session::Close(const Args& args) {

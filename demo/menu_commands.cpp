@@ -142,6 +142,15 @@ void Session::Click(const Args& args) {
   if (outlook_->InvalidateCount(sim::kAppointmentRibbon) > invalidated) PrintRefreshedTabs();
 }
 
+namespace {
+
+// Appointment and task windows carry an Ostrand tab.
+bool HasOstrandTab(const sim::SimItem& item) {
+  return item.Class() == host::kOlAppointment || item.Class() == host::kOlTask;
+}
+
+}  // namespace
+
 void Session::PrintRefreshedTabs() {
   std::vector<sim::SimItem> windows;
   for (const auto& window : outlook_->OpenWindows()) {
@@ -168,7 +177,7 @@ void Session::Open(const Args& args) {
   outlook_->OpenItem(named.item);
   print_.Wrap("The window of " + named.name + " opens:");
   PrintItem(named.item);
-  if (named.item.Class() == host::kOlAppointment) {
+  if (HasOstrandTab(named.item)) {
     // Office asked the new window's tab while it built the window.
     last_tab_ = outlook_->ShowTab(named.item);
     PrintTab(last_tab_);
@@ -179,9 +188,9 @@ void Session::ShowTab(const Args& args) {
   if (args.size() > 1) throw UserError("Usage: tab [ITEM]");
   auto item = WindowItem(args, 0);
   if (!item.WindowOpen()) throw UserError(NameOf(item) + " has no open window.");
-  if (item.Class() != host::kOlAppointment) {
+  if (!HasOstrandTab(item)) {
     throw UserError("The window shows " + NameOf(item) +
-                    ", not an appointment; the Ostrand tab is on appointment windows.");
+                    "; the Ostrand tab is on appointment and task windows.");
   }
   print_.Wrap("The tab of " + NameOf(item) + "'s window, as it shows now:");
   PrintTab(outlook_->ShowTab(item));
@@ -196,7 +205,9 @@ void Session::PrintTab(const std::vector<sim::RibbonButton>& buttons) {
     print_.Wrap("  The window has no Ostrand tab.");
     return;
   }
-  print_.Wrap("  Ostrand tab, group \"Actions for linked task\":");
+  const bool task_window = shown.front().id == L"VB_ScheduleTask";
+  print_.Wrap(task_window ? "  Ostrand tab, group \"Linked appointments\":"
+                          : "  Ostrand tab, group \"Actions for linked task\":");
   int number = 0;
   for (const auto& button : shown) {
     std::string text = "    " + std::to_string(++number) + ". [" + Utf8(button.label) + "]";
@@ -210,8 +221,8 @@ void Session::Press(const Args& args) {
     throw UserError("Usage: press BUTTON [ITEM] (its number or its caption)");
   }
   auto item = args.size() > 1 ? Lookup(args[1]).item : outlook_->ActiveWindowItem();
-  if (!item || item.Class() != host::kOlAppointment || !item.WindowOpen()) {
-    throw UserError("No appointment window is open there; open one first.");
+  if (!item || !HasOstrandTab(item) || !item.WindowOpen()) {
+    throw UserError("No appointment or task window is open there; open one first.");
   }
   // The window comes to the front as the user clicks in it.
   if (!(item == outlook_->ActiveWindowItem())) outlook_->ActivateWindow(item);

@@ -57,6 +57,13 @@ void Session::PrintItem(const sim::SimItem& item, bool with_body) {
                   std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) + " min)");
     }
   }
+  if (const auto start = item.Start()) {
+    char when[48];
+    std::snprintf(when, sizeof when, "    Starts %02d/%02d/%02d at %02d:%02d, for %d minutes",
+                  start->month, start->day, start->year % 100, start->hour, start->minute,
+                  item.Duration());
+    print_.Wrap(when);
+  }
   for (const auto& property : item.UserProperties()) {
     const std::string name = Utf8(property.name);
     const std::string value = SameCaption(name, "TaskLinkEntryID")

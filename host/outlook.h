@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "host/date_time.h"
 #include "host/failure.h"
 #include "host/subscription.h"
 
@@ -27,16 +28,18 @@ enum ItemClass : int {
   kOlMeetingRequest = 53,
 };
 
-inline constexpr int kOlFolderCalendar = 9;  // GetDefaultFolder
-inline constexpr int kOlFolderTasks = 13;    // GetDefaultFolder
-inline constexpr int kOlTaskItem = 3;        // CreateItem
-inline constexpr int kOlMsg = 3;             // SaveAs: message file, ANSI
-inline constexpr int kOlMsgUnicode = 9;      // SaveAs: message file, Unicode
-inline constexpr int kOlHtml = 5;            // SaveAs: HTML
-inline constexpr int kOlSave = 0;            // Close: save changes
-inline constexpr int kOlTaskInProgress = 1;  // TaskItem.Status
-inline constexpr int kOlTaskDeferred = 4;    // TaskItem.Status
-inline constexpr int kOlText = 1;            // UserProperties.Add
+inline constexpr int kOlFolderCalendar = 9;   // GetDefaultFolder
+inline constexpr int kOlFolderTasks = 13;     // GetDefaultFolder
+inline constexpr int kOlAppointmentItem = 1;  // CreateItem
+inline constexpr int kOlTaskItem = 3;         // CreateItem
+inline constexpr int kOlDiscard = 1;          // Close: drop unsaved changes
+inline constexpr int kOlMsg = 3;              // SaveAs: message file, ANSI
+inline constexpr int kOlMsgUnicode = 9;       // SaveAs: message file, Unicode
+inline constexpr int kOlHtml = 5;             // SaveAs: HTML
+inline constexpr int kOlSave = 0;             // Close: save changes
+inline constexpr int kOlTaskInProgress = 1;   // TaskItem.Status
+inline constexpr int kOlTaskDeferred = 4;     // TaskItem.Status
+inline constexpr int kOlText = 1;             // UserProperties.Add
 
 class UserProperty {
  public:
@@ -77,6 +80,7 @@ class Item {
   virtual std::wstring Subject() = 0;
   virtual void SetSubject(const std::wstring& subject) = 0;
   virtual std::wstring Body() = 0;
+  virtual void SetBody(const std::wstring& body) = 0;
   virtual Ref<UserPropertyCollection> UserProperties() = 0;
   // False while the item has changes not yet saved (or was never saved).
   virtual bool Saved() = 0;
@@ -102,7 +106,14 @@ class Item {
   // "Actual work", in minutes.
   virtual int ActualWork() = 0;
   virtual void SetActualWork(int minutes) = 0;
-  // `Write`: raised when the task is saved; `cancel` is passed by reference.
+  // Estimated work ("Total work"), in minutes.
+  virtual int TotalWork() = 0;
+
+  // Appointment items only: the start in local time, and the length in minutes.
+  virtual void SetStart(const DateTime& local) = 0;
+  virtual void SetDuration(int minutes) = 0;
+
+  // `Write`: raised when the item is saved; `cancel` is passed by reference.
   virtual Subscription OnWrite(std::function<void(bool& cancel)> handler) = 0;
 };
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host/date_time.h"
 #include "host/failure.h"
 
 namespace fenmark::host {
@@ -17,10 +18,6 @@ inline constexpr int kTemporaryFolder = 2;  // GetSpecialFolder
 inline constexpr int kFileExists = 58;      // scripting runtime: "File already exists"
 inline constexpr int kMbOk = 0;             // message-box style: OK only, no icon
 inline constexpr int kMbIconStop = 16;      // message-box style: OK with the critical-stop icon
-
-struct DateTime {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-};
 
 // One reading of the clock in both zones, so that a note and a stored instant agree.
 struct ClockReading {

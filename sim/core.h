@@ -109,6 +109,9 @@ struct ItemState {
   bool complete = false;
   int status = 0;
   int actual_work = 0;
+  int total_work = 0;
+  std::optional<host::DateTime> start;  // appointments
+  int duration = 0;                     // appointments, minutes
   std::optional<FolderKind> folder;
   std::optional<FolderKind> pending_folder;  // where the first save puts it
   bool creating = false;  // the user's save that brings the item into being: no write

@@ -3,6 +3,7 @@
 // effect.
 
 #include <algorithm>
+#include <cstdio>
 
 #include "sim/facade_call.h"
 
@@ -109,6 +110,11 @@ class ItemImpl : public host::Item {
     call.item->Write(L"Subject=" + subject);
   }
   std::wstring Body() override { return Enter(L"Body").item->body; }
+  void SetBody(const std::wstring& body) override {
+    auto call = Enter(L"SetBody", Quote(body));
+    call.item->body = ParagraphBreaks(body);
+    call.item->Write(L"Body=" + body);
+  }
   Ref<host::UserPropertyCollection> UserProperties() override {
     auto call = Enter(L"UserProperties");
     return call.core->Hand<host::UserPropertyCollection>(
@@ -178,6 +184,18 @@ class ItemImpl : public host::Item {
     call.item->complete = status == 2;
     call.item->Write(L"Status=" + std::to_wstring(status));
   }
+  int TotalWork() override { return EnterTask(L"TotalWork").item->total_work; }
+  void SetStart(const host::DateTime& local) override {
+    auto call = EnterAppointment(L"SetStart", DateText(local));
+    call.item->start = local;
+    call.item->Write(L"Start=" + DateText(local));
+  }
+  void SetDuration(int minutes) override {
+    auto call = EnterAppointment(L"SetDuration", std::to_wstring(minutes));
+    if (minutes < 0) throw InvalidArgument();
+    call.item->duration = minutes;
+    call.item->Write(L"Duration=" + std::to_wstring(minutes));
+  }
   int ActualWork() override { return EnterTask(L"ActualWork").item->actual_work; }
   void SetActualWork(int minutes) override {
     auto call = EnterTask(L"SetActualWork", std::to_wstring(minutes));
@@ -197,6 +215,16 @@ class ItemImpl : public host::Item {
     auto call = Enter(member, std::move(arguments));
     if (call.item->item_class != host::kOlTask) throw NotSupported();
     return call;
+  }
+  ItemCall EnterAppointment(const wchar_t* member, std::wstring arguments = {}) {
+    auto call = Enter(member, std::move(arguments));
+    if (call.item->item_class != host::kOlAppointment) throw NotSupported();
+    return call;
+  }
+  static std::wstring DateText(const host::DateTime& t) {
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
+    return text;
   }
   std::weak_ptr<Core> core_;
   std::weak_ptr<ItemState> item_;

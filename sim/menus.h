@@ -22,6 +22,7 @@ struct MenuState;
 // Ribbon ids that Outlook asks the add-in's markup for.
 inline constexpr wchar_t kAppointmentRibbon[] = L"Microsoft.Outlook.Appointment";
 inline constexpr wchar_t kExplorerRibbon[] = L"Microsoft.Outlook.Explorer";
+inline constexpr wchar_t kTaskRibbon[] = L"Microsoft.Outlook.Task";
 // Context menus of the explorer's markup.
 inline constexpr wchar_t kMailItemMenu[] = L"ContextMenuMailItem";
 inline constexpr wchar_t kCalendarItemMenu[] = L"ContextMenuCalendarItem";

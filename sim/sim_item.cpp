@@ -52,6 +52,18 @@ bool SimItem::Complete() const {
 int SimItem::Status() const {
   return Need(*this).status;
 }
+int SimItem::TotalWork() const {
+  return Need(*this).total_work;
+}
+
+std::optional<host::DateTime> SimItem::Start() const {
+  return Need(*this).start;
+}
+
+int SimItem::Duration() const {
+  return Need(*this).duration;
+}
+
 int SimItem::ActualWork() const {
   return Need(*this).actual_work;
 }
@@ -141,6 +153,12 @@ void SimItem::SetStatus(int status) {
   item.status = status;
   item.complete = status == 2;
   item.Write(L"Status=" + std::to_wstring(status));
+}
+
+void SimItem::SetTotalWork(int minutes) {
+  auto& item = Need(*this);
+  item.total_work = minutes;
+  item.Write(L"TotalWork=" + std::to_wstring(minutes));
 }
 
 void SimItem::SetActualWork(int minutes) {

@@ -80,7 +80,10 @@ class SimItem {
   std::vector<Attachment> Attachments() const;
   bool Complete() const;
   int Status() const;  // Outlook task status: 0 not started, 1 in progress, 2 complete, 4 deferred
-  int ActualWork() const;  // minutes
+  int ActualWork() const;                       // minutes
+  int TotalWork() const;                        // minutes
+  std::optional<host::DateTime> Start() const;  // appointments: local time
+  int Duration() const;                         // appointments: minutes
 
   // Persistence.
   int SaveCount() const;
@@ -111,6 +114,7 @@ class SimItem {
   void SetComplete(bool complete);
   void SetStatus(int status);
   void SetActualWork(int minutes);
+  void SetTotalWork(int minutes);
   void SetInsertionPoint(std::size_t position);
   // The user selects `length` characters of the body from `position` in the item's window.
   void SetSelection(std::size_t position, std::size_t length);

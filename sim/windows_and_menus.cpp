@@ -11,8 +11,15 @@ namespace fenmark::sim {
 namespace detail {
 namespace {
 
+// The ribbon whose tab the item's window shows: appointment and task windows have one each.
+const wchar_t* RibbonOf(const ItemState& item) {
+  if (item.item_class == host::kOlAppointment) return kAppointmentRibbon;
+  if (item.item_class == host::kOlTask) return kTaskRibbon;
+  return nullptr;
+}
+
 bool HasTab(const ItemState& item) {
-  return item.item_class == host::kOlAppointment;
+  return RibbonOf(item) != nullptr;
 }
 
 std::wstring MenuOf(const std::vector<std::shared_ptr<ItemState>>& items) {
@@ -35,7 +42,7 @@ std::wstring MenuOf(const std::vector<std::shared_ptr<ItemState>>& items) {
 
 void Core::DrawTab(const std::shared_ptr<ItemState>& window) {
   if (!HasTab(*window) || !ribbon_callbacks) return;
-  auto ribbon = Ribbon(kAppointmentRibbon, true);
+  auto ribbon = Ribbon(RibbonOf(*window), true);
   if (!ribbon) return;
   ControlContext context;
   context.window = window;
@@ -66,9 +73,8 @@ void Core::Repaint() {
 }
 
 void Core::InvalidateTabs(const std::wstring& ribbon_id) {
-  if (!EqualsNoCase(ribbon_id, kAppointmentRibbon)) return;
   for (auto& item : items)
-    if (HasTab(*item)) item->tab_stale = true;
+    if (HasTab(*item) && EqualsNoCase(ribbon_id, RibbonOf(*item))) item->tab_stale = true;
 }
 
 std::shared_ptr<MenuState> Core::RightClick(const std::vector<std::shared_ptr<ItemState>>& items) {

@@ -20,15 +20,17 @@ using sim::Control;
 // Host references that Connect's members account for; the add-in holds no other after a call.
 inline long HeldByMembers(const Connect& connect) {
   long held = static_cast<long>(connect.objRibbons.size());
-  for (const auto& window : connect.oTasks)
-    held += (window->task ? 1 : 0) + (window->inspector ? 1 : 0);
+  for (const auto* windows : {&connect.oTasks, &connect.oAppointments})
+    for (const auto& window : *windows)
+      held += (window->task ? 1 : 0) + (window->inspector ? 1 : 0);
   for (bool member :
        {static_cast<bool>(connect.olItems), static_cast<bool>(connect.olTaskItems),
         static_cast<bool>(connect.objOLApp), static_cast<bool>(connect.objInsp),
         static_cast<bool>(connect.objButton), static_cast<bool>(connect.objButtonCalTaskComplete),
         static_cast<bool>(connect.objButtonCalTaskOpen),
         static_cast<bool>(connect.objButtonCalTaskStart),
-        static_cast<bool>(connect.objButtonCalTaskStop)})
+        static_cast<bool>(connect.objButtonCalTaskStop),
+        static_cast<bool>(connect.objButtonScheduleTask)})
     held += member ? 1 : 0;
   return held;
 }

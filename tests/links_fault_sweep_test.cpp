@@ -44,6 +44,9 @@ struct World {
 const std::set<std::wstring> kWrites = {
     L"Item.Save",
     L"Item.SetSubject",
+    L"Item.SetBody",
+    L"Item.SetStart",
+    L"Item.SetDuration",
     L"Item.Close",
     L"Item.MarkComplete",
     L"Item.SetStatus",
@@ -81,6 +84,12 @@ std::vector<std::wstring> ExpectForCopy(const std::vector<sim::HostCall>& clean,
   EXPECT_EQ(removals, 1u);
   if (failed < fso || failed == display) return {L"Ostrand - CopyToTask"};
   return {L"Ostrand - AttachOrigItem"};
+}
+
+std::size_t Index(const std::vector<sim::HostCall>& calls, const std::wstring& name) {
+  for (std::size_t i = 0; i < calls.size(); ++i)
+    if (calls[i].Name() == name) return i;
+  return calls.size();
 }
 
 void Sweep(const Scenario& scenario) {
@@ -139,11 +148,13 @@ void Sweep(const Scenario& scenario) {
 
     // A linked task not found by its entry ID alone is looked for in the appointment's store.
     const bool retried = failed_at + 1 != calls.end() && (failed_at + 1)->Name() == L"Item.Parent";
-    // Hearing a task window close is a help, not a need: the window is watched all the same.
-    const bool optional = failed_at->Name() == L"Inspector.OnClose";
-    if (optional) {
+    // Hearing a task window close is a help, not a need: the window is watched all the same. So is
+    // watching the appointment that Schedule has shown already.
+    const bool optional =
+        failed_at->Name() == L"Inspector.OnClose" ||
+        (scenario.operation == L"ScheduleTask" && failed > Index(clean, L"Item.Display"));
+    if (optional && returned.empty()) {
       EXPECT_TRUE(titles.empty()) << ::testing::PrintToString(titles);
-      EXPECT_TRUE(returned.empty());
       continue;
     }
     if (retried) {
@@ -172,6 +183,7 @@ void Sweep(const Scenario& scenario) {
 
     if (returned.empty() && !retried) {
       for (auto it = failed_at + 1; it != calls.end(); ++it) {
+        if (it->Name() == L"Item.Close" && it->arguments == L"1") continue;  // discarding
         EXPECT_EQ(kWrites.count(it->Name()), 0u)
             << "written after the failure: " << ::testing::PrintToString(it->ToString());
       }
@@ -180,12 +192,30 @@ void Sweep(const Scenario& scenario) {
       EXPECT_EQ(world.task.Persisted()->actual_work, 0) << "actual work saved despite the failure";
     }
     EXPECT_TRUE(outlook.EntriesBelow(outlook.TempFolder()).empty());
+    if (scenario.operation == L"ScheduleTask" && !titles.empty()) {
+      // Nothing half-made: no appointment saved, none left in a window.
+      for (const auto& item : outlook.AllItems()) {
+        if (item.Class() == host::kOlAppointment) {
+          EXPECT_FALSE(item.Saved() || item.WindowOpen());
+        }
+      }
+      EXPECT_TRUE(world.connect.oAppointments.empty());
+    }
     EXPECT_EQ(outlook.OutstandingReferences(), world.HeldByMembers()) << "references left behind";
     EXPECT_FALSE(outlook.WriteRecursionOverflowed());
   }
 }
 
 const Scenario kScenarios[] = {
+    {"ScheduleTask",
+     [](World& w) {
+       w.outlook.SetAddEventsDropped(sim::FolderKind::kTasks, true);  // an older, unstamped task
+       w.task = w.outlook.CreateTask(L"Report", L"Task notes");
+       w.task.SetTotalWork(120);
+       w.outlook.UserSave(w.task);
+       w.connect.strItemEntryID = w.task.EntryID();
+     },
+     [](World& w) { w.connect.ScheduleTask(); }, L"ScheduleTask", L""},
     {"CopyToTask",
      [](World& w) {
        w.connect.strItemEntryID =

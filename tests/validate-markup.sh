@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Validates both markup documents against Office's custom UI schemas.
+# Validates the markup documents against Office's custom UI schemas.
 set -eu
 schemas=$1 resources=$2
 if [ ! -d "$schemas" ]; then
@@ -8,3 +8,4 @@ if [ ! -d "$schemas" ]; then
 fi
 xmllint --noout --schema "$schemas/customUI.strict.xsd" "$resources/ribbon.xml"
 xmllint --noout --schema "$schemas/customui14.strict.xsd" "$resources/context.xml"
+xmllint --noout --schema "$schemas/customUI.strict.xsd" "$resources/task_ribbon.xml"

@@ -65,6 +65,11 @@ void Build(AddIn& addin, const Ref<host::CommandBar>& command_bar,
         addin.Statuses().Status(addin, item, item->EntryID(), kContextMenuOperation, L"");
     if (status.empty()) return;
     AddButtons(addin, host::Require(command_bar), Menu::kAppointment, *item, status, item_class);
+  } else if (item_class == host::kOlTask) {
+    // A task never saved has no entry ID for the button to carry.
+    const std::wstring status = TaskItemStatus(*item);
+    if (status.empty()) return;
+    AddButtons(addin, host::Require(command_bar), Menu::kTask, *item, status, item_class);
   }
 }
 

@@ -14,7 +14,7 @@ inline constexpr int kButtonFaceId = 95;
 // Office routes a button's action to the add-in that its programmatic identifier names.
 inline constexpr std::wstring_view kButtonOnAction = L"!<Fenmark.Connect>";
 
-enum class Menu { kMail, kAppointment };
+enum class Menu { kMail, kAppointment, kTask };
 
 struct MenuButton {
   Menu menu;
@@ -39,6 +39,8 @@ inline constexpr MenuButton kMenuButtons[] = {
      3, Rule::kStart, Operation::kStartTask},
     {Menu::kAppointment, Slot::kCalTaskStop, L"Stop Ostrand Task", L"Fenmark.Connect.StopTask", 4,
      Rule::kStop, Operation::kStopTask},
+    {Menu::kTask, Slot::kScheduleTask, L"Schedule", L"Fenmark.Connect.ScheduleTask", 1,
+     Rule::kSchedule, Operation::kScheduleTask},
 };
 
 // objOLApp_ItemContextMenuDisplay. Adds nothing from Outlook 14 on, where the context-menu

@@ -9,8 +9,8 @@
 
 namespace fenmark::ui {
 
-// The bytes of "RIBBONXML" or "CONTEXTXML" exactly as stored; nothing for any other name.
-// Names match without regard to case, as resource names do.
+// The bytes of "RIBBONXML", "CONTEXTXML" or "TASKRIBBONXML" exactly as stored; nothing for any
+// other name. Names match without regard to case, as resource names do.
 std::optional<std::vector<std::uint8_t>> EmbeddedMarkup(const std::wstring& name);
 
 }  // namespace fenmark::ui

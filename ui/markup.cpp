@@ -77,10 +77,11 @@ bool SortsBefore14(std::wstring_view version) {
 
 std::wstring ChooseCustomUI(std::wstring_view ribbon_id,
                             const std::function<std::wstring()>& version,
-                            const std::wstring& ribbon_xml,
-                            const std::wstring& context_xml) noexcept {
+                            const std::wstring& ribbon_xml, const std::wstring& context_xml,
+                            const std::wstring& task_ribbon_xml) noexcept {
   try {
     if (CompareNoCase(ribbon_id, kAppointmentRibbon) == 0) return ribbon_xml;
+    if (CompareNoCase(ribbon_id, kTaskRibbon) == 0) return task_ribbon_xml;
     if (CompareNoCase(ribbon_id, kExplorerRibbon) != 0) return {};
     bool before_14 = false;
     try {

@@ -13,6 +13,7 @@ namespace fenmark::ui {
 inline constexpr std::wstring_view kWorkingFileName = L"resOstrandRibbon.xml";
 inline constexpr std::wstring_view kAppointmentRibbon = L"Microsoft.Outlook.Appointment";
 inline constexpr std::wstring_view kExplorerRibbon = L"Microsoft.Outlook.Explorer";
+inline constexpr std::wstring_view kTaskRibbon = L"Microsoft.Outlook.Task";
 
 // The text of the "CUSTOM" resource of that name, passed through the working file in the user's
 // temporary folder, with CR LF after every line (the last included). "" on any failure; the
@@ -23,12 +24,12 @@ std::wstring LoadXML(host::Platform& platform, const std::wstring& resource_id) 
 // 14 and later (and "14.0.4760.1000", of which "14" is a prefix) do not.
 bool SortsBefore14(std::wstring_view version);
 
-// The markup for the ribbon the host is building: the tab for appointment windows; the context
-// menus for the explorer from version 14 on; "" otherwise. `version` may fail: the context menus
-// are then handed out, as a skipped test lets the next step run. Never fails.
+// The markup for the ribbon the host is building: the tabs for appointment and task windows; the
+// context menus for the explorer from version 14 on; "" otherwise. `version` may fail: the context
+// menus are then handed out, as a skipped test lets the next step run. Never fails.
 std::wstring ChooseCustomUI(std::wstring_view ribbon_id,
                             const std::function<std::wstring()>& version,
-                            const std::wstring& ribbon_xml,
-                            const std::wstring& context_xml) noexcept;
+                            const std::wstring& ribbon_xml, const std::wstring& context_xml,
+                            const std::wstring& task_ribbon_xml) noexcept;
 
 }  // namespace fenmark::ui

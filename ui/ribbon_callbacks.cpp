@@ -24,7 +24,7 @@ Ref<host::Item> InspectorItem(AddIn& addin, const Ref<host::RibbonControl>& cont
 
 bool Accepted(int item_class) {
   return item_class == host::kOlMail || item_class == host::kOlPost ||
-         item_class == host::kOlAppointment;
+         item_class == host::kOlAppointment || item_class == host::kOlTask;
 }
 
 // The item that a context menu is built for: the only one right-clicked, or nothing. A menu
@@ -47,7 +47,11 @@ Ref<host::Item> SelectedItem(AddIn& addin, const host::RibbonContext& context) {
 
 bool TabGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control) {
   auto appointment = InspectorItem(addin, control);
-  if (appointment->Class() != host::kOlAppointment) throw host::errors::TypeMismatch();
+  const int item_class = appointment->Class();
+  // A task window's tab offers Schedule.
+  if (item_class == host::kOlTask)
+    return IsEnabled(host::Require(control).Id(), item_class, TaskItemStatus(*appointment));
+  if (item_class != host::kOlAppointment) throw host::errors::TypeMismatch();
   const std::wstring id = host::Require(control).Id();
   const std::wstring status =
       addin.Statuses().Status(addin, appointment, appointment->EntryID(), L"VB_GetEnabled", id);
@@ -65,6 +69,7 @@ bool MenuGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control) {
   std::wstring status;
   if (item_class == host::kOlAppointment)
     status = addin.Statuses().Status(addin, item, entry_id, L"VBX_GetEnabled", id);
+  if (item_class == host::kOlTask) status = TaskItemStatus(*item);
   return IsEnabled(id, item_class, status);
 }
 

@@ -4,7 +4,9 @@ namespace fenmark::ui {
 
 void RunOperation(AddIn& addin, Operation operation) {
   addin.Run(operation);
-  if (operation == Operation::kOpenTask || operation == Operation::kCopyToTask) return;
+  if (operation == Operation::kOpenTask || operation == Operation::kCopyToTask ||
+      operation == Operation::kScheduleTask)
+    return;
   InvalidateRibbons(addin.Ribbons());
 }
 

@@ -12,11 +12,17 @@ struct ControlRule {
 };
 
 constexpr ControlRule kControlRules[] = {
-    {L"VBX_Send_To_Ostrand", Rule::kSendToTask}, {L"VB_CompleteTask", Rule::kComplete},
-    {L"VBX_Fenmark", Rule::kComplete},           {L"VB_OpenTask", Rule::kOpen},
-    {L"VBX_Open_Ostrand_Task", Rule::kOpen},     {L"VB_StartTask", Rule::kStart},
-    {L"VBX_Start_Ostrand_Task", Rule::kStart},   {L"VB_StopTask", Rule::kStop},
+    {L"VBX_Send_To_Ostrand", Rule::kSendToTask},
+    {L"VB_CompleteTask", Rule::kComplete},
+    {L"VBX_Fenmark", Rule::kComplete},
+    {L"VB_OpenTask", Rule::kOpen},
+    {L"VBX_Open_Ostrand_Task", Rule::kOpen},
+    {L"VB_StartTask", Rule::kStart},
+    {L"VBX_Start_Ostrand_Task", Rule::kStart},
+    {L"VB_StopTask", Rule::kStop},
     {L"VBX_Stop_Ostrand_Task", Rule::kStop},
+    {L"VB_ScheduleTask", Rule::kSchedule},
+    {L"VBX_Schedule_Ostrand_Task", Rule::kSchedule},
 };
 
 constexpr std::wstring_view kComplete = L"Complete";
@@ -45,8 +51,15 @@ bool Allows(Rule rule, int item_class, std::wstring_view status) {
       return linked && !SameText(status, kComplete) && !SameText(status, kStarted);
     case Rule::kStop:
       return linked && !SameText(status, kComplete) && !SameText(status, kStopped);
+    case Rule::kSchedule:
+      return item_class == host::kOlTask && linked && !SameText(status, kComplete);
   }
   return false;
+}
+
+std::wstring TaskItemStatus(host::Item& task) {
+  if (task.EntryID().empty()) return {};
+  return std::wstring(task.Complete() ? kComplete : L"Open");
 }
 
 bool IsEnabled(std::wstring_view control_id, int item_class, std::wstring_view status) {

@@ -13,10 +13,25 @@ namespace fenmark::ui {
 using host::Ref;
 
 // The five operations, each acting on the item whose entry ID was handed over just before.
-enum class Operation { kCopyToTask, kCompleteTask, kOpenTask, kStartTask, kStopTask };
+enum class Operation {
+  kCopyToTask,
+  kCompleteTask,
+  kOpenTask,
+  kStartTask,
+  kStopTask,
+  kScheduleTask,
+};
 
-// The command-bar button slots: objButton and the four objButtonCalTask* members.
-enum class Slot { kButton, kCalTaskComplete, kCalTaskOpen, kCalTaskStart, kCalTaskStop };
+// The command-bar button slots: objButton, the four objButtonCalTask* members and
+// objButtonScheduleTask.
+enum class Slot {
+  kButton,
+  kCalTaskComplete,
+  kCalTaskOpen,
+  kCalTaskStart,
+  kCalTaskStop,
+  kScheduleTask,
+};
 
 class DrawingStatus;
 

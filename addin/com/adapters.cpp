@@ -92,6 +92,7 @@ class ItemAdapter final : public Adapter, public host::Item {
   std::wstring Subject() override { return Text(L"Subject"); }
   void SetSubject(const std::wstring& subject) override { Put(L"Subject", subject); }
   std::wstring Body() override { return Text(L"Body"); }
+  void SetBody(const std::wstring& body) override { Put(L"Body", body); }
   Ref<host::UserPropertyCollection> UserProperties() override {
     return Object<host::UserPropertyCollection>(L"UserProperties");
   }
@@ -108,6 +109,20 @@ class ItemAdapter final : public Adapter, public host::Item {
   void MarkComplete() override { Call(L"MarkComplete"); }
   bool Complete() override { return ToBool(*Get(L"Complete").get()); }
   void SetStatus(int status) override { Put(L"Status", status); }
+  int TotalWork() override { return ToInt(*Get(L"TotalWork").get()); }
+  void SetStart(const host::DateTime& local) override {
+    SYSTEMTIME time{};
+    time.wYear = static_cast<WORD>(local.year);
+    time.wMonth = static_cast<WORD>(local.month);
+    time.wDay = static_cast<WORD>(local.day);
+    time.wHour = static_cast<WORD>(local.hour);
+    time.wMinute = static_cast<WORD>(local.minute);
+    time.wSecond = static_cast<WORD>(local.second);
+    DATE date = 0;
+    if (!SystemTimeToVariantTime(&time, &date)) throw host::errors::InvalidArgument();
+    Put(L"Start", Arg::Date(date));
+  }
+  void SetDuration(int minutes) override { Put(L"Duration", minutes); }
   int ActualWork() override { return ToInt(*Get(L"ActualWork").get()); }
   void SetActualWork(int minutes) override { Put(L"ActualWork", minutes); }
   host::Subscription OnWrite(std::function<void(bool&)> handler) override {

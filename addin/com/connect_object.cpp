@@ -199,6 +199,12 @@ class ConnectObject final : public _Connect,
     *result = nullptr;
     return Boundary([&] { *result = NewBstr(connect_.LoadXML(Text(id))); });
   }
+  HRESULT STDMETHODCALLTYPE VB_ScheduleTask(IDispatch* c) noexcept override {
+    return Boundary([&] { connect_.VB_ScheduleTask(Control(c)); });
+  }
+  HRESULT STDMETHODCALLTYPE VBX_ScheduleTask(IDispatch* c) noexcept override {
+    return Boundary([&] { connect_.VBX_ScheduleTask(Control(c)); });
+  }
 
   // ---- IDTExtensibility2 ----
   HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* application, int, IDispatch*,

@@ -38,6 +38,13 @@ class Arg {
     V_VT(&v_) = VT_DISPATCH;
     V_DISPATCH(&v_) = object;
   }
+  // An automation date (days since 30 December 1899, the time as their fraction).
+  static Arg Date(DATE value) noexcept {
+    Arg date;
+    V_VT(&date.v_) = VT_DATE;
+    V_DATE(&date.v_) = value;
+    return date;
+  }
   const VARIANT& get() const noexcept { return v_; }
 
  private:

@@ -162,7 +162,11 @@ com_ptr<IDispatch> Serve(const Ref<host::Item>& item) {
          std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
          item->SetSubject(Args(std::move(one)).Text(0));
        }},
-      TextGet(L"Body", [item] { return item->Body(); }),
+      {L"Body", 0, [item](const Args&, VARIANT* r) { ReturnText(r, item->Body()); },
+       [item](const VARIANT& value, const Args&) {
+         std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
+         item->SetBody(Args(std::move(one)).Text(0));
+       }},
       Object(L"UserProperties", 0,
              [item](const Args&) { return ServeOrNothing(item->UserProperties()); }),
       {L"Saved", 0, [item](const Args&, VARIANT* r) { ReturnBool(r, item->Saved()); }, {}},
@@ -190,6 +194,9 @@ com_ptr<IDispatch> Serve(const Ref<host::Item>& item) {
       Method(L"MarkComplete", 0, [item](const Args&) { item->MarkComplete(); }),
       {L"Complete", 0, [item](const Args&, VARIANT* r) { ReturnBool(r, item->Complete()); }, {}},
       PutOnly(L"Status", [item](const Args& a) { item->SetStatus(a.Int(0)); }),
+      PutOnly(L"Start", [item](const Args& a) { item->SetStart(a.Date(0)); }),
+      PutOnly(L"Duration", [item](const Args& a) { item->SetDuration(a.Int(0)); }),
+      {L"TotalWork", 0, [item](const Args&, VARIANT* r) { ReturnInt(r, item->TotalWork()); }, {}},
       {L"ActualWork", 0, [item](const Args&, VARIANT* r) { ReturnInt(r, item->ActualWork()); },
        [item](const VARIANT& value, const Args&) {
          std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};

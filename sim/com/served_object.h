@@ -55,6 +55,13 @@ class Args {
     Convert(i, VT_I4, converted);
     return V_I4(converted.get());
   }
+  host::DateTime Date(std::size_t i) const {
+    com::unique_variant converted;
+    Convert(i, VT_DATE, converted);
+    SYSTEMTIME time{};
+    if (!VariantTimeToSystemTime(V_DATE(converted.get()), &time)) throw DispError{E_INVALIDARG};
+    return {time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond};
+  }
   bool Bool(std::size_t i) const {
     com::unique_variant converted;
     Convert(i, VT_BOOL, converted);

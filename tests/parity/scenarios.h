@@ -385,6 +385,36 @@ inline void TaskWindowsAndTabs(Stage& s) {
   s.NoteTab(appointment);
 }
 
+// Schedule from the task window, the task menu and Outlook 12's menu, for an older task without
+// its stamp: each shows a linked appointment whose tab offers the task once saved, add event or
+// not.
+inline void ScheduleFromEverySurface(Stage& s) {
+  s.outlook.SetAddEventsDropped(sim::FolderKind::kTasks, true);
+  auto task = s.outlook.CreateTask(L"Q3 figures", L"Task notes");
+  s.outlook.SetAddEventsDropped(sim::FolderKind::kTasks, false);
+  s.outlook.SetAddEventsDropped(sim::FolderKind::kCalendar, true);
+  const auto shown = [&s](const std::wstring& how, bool clicked) {
+    s.NoteClick(how, clicked);
+    auto appointment = s.outlook.ActiveWindowItem();
+    if (!appointment || appointment.Class() != host::kOlAppointment)
+      return s.Note(L"no appointment shown");
+    s.outlook.UserSave(appointment);
+    s.NoteTab(appointment);
+    s.outlook.CloseWindow(appointment, false);
+  };
+  s.outlook.OpenItem(task);
+  s.NoteTab(task);
+  shown(L"VB_ScheduleTask", s.outlook.ClickTabButton(L"VB_ScheduleTask", task));
+  s.outlook.CloseWindow(task, false);
+  auto menu = s.outlook.RightClick({task});
+  s.NoteMenu(menu);
+  shown(L"VBX_Schedule_Ostrand_Task", menu.ClickRibbonEntry(L"VBX_Schedule_Ostrand_Task"));
+  s.outlook.SetVersion(kOutlook12Version);
+  menu = s.outlook.RightClick({task});
+  s.NoteMenu(menu);
+  shown(L"Schedule", menu.ClickCaption(L"Schedule"));
+}
+
 inline const std::vector<Scenario>& Scenarios() {
   static const std::vector<Scenario> all = {
       {L"send mail to task from the markup menu", SendMailFromMarkupMenu},
@@ -410,6 +440,7 @@ inline const std::vector<Scenario>& Scenarios() {
       {L"events after the disconnection", EventsAfterDisconnection},
       {L"links without the add event", LinksWithoutTheAddEvent},
       {L"task windows and tabs", TaskWindowsAndTabs},
+      {L"schedule from every surface", ScheduleFromEverySurface},
   };
   return all;
 }

@@ -1,0 +1,85 @@
+#include "links/schedule_task.h"
+
+#include <chrono>
+
+#include "links/linked_task.h"
+#include "links/report_guard.h"
+#include "links/tracking.h"
+
+namespace fenmark::links {
+
+int ScheduledMinutes(int total_work, int actual_work) noexcept {
+  const long long remaining = static_cast<long long>(total_work) - actual_work;
+  return remaining >= 15 && remaining <= 8 * 60 ? static_cast<int>(remaining) : 30;
+}
+
+host::DateTime NextHalfHour(const host::DateTime& now) {
+  using namespace std::chrono;
+  const year_month_day date{year(now.year), month(static_cast<unsigned>(now.month)),
+                            day(static_cast<unsigned>(now.day))};
+  const auto start = sys_days(date) + hours(now.hour) + minutes(now.minute < 30 ? 30 : 60);
+  const auto midnight = floor<days>(start);
+  const year_month_day next(midnight);
+  const hh_mm_ss time(start - midnight);
+  return {int(next.year()),
+          static_cast<int>(unsigned(next.month())),
+          static_cast<int>(unsigned(next.day())),
+          static_cast<int>(time.hours().count()),
+          static_cast<int>(time.minutes().count()),
+          0};
+}
+
+namespace {
+
+// Fills and shows the new appointment; the caller discards it if anything fails.
+void Prepare(host::Item& appointment, host::Item& task, const std::wstring& task_entry_id,
+             const host::DateTime& now) {
+  appointment.SetSubject(task.Subject());
+  appointment.SetBody(std::wstring(kMarker) + L" " + task_entry_id + L"\r\n" + task.Body());
+  auto properties = appointment.UserProperties();
+  host::Require(host::Require(properties).Add(std::wstring(kTaskLinkEntryID), host::kOlText))
+      .SetValue(task_entry_id);
+  appointment.SetStart(NextHalfHour(now));
+  appointment.SetDuration(ScheduledMinutes(task.TotalWork(), task.ActualWork()));
+  appointment.Display();
+}
+
+}  // namespace
+
+Ref<host::Item> ScheduleTask(host::Platform& platform, const Ref<host::Application>& app,
+                             const std::wstring& task_entry_id,
+                             const std::wstring& task_store_id) noexcept {
+  Ref<host::Item> shown;
+  RunReporting(platform, L"ScheduleTask", [&] {
+    if (task_entry_id.empty()) {
+      host::ShowMessage(platform, host::kNoEntryIdMessage);
+      return;
+    }
+    auto ns = host::Require(app).GetNamespace(L"MAPI");
+    auto task = AsTask(host::Require(ns).GetItemFromID(task_entry_id, task_store_id));
+    if (!task) {
+      host::ShowMessage(platform, host::kNoItemMessage);
+      return;
+    }
+    // An older task, or one made on a phone, has no stamp yet: it gets the one a save gives.
+    StampAddedTask(*task);
+    const std::wstring entry_id = task->EntryID();
+    const host::DateTime now = platform.ReadClock().local;
+    auto appointment = app->CreateItem(host::kOlAppointmentItem);
+    auto& made = host::Require(appointment);
+    try {
+      Prepare(made, *task, entry_id, now);
+    } catch (...) {
+      // Never saved, it is gone once its window is: nothing half-made stays behind.
+      try {
+        made.Close(host::kOlDiscard);
+      } catch (...) {
+      }
+      throw;
+    }
+    shown = std::move(appointment);
+  });
+  return shown;
+}
+
+}  // namespace fenmark::links

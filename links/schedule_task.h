@@ -1,0 +1,28 @@
+#pragma once
+// Schedule: a new appointment for a task, linked to it before it is ever saved.
+
+#include <string>
+
+#include "host/host.h"
+
+namespace fenmark::links {
+
+using host::Ref;
+
+// The appointment's length: the task's remaining estimated work when that is a plausible slot
+// (15 minutes to 8 hours), else half an hour.
+int ScheduledMinutes(int total_work, int actual_work) noexcept;
+
+// The next whole half hour strictly after `now`, rolling over into the next day as needed.
+host::DateTime NextHalfHour(const host::DateTime& now);
+
+// Stamps the task with that entry ID (looked up in that store, when known) when it lacks its
+// stamp, then shows a new appointment for it, unsaved, in its window: the task's subject, the
+// marker line and the task's body, the link already set, at the next half hour. Returns that
+// appointment, or no object when none was shown. Reports its own failures under
+// "Ostrand - ScheduleTask" and then leaves no appointment behind.
+Ref<host::Item> ScheduleTask(host::Platform& platform, const Ref<host::Application>& app,
+                             const std::wstring& task_entry_id,
+                             const std::wstring& task_store_id) noexcept;
+
+}  // namespace fenmark::links

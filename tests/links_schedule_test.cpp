@@ -1,0 +1,128 @@
+// Schedule: a linked appointment straight from the task, from its window, its context menu and
+// Outlook 12's command bar.
+#include "links/schedule_task.h"
+#include "tests/fixture.h"
+
+namespace fenmark::testing {
+namespace {
+
+using ScheduleTest = UiTest;
+using sim::FolderKind;
+
+bool Enabled(const std::vector<sim::RibbonButton>& tab, const std::wstring& id) {
+  for (const auto& button : tab)
+    if (button.id == id) return button.enabled;
+  return false;
+}
+
+std::optional<bool> MenuEntry(const sim::ContextMenu& menu, const std::wstring& id) {
+  for (const auto& entry : menu.RibbonEntries())
+    if (entry.id == id && entry.visible) return entry.enabled;
+  for (const auto& control : menu.Controls())
+    if (control.added_by_addin && control.caption == id) return control.enabled;
+  return std::nullopt;
+}
+
+class ScheduleSurfaces : public ScheduleTest {
+ protected:
+  // The appointment Schedule showed: unsaved, in front, its link and marker set.
+  void ExpectShownFor(const sim::SimItem& task, int minutes) {
+    auto shown = outlook.ActiveWindowItem();
+    ASSERT_TRUE(shown);
+    ASSERT_EQ(shown.Class(), host::kOlAppointment);
+    EXPECT_FALSE(shown.Saved());
+    EXPECT_EQ(shown.Subject(), task.Subject());
+    EXPECT_EQ(shown.Body(), L"TaskLinkEntryID: " + task.EntryID() + L"\r\n" + task.Body());
+    EXPECT_EQ(shown.UserProperty(L"TaskLinkEntryID"), task.EntryID());
+    ASSERT_TRUE(shown.Start());
+    EXPECT_EQ(shown.Start()->hour * 60 + shown.Start()->minute, 14 * 60 + 30);  // from 14:25:07
+    EXPECT_EQ(shown.Duration(), minutes);
+    // Once saved, with no add event, its own tab offers the task's commands at once.
+    outlook.SetAddEventsDropped(FolderKind::kCalendar, true);
+    outlook.UserSave(shown);
+    outlook.SetAddEventsDropped(FolderKind::kCalendar, false);
+    EXPECT_TRUE(Enabled(outlook.ShowTab(shown), L"VB_StartTask"));
+    outlook.CloseWindow(shown, false);
+    EXPECT_TRUE(outlook.MessageBoxes().empty());
+  }
+};
+
+TEST_F(ScheduleSurfaces, EverySurfaceShowsALinkedAppointmentThatActsOnceSaved) {
+  auto task = LinkedTask(L"Q3 figures", L"Stopped", true);
+  task.SetTotalWork(120);
+  task.SetActualWork(30);
+  outlook.UserSave(task);
+
+  outlook.OpenItem(task);
+  EXPECT_TRUE(Enabled(outlook.ShowTab(task), L"VB_ScheduleTask"));
+  EXPECT_TRUE(outlook.ClickTabButton(L"VB_ScheduleTask", task));
+  ExpectShownFor(task, 90);
+  outlook.CloseWindow(task, false);
+
+  auto menu = outlook.RightClick({task});
+  EXPECT_EQ(MenuEntry(menu, L"VBX_Schedule_Ostrand_Task"), true);
+  EXPECT_TRUE(menu.ClickRibbonEntry(L"VBX_Schedule_Ostrand_Task"));
+  ExpectShownFor(task, 90);
+
+  outlook.SetVersion(kOutlook12);
+  menu = outlook.RightClick({task});
+  EXPECT_EQ(MenuEntry(menu, L"Schedule"), true);
+  EXPECT_TRUE(menu.ClickCaption(L"Schedule"));
+  ExpectShownFor(task, 90);
+  EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers());
+}
+
+TEST_F(ScheduleTest, OnlyOneSavedTaskNotCompleteIsOffered) {
+  auto complete = LinkedTask(L"Done", L"Stopped", true, true);
+  auto open = LinkedTask(L"Open", L"Stopped", true);
+  outlook.OpenItem(complete);
+  EXPECT_FALSE(Enabled(outlook.ShowTab(complete), L"VB_ScheduleTask"));
+  EXPECT_EQ(MenuEntry(outlook.RightClick({complete}), L"VBX_Schedule_Ostrand_Task"), false);
+  EXPECT_EQ(MenuEntry(outlook.RightClick({complete, open}), L"VBX_Schedule_Ostrand_Task"),
+            std::nullopt);
+  // A task never saved: the one "Send to Ostrand" shows.
+  auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
+  outlook.Select({mail});
+  outlook.ShowContextMenu(sim::kMailItemMenu).ClickRibbonEntry(L"VBX_Send_To_Ostrand");
+  auto unsaved = outlook.ActiveWindowItem();
+  ASSERT_EQ(unsaved.Class(), host::kOlTask);
+  EXPECT_FALSE(Enabled(outlook.ShowTab(unsaved), L"VB_ScheduleTask"));
+  outlook.SetVersion(kOutlook12);
+  EXPECT_EQ(MenuEntry(outlook.RightClick({complete}), L"Schedule"), false);
+  EXPECT_EQ(MenuEntry(outlook.RightClick({complete, open}), L"Schedule"), std::nullopt);
+}
+
+TEST_F(ScheduleTest, AnOlderUnstampedTaskIsStampedFirst) {
+  outlook.SetAddEventsDropped(FolderKind::kTasks, true);
+  auto task = outlook.CreateTask(L"From the phone", L"Call Bo");
+  outlook.SetAddEventsDropped(FolderKind::kTasks, false);
+  ASSERT_FALSE(task.HasUserProperty(L"TaskLinkEntryID"));
+  EXPECT_TRUE(outlook.RightClick({task}).ClickRibbonEntry(L"VBX_Schedule_Ostrand_Task"));
+  EXPECT_EQ(task.Persisted()->user_properties.size(), 2u);
+  EXPECT_EQ(task.UserProperty(L"TaskLinkEntryID"), task.EntryID());
+  EXPECT_EQ(task.UserProperty(L"OstrandStatus"), L"Stopped");
+  EXPECT_EQ(task.SaveCount(), 2);
+  EXPECT_EQ(outlook.ActiveWindowItem().UserProperty(L"TaskLinkEntryID"), task.EntryID());
+}
+
+TEST(ScheduleTime, TheSlotStartsAtTheNextHalfHourForTheRemainingWork) {
+  using links::NextHalfHour;
+  using links::ScheduledMinutes;
+  EXPECT_EQ(ScheduledMinutes(120, 30), 90);
+  EXPECT_EQ(ScheduledMinutes(15, 0), 15);
+  EXPECT_EQ(ScheduledMinutes(480, 0), 480);
+  for (auto [total, actual] : {std::pair{14, 0}, {481, 0}, {0, 0}, {60, 90}, {-2147483647, 1}})
+    EXPECT_EQ(ScheduledMinutes(total, actual), 30) << total << " " << actual;
+  const auto at = [](host::DateTime t) {
+    return std::to_string(t.year) + "-" + std::to_string(t.month) + "-" + std::to_string(t.day) +
+           " " + std::to_string(t.hour) + ":" + std::to_string(t.minute) + ":" +
+           std::to_string(t.second);
+  };
+  EXPECT_EQ(at(NextHalfHour({2024, 3, 15, 14, 25, 7})), "2024-3-15 14:30:0");
+  EXPECT_EQ(at(NextHalfHour({2024, 3, 15, 14, 30, 0})), "2024-3-15 15:0:0");
+  EXPECT_EQ(at(NextHalfHour({2024, 2, 28, 23, 45, 0})), "2024-2-29 0:0:0");
+  EXPECT_EQ(at(NextHalfHour({2023, 12, 31, 23, 59, 59})), "2024-1-1 0:0:0");
+}
+
+}  // namespace
+}  // namespace fenmark::testing
