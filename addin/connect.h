@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "links/task_stores.h"
 #include "ui/drawing_status.h"
 
 namespace fenmark {
@@ -96,6 +97,8 @@ class Connect {
   host::Platform& platform() const noexcept { return platform_; }
   // The status the drawing callbacks share; forgotten by everything that may change it.
   ui::DrawingStatus& drawing_status() noexcept { return drawing_status_; }
+  // The store that found each linked task, asked first the next time.
+  links::TaskStores& task_stores() noexcept { return task_stores_; }
 
   // False after the disconnection: events that still arrive then change nothing.
   bool connected() const noexcept { return connected_; }
@@ -103,6 +106,7 @@ class Connect {
  private:
   host::Platform& platform_;
   ui::DrawingStatus drawing_status_;
+  links::TaskStores task_stores_;
   bool connected_ = true;
   // Set while oTask_Write runs, so that the write events of its own saves are not handled again.
   bool writing_task_ = false;
