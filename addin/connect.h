@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "links/task_stores.h"
 #include "ui/drawing_status.h"
 
 namespace fenmark {
@@ -121,6 +122,8 @@ class Connect {
   host::Platform& platform() const noexcept { return platform_; }
   // The status the drawing callbacks share; forgotten by everything that may change it.
   ui::DrawingStatus& drawing_status() noexcept { return drawing_status_; }
+  // The store that found each linked task, asked first the next time.
+  links::TaskStores& task_stores() noexcept { return task_stores_; }
 
   // False after the disconnection: events that still arrive then change nothing.
   bool connected() const noexcept { return connected_; }
@@ -135,6 +138,7 @@ class Connect {
 
   host::Platform& platform_;
   ui::DrawingStatus drawing_status_;
+  links::TaskStores task_stores_;
   bool connected_ = true;
   bool own_saves_ = false;
 };

@@ -1,5 +1,7 @@
 // The add-in object's user-interface entry points: ribbon callbacks, the Outlook 12 context menu
 // and its button clicks, forwarded to ui/ through a view of the object's own members.
+#include <algorithm>
+
 #include "addin/connect.h"
 #include "links/linked_task.h"
 #include "ui/command_bar_menu.h"
@@ -35,7 +37,14 @@ class Surface final : public ui::AddIn {
 
   host::Platform& Platform() override { return connect_.platform(); }
   Ref<host::Application> Application() override { return connect_.objOLApp.Get(); }
-  std::vector<Ref<host::RibbonUI>> Ribbons() override { return connect_.objRibbons; }
+  // A ribbon put into glblObjRibbon by name counts as handed over too.
+  std::vector<Ref<host::RibbonUI>> Ribbons() override {
+    auto ribbons = connect_.objRibbons;
+    const auto& put = connect_.glblObjRibbon;
+    if (put && std::find(ribbons.begin(), ribbons.end(), put) == ribbons.end())
+      ribbons.push_back(put);
+    return ribbons;
+  }
   void SetItem(const std::wstring& entry_id, const std::wstring& store_id) override {
     connect_.strItemEntryID = entry_id;
     connect_.strItemStoreID = store_id;
@@ -49,7 +58,7 @@ class Surface final : public ui::AddIn {
     connect_.strItemEntryID = entry_id;
   }
   std::wstring ReadTaskStatus(const Ref<host::Item>& appointment) override {
-    return links::ReadTaskStatus(connect_.objOLApp.Get(), appointment);
+    return links::ReadTaskStatus(connect_.objOLApp.Get(), appointment, &connect_.task_stores());
   }
   ui::DrawingStatus& Statuses() override { return connect_.drawing_status(); }
 

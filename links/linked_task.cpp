@@ -39,27 +39,45 @@ std::optional<TaskLink> FindTaskLink(host::Item& appointment) {
   return TaskLink{line.entry_id, true};
 }
 
+bool NotInThisStore(const host::Failure& failure) noexcept {
+  constexpr auto kNotFound = static_cast<std::int32_t>(0x8004010F);        // MAPI_E_NOT_FOUND
+  constexpr auto kInvalidEntryId = static_cast<std::int32_t>(0x80040107);  // MAPI_E_INVALID_ENTRYID
+  return failure.Number() == kNotFound || failure.Number() == kInvalidEntryId;
+}
+
 Ref<host::Item> GetLinkedTask(host::Namespace& ns, const std::wstring& entry_id,
-                              host::Item& appointment) {
+                              host::Item& appointment, TaskStores* stores) {
+  if (const std::wstring known = stores ? stores->StoreOf(entry_id) : L""; !known.empty()) {
+    try {
+      return AsTask(ns.GetItemFromID(entry_id, known));
+    } catch (const host::Failure& failure) {
+      // Moved to another store since: looked for afresh below.
+      if (!NotInThisStore(failure)) throw;
+      stores->Forget(entry_id);
+    }
+  }
   Ref<host::Item> task;
   try {
     task = ns.GetItemFromID(entry_id, {});
-  } catch (...) {
+  } catch (const host::Failure& failure) {
     // A task in a shared mailbox or a delegate's folders is found only in its own store, which
-    // is the appointment's.
+    // is the appointment's; a server that cannot answer is no reason to ask another store.
+    if (!NotInThisStore(failure)) throw;
     const std::wstring store_id = host::StoreIDOf(appointment);
     if (store_id.empty()) throw;
     task = ns.GetItemFromID(entry_id, store_id);
+    if (stores && task) stores->Remember(entry_id, store_id);
   }
   return AsTask(std::move(task));
 }
 
-std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::Item>& calItem) {
+std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::Item>& calItem,
+                            TaskStores* stores) {
   if (host::Require(calItem).EntryID().empty()) return {};
   auto ns = host::Require(app).GetNamespace(L"MAPI");
   const auto link = FindTaskLink(*calItem);
   if (!link) return {};
-  auto task = GetLinkedTask(host::Require(ns), link->task_entry_id, *calItem);
+  auto task = GetLinkedTask(host::Require(ns), link->task_entry_id, *calItem, stores);
   if (host::Require(task).Complete()) return std::wstring(kComplete);
   if (auto ostrand = task->UserProperties()->Item(std::wstring(kOstrandStatus))) {
     return ostrand->Value();

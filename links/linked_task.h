@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "host/host.h"
+#include "links/task_stores.h"
 
 namespace fenmark::links {
 
@@ -34,14 +35,20 @@ struct TaskLink {
 };
 std::optional<TaskLink> FindTaskLink(host::Item& appointment);
 
-// The task with that entry ID, looked up in `ns` and typed as a task: by the entry ID alone
-// first, then, when that fails, in the appointment's store.
+// Whether a lookup's failure says that the store asked does not hold such an item ("not found",
+// "invalid entry ID"), so that another store may; any other failure is the answer.
+bool NotInThisStore(const host::Failure& failure) noexcept;
+
+// The task with that entry ID, looked up in `ns` and typed as a task: in the store that `stores`
+// remembers for it, else by the entry ID alone and, when no store holds it there, in the
+// appointment's store. A store that finds the task is remembered in `stores`.
 Ref<host::Item> GetLinkedTask(host::Namespace& ns, const std::wstring& task_entry_id,
-                              host::Item& appointment);
+                              host::Item& appointment, TaskStores* stores = nullptr);
 
 // The status text of the appointment's linked task: "", "Complete", or what `OstrandStatus` holds.
 // A failure on the way goes to the caller.
-std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::Item>& calItem);
+std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::Item>& calItem,
+                            TaskStores* stores = nullptr);
 
 // ReadTaskStatus that reports its own failures under "Ostrand - GetTaskStatus" and then answers "".
 // `app` may be empty (after disconnection); that is a failure once the appointment is saved.

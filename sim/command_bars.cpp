@@ -258,6 +258,7 @@ bool ContextMenu::Click(int index) {
   auto core = LockCore(core_);
   auto control = state_->controls[index - 1];
   if (!control->data.enabled) return false;
+  core->Command();
   bool cancel_default = false;
   auto ref =
       core->Hand<host::CommandBarControl>(std::make_shared<detail::ControlImpl>(core_, control));
@@ -300,6 +301,7 @@ bool ContextMenu::ClickRibbonEntry(const std::wstring& id) {
   if (!entry || !entry->visible || !entry->enabled || entry->separator || entry->on_action.empty())
     return false;
   auto core = LockCore(core_);
+  core->Command();
   const bool called = core->CallAction(entry->on_action, entry->id, state_->context);
   core->Repaint();
   return called;

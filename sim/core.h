@@ -261,8 +261,12 @@ struct Core : std::enable_shared_from_this<Core> {
   std::function<int(const MessageBoxRecord&)> message_box_handler;
   host::DateTime now{2024, 3, 15, 14, 25, 7};
   int clock_step = 0;
-  std::uint64_t milliseconds = 0;  // the tick count; only the test moves it
-  int utc_offset_minutes = -240;   // local time less UTC: New York in summer time
+  // The tick count: each user command takes kCommandMilliseconds, and the clock set forward
+  // moves it as far.
+  std::uint64_t milliseconds = 0;
+  static constexpr std::uint64_t kCommandMilliseconds = 200;
+  void Command() { milliseconds += kCommandMilliseconds; }
+  int utc_offset_minutes = -240;  // local time less UTC: New York in summer time
   std::wstring date_separator = L"/";
   std::wstring time_separator = L":";
   std::unique_ptr<PlatformImpl> platform;

@@ -158,6 +158,7 @@ ContextMenu Outlook::RightClickOutside(const std::vector<SimItem>& items) {
 
 void Outlook::OpenItem(const SimItem& item) {
   Need(item);
+  core_->Command();
   core_->OpenWindow(item.State());
   core_->Repaint();
 }

@@ -248,9 +248,11 @@ class Outlook {
   // Default: OK (1).
   void SetMessageBoxHandler(std::function<int(const MessageBoxRecord&)> handler);
   // Local time, default 2024-03-15 14:25:07. `step_seconds` is added after every reading.
+  // Setting it forward moves the tick count as far.
   void SetNow(const host::DateTime& now, int step_seconds = 0);
   host::DateTime Now() const;
-  // The tick count moves on (it never moves by itself).
+  // The tick count moves on. It also moves by itself: 200 ms with each right-click, window
+  // opened and command clicked, and as far as SetNow sets the clock forward.
   void AdvanceMilliseconds(std::uint64_t milliseconds);
   // Local time less UTC, in minutes (default -240); a change of summer time moves it.
   void SetUtcOffset(int minutes);

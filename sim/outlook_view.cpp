@@ -36,6 +36,7 @@ std::vector<std::wstring> Outlook::RibbonErrors() const {
 }
 
 ContextMenu Outlook::ShowContextMenu(const std::wstring& id_mso) {
+  core_->Command();
   auto menu = std::make_shared<detail::MenuState>();
   menu->id_mso = id_mso;
   menu->context.menu = true;
@@ -164,7 +165,23 @@ void Outlook::AdvanceMilliseconds(std::uint64_t milliseconds) {
   core_->milliseconds += milliseconds;
 }
 
+namespace {
+// Seconds since 1970-01-01 (proleptic Gregorian calendar), for the distance between two readings.
+std::int64_t Seconds(const host::DateTime& t) {
+  const int y = t.year - (t.month <= 2 ? 1 : 0);
+  const int era = (y >= 0 ? y : y - 399) / 400;
+  const int yoe = y - era * 400;
+  const int doy = (153 * (t.month + (t.month > 2 ? -3 : 9)) + 2) / 5 + t.day - 1;
+  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  const std::int64_t days = std::int64_t(era) * 146097 + doe - 719468;
+  return days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+}
+}  // namespace
+
 void Outlook::SetNow(const host::DateTime& now, int step_seconds) {
+  // The tick count never goes back; a clock set forward took that long.
+  const std::int64_t ahead = Seconds(now) - Seconds(core_->now);
+  if (ahead > 0) core_->milliseconds += static_cast<std::uint64_t>(ahead) * 1000;
   core_->now = now;
   core_->clock_step = step_seconds;
 }

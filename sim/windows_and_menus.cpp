@@ -78,6 +78,7 @@ void Core::InvalidateTabs(const std::wstring& ribbon_id) {
 }
 
 std::shared_ptr<MenuState> Core::RightClick(const std::vector<std::shared_ptr<ItemState>>& items) {
+  Command();
   const std::wstring id_mso = MenuOf(items);
   const bool outlook14 = VersionMajor(version) >= 14;
   auto menu = NewMenu(id_mso, outlook14);
@@ -117,6 +118,7 @@ bool Outlook::ClickTabButton(const std::wstring& id, const SimItem& window) {
   if (!window) throw std::invalid_argument("empty SimItem");
   auto state = window.State();
   if (!state->window_open || state->deleted) return false;
+  core_->Command();
   state->activated = ++core_->activation_clock;
   core_->Repaint();
   for (auto& button : state->tab) {

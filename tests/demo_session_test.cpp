@@ -96,6 +96,26 @@ TEST(DemoSession, PlaysTheWholeSessionInEitherOutlook) {
   }
 }
 
+// A tab's reading is not the next menu's: once the task is deleted, the menu right after the
+// appointment's window leaves its entries out, though the clock stands still.
+TEST(DemoSession, AMenuAfterTheTabOffersNothingForADeletedTask) {
+  for (const bool outlook12 : {false, true}) {
+    std::ostringstream out;
+    {
+      demo::Session session(out, {outlook12, 80});
+      std::istringstream commands(
+          "receive mail \"Budget\" \"Figures\"\nright-click mail1\nclick \"Send to Ostrand\"\n"
+          "save task1\nclose task1\nschedule task1\nopen appt1\ndelete task1\n"
+          "time 14:25:07\nright-click-outside appt1\n");
+      EXPECT_EQ(session.Run(commands, true), 0) << out.str();
+    }
+    const std::string text = out.str();
+    const auto menu = text.find("> right-click-outside appt1");
+    ASSERT_NE(menu, std::string::npos) << text;
+    EXPECT_EQ(text.find("Ostrand", menu), std::string::npos) << text;
+  }
+}
+
 std::vector<std::string> Lines(std::istream&& in) {
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) lines.push_back(line);

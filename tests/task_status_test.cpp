@@ -113,5 +113,23 @@ TEST_F(TaskStatusTest, AHostFailureOnTheWayIsReportedWithItsNumberAndDescription
   }
 }
 
+// Only "not found" and "invalid entry ID" send the lookup on to the appointment's store; any other
+// failure is the answer, reported as it came.
+TEST_F(TaskStatusTest, OnlyAMissingTaskIsLookedForInTheAppointmentsStore) {
+  auto appointment = Linked(false, L"Stopped");
+  for (std::int32_t number : {sim::kNotFound, static_cast<std::int32_t>(0x80040107)}) {
+    outlook.ClearCalls();
+    outlook.FailCallsTo(L"Namespace.GetItemFromID", number, L"Not here", 1, true);
+    EXPECT_EQ(StatusOf(outlook.AddinRef(appointment)), L"Stopped") << number;
+    EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), 2);
+  }
+  EXPECT_TRUE(outlook.MessageBoxes().empty());
+  outlook.ClearCalls();
+  outlook.FailCallsTo(L"Namespace.GetItemFromID", -2147221227, L"Network problems", 1, true);
+  EXPECT_EQ(StatusOf(outlook.AddinRef(appointment)), L"");
+  EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), 1);
+  ExpectMessages({Report(L"-2147221227 - Network problems", L"GetTaskStatus")});
+}
+
 }  // namespace
 }  // namespace fenmark::testing

@@ -140,35 +140,29 @@ TEST_F(CommandBarTest, HandingTheEntryIdToAButtonFailsToTheHostWithoutAMessage) 
   EXPECT_FALSE(connect.objButtonCalTaskOpen);
 }
 
-TEST_F(CommandBarTest, OtherHostFailuresAreReportedUnderTheHandlersName) {
+TEST_F(CommandBarTest, OtherHostFailuresEndTheMenuWithoutAMessage) {
   auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
   for (const wchar_t* member : {L"SetBeginGroup", L"SetTag"}) {
     SCOPED_TRACE(::testing::PrintToString(std::wstring(member)));
-    outlook.ClearMessageBoxes();
     outlook.FailCallsTo(L"CommandBarControl." + std::wstring(member), sim::kFailed, L"Refused");
     const auto menu = outlook.RightClick({mail});
     outlook.ClearFaults();
     ASSERT_EQ(OwnButtons(menu).size(), 1u);
     EXPECT_EQ(OwnButtons(menu)[0].on_action.empty(), member[3] == L'T');
-    const auto boxes = outlook.MessageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, L"-2147467259 - Refused");
-    EXPECT_EQ(boxes[0].style, 16);
-    EXPECT_EQ(boxes[0].title, L"Ostrand - objOLApp_ItemContextMenuDisplay");
+    EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
     EXPECT_TRUE(outlook.ReturnedFailures().empty());
   }
 }
 
-// A task that is gone is nothing to offer and nothing to report; another failure is reported once.
-TEST_F(CommandBarTest, ADeletedTaskAddsNothingSilently) {
+// A task that is gone, or that cannot be read, is nothing to offer and nothing to report.
+TEST_F(CommandBarTest, ATaskThatCannotBeReadAddsNothingSilently) {
   auto appointment = LinkedAppointment(L"Stopped");
   outlook.DeleteItem(LinkedTaskOf(appointment));
   EXPECT_TRUE(OwnButtons(outlook.RightClick({appointment})).empty());
   EXPECT_TRUE(OwnButtons(outlook.RightClick({appointment})).empty());
-  EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
   outlook.FailCallsTo(L"Namespace.GetItemFromID", sim::kFailed, L"Offline");
   EXPECT_TRUE(OwnButtons(outlook.RightClick({LinkedAppointment(L"Stopped")})).empty());
-  ExpectMessages({Report(L"-2147467259 - Offline", L"GetTaskStatus")});
+  EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
 }
 
 }  // namespace

@@ -252,11 +252,131 @@ TEST_F(UiTest, OneDrawingReadsTheTaskOnce) {
   connect.VBX_OpenTask(Control(L"VBX_Open_Ostrand_Task"));
   ExpectMessages(
       {Report(L"-2147221233 - The operation failed. An object cannot be found.", L"OpenTask")});
-  // Any other failure: one box per drawing.
+}
+
+// A drawing is one surface and one item: the tab's reading is not the next menu's, nor one
+// item's the next item's, though nothing else moves in between.
+TEST_F(UiTest, ADrawingIsOneSurfaceAndOneItem) {
+  for (const wchar_t* version : {kOutlook14, kOutlook12}) {
+    SCOPED_TRACE(::testing::PrintToString(std::wstring(version)));
+    outlook.SetVersion(version);
+    auto appointment = LinkedAppointment(L"Stopped");
+    outlook.OpenItem(appointment);
+    ASSERT_TRUE(outlook.ShowTab()[0].enabled);
+    outlook.DeleteItem(LinkedTaskOf(appointment));
+    auto menu = outlook.RightClickOutside({appointment});
+    for (const wchar_t* id : kMenuIds)
+      EXPECT_FALSE(menu.RibbonEntry(id) && menu.RibbonEntry(id)->visible) << id;
+    EXPECT_TRUE(OwnButtons(menu).empty());
+    outlook.CloseWindow(appointment, false);
+  }
+  outlook.SetVersion(kOutlook14);
+  auto stopped = LinkedAppointment(L"Stopped");
+  auto started = LinkedAppointment(L"Started");
+  outlook.Select({stopped});
+  ASSERT_TRUE(connect.VBX_GetVisible(Control(L"VBX_Fenmark")));
+  outlook.Select({started});
+  EXPECT_FALSE(connect.VBX_GetEnabled(Control(L"VBX_Start_Ostrand_Task")));
+  // Each callback of one menu gets a Selection object of its own: still one reading.
+  outlook.ClearCalls();
+  outlook.RightClick({stopped});
+  EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), 1);
+  EXPECT_EQ(outlook.CountCalls(L"RibbonControl.Context"), 8);
+  EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
+}
+
+// A window opened is a new drawing, though it shows the item whose tab was asked last.
+TEST_F(UiTest, ANewWindowDropsTheDrawingReading) {
+  auto appointment = LinkedAppointment(L"Stopped");
+  outlook.OpenItem(appointment);
+  ASSERT_TRUE(connect.VB_GetEnabled(Control(L"VB_StartTask")));
+  outlook.CloseWindow(appointment, false);
+  outlook.DeleteItem(LinkedTaskOf(appointment));
+  outlook.OpenItem(appointment);
+  for (const auto& button : outlook.ShowTab())
+    EXPECT_FALSE(button.enabled && !button.on_action.empty()) << button.id;
+}
+
+// Offline, a right-click or a window shows no box before it appears; a command run all the same
+// reads again and reports the failure once.
+TEST_F(UiTest, NoBoxWhileDrawingOffline) {
+  constexpr std::int32_t kNetworkError = -2147221227;  // 0x80040115
+  auto appointment = LinkedAppointment(L"Stopped");
+  outlook.SetVersion(kOutlook12);
+  auto drawn_online = outlook.RightClick({appointment});
+  ASSERT_EQ(OwnButtons(drawn_online).size(), 4u);
+  outlook.FailCallsTo(L"Namespace.GetItemFromID", kNetworkError, L"Network problems");
+  EXPECT_TRUE(OwnButtons(outlook.RightClick({appointment})).empty());
+  outlook.SetVersion(kOutlook14);
+  auto menu = outlook.RightClick({appointment});
+  for (const wchar_t* id : kMenuIds) EXPECT_FALSE(menu.RibbonEntry(id)->visible) << id;
+  outlook.OpenItem(appointment);
+  for (const auto& button : outlook.ShowTab())
+    EXPECT_FALSE(button.enabled && !button.on_action.empty()) << button.id;
+  EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
+
+  InvokeAction(connect, L"VBX_OpenTask", Control(L"VBX_Open_Ostrand_Task"));
+  ExpectMessages({Report(L"-2147221227 - Network problems", L"OpenTask")});
   outlook.ClearMessageBoxes();
-  outlook.FailCallsTo(L"Namespace.GetItemFromID", sim::kFailed, L"Offline");
-  outlook.RightClick({LinkedAppointment(L"Stopped")});
-  ExpectMessages({Report(L"-2147467259 - Offline", L"GetTaskStatus")});
+  ASSERT_TRUE(drawn_online.ClickCaption(L"Start Ostrand Task"));
+  ExpectMessages({Report(L"-2147221227 - Network problems", L"StartTask")});
+}
+
+// A task in the appointment's own store (a shared or second calendar) is found there, and from
+// the second drawing on asked for there at once.
+TEST_F(UiTest, ASecondStoresTaskIsFoundAndRemembered) {
+  auto task = outlook.AddItem(host::kOlTask, L"Team review", L"", sim::FolderKind::kSharedTasks);
+  task.SetUserProperty(L"OstrandStatus", L"Stopped");
+  outlook.UserSave(task);
+  auto appointment =
+      outlook.AddItem(host::kOlAppointment, L"Team review", L"", sim::FolderKind::kSharedCalendar);
+  appointment.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
+  outlook.UserSave(appointment);
+  for (int drawing = 1; drawing <= 3; ++drawing) {
+    SCOPED_TRACE(drawing);
+    outlook.ClearCalls();
+    auto menu = outlook.RightClick({appointment});
+    EXPECT_TRUE(menu.RibbonEntry(L"VBX_Start_Ostrand_Task")->enabled);
+    EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), drawing == 1 ? 2 : 1);
+    if (drawing > 1) {
+      EXPECT_LE(outlook.CallCount(), 64u) << outlook.CallsText();
+    }
+  }
+  EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
+}
+
+// Without a control the callbacks answer as they always did; a click whose Selection is not one
+// accepted item acts on nothing, not on an entry ID stored earlier.
+TEST_F(UiTest, NoControlOrNoSingleItemToActOn) {
+  auto appointment = LinkedAppointment(L"Stopped");
+  outlook.Select({appointment});
+  EXPECT_TRUE(connect.VBX_GetVisible(nullptr));
+  EXPECT_EQ(connect.strItemEntryID, appointment.EntryID());
+  auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
+  auto contact = outlook.AddItem(sim::kOlContact, L"Jo", L"", sim::FolderKind::kContacts);
+  for (const auto& items : std::vector<std::vector<sim::SimItem>>{{mail, appointment}, {contact}}) {
+    outlook.Select(items);
+    auto selection = outlook.Application()->ActiveExplorer()->Selection();
+    const auto named = Control(L"VBX_Start_Ostrand_Task", {nullptr, selection, nullptr});
+    connect.VBX_StartTask(named);
+    connect.VBX_CopyToTask(named);
+  }
+  EXPECT_EQ(LinkedTaskOf(appointment).UserProperty(L"OstrandStatus"), L"Stopped");
+  EXPECT_EQ(outlook.ItemsIn(sim::FolderKind::kTasks).size(), 1u);
+  EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
+  connect.VBX_StartTask(nullptr);
+  EXPECT_EQ(LinkedTaskOf(appointment).UserProperty(L"OstrandStatus"), L"Started");
+}
+
+// A ribbon put into glblObjRibbon by name is refreshed with those handed to Ribbon_OnLoad.
+TEST_F(UiTest, APutRibbonIsRefreshedToo) {
+  auto appointment = LinkedAppointment(L"Stopped");
+  outlook.OpenItem(appointment);
+  connect.objRibbons.clear();
+  ASSERT_TRUE(connect.glblObjRibbon);
+  const int before = outlook.InvalidateCount(sim::kAppointmentRibbon);
+  ASSERT_TRUE(outlook.ClickTabButton(L"VB_StartTask"));
+  EXPECT_EQ(outlook.InvalidateCount(sim::kAppointmentRibbon), before + 1);
 }
 
 TEST_F(UiTest, HostFailuresGoBackToTheHostWithoutAMessage) {

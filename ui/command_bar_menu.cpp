@@ -61,8 +61,8 @@ void Build(AddIn& addin, const Ref<host::CommandBar>& command_bar,
   if (item_class == host::kOlMail || item_class == host::kOlPost) {
     AddButtons(addin, host::Require(command_bar), Menu::kMail, *item, L"", item_class);
   } else if (item_class == host::kOlAppointment) {
-    const std::wstring status =
-        addin.Statuses().Status(addin, item, item->EntryID(), kContextMenuOperation, L"");
+    const std::wstring status = addin.Statuses().Status(addin, item, item->EntryID(), Drawn::kMenu,
+                                                        kContextMenuOperation, L"");
     if (status.empty()) return;
     AddButtons(addin, host::Require(command_bar), Menu::kAppointment, *item, status, item_class);
   } else if (item_class == host::kOlTask) {
@@ -82,7 +82,8 @@ void ShowContextMenu(AddIn& addin, const Ref<host::CommandBar>& command_bar,
   } catch (Untrapped& untrapped) {
     throw std::move(untrapped.failure);
   } catch (...) {
-    host::ReportFailure(addin.Platform(), host::CurrentFailure(), kContextMenuOperation);
+    // No box while the menu is being built: Outlook shows the menu only once the handler has
+    // returned. The menu keeps what was added; a click reports what fails then.
   }
 }
 

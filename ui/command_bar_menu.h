@@ -44,8 +44,8 @@ inline constexpr MenuButton kMenuButtons[] = {
 };
 
 // objOLApp_ItemContextMenuDisplay. Adds nothing from Outlook 14 on, where the context-menu
-// markup offers the same entries. Reports host failures under "Ostrand - <handler>", except
-// those of handing the entry ID to a button, which go back to the host without a message.
+// markup offers the same entries. Shows no message: a host failure ends the handler, and one of
+// handing the entry ID to a button goes back to the host.
 void ShowContextMenu(AddIn& addin, const Ref<host::CommandBar>& command_bar,
                      const Ref<host::ItemSelection>& selection);
 

@@ -2,13 +2,8 @@
 
 #include <cwctype>
 
-#include "host/report.h"
-#include "ui/text.h"
-
 namespace fenmark::ui {
 namespace {
-
-constexpr std::int32_t kNotFound = static_cast<std::int32_t>(0x8004010F);  // MAPI_E_NOT_FOUND
 
 std::wstring Key(std::wstring_view callback, std::wstring_view control_id) {
   std::wstring key(callback);
@@ -20,12 +15,12 @@ std::wstring Key(std::wstring_view callback, std::wstring_view control_id) {
 }  // namespace
 
 std::wstring DrawingStatus::Status(AddIn& addin, const Ref<host::Item>& appointment,
-                                   const std::wstring& entry_id, std::wstring_view callback,
-                                   std::wstring_view control_id) {
+                                   const std::wstring& entry_id, Drawn drawn,
+                                   std::wstring_view callback, std::wstring_view control_id) {
   const std::uint64_t now = addin.Platform().Milliseconds();
   const std::wstring key = Key(callback, control_id);
-  if (valid_ && !entry_id.empty() && entry_id == entry_id_ && now - read_at_ < kMaxAgeMs &&
-      asked_.insert(key).second) {
+  if (valid_ && drawn == drawn_ && !entry_id.empty() && entry_id == entry_id_ &&
+      now - read_at_ < kMaxAgeMs && asked_.insert(key).second) {
     return status_;
   }
   valid_ = false;
@@ -33,12 +28,10 @@ std::wstring DrawingStatus::Status(AddIn& addin, const Ref<host::Item>& appointm
   try {
     status = addin.ReadTaskStatus(appointment);
   } catch (...) {
-    const host::Failure failure = host::CurrentFailure();
-    // The user deleted the task or moved it to another store: nothing to offer, nothing to say.
-    if (failure.Number() != kNotFound)
-      host::ReportFailure(addin.Platform(), failure, L"GetTaskStatus");
+    // Offered as for an appointment without a task; see the header.
   }
   valid_ = true;
+  drawn_ = drawn;
   entry_id_ = entry_id;
   status_ = status;
   read_at_ = now;

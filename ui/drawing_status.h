@@ -12,18 +12,26 @@
 
 namespace fenmark::ui {
 
+// What Office is drawing: a window's tab, or an item's context menu (markup or command bar).
+enum class Drawn { kTab, kMenu };
+
 class DrawingStatus {
  public:
   // How long an answer may stand: a task changed elsewhere shows at the next right-click.
   static constexpr std::uint64_t kMaxAgeMs = 1000;
 
   // The status of the appointment whose entry ID is `entry_id`, for the callback `callback` about
-  // `control_id`. Read afresh unless this drawing read it already: the same item, nothing
-  // forgotten since, younger than kMaxAgeMs, and this callback not yet asked about this control
-  // (Office asks each once per drawing; a second time is the next drawing). A task that no longer
-  // exists answers "" without a word; another failure is reported once per drawing.
+  // `control_id` while Office draws `drawn`. Read afresh unless this drawing read it already: the
+  // same kind of surface and the same item, nothing forgotten since, younger than kMaxAgeMs, and
+  // this callback not yet asked about this control (Office asks each once per drawing; a second
+  // time is the next drawing). Which object Office hands as Context does not matter: it may be a
+  // fresh one for each callback of one menu.
+  //
+  // Never shows a message: a box would come up before the menu or the tab, on every right-click
+  // while the server cannot be reached. A failed reading answers "", as for an appointment without
+  // a task; a command run all the same reads again and reports the failure itself.
   std::wstring Status(AddIn& addin, const Ref<host::Item>& appointment,
-                      const std::wstring& entry_id, std::wstring_view callback,
+                      const std::wstring& entry_id, Drawn drawn, std::wstring_view callback,
                       std::wstring_view control_id);
 
   // Anything that may change a status drops the answer.
@@ -31,6 +39,7 @@ class DrawingStatus {
 
  private:
   bool valid_ = false;
+  Drawn drawn_ = Drawn::kTab;
   std::wstring entry_id_;
   std::wstring status_;
   std::uint64_t read_at_ = 0;

@@ -53,8 +53,8 @@ bool TabGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control) {
     return IsEnabled(host::Require(control).Id(), item_class, TaskItemStatus(*appointment));
   if (item_class != host::kOlAppointment) throw host::errors::TypeMismatch();
   const std::wstring id = host::Require(control).Id();
-  const std::wstring status =
-      addin.Statuses().Status(addin, appointment, appointment->EntryID(), L"VB_GetEnabled", id);
+  const std::wstring status = addin.Statuses().Status(addin, appointment, appointment->EntryID(),
+                                                      Drawn::kTab, L"VB_GetEnabled", id);
   return IsEnabled(id, host::kOlAppointment, status);
 }
 
@@ -68,7 +68,7 @@ bool MenuGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control) {
   const std::wstring id = host::Require(control).Id();
   std::wstring status;
   if (item_class == host::kOlAppointment)
-    status = addin.Statuses().Status(addin, item, entry_id, L"VBX_GetEnabled", id);
+    status = addin.Statuses().Status(addin, item, entry_id, Drawn::kMenu, L"VBX_GetEnabled", id);
   if (item_class == host::kOlTask) status = TaskItemStatus(*item);
   return IsEnabled(id, item_class, status);
 }
@@ -78,9 +78,12 @@ bool MenuGetVisible(AddIn& addin, const Ref<host::RibbonControl>& control) {
   if (!item || item->Class() != host::kOlAppointment) return false;
   const std::wstring entry_id = item->EntryID();
   addin.SetItemOf(*item, entry_id);
-  // The four entries show or hide together; the id only tells the drawing's callbacks apart.
-  const std::wstring id = host::Require(control).Id();
-  return !addin.Statuses().Status(addin, item, entry_id, L"VBX_GetVisible", id).empty();
+  // The four entries show or hide together; the id only tells the drawing's callbacks apart, and
+  // a call without a control is answered all the same.
+  const std::wstring id = control ? control->Id() : std::wstring();
+  return !addin.Statuses()
+              .Status(addin, item, entry_id, Drawn::kMenu, L"VBX_GetVisible", id)
+              .empty();
 }
 
 void TabClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation operation) {
@@ -94,11 +97,13 @@ void TabClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation o
 
 void MenuClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation operation) {
   // Without a context the host named no items; the entry ID stored while the menu was built
-  // stands.
+  // stands. Items named that are not one accepted item leave nothing to act on: an entry ID
+  // stored earlier may be another item's.
   const auto context = ContextOf(control);
   if (context.selection || context.explorer) {
     auto item = SelectedItem(addin, context);
-    if (item && Accepted(item->Class())) addin.SetItem(item->EntryID(), host::StoreIDOf(*item));
+    if (!item || !Accepted(item->Class())) return;
+    addin.SetItem(item->EntryID(), host::StoreIDOf(*item));
   }
   RunOperation(addin, operation);
 }

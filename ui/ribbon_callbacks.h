@@ -12,7 +12,7 @@ namespace fenmark::ui {
 bool TabGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control);
 // VBX_GetEnabled and VBX_GetVisible: the single item of the control's selection (the active
 // explorer's when the host names none). Both store that item's entry ID for the click that may
-// follow.
+// follow. VBX_GetVisible answers without a control too.
 bool MenuGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control);
 bool MenuGetVisible(AddIn& addin, const Ref<host::RibbonControl>& control);
 
@@ -21,7 +21,8 @@ bool MenuGetVisible(AddIn& addin, const Ref<host::RibbonControl>& control);
 // reported a failure.
 void TabClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation operation);
 // VBX_*: acts on the single item of the control's selection, or, when the host names none, on
-// the item stored while the menu was being built; task changes refresh the tabs.
+// the item stored while the menu was being built; a selection that is not one accepted item is
+// acted on not at all. Task changes refresh the tabs.
 void MenuClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation operation);
 
 }  // namespace fenmark::ui

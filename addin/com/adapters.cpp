@@ -331,7 +331,14 @@ class RibbonControlAdapter final : public Adapter, public host::RibbonControl {
   host::RibbonContext Context() override {
     auto context = ToObject(*Get(L"Context").get());
     if (!context) return {};
-    switch (ToInt(*Invoke(context.get(), L"Class", Access::kGet).get())) {
+    int context_class = 0;
+    try {
+      context_class = ToInt(*Invoke(context.get(), L"Class", Access::kGet).get());
+    } catch (const host::Failure&) {
+      // An object that cannot say what it is names nothing: as if Office had given none.
+      return {};
+    }
+    switch (context_class) {
       case host::kOlInspector:
         return {Wrap<host::Inspector>(std::move(context)), nullptr, nullptr};
       case host::kOlSelection:

@@ -309,6 +309,61 @@ inline void SecondStore(Stage& s) {
   s.NoteClick(L"Fenmark", menu.ClickCaption(L"Fenmark"));
 }
 
+// A drawing is one surface and one item: the tab's reading is not the next menu's.
+inline void TabThenMenu(Stage& s) {
+  auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
+  s.outlook.OpenItem(appointment);
+  s.NoteTab(appointment);
+  s.outlook.DeleteItem(s.TaskOf(appointment));
+  s.NoteMenu(s.outlook.RightClickOutside({appointment}));
+  s.outlook.SetVersion(kOutlook12Version);
+  s.NoteMenu(s.outlook.RightClickOutside({appointment}));
+}
+
+// Offline: no box while a menu or a tab is drawn; a command run all the same reports once.
+inline void NetworkErrorWhileDrawing(Stage& s) {
+  auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
+  s.outlook.SetVersion(kOutlook12Version);
+  auto drawn_online = s.outlook.RightClick({appointment});
+  s.outlook.FailCallsTo(L"Namespace.GetItemFromID", -2147221227, L"Network problems");
+  s.NoteMenu(s.outlook.RightClick({appointment}));
+  s.outlook.SetVersion(sim::kOutlook14Version);
+  s.NoteMenu(s.outlook.RightClick({appointment}));
+  s.outlook.OpenItem(appointment);
+  s.NoteTab(appointment);
+  s.Note(L"boxes while drawing: " + std::to_wstring(s.addin.MessageBoxes().size()));
+  s.Callback(L"VBX_OpenTask", L"VBX_Open_Ostrand_Task");
+  s.NoteClick(L"Start Ostrand Task", drawn_online.ClickCaption(L"Start Ostrand Task"));
+  s.outlook.ClearFaults();
+}
+
+// A second store's task: one lookup per drawing from the second drawing on; callbacks without a
+// control; clicks whose Selection is not one accepted item act on nothing.
+inline void SecondStoreRemembered(Stage& s) {
+  auto task = s.outlook.AddItem(host::kOlTask, L"Team review", L"", sim::FolderKind::kSharedTasks);
+  task.SetUserProperty(L"OstrandStatus", L"Stopped");
+  s.outlook.UserSave(task);
+  auto appointment = s.outlook.AddItem(host::kOlAppointment, L"Team review", L"",
+                                       sim::FolderKind::kSharedCalendar);
+  appointment.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
+  s.outlook.UserSave(appointment);
+  for (int drawing = 1; drawing <= 2; ++drawing) {
+    const int before = s.outlook.CountCalls(L"Namespace.GetItemFromID");
+    s.NoteMenu(s.outlook.RightClick({appointment}));
+    s.Note(L"lookups: " +
+           std::to_wstring(s.outlook.CountCalls(L"Namespace.GetItemFromID") - before));
+  }
+  s.Note(L"VBX_GetVisible(Nothing): " +
+         std::wstring(s.addin.Ribbon().GetBool(L"VBX_GetVisible", nullptr) ? L"true" : L"false"));
+  auto mail = s.outlook.ReceiveMail(L"Budget", L"Figures");
+  s.outlook.Select({mail, appointment});
+  s.addin.Ribbon().Action(
+      L"VBX_StartTask",
+      sim::Control(L"VBX_Start_Ostrand_Task",
+                   {nullptr, s.outlook.Application()->ActiveExplorer()->Selection(), nullptr}));
+  s.Note(L"status after: " + task.UserProperty(L"OstrandStatus").value_or(L"(none)"));
+}
+
 // The user has text selected in the open task window: the note goes before it.
 inline void SelectionInTheTaskWindow(Stage& s) {
   auto appointment = s.LinkedAppointment(L"Q3 figures", L"Keep this text");
@@ -437,6 +492,9 @@ inline const std::vector<Scenario>& Scenarios() {
       {L"a Unicode mail with pictures", UnicodeMailWithPictures},
       {L"a second store's mail and calendar", SecondStore},
       {L"a selection in the task window", SelectionInTheTaskWindow},
+      {L"a tab drawing, then a menu", TabThenMenu},
+      {L"a network error while drawing", NetworkErrorWhileDrawing},
+      {L"a second store's task remembered", SecondStoreRemembered},
       {L"events after the disconnection", EventsAfterDisconnection},
       {L"links without the add event", LinksWithoutTheAddEvent},
       {L"task windows and tabs", TaskWindowsAndTabs},

@@ -204,6 +204,14 @@ const Row kRows[] = {
     {{},
      [](auto& f) { return As<host::Item>(f)->Display(), L"done"; },
      L"-> failure 438: Object doesn't support this property or method"},
+    // A Context that cannot say what it is names nothing, as if Office had given none.
+    {{.vt = VT_DISPATCH, .object = true},
+     [](auto& f) {
+       const auto context = As<host::RibbonControl>(f)->Context();
+       return context.inspector || context.selection || context.explorer ? L"a context"
+                                                                         : L"no context";
+     },
+     L"call Context() -> no context"},
 };
 
 void TestLateBinding() {
