@@ -186,11 +186,18 @@ void Core::MakeDirs(const std::wstring& path) {
   }
 }
 
+bool Core::FitsMaxPath(const std::wstring& path) {
+  std::size_t units = path.size();
+  if constexpr (sizeof(wchar_t) > 2)
+    units += std::count_if(path.begin(), path.end(), [](wchar_t c) { return c > 0xFFFF; });
+  return units <= kMaxPath;
+}
+
 void Core::CheckFilePath(const std::wstring& path, std::int32_t path_not_found,
                          const std::wstring& path_not_found_text, std::int32_t bad_name,
                          const std::wstring& bad_name_text) const {
   bool absolute = path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
-  if (!absolute || path.size() > kMaxPath) throw host::Failure(path_not_found, path_not_found_text);
+  if (!absolute || !FitsMaxPath(path)) throw host::Failure(path_not_found, path_not_found_text);
   std::wstring parent = Parent(path);
   std::wstring name = path.substr(parent.size() + 1);
   if (name.empty() || name.find_first_of(L"<>:\"|?*") != std::wstring::npos ||
@@ -232,6 +239,11 @@ std::wstring PlatformImpl::DateSeparator() {
 std::wstring PlatformImpl::TimeSeparator() {
   core_.Enter(L"Platform", L"TimeSeparator");
   return core_.time_separator;
+}
+
+std::wstring PlatformImpl::ShortDatePattern() {
+  core_.Enter(L"Platform", L"ShortDatePattern");
+  return core_.short_date_pattern;
 }
 
 std::optional<std::vector<std::uint8_t>> PlatformImpl::ResourceBytes(const std::wstring& name,
