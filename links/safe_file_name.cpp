@@ -38,8 +38,12 @@ bool LowSurrogate(wchar_t c) {
 }
 
 // The UTF-16 units of one wchar_t: two for a character beyond the BMP where wchar_t holds it whole.
+template <std::size_t kWidth = sizeof(wchar_t)>
 std::size_t UnitsOf(wchar_t c) {
-  return !kUtf16 && static_cast<std::uint32_t>(c) > 0xFFFF ? 2 : 1;
+  if constexpr (kWidth == 2)
+    return 1;
+  else
+    return static_cast<std::uint32_t>(c) > 0xFFFF ? 2 : 1;
 }
 
 // Cuts `text` to at most `units` UTF-16 units, never through a surrogate pair.

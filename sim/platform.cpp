@@ -186,11 +186,20 @@ void Core::MakeDirs(const std::wstring& path) {
   }
 }
 
+namespace {
+// Where wchar_t holds a character beyond the BMP whole, Windows counts two units for it.
+template <std::size_t kWidth = sizeof(wchar_t)>
+std::size_t Utf16Units(const std::wstring& text) {
+  if constexpr (kWidth == 2)
+    return text.size();
+  else
+    return text.size() + static_cast<std::size_t>(std::count_if(
+                             text.begin(), text.end(), [](wchar_t c) { return c > 0xFFFF; }));
+}
+}  // namespace
+
 bool Core::FitsMaxPath(const std::wstring& path) {
-  std::size_t units = path.size();
-  if constexpr (sizeof(wchar_t) > 2)
-    units += std::count_if(path.begin(), path.end(), [](wchar_t c) { return c > 0xFFFF; });
-  return units <= kMaxPath;
+  return Utf16Units(path) <= kMaxPath;
 }
 
 void Core::CheckFilePath(const std::wstring& path, std::int32_t path_not_found,
