@@ -35,6 +35,7 @@ class NativeAddin final : public sim::LoadedAddin {
     return outlook_->EntriesBelow(outlook_->TempFolder());
   }
   std::wstring TempFolder() override { return outlook_->TempFolder(); }
+  void UseTempFolder(const std::wstring& path) override { outlook_->SetTempFolder(path); }
   long ServedObjects() override { return 0; }
 
  private:

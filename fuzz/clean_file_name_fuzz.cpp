@@ -1,13 +1,16 @@
 // CleanFileName on any subject: it ends, fails only with the 16-bit overflow, and what it gives is
 // safe in a path: only characters of the set, no separators, wildcards or control characters.
-// SafeFileName then, on the clean name and on the raw subject, in a folder of any length: a name
-// Windows takes as it is, whose path fits, keeping the start of what it was given.
+// SubjectFileName keeps those and the letters, digits and marks of every script, never empty.
+// SafeFileName then, on the clean name, the subject's file name and the raw subject, in a folder
+// of any length: a name Windows takes as it is, whose path fits with every path of an HTML save
+// with pictures, keeping the start of what it was given.
 
 #include <cstdlib>
 
 #include "fuzz/fuzz_text.h"
 #include "links/safe_file_name.h"
 #include "links/send_to_task.h"
+#include "links/unicode_letters.h"
 
 namespace {
 
@@ -35,17 +38,30 @@ bool Device(std::wstring name) {
          std::wstring_view(L"123456789\u00b9\u00b2\u00b3").find(name[3]) != std::wstring_view::npos;
 }
 
+using fenmark::links::Utf16Length;
+
+// What an HTML save of a mail with pictures writes beside its file, under the longest folder
+// suffix that an Office translates it to.
+constexpr std::wstring_view kPictureFiles[] = {L"_files\\image001.png", L"_files\\filelist.xml",
+                                               L"_files\\colorschememapping.xml",
+                                               L"_fichiers\\colorschememapping.xml"};
+
 void CheckSafe(const std::wstring& folder, const std::wstring& given, const std::wstring& ext) {
-  const std::wstring name = fenmark::links::SafeFileName(folder, given, ext);
+  const bool html = ext == L".htm";
+  const std::size_t reserve = html ? fenmark::links::kPictureFolderReserve : 0;
+  const std::wstring name = fenmark::links::SafeFileName(folder, given, ext, reserve);
   Check(name.size() >= ext.size() && name.compare(name.size() - ext.size(), ext.size(), ext) == 0);
   const std::wstring stem = name.substr(0, name.size() - ext.size());
   Check(!Device(name));
-  Check(stem.empty() || (stem.back() != L'.' && stem.back() != L' '));
   for (const wchar_t c : name)
     Check(c >= 0x20 && std::wstring_view(L"\\/:*?\"<>|").find(c) == std::wstring_view::npos);
-  if (folder.size() + ext.size() <= fenmark::links::kMaxPathLength) {
-    Check(folder.size() + name.size() <= fenmark::links::kMaxPathLength);
-    Check(name.size() <= fenmark::links::kMaxNameLength);
+  if (Utf16Length(folder) + ext.size() + reserve <= fenmark::links::kMaxPathLength) {
+    Check(Utf16Length(folder + name) <= fenmark::links::kMaxPathLength);
+    Check(Utf16Length(name) <= fenmark::links::kMaxNameLength);
+    // Every path the save writes.
+    for (const auto picture : kPictureFiles)
+      if (html)
+        Check(Utf16Length(folder + stem) + picture.size() <= fenmark::links::kMaxPathLength);
   }
   // The start of the name stays: with the marks of a device ("_" put in, or in place of the last
   // letter) taken out, the stem begins what was given, less what Windows refuses.
@@ -56,13 +72,13 @@ void CheckSafe(const std::wstring& folder, const std::wstring& given, const std:
   for (const wchar_t c : stem.substr(0, stem.size() - (stem.size() && stem.back() == L'_')))
     if (c != L'_') unmarked.push_back(c);
   Check(allowed.rfind(unmarked, 0) == 0);
-  // A name that needs nothing is left as it is; a safe name stays as it is.
+  // A name that needs nothing is left as it is, dots and blanks before the extension too; a safe
+  // name stays as it is.
   if (allowed.size() == given.size() && !Device(given + ext) &&
-      folder.size() + given.size() + ext.size() <= fenmark::links::kMaxPathLength &&
-      given.size() + ext.size() <= fenmark::links::kMaxNameLength &&
-      (given.empty() || (given.back() != L'.' && given.back() != L' ')))
+      Utf16Length(folder + given + ext) + reserve <= fenmark::links::kMaxPathLength &&
+      Utf16Length(given + ext) <= fenmark::links::kMaxNameLength)
     Check(stem == given);
-  Check(fenmark::links::SafeFileName(folder, stem, ext) == name);
+  Check(fenmark::links::SafeFileName(folder, stem, ext, reserve) == name);
 }
 
 }  // namespace
@@ -106,6 +122,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       L"C:\\" + std::wstring(((data[0] >> 4) & 7) * 36 + data[6] % 37, L'f') + L"\\";
   CheckSafe(folder, clean, (data[0] & 1) ? L".htm" : L".msg");
   if (text.size() < 1024) CheckSafe(folder, text, L".msg");
+
+  // The subject as the attachment's name: what CleanFileName keeps and the letters, digits and
+  // marks of every script, in order; the fallback when nothing is left.
+  clock_reads = 0;
+  const std::wstring named = fenmark::links::SubjectFileName(text, clock);
+  std::wstring letters;
+  for (const wchar_t c :
+       Blank(text) ? std::wstring()
+                   : text.substr(text.find_first_not_of(L' '),
+                                 text.find_last_not_of(L' ') - text.find_first_not_of(L' ') + 1))
+    if (IsFileNameCharacter(c) ||
+        (c > 0x7F && fenmark::links::IsLetterDigitOrMark(static_cast<char32_t>(c))))
+      letters.push_back(c);
+  Check(named == (letters.empty() ? FallbackSubject(now) : letters));
+  Check(clock_reads == (letters.empty() ? 1 : 0));
+  if (named.size() < 1024) {
+    CheckSafe(folder, named, L".htm");
+    CheckSafe(folder, named, L".msg");
+  }
 
   for (const wchar_t c : clean)
     Check(IsFileNameCharacter(c) && c >= 0x20 && c < 0x7f &&

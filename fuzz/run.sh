@@ -11,7 +11,7 @@ flags=(-std=c++20 -O1 -g -Wall -Wextra -Werror -I. -fsanitize=fuzzer,address,und
   -fno-sanitize-recover=all -fno-omit-frame-pointer)
 declare -A sources=(
   [marker_fuzz]="fuzz/marker_fuzz.cpp links/tracking.cpp links/linked_task.cpp"
-  [clean_file_name_fuzz]="fuzz/clean_file_name_fuzz.cpp links/send_to_task.cpp links/safe_file_name.cpp"
+  [clean_file_name_fuzz]="fuzz/clean_file_name_fuzz.cpp links/send_to_task.cpp links/safe_file_name.cpp links/unicode_letters.cpp"
 )
 
 for target in marker_fuzz clean_file_name_fuzz; do

@@ -69,6 +69,9 @@ class Platform {
   // The user's regional separators ("/" and ":" in a United States setting).
   virtual std::wstring DateSeparator() = 0;
   virtual std::wstring TimeSeparator() = 0;
+  // The user's short-date pattern ("M/d/yyyy" in a United States setting, "dd/MM/yyyy" in a
+  // British one), for the order of day, month and year.
+  virtual std::wstring ShortDatePattern() = 0;
 
   // The bytes of the add-in's own resource of that name and type, or nothing when there is none.
   virtual std::optional<std::vector<std::uint8_t>> ResourceBytes(const std::wstring& name,

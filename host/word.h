@@ -14,9 +14,12 @@ inline constexpr int kWdCollapseStart = 1;  // Collapse direction
 class WordSelection {
  public:
   virtual ~WordSelection() = default;
-  // Types at the insertion point, replacing selected text; a carriage return (13) becomes a
-  // paragraph break.
+  // Types at the insertion point, replacing selected text, and in Overtype mode as many of the
+  // characters after it as it types; a carriage return (13) becomes a paragraph break.
   virtual void TypeText(const std::wstring& text) = 0;
+  // Word's Overtype mode (`Application.Options.Overtype`), one setting for every document.
+  virtual bool Overtype() = 0;
+  virtual void SetOvertype(bool on) = 0;
   // Shrinks the selection to its start (kWdCollapseStart) or end, leaving the text as it is.
   virtual void Collapse(int direction) = 0;
   // Inserts the file's content at the insertion point (never as an attachment).

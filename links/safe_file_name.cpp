@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+
+#include "links/unicode_letters.h"
 
 namespace fenmark::links {
 
@@ -23,6 +26,32 @@ bool RefusedCharacter(wchar_t c) {
 
 bool TrailingTrimmed(wchar_t c) {
   return c == L'.' || c == L' ';
+}
+
+constexpr bool kUtf16 = sizeof(wchar_t) == 2;
+
+bool HighSurrogate(wchar_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+bool LowSurrogate(wchar_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// The UTF-16 units of one wchar_t: two for a character beyond the BMP where wchar_t holds it whole.
+template <std::size_t kWidth = sizeof(wchar_t)>
+std::size_t UnitsOf(wchar_t c) {
+  if constexpr (kWidth == 2)
+    return 1;
+  else
+    return static_cast<std::uint32_t>(c) > 0xFFFF ? 2 : 1;
+}
+
+// Cuts `text` to at most `units` UTF-16 units, never through a surrogate pair.
+void CutToUnits(std::wstring& text, std::size_t units) {
+  std::size_t used = 0, keep = 0;
+  while (keep < text.size() && used + UnitsOf(text[keep]) <= units) used += UnitsOf(text[keep++]);
+  text.resize(keep);
+  if (!text.empty() && HighSurrogate(text.back())) text.pop_back();
 }
 
 // The part of a name that Windows compares with the device names: up to its first dot, without the
@@ -51,25 +80,50 @@ bool IsDeviceName(std::wstring_view name) {
          (SameLetters(stem.substr(0, 3), L"COM") || SameLetters(stem.substr(0, 3), L"LPT"));
 }
 
+std::size_t Utf16Length(std::wstring_view text) {
+  std::size_t units = 0;
+  for (const wchar_t c : text) units += UnitsOf(c);
+  return units;
+}
+
+std::wstring SubjectFileName(std::wstring_view subject, const Clock& now) {
+  const auto first = subject.find_first_not_of(L' ');
+  subject = first == std::wstring_view::npos
+                ? std::wstring_view()
+                : subject.substr(first, subject.find_last_not_of(L' ') - first + 1);
+  std::wstring name;
+  for (std::size_t i = 0; i < subject.size(); ++i) {
+    const std::size_t width = kUtf16 && HighSurrogate(subject[i]) && i + 1 < subject.size() &&
+                                      LowSurrogate(subject[i + 1])
+                                  ? 2
+                                  : 1;
+    const char32_t code = width == 2
+                              ? 0x10000 + ((static_cast<char32_t>(subject[i]) - 0xD800) << 10) +
+                                    (static_cast<char32_t>(subject[i + 1]) - 0xDC00)
+                              : static_cast<char32_t>(subject[i]);
+    if (IsFileNameCharacter(subject[i]) || (code > 0x7F && IsLetterDigitOrMark(code)))
+      name.append(subject.substr(i, width));
+    i += width - 1;
+  }
+  return name.empty() ? FallbackSubject(now()) : name;
+}
+
 std::wstring SafeFileName(std::wstring_view folder, std::wstring_view name,
-                          std::wstring_view extension) {
+                          std::wstring_view extension, std::size_t reserve) {
   std::wstring stem;
   std::copy_if(name.begin(), name.end(), std::back_inserter(stem),
                [](wchar_t c) { return !RefusedCharacter(c); });
 
-  const std::size_t fixed = folder.size() + extension.size();
+  const std::size_t fixed = Utf16Length(folder) + Utf16Length(extension) + reserve;
   std::size_t room = fixed < kMaxPathLength ? kMaxPathLength - fixed : 0;
   room = std::min(room, kMaxNameLength > extension.size() ? kMaxNameLength - extension.size() : 0);
 
   // Cutting can leave trailing dots or blanks or make a device name of a longer one, and marking
   // a device can need a cut: settle both until nothing changes.
   for (;;) {
-    if (stem.size() > room) {
-      stem.resize(room);
-      // Never half a surrogate pair.
-      if (!stem.empty() && stem.back() >= 0xD800 && stem.back() <= 0xDBFF) stem.pop_back();
-    }
-    while (!stem.empty() && TrailingTrimmed(stem.back())) stem.pop_back();
+    if (Utf16Length(stem) > room) CutToUnits(stem, room);
+    // Windows drops them only at the very end of the name.
+    while (extension.empty() && !stem.empty() && TrailingTrimmed(stem.back())) stem.pop_back();
     if (!IsDeviceName(stem + std::wstring(extension))) break;
     // "CON" becomes "CON_", keeping the subject's start; with no room for that, "CO_".
     const std::size_t mark = DeviceStem(stem).size();

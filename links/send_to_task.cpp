@@ -89,15 +89,16 @@ void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
 
     // Unicode, so that text outside the system's code page survives in the attached copy.
     const std::wstring msg_name =
-        SafeFileName(folder_path, CleanFileName(host::Require(source).Subject(), now), L".msg");
+        SafeFileName(folder_path, SubjectFileName(host::Require(source).Subject(), now), L".msg");
     source->SaveAs(folder_path + msg_name, host::kOlMsgUnicode);
     saved.push_back(folder_path + msg_name);
     auto attachments = host::Require(target).Attachments();
     host::Require(attachments).Add(folder_path + msg_name, msg_name);
     attachments.reset();
 
-    const std::wstring htm_name =
-        SafeFileName(folder_path, CleanFileName(source->Subject(), now), L".htm");
+    // Its pictures go into a folder beside it, whose paths are longer still.
+    const std::wstring htm_name = SafeFileName(folder_path, SubjectFileName(source->Subject(), now),
+                                               L".htm", kPictureFolderReserve);
     source->SaveAs(folder_path + htm_name, host::kOlHtml);
     saved.push_back(folder_path + htm_name);
 

@@ -72,15 +72,47 @@ std::wstring TwoDigits(int value) {
   return {static_cast<wchar_t>(L'0' + n / 10), static_cast<wchar_t>(L'0' + n % 10)};
 }
 
+// The fields of a short-date pattern in their order: "dMy" for "dd.MM.yyyy"; quoted text is not
+// a field. "Mdy" when one of them is missing.
+std::wstring DateOrder(std::wstring_view pattern) {
+  std::wstring order;
+  bool quoted = false;
+  for (const wchar_t c : pattern) {
+    if (c == L'\'') quoted = !quoted;
+    if (!quoted && (c == L'd' || c == L'M' || c == L'y') && order.find(c) == std::wstring::npos)
+      order.push_back(c);
+  }
+  return order.size() == 3 ? order : L"Mdy";
+}
+
+// Typing in Overtype mode would replace as much of the body as the note is long: the mode is off
+// for the typing, then as it was.
+void TypeInserting(host::WordSelection& at, const std::wstring& text) {
+  if (!at.Overtype()) return at.TypeText(text);
+  at.SetOvertype(false);
+  try {
+    at.TypeText(text);
+  } catch (...) {
+    try {
+      at.SetOvertype(true);
+    } catch (...) {  // the typing's failure is the one to report
+    }
+    throw;
+  }
+  at.SetOvertype(true);
+}
+
 }  // namespace
 
-std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view date_separator,
-                           std::wstring_view time_separator) {
+std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view short_date_pattern,
+                           std::wstring_view date_separator, std::wstring_view time_separator) {
   const int hour = ((now.hour % 24) + 24) % 24;
   const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
-  std::wstring text = TwoDigits(now.month);
-  text.append(date_separator).append(TwoDigits(now.day));
-  text.append(date_separator).append(TwoDigits(now.year));
+  std::wstring text;
+  for (const wchar_t field : DateOrder(short_date_pattern)) {
+    if (!text.empty()) text.append(date_separator);
+    text.append(TwoDigits(field == L'd' ? now.day : field == L'M' ? now.month : now.year));
+  }
   text.append(L" ").append(TwoDigits(hour12));
   text.append(time_separator).append(TwoDigits(now.minute));
   text.append(time_separator).append(TwoDigits(now.second));
@@ -115,7 +147,9 @@ void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
     if (traits.writes_note) {
       now = platform.ReadClock();
       note = std::wstring(traits.note_prefix) +
-             NoteTimestamp(now.local, platform.DateSeparator(), platform.TimeSeparator()) + L"\r";
+             NoteTimestamp(now.local, platform.ShortDatePattern(), platform.DateSeparator(),
+                           platform.TimeSeparator()) +
+             L"\r";
     }
 
     auto document = host::Require(task.GetInspector()).WordEditor();
@@ -130,17 +164,20 @@ void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
       auto& at = host::Require(selection);
       // Typing would replace the text that the user has selected; the note goes before it.
       at.Collapse(host::kWdCollapseStart);
-      at.TypeText(note);
+      TypeInserting(at, note);
       task.Close(host::kOlSave);
     }
 
     if (traits.marks_complete) task.MarkComplete();
     auto task_properties = task.UserProperties();
+    bool stopped = false;  // before this start
     if (auto status = host::Require(task_properties).Item(std::wstring(kOstrandStatus))) {
+      if (traits.work_time == WorkTime::kRecordStart)
+        stopped = EqualsNoCase(status->Value(), kStopped);
       status->SetValue(std::wstring(traits.ostrand_status));
     }
     if (traits.outlook_status != 0) task.SetStatus(traits.outlook_status);
-    if (traits.work_time == WorkTime::kRecordStart) RecordStart(task, now.utc);
+    if (traits.work_time == WorkTime::kRecordStart) RecordStart(task, now.utc, stopped);
     if (traits.work_time == WorkTime::kAddSinceStart) AddWorkSinceStart(task, now.utc);
     task.Save();
   });

@@ -12,16 +12,19 @@ using host::Ref;
 
 enum class TaskAction { kComplete, kOpen, kStart, kStop };
 
-// "mm/dd/yy HH:MM:SS am/pm" with the user's separators, on the 12-hour clock (01 to 12).
-std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view date_separator,
-                           std::wstring_view time_separator);
+// "mm/dd/yy HH:MM:SS am/pm" with the user's separators, on the 12-hour clock (01 to 12), the day,
+// month and year in the order of the user's short-date pattern ("dd/MM/yyyy" gives "dd/mm/yy"); a
+// pattern that lacks one of them keeps month, day, year.
+std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view short_date_pattern,
+                           std::wstring_view date_separator, std::wstring_view time_separator);
 
 // Follows the link of the appointment with that entry ID (looked up in that store, when known) to
 // its task and acts on the task. Complete, start and stop type a dated note into the task's window
-// before any text selected there (closing it with saving), then set the task's completion or
-// Outlook status and `OstrandStatus` (when the task has it), keep its actual work
-// (links/work_time.h) and save it; open only brings the task's window up. The appointment is never
-// changed. Reports its own failures under "Ostrand - <operation>"; never fails towards the caller.
+// before any text selected there, inserting even in Overtype mode (closing it with saving), then
+// set the task's completion or Outlook status and `OstrandStatus` (when the task has it), keep its
+// actual work (links/work_time.h) and save it; open only brings the task's window up. The
+// appointment is never changed. Reports its own failures under "Ostrand - <operation>"; never fails
+// towards the caller.
 void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
                    std::wstring appointment_entry_id, std::wstring appointment_store_id,
                    TaskAction action) noexcept;

@@ -71,9 +71,10 @@ std::optional<long long> MinutesSince(std::wstring_view started_at, const host::
   return (elapsed + 30) / 60;
 }
 
-void RecordStart(host::Item& task, const host::DateTime& utc_now) {
+void RecordStart(host::Item& task, const host::DateTime& utc_now, bool stopped) {
   auto properties = task.UserProperties();
   auto started = host::Require(properties).Item(std::wstring(kOstrandStartedAt));
+  if (started && !stopped && MinutesSince(started->Value(), utc_now)) return;
   if (!started) started = properties->Add(std::wstring(kOstrandStartedAt), host::kOlText);
   host::Require(started).SetValue(UtcStamp(utc_now));
 }

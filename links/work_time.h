@@ -20,8 +20,10 @@ std::wstring UtcStamp(const host::DateTime& utc);
 // when the text is not a stamp or the time runs backwards.
 std::optional<long long> MinutesSince(std::wstring_view started_at, const host::DateTime& utc_now);
 
-// Sets `OstrandStartedAt` to `utc_now`, adding the text property when the task lacks it.
-void RecordStart(host::Item& task, const host::DateTime& utc_now);
+// Sets `OstrandStartedAt` to `utc_now`, adding the text property when the task lacks it. A start
+// time already there is kept (a second start counts from the first) unless the task was `stopped`:
+// an older version stopped without emptying it.
+void RecordStart(host::Item& task, const host::DateTime& utc_now, bool stopped);
 
 // For a task with a non-empty `OstrandStartedAt`: adds the minutes since then to `ActualWork`
 // and empties the property. Both are stored by the task's next save.

@@ -242,6 +242,7 @@ struct Core : std::enable_shared_from_this<Core> {
   std::vector<std::weak_ptr<ControlState>> buttons;
   std::uint64_t activation_clock = 0;
   bool word_default = true;
+  bool overtype = false;  // Word's Options.Overtype, one setting for every window
   bool item_from_id_nothing = false;
 
   // ---- ribbon ----
@@ -269,6 +270,7 @@ struct Core : std::enable_shared_from_this<Core> {
   int utc_offset_minutes = -240;  // local time less UTC: New York in summer time
   std::wstring date_separator = L"/";
   std::wstring time_separator = L":";
+  std::wstring short_date_pattern = L"M/d/yyyy";
   std::unique_ptr<PlatformImpl> platform;
 
   // ---- log, faults, references, returned failures ----
@@ -341,6 +343,8 @@ struct Core : std::enable_shared_from_this<Core> {
   static std::wstring Named(const std::wstring& path);
   static std::wstring Parent(const std::wstring& path);
   void MakeDirs(const std::wstring& path);
+  // Whether the path is shorter than MAX_PATH, counted in UTF-16 units as Windows counts it.
+  static bool FitsMaxPath(const std::wstring& path);
   // Fails with `not_found`/`bad_name` numbers when the path cannot hold a file.
   void CheckFilePath(const std::wstring& path, std::int32_t path_not_found,
                      const std::wstring& path_not_found_text, std::int32_t bad_name,

@@ -129,11 +129,14 @@ class ItemImpl : public host::Item {
     auto call = Enter(L"SaveAs", Quote(path) + L", " + std::to_wstring(type));
     auto files = SaveAsFiles(*call.item, path, type);
     if (files.empty()) throw InvalidArgument();
-    call.core->CheckFilePath(path, -2147287037,  // 0x80030003
-                             L"Cannot save the file. The folder does not exist.", -2147287035,
-                             L"Cannot save the file. The file name is not valid.");
+    // Every path the save writes must fit, the pictures' too; what was written before one that
+    // fails stays, as a real save leaves it.
     for (auto& [file_path, bytes] : files) {
-      call.core->MakeDirs(Core::Parent(file_path));
+      if (file_path != path && call.core->FitsMaxPath(file_path))
+        call.core->MakeDirs(Core::Parent(file_path));
+      call.core->CheckFilePath(file_path, -2147287037,  // 0x80030003
+                               L"Cannot save the file. The folder does not exist.", -2147287035,
+                               L"Cannot save the file. The file name is not valid.");
       auto& entry = call.core->files[Core::Key(file_path)];
       if (entry.path.empty()) entry.path = Core::Named(file_path);
       entry.bytes = std::move(bytes);

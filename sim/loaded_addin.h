@@ -39,6 +39,9 @@ class LoadedAddin {
   virtual std::vector<std::wstring> TempFiles() = 0;
   // The temporary folder, without trailing backslash (shown as %TEMP% in transcripts).
   virtual std::wstring TempFolder() = 0;
+  // From now on the user's temporary folder is `path` (made when missing), for the add-in and the
+  // simulated Outlook alike, as on a machine whose profile folder is elsewhere.
+  virtual void UseTempFolder(const std::wstring& path) = 0;
   // Objects served to the add-in that are still referenced (0 when the add-in holds the sim's
   // objects directly: the sim counts those itself).
   virtual long ServedObjects() = 0;

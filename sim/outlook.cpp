@@ -212,6 +212,12 @@ void Outlook::SetItemFromIDAnswersNothing(bool nothing) {
 void Outlook::SetWordAvailableByDefault(bool available) {
   core_->word_default = available;
 }
+void Outlook::SetOvertype(bool on) {
+  core_->overtype = on;
+}
+bool Outlook::Overtype() const {
+  return core_->overtype;
+}
 void Outlook::SetVersion(const std::wstring& version) {
   core_->version = version;
 }

@@ -180,6 +180,9 @@ class Outlook {
   // "No Word document": WordEditor gives no object for this item / for items made from now on.
   void SetWordAvailable(const SimItem& item, bool available);
   void SetWordAvailableByDefault(bool available);
+  // Word's Overtype mode (the Insert key), for every window; off by default.
+  void SetOvertype(bool on);
+  bool Overtype() const;
   // GetItemFromID answers Nothing for an entry ID it knows, as the object model allows a store
   // to answer, instead of the item.
   void SetItemFromIDAnswersNothing(bool nothing);
@@ -257,6 +260,10 @@ class Outlook {
   // Local time less UTC, in minutes (default -240); a change of summer time moves it.
   void SetUtcOffset(int minutes);
   void SetSeparators(const std::wstring& date_separator, const std::wstring& time_separator);
+  // The short-date pattern and both separators of a country's default setting (the default:
+  // kUnitedStates, "M/d/yyyy", "/" and ":").
+  enum class Region { kUnitedStates, kUnitedKingdom, kGermany, kJapan };
+  void SetRegion(Region region);
 
   // ---------------- call log and fault injection ----------------
   std::vector<HostCall> Calls() const;

@@ -200,6 +200,17 @@ void Outlook::SetSeparators(const std::wstring& date_separator,
   core_->time_separator = time_separator;
 }
 
+void Outlook::SetRegion(Region region) {
+  struct Setting {
+    const wchar_t *pattern, *date_separator;
+  };
+  static const Setting kSettings[] = {
+      {L"M/d/yyyy", L"/"}, {L"dd/MM/yyyy", L"/"}, {L"dd.MM.yyyy", L"."}, {L"yyyy/MM/dd", L"/"}};
+  const Setting& setting = kSettings[static_cast<int>(region)];
+  core_->short_date_pattern = setting.pattern;
+  SetSeparators(setting.date_separator, L":");
+}
+
 // ---------------- call log and faults ----------------
 
 std::vector<HostCall> Outlook::Calls() const {

@@ -186,11 +186,27 @@ void Core::MakeDirs(const std::wstring& path) {
   }
 }
 
+namespace {
+// Where wchar_t holds a character beyond the BMP whole, Windows counts two units for it.
+template <std::size_t kWidth = sizeof(wchar_t)>
+std::size_t Utf16Units(const std::wstring& text) {
+  if constexpr (kWidth == 2)
+    return text.size();
+  else
+    return text.size() + static_cast<std::size_t>(std::count_if(
+                             text.begin(), text.end(), [](wchar_t c) { return c > 0xFFFF; }));
+}
+}  // namespace
+
+bool Core::FitsMaxPath(const std::wstring& path) {
+  return Utf16Units(path) <= kMaxPath;
+}
+
 void Core::CheckFilePath(const std::wstring& path, std::int32_t path_not_found,
                          const std::wstring& path_not_found_text, std::int32_t bad_name,
                          const std::wstring& bad_name_text) const {
   bool absolute = path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
-  if (!absolute || path.size() > kMaxPath) throw host::Failure(path_not_found, path_not_found_text);
+  if (!absolute || !FitsMaxPath(path)) throw host::Failure(path_not_found, path_not_found_text);
   std::wstring parent = Parent(path);
   std::wstring name = path.substr(parent.size() + 1);
   if (name.empty() || name.find_first_of(L"<>:\"|?*") != std::wstring::npos ||
@@ -232,6 +248,11 @@ std::wstring PlatformImpl::DateSeparator() {
 std::wstring PlatformImpl::TimeSeparator() {
   core_.Enter(L"Platform", L"TimeSeparator");
   return core_.time_separator;
+}
+
+std::wstring PlatformImpl::ShortDatePattern() {
+  core_.Enter(L"Platform", L"ShortDatePattern");
+  return core_.short_date_pattern;
 }
 
 std::optional<std::vector<std::uint8_t>> PlatformImpl::ResourceBytes(const std::wstring& name,

@@ -18,6 +18,7 @@ class PlatformImpl : public host::Platform {
   std::uint64_t Milliseconds() override { return core_.milliseconds; }
   std::wstring DateSeparator() override;
   std::wstring TimeSeparator() override;
+  std::wstring ShortDatePattern() override;
   std::optional<std::vector<std::uint8_t>> ResourceBytes(const std::wstring& name,
                                                          const std::wstring& type) override;
   std::wstring TempPath() override;

@@ -103,6 +103,11 @@ std::vector<std::pair<std::wstring, std::vector<std::uint8_t>>> SaveAsFiles(
       for (int n = 1; n <= item.pictures; ++n)
         files.emplace_back(folder + L"\\" + name + L"\\" + PictureName(n),
                            std::vector<std::uint8_t>{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
+      // Word writes these beside the pictures; the second is the longest name there.
+      for (const wchar_t* extra : {L"filelist.xml", L"colorschememapping.xml"}) {
+        if (item.pictures > 0)
+          files.emplace_back(folder + L"\\" + name + L"\\" + extra, Bytes(ToUtf8(L"<xml/>")));
+      }
       break;
     }
     default:

@@ -38,9 +38,10 @@ std::vector<std::wstring> ItemLines(const Outlook& outlook) {
       lines.push_back(L"  property " + property.name + L" = \"" + EscapeText(property.value) +
                       L"\"");
     for (const auto& attachment : item.Attachments())
-      lines.push_back(L"  attachment \"" + attachment.display_name + L"\" from \"" +
-                      attachment.source_path + L"\" " + std::to_wstring(attachment.content.size()) +
-                      L" bytes, type " + std::to_wstring(attachment.save_type));
+      lines.push_back(L"  attachment \"" + EscapeText(attachment.display_name) + L"\" from \"" +
+                      EscapeText(attachment.source_path) + L"\" " +
+                      std::to_wstring(attachment.content.size()) + L" bytes, type " +
+                      std::to_wstring(attachment.save_type));
   }
   return lines;
 }

@@ -18,8 +18,34 @@ class WordSelectionImpl : public host::WordSelection {
 
   void TypeText(const std::wstring& text) override {
     auto call = EnterItem(core_, item_, L"WordSelection", L"TypeText", Quote(text));
-    call.item->ReplaceSelection(ParagraphBreaks(text));
-    call.item->Write(L"TypeText(" + Quote(text) + L")");
+    auto& item = *call.item;
+    const std::wstring typed = ParagraphBreaks(text);
+    if (call.core->overtype && item.selection_length == 0) {
+      // Each typed character takes the place of the next one; paragraph breaks are never typed
+      // over, and a typed one is inserted.
+      std::size_t at = std::min(item.insertion_point, item.body.size());
+      for (const wchar_t c : typed) {
+        const bool over = c != L'\r' && c != L'\n' && at < item.body.size() &&
+                          item.body[at] != L'\r' && item.body[at] != L'\n';
+        if (over)
+          item.body[at] = c;
+        else
+          item.body.insert(at, 1, c);
+        ++at;
+      }
+      item.Place(at);
+    } else {
+      item.ReplaceSelection(typed);
+    }
+    item.Write(L"TypeText(" + Quote(text) + L")");
+  }
+
+  bool Overtype() override {
+    return EnterItem(core_, item_, L"WordSelection", L"Overtype").core->overtype;
+  }
+  void SetOvertype(bool on) override {
+    EnterItem(core_, item_, L"WordSelection", L"SetOvertype", on ? L"True" : L"False")
+        .core->overtype = on;
   }
 
   void Collapse(int direction) override {

@@ -1,6 +1,8 @@
 // Complete, open, start and stop: acting on an appointment's linked task.
+#include <climits>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "links/task_actions.h"
@@ -153,6 +155,8 @@ TEST_F(TaskActionTest, StopAndCompleteAddTheMinutesSinceTheStartToActualWork) {
     std::vector<Step> steps;
     int actual_work;
     std::optional<std::wstring> started_after;
+    std::wstring status = L"Stopped";
+    int work_before = 0;
   };
   const Case cases[] = {
       {"start, stop after 90 minutes", {}, {{kStart, 9, 0, 0}, {kStop, 10, 30, 0}}, 90, L""},
@@ -165,11 +169,35 @@ TEST_F(TaskActionTest, StopAndCompleteAddTheMinutesSinceTheStartToActualWork) {
        {{kStart, 9, 0, 0}, {kStop, 10, 30, 0}, {kStart, 13, 0, 0}, {kComplete, 13, 20, 0}},
        110,
        L""},
-      {"a second start starts again",
+      {"a second start keeps the first",
        {},
        {{kStart, 9, 0, 0}, {kStart, 10, 0, 0}, {kStop, 10, 30, 0}},
-       30,
+       90,
        L""},
+      {"a start after an older version's stop, which left its start, starts again",
+       L"2024-03-15T05:00:00Z",
+       {{kStart, 9, 0, 0}, {kStop, 10, 30, 0}},
+       90,
+       L""},
+      {"a start while started keeps the time",
+       L"2024-03-15T12:00:00Z",
+       {{kStart, 9, 0, 0}, {kStop, 10, 30, 0}},
+       150,
+       L"",
+       L"Started"},
+      {"a start time that does not read is replaced",
+       L"noon",
+       {{kStart, 9, 0, 0}, {kStop, 10, 30, 0}},
+       90,
+       L"",
+       L"Started"},
+      {"a sum beyond the field's Long adds nothing",
+       {},
+       {{kStart, 9, 0, 0}, {kStop, 10, 30, 0}},
+       INT_MAX - 60,
+       L"",
+       L"Stopped",
+       INT_MAX - 60},
       {"summer time begins in between: one real hour",
        {},
        {{kStart, 1, 30, 0, -300}, {kStop, 3, 30, 0, -240}},
@@ -188,9 +216,10 @@ TEST_F(TaskActionTest, StopAndCompleteAddTheMinutesSinceTheStartToActualWork) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    auto task = LinkedTask(L"Report", L"Stopped", true);
+    auto task = LinkedTask(L"Report", c.status, true);
     auto appointment = ScheduledFrom(task);
     if (c.started_at) task.SetUserProperty(L"OstrandStartedAt", *c.started_at);
+    task.SetActualWork(c.work_before);
     outlook.UserSave(task);
     for (const auto& step : c.steps) {
       outlook.SetNow({2024, 3, 15, step.hour, step.minute, step.second});
@@ -204,23 +233,71 @@ TEST_F(TaskActionTest, StopAndCompleteAddTheMinutesSinceTheStartToActualWork) {
   }
 }
 
-TEST_F(TaskActionTest, TheNoteUsesTheRegionalSeparatorsAndATwelveHourClock) {
+TEST_F(TaskActionTest, TheNoteFollowsTheRegionsDateOrderAndSeparatorsOnATwelveHourClock) {
   struct Case {
     host::DateTime now;
+    const wchar_t* pattern;
     const wchar_t* date_separator;
     const wchar_t* time_separator;
     const wchar_t* expected;
   };
   const Case cases[] = {
-      {{2024, 3, 15, 14, 25, 7}, L"/", L":", L"03/15/24 02:25:07 pm"},
-      {{2024, 3, 15, 0, 0, 0}, L"/", L":", L"03/15/24 12:00:00 am"},
-      {{2024, 3, 15, 12, 0, 0}, L"/", L":", L"03/15/24 12:00:00 pm"},
-      {{2009, 12, 31, 23, 59, 59}, L".", L".", L"12.31.09 11.59.59 pm"},
-      {{2000, 1, 2, 11, 5, 9}, L"-", L":", L"01-02-00 11:05:09 am"},
+      {{2024, 3, 15, 14, 25, 7}, L"M/d/yyyy", L"/", L":", L"03/15/24 02:25:07 pm"},
+      {{2024, 3, 15, 0, 0, 0}, L"M/d/yyyy", L"/", L":", L"03/15/24 12:00:00 am"},
+      {{2024, 3, 15, 12, 0, 0}, L"MM-dd-yy", L"/", L":", L"03/15/24 12:00:00 pm"},
+      {{2009, 12, 31, 23, 59, 59}, L"d.M.yyyy", L".", L".", L"31.12.09 11.59.59 pm"},
+      {{2000, 1, 2, 11, 5, 9}, L"yyyy-MM-dd", L"-", L":", L"00-01-02 11:05:09 am"},
+      {{2000, 1, 2, 11, 5, 9}, L"'day' d 'of' M, yyyy", L"/", L":", L"02/01/00 11:05:09 am"},
+      {{2000, 1, 2, 11, 5, 9}, L"dd/yyyy", L"/", L":", L"01/02/00 11:05:09 am"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(links::NoteTimestamp(c.now, c.date_separator, c.time_separator), c.expected);
+    EXPECT_EQ(links::NoteTimestamp(c.now, c.pattern, c.date_separator, c.time_separator),
+              c.expected);
   }
+  // A note made on 3 April 2024, through the user's regional setting.
+  const std::pair<sim::Outlook::Region, const wchar_t*> regions[] = {
+      {sim::Outlook::Region::kUnitedStates, L"04/03/24"},
+      {sim::Outlook::Region::kUnitedKingdom, L"03/04/24"},
+      {sim::Outlook::Region::kGermany, L"03.04.24"},
+      {sim::Outlook::Region::kJapan, L"24/04/03"}};
+  for (const auto& [region, date] : regions) {
+    auto task = LinkedTask(L"Report", L"Stopped", true);
+    auto appointment = ScheduledFrom(task);
+    outlook.SetRegion(region);
+    outlook.SetNow({2024, 4, 3, 9, 15, 0});
+    Run(kStart, appointment.EntryID());
+    EXPECT_EQ(task.Body(),
+              L"Ostrand task started - " + std::wstring(date) + L" 09:15:00 am\r\nTask notes");
+  }
+}
+
+TEST_F(TaskActionTest, InOvertypeModeTheNoteIsInsertedAndTheModeRestored) {
+  auto task = LinkedTask(L"Report", L"Stopped", true);
+  auto appointment = ScheduledFrom(task);
+  outlook.SetOvertype(true);
+  Run(kStart, appointment.EntryID());
+  Run(kStop, appointment.EntryID());
+  Run(kComplete, appointment.EntryID());
+  EXPECT_EQ(task.Body(),
+            L"Ostrand task completed - 03/15/24 02:25:07 pm\r\n"
+            L"Ostrand task stopped - 03/15/24 02:25:07 pm\r\n"
+            L"Ostrand task started - 03/15/24 02:25:07 pm\r\nTask notes");
+  EXPECT_TRUE(outlook.Overtype());
+  EXPECT_TRUE(outlook.MessageBoxes().empty());
+
+  // In the user's open window the cursor ends after the note, as without Overtype.
+  outlook.OpenItem(task);
+  task.SetInsertionPoint(task.Body().size() - 5);
+  Run(kStart, appointment.EntryID());
+  EXPECT_EQ(task.Body().substr(task.Body().size() - 55),
+            L"Task Ostrand task started - 03/15/24 02:25:07 pm\r\nnotes");
+  EXPECT_TRUE(outlook.Overtype());
+  // Off, it stays off: nothing is switched.
+  outlook.SetOvertype(false);
+  outlook.ClearCalls();
+  Run(kStop, appointment.EntryID());
+  EXPECT_FALSE(outlook.Called(L"WordSelection.SetOvertype"));
+  EXPECT_FALSE(outlook.Overtype());
 }
 
 TEST_F(TaskActionTest, OpenBringsTheWindowUpAndChangesNothing) {

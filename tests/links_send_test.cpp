@@ -96,23 +96,41 @@ TEST_F(SendToTaskTest, TheSubjectNamesTheTemporaryFilesAndTheAttachment) {
       {L"minutes", L"minutes.msg", L"minutes.htm"},
       {L"   ", L"No subject - 20240315142507ff.msg", L"No subject - 20240315142508ff.htm"},
       {L"", L"No subject - 20240315142509ff.msg", L"No subject - 20240315142510ff.htm"},
-      {L"???", L".msg", L".htm"},
-      {L"  Plan {v2} [draft] \u00e9t\u00e9 ", L"Plan {v2} [draft] t.msg",
-       L"Plan {v2} [draft] t.htm"},
+      // Letters, digits and marks of every script stay; a name left empty takes the fallback.
+      {L"???", L"No subject - 20240315142511ff.msg", L"No subject - 20240315142512ff.htm"},
+      {L"  Plan {v2} [draft] \u00e9t\u00e9 ", L"Plan {v2} [draft] \u00e9t\u00e9.msg",
+       L"Plan {v2} [draft] \u00e9t\u00e9.htm"},
+      {L"\u00dcbersicht \u2013 Gr\u00f6\u00dfe", L"\u00dcbersicht  Gr\u00f6\u00dfe.msg",
+       L"\u00dcbersicht  Gr\u00f6\u00dfe.htm"},
+      {L"\u4f1a\u8bae\u7eaa\u8981", L"\u4f1a\u8bae\u7eaa\u8981.msg",
+       L"\u4f1a\u8bae\u7eaa\u8981.htm"},
+      {L"\u0394\u03b9\u03b1\u03c6\u03ae\u03bc\u03b9\u03c3\u03b7: \u0661\u0662 e\u0301\u00b2 "
+       L"\u00bd\u00a7\u00ae",
+       L"\u0394\u03b9\u03b1\u03c6\u03ae\u03bc\u03b9\u03c3\u03b7 \u0661\u0662 e\u0301\u00b2 "
+       L"\u00bd.msg",
+       L"\u0394\u03b9\u03b1\u03c6\u03ae\u03bc\u03b9\u03c3\u03b7 \u0661\u0662 e\u0301\u00b2 "
+       L"\u00bd.htm"},
+      // Beyond the BMP: a letter stays, a picture character goes.
+      {L"\U0001D518\U0001F600x", L"\U0001D518x.msg", L"\U0001D518x.htm"},
+      {L"\U0001F600", L"No subject - 20240315142513ff.msg", L"No subject - 20240315142514ff.htm"},
       // Names Windows would not take as they are: devices, trailing dots and blanks, and paths
       // of MAX_PATH or more, cut to fit the working folder they go into (13 characters below the
       // temporary folder).
       {L"con", L"con_.msg", L"con_.htm"},
       {L"Nul.txt", L"Nul_.txt.msg", L"Nul_.txt.htm"},
       {L"Lpt1 . draft", L"Lpt1_ . draft.msg", L"Lpt1_ . draft.htm"},
-      {L"Re: Minutes...", L"Re Minutes.msg", L"Re Minutes.htm"},
-      {L"Re: ?", L"Re.msg", L"Re.htm"},
+      {L"CONIN$", L"CONIN$_.msg", L"CONIN$_.htm"},
+      {L"conout$ .txt", L"conout$_ .txt.msg", L"conout$_ .txt.htm"},
+      // Windows drops dots and blanks only at the very end of a name.
+      {L"Re: Minutes...", L"Re Minutes....msg", L"Re Minutes....htm"},
+      {L"Re: ?", L"Re .msg", L"Re .htm"},
       {L"COM10", L"COM10.msg", L"COM10.htm"},
+      // The HTML file leaves room for its pictures' folder and files.
       {std::wstring(255, L'x'), std::wstring(207, L'x') + L".msg",
-       std::wstring(207, L'x') + L".htm"},
-      {std::wstring(255, L'x'), std::wstring(11, L'x') + L".msg", std::wstring(11, L'x') + L".htm",
+       std::wstring(175, L'x') + L".htm"},
+      {std::wstring(255, L'x'), std::wstring(11, L'x') + L".msg", L".htm",
        L"C:\\" + std::wstring(226, L'T')},
-      {L"Con.x " + std::wstring(250, L'y'), L"Con_.x.msg", L"Con_.x.htm",
+      {L"Con.x " + std::wstring(250, L'y'), L"Con_.x.msg", L".htm",
        L"C:\\" + std::wstring(231, L'T')},
   };
   for (const auto& c : cases) {
@@ -130,6 +148,28 @@ TEST_F(SendToTaskTest, TheSubjectNamesTheTemporaryFilesAndTheAttachment) {
     EXPECT_TRUE(TempFiles().empty());
     EXPECT_TRUE(outlook.MessageBoxes().empty());
   }
+}
+
+TEST_F(SendToTaskTest, EveryPathOfTheHtmlSaveOfALongSubjectWithPicturesFits) {
+  // 100 characters, as a redirected profile folder may be.
+  const std::wstring temp = L"C:\\Users\\" + std::wstring(91, L'p');
+  outlook.SetTempFolder(temp);
+  std::wstring subject;
+  while (subject.size() < 255) subject += L"Quarterly figures " + std::to_wstring(subject.size());
+  subject.resize(255);
+  auto mail = outlook.ReceiveMail(subject, L"See the charts.");
+  mail.SetPictures(3);
+  auto task = Send(mail);
+  ASSERT_TRUE(task);
+  EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
+  ASSERT_EQ(task.Attachments().size(), 1u);
+  EXPECT_EQ(task.Attachments()[0].display_name, subject.substr(0, 140) + L".msg");
+  EXPECT_NE(task.Body().find(L"See the charts."), std::wstring::npos);
+  EXPECT_TRUE(outlook.EntriesBelow(temp).empty());
+  // The HTML file's name leaves 32 characters for "_files\colorschememapping.xml" (29).
+  const std::wstring htm = Temp(subject.substr(0, 108) + L".htm");
+  EXPECT_EQ(SavedPaths().back(), L"\"" + htm + L"\", 5");
+  EXPECT_EQ(htm.size() + 32, 258u);
 }
 
 TEST_F(SendToTaskTest, WithoutAWordDocumentTheTaskKeepsSubjectAndAttachmentOnly) {
@@ -202,7 +242,8 @@ TEST_F(SendToTaskTest, CleanFileNameCountsSixteenBitsBeforeTrimmingAndKeepsCase)
       // Blanks only: the fallback comes first, so the length of the blanks does not count.
       {std::wstring(40000, L' '), L"No subject - 20240315142507ff"},
       {L" a:b\\c/d*e?f\"g<h>i|j;k\tl m ", L"abcdefghijkl m"},
-      {L"Re: ?", L"Re "},  // no trimming after the drop
+      {L"Re: ?", L"Re "},                                            // no trimming after the drop
+      {L"\u00dcbersicht \u2013 Gr\u00f6\u00dfe", L"bersicht  Gre"},  // ASCII only, as ever
   };
   for (auto c : cases) {
     SCOPED_TRACE(c.text.size());

@@ -26,8 +26,8 @@ class FileHandle {
 };
 
 std::wstring LocaleText(LCTYPE type) {
-  wchar_t buffer[16] = {};
-  const int n = GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buffer, 16);
+  wchar_t buffer[80] = {};  // LOCALE_SSHORTDATE's limit
+  const int n = GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buffer, 80);
   if (n <= 0) ThrowLastError();
   return std::wstring(buffer, n - 1);
 }
@@ -69,6 +69,9 @@ std::wstring WindowsPlatform::DateSeparator() {
 }
 std::wstring WindowsPlatform::TimeSeparator() {
   return LocaleText(LOCALE_STIME);
+}
+std::wstring WindowsPlatform::ShortDatePattern() {
+  return LocaleText(LOCALE_SSHORTDATE);
 }
 
 std::optional<std::vector<std::uint8_t>> WindowsPlatform::ResourceBytes(const std::wstring& name,

@@ -55,6 +55,23 @@ std::wstring RealTempFolder() {
 
 // ---- the add-in object ----
 
+ComAddin::~ComAddin() {
+  Release();
+  if (temp_before_.empty()) return;
+  SetEnvironmentVariableW(L"TMP", temp_before_.c_str());
+  SetEnvironmentVariableW(L"TEMP", temp_before_.c_str());
+}
+
+void ComAddin::UseTempFolder(const std::wstring& path) {
+  if (temp_before_.empty()) temp_before_ = RealTempFolder();
+  for (auto at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))
+    CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
+  CreateDirectoryW(path.c_str(), nullptr);
+  SetEnvironmentVariableW(L"TMP", path.c_str());
+  SetEnvironmentVariableW(L"TEMP", path.c_str());
+  if (outlook_) outlook_->SetTempFolder(path);
+}
+
 void ComAddin::Create(sim::Outlook& outlook) {
   Release();
   outlook_ = &outlook;

@@ -23,7 +23,7 @@ std::wstring RealTempFolder();
 class ComAddin final : public sim::LoadedAddin {
  public:
   explicit ComAddin(std::wstring prog_id) : prog_id_(std::move(prog_id)) {}
-  ~ComAddin() override { Release(); }
+  ~ComAddin() override;
 
   void Create(sim::Outlook& outlook) override;
   sim::Outcome Connect() override;
@@ -33,6 +33,8 @@ class ComAddin final : public sim::LoadedAddin {
   std::vector<sim::MessageBoxRecord> MessageBoxes() override;
   std::vector<std::wstring> TempFiles() override;
   std::wstring TempFolder() override { return RealTempFolder(); }
+  // Through TMP and TEMP, which the process gets back when the object goes.
+  void UseTempFolder(const std::wstring& path) override;
   long ServedObjects() override { return Counters().live; }
 
   bool created() const { return static_cast<bool>(extensibility_); }
@@ -44,6 +46,7 @@ class ComAddin final : public sim::LoadedAddin {
   ComRibbon ribbon_;
   std::vector<std::wstring> files_before_;
   std::size_t boxes_before_ = 0;
+  std::wstring temp_before_;  // set while another folder is in use
 };
 
 }  // namespace fenmark::wintest

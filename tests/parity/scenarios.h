@@ -178,15 +178,14 @@ inline void SubjectsWindowsRefuses(Stage& s) {
   }
 }
 
-// Start, then stop 90 minutes later. The DLL reads the real clock, so the start is moved back.
-inline void ActualWorkFromStartAndStop(Stage& s) {
-  auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
-  s.StartFromMenu(appointment);
-  auto task = s.TaskOf(appointment);
+// The task's recorded start, moved 90 minutes back: the DLL reads the real clock.
+inline bool MoveStartBack(Stage& s, sim::SimItem& task) {
   int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
   const auto started = task.UserProperty(L"OstrandStartedAt").value_or(L"");
-  if (swscanf(started.c_str(), L"%d-%d-%dT%d:%d:%dZ", &y, &mo, &d, &h, &mi, &sec) != 6)
-    return s.Note(L"no start time: " + started);
+  if (swscanf(started.c_str(), L"%d-%d-%dT%d:%d:%dZ", &y, &mo, &d, &h, &mi, &sec) != 6) {
+    s.Note(L"no start time: " + started);
+    return false;
+  }
   using namespace std::chrono;
   const auto at = sys_days(year_month_day(year(y), month(mo), day(d))) + hours(h) + minutes(mi) +
                   seconds(sec) - minutes(90);
@@ -197,8 +196,73 @@ inline void ActualWorkFromStartAndStop(Stage& s) {
            unsigned(date.day()), int(time.hours().count()), int(time.minutes().count()),
            int(time.seconds().count()));
   task.SetUserProperty(L"OstrandStartedAt", earlier);
+  return true;
+}
+
+// Start, then stop 90 minutes later.
+inline void ActualWorkFromStartAndStop(Stage& s) {
+  auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
+  s.StartFromMenu(appointment);
+  auto task = s.TaskOf(appointment);
+  if (!MoveStartBack(s, task)) return;
   s.NoteClick(L"Stop",
               s.outlook.RightClick({appointment}).ClickRibbonEntry(L"VBX_Stop_Ostrand_Task"));
+}
+
+// A second start (from a menu built before the first) keeps the first start's time.
+inline void TwoStartsThenAStop(Stage& s) {
+  auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
+  auto stale = s.outlook.RightClick({appointment});
+  s.StartFromMenu(appointment);
+  auto task = s.TaskOf(appointment);
+  if (!MoveStartBack(s, task)) return;
+  s.NoteClick(L"Start again", stale.ClickRibbonEntry(L"VBX_Start_Ostrand_Task"));
+  s.NoteClick(L"Stop",
+              s.outlook.RightClick({appointment}).ClickRibbonEntry(L"VBX_Stop_Ostrand_Task"));
+  s.Note(L"actual work: " + std::to_wstring(task.ActualWork()));
+}
+
+// Word in Overtype mode: start, stop and complete keep every character of the task's body.
+inline void ActionsInOvertypeMode(Stage& s) {
+  s.outlook.SetOvertype(true);
+  auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
+  for (const wchar_t* id : {L"VBX_Start_Ostrand_Task", L"VBX_Stop_Ostrand_Task", L"VBX_Fenmark"})
+    s.NoteClick(id, s.outlook.RightClick({appointment}).ClickRibbonEntry(id));
+  const auto body = s.TaskOf(appointment).Body();
+  s.Note(L"body kept: " +
+         std::wstring(body.size() > 12 && body.substr(body.size() - 12) == L"\r\nTask notes"
+                          ? L"yes"
+                          : L"no"));
+  s.Note(L"overtype after: " + std::wstring(s.outlook.Overtype() ? L"on" : L"off"));
+}
+
+// Subjects in other scripts, or with nothing a name can hold, name the attachment.
+inline void SubjectsInEveryScript(Stage& s) {
+  for (const wchar_t* subject :
+       {L"\u00dcbersicht \u2013 Gr\u00f6\u00dfe", L"\u4f1a\u8bae\u7eaa\u8981", L"???",
+        L"Re: Minutes...", L"CONIN$"}) {
+    s.outlook.Select({s.outlook.ReceiveMail(subject, L"Figures")});
+    s.outlook.ShowContextMenu(sim::kMailItemMenu).ClickRibbonEntry(L"VBX_Send_To_Ostrand");
+    auto task = s.outlook.ActiveWindowItem();
+    if (task && !task.Attachments().empty())
+      s.Note(L"attached as: " + task.Attachments()[0].display_name);
+  }
+}
+
+// A mail with pictures and the longest subject, in a temporary folder of 100 characters: every
+// path of its HTML save fits, and nothing stays behind.
+inline void LongSubjectWithPicturesInALongTempFolder(Stage& s) {
+  const std::wstring temp = s.addin.TempFolder() + L"\\";
+  s.addin.UseTempFolder(temp + std::wstring(100 - temp.size(), L'p'));
+  std::wstring subject;
+  while (subject.size() < 255) subject += L"Quarterly figures " + std::to_wstring(subject.size());
+  subject.resize(255);
+  auto mail = s.outlook.ReceiveMail(subject, L"See the charts.");
+  mail.SetPictures(3);
+  s.outlook.Select({mail});
+  s.NoteClick(
+      L"Send to Ostrand",
+      s.outlook.ShowContextMenu(sim::kMailItemMenu).ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
 }
 
 // Two windows of appointments whose tasks differ: a refresh asks each tab about its own window.
@@ -485,6 +549,11 @@ inline const std::vector<Scenario>& Scenarios() {
       {L"host failures midway", HostFailureMidway},
       {L"subjects Windows refuses as file names", SubjectsWindowsRefuses},
       {L"actual work from start and stop", ActualWorkFromStartAndStop},
+      {L"two starts then a stop", TwoStartsThenAStop},
+      {L"start, stop and complete in Overtype mode", ActionsInOvertypeMode},
+      {L"subjects in every script", SubjectsInEveryScript},
+      {L"a long subject with pictures in a long temporary folder",
+       LongSubjectWithPicturesInALongTempFolder},
       {L"two appointment windows refreshed", TwoWindows},
       {L"a calendar item right-clicked outside the main list", RightClickOutsideTheList},
       {L"a menu action with the appointment window open", MenuActionWithTheWindowOpen},

@@ -41,6 +41,8 @@ class Canon {
     out = std::regex_replace(out, stamp, L"<time>");
     static const std::wregex utc(L"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ");
     out = std::regex_replace(out, utc, L"<utc>");
+    static const std::wregex fallback(L"No subject - \\d{14}ff");
+    out = std::regex_replace(out, fallback, L"No subject - <stamp>ff");
     // The working folder's random name (GetTempName).
     static const std::wregex work(L"rad[0-9A-Fa-f]{5}\\.t[mx][pt]");
     out = std::regex_replace(out, work, L"<work>");
