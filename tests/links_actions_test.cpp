@@ -106,8 +106,10 @@ TEST_F(TaskActionTest, NotesStatusAndSavesFollowTheTableOfDifferences) {
         EXPECT_EQ(outlook.CountCalls(L"Item.MarkComplete"), row.complete ? 1 : 0);
         EXPECT_EQ(outlook.CountCalls(L"Item.SetStatus"), row.complete ? 0 : 1);
         EXPECT_FALSE(task.Dirty());
-        // Closing with saving, then the final save; the watched task's own stamp saves come on top.
-        EXPECT_GE(task.SaveCount(), saves + (word ? 2 : 1));
+        // Closing with saving, then the final save; a watched task stamps itself at each with
+        // two saves of its own.
+        const bool watched = word || !status.empty();
+        EXPECT_EQ(task.SaveCount(), saves + (word ? 2 : 1) * (watched ? 3 : 1));
         EXPECT_EQ(appointment.WriteCount(), appointment_writes);
         EXPECT_TRUE(outlook.ReturnedFailures().empty());
       }
@@ -115,7 +117,7 @@ TEST_F(TaskActionTest, NotesStatusAndSavesFollowTheTableOfDifferences) {
   }
 }
 
-TEST_F(TaskActionTest, NotesGoWhereTheInsertionPointIsNewestFirstInAFreshWindow) {
+TEST_F(TaskActionTest, NotesGoBeforeTheSelectionNewestFirstInAFreshWindowReplacingNothing) {
   auto task = LinkedTask(L"Report", L"Stopped", true);
   auto appointment = ScheduledFrom(task);
   outlook.SetNow({2024, 3, 15, 9, 5, 0});
@@ -128,9 +130,9 @@ TEST_F(TaskActionTest, NotesGoWhereTheInsertionPointIsNewestFirstInAFreshWindow)
   EXPECT_EQ(task.UserProperty(L"OstrandStatus"), L"Started");
   EXPECT_EQ(task.Status(), host::kOlTaskInProgress);
 
-  // A window the user has open keeps the user's cursor: the note goes there.
+  // A window the user has open keeps the user's selection ("note"): the note goes before it.
   outlook.OpenItem(task);
-  task.SetInsertionPoint(task.Body().size() - 5);
+  task.SetSelection(task.Body().size() - 5, 4);
   outlook.SetSeparators(L".", L".");
   Run(kStop, appointment.EntryID());
   EXPECT_EQ(task.Body(),
