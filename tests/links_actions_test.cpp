@@ -118,7 +118,7 @@ TEST_F(TaskActionTest, NotesStatusAndSavesFollowTheTableOfDifferences) {
   }
 }
 
-TEST_F(TaskActionTest, NotesGoWhereTheInsertionPointIsNewestFirstInAFreshWindow) {
+TEST_F(TaskActionTest, NotesGoBeforeTheSelectionNewestFirstInAFreshWindowReplacingNothing) {
   auto task = LinkedTask(L"Report", L"Stopped", true);
   auto appointment = ScheduledFrom(task);
   outlook.SetNow({2024, 3, 15, 9, 5, 0});
@@ -131,9 +131,9 @@ TEST_F(TaskActionTest, NotesGoWhereTheInsertionPointIsNewestFirstInAFreshWindow)
   EXPECT_EQ(task.UserProperty(L"OstrandStatus"), L"Started");
   EXPECT_EQ(task.Status(), host::kOlTaskInProgress);
 
-  // A window the user has open keeps the user's cursor: the note goes there.
+  // A window the user has open keeps the user's selection ("note"): the note goes before it.
   outlook.OpenItem(task);
-  task.SetInsertionPoint(task.Body().size() - 5);
+  task.SetSelection(task.Body().size() - 5, 4);
   outlook.SetSeparators(L".", L".");
   Run(kStop, appointment.EntryID());
   EXPECT_EQ(task.Body(),

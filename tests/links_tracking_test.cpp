@@ -187,14 +187,45 @@ TEST_F(TrackingTest, OnlyTasksAndAppointmentsInTheDefaultCalendarAreLookedAt) {
   EXPECT_EQ(contact.WriteCount(), 0u);
   EXPECT_EQ(contact.SaveCount(), 1);
   EXPECT_FALSE(outlook.Called(L"Item.Body")) << outlook.CallsText();
+  EXPECT_TRUE(outlook.ReturnedFailures().empty());
+}
 
+TEST_F(TrackingTest, AnAddedTaskIsSavedBeforeAndAfterItsStampALinkedAppointmentOnce) {
   // A task moved into the calendar gets its own entry ID, but no status.
   outlook.SetAddEventsDropped(sim::FolderKind::kTasks, true);
   auto task = outlook.CreateTask(L"Moved task");
+  const int task_saves = task.SaveCount();
+  outlook.ClearCalls();
   outlook.AddToCalendar(task);
   EXPECT_EQ(PersistedProperty(task, L"TaskLinkEntryID"), task.EntryID());
   EXPECT_FALSE(task.HasUserProperty(L"OstrandStatus"));
+  EXPECT_EQ(task.SaveCount(), task_saves + 2);
+  ExpectCallOrder(
+      {L"Item.Save", L"UserPropertyCollection.Add", L"UserProperty.SetValue", L"Item.Save"});
+
+  outlook.ClearCalls();
+  auto appointment = outlook.CreateAppointment(L"Scheduled", L"TaskLinkEntryID: 00A1\r\n");
+  EXPECT_EQ(outlook.CountCalls(L"Item.Save"), 1) << outlook.CallsText();
+  ExpectCallOrder({L"UserPropertyCollection.Add", L"UserProperty.SetValue", L"Item.Save"});
+  EXPECT_EQ(PersistedProperty(appointment, L"TaskLinkEntryID"), L"00A1");
   EXPECT_TRUE(outlook.ReturnedFailures().empty());
+}
+
+TEST_F(TrackingTest, AfterDisconnectionNothingIsConnectedAndAddedItemsStayUnlinked) {
+  auto task = LinkedTask(L"Report", L"Stopped", true);
+  outlook.OpenItem(task);
+  ASSERT_GT(outlook.EventConnections(), 0);
+  connect.AddinInstance_OnDisconnection();
+  EXPECT_EQ(outlook.EventConnections(), 0);
+
+  outlook.ClearCalls();
+  auto appointment = outlook.ScheduleTask(task);
+  outlook.AddToCalendar(outlook.CreateTask(L"Moved task"));
+  outlook.UserSave(task);
+  EXPECT_FALSE(appointment.HasUserProperty(L"TaskLinkEntryID"));
+  EXPECT_EQ(appointment.SaveCount(), 1);
+  EXPECT_EQ(outlook.CallCount(), 0u) << outlook.CallsText();
+  EXPECT_EQ(outlook.OutstandingReferences(), 0);
 }
 
 }  // namespace
