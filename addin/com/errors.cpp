@@ -41,10 +41,7 @@ HRESULT to_hresult() noexcept {
 
 void FillExcepInfo(EXCEPINFO* info, const host::Failure& failure) noexcept {
   if (!info) return;
-  // Whatever the EXCEPINFO held before is released with these owners.
-  unique_bstr::adopt(info->bstrSource);
-  unique_bstr::adopt(info->bstrDescription);
-  unique_bstr::adopt(info->bstrHelpFile);
+  // An [out] argument: what it held is the caller's, often uninitialised, never ours to free.
   *info = EXCEPINFO{};
   info->scode = HresultOf(failure);
   info->bstrSource = SysAllocString(L"Fenmark.Connect");

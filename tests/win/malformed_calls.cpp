@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -155,11 +156,13 @@ void SweepMembers(IDispatch* dispatch, Kinds& kinds) {
         ++n;
       auto call = [&](DISPPARAMS* params) {
         com::unique_variant result;
-        EXCEPINFO error{};
+        // An [out] argument as a caller may pass it: uninitialised, nothing in it to free.
+        EXCEPINFO error;
+        std::memset(&error, 0xA5, sizeof error);
         const HRESULT hr = dispatch->Invoke(declared->memid, IID_NULL, 0, flags, params,
                                             result.get(), &error, nullptr);
-        if (hr == DISP_E_EXCEPTION)
-          CHECK(FAILED(error.scode) && SysStringLen(error.bstrDescription));
+        if (hr != DISP_E_EXCEPTION) return hr;
+        CHECK(FAILED(error.scode) && SysStringLen(error.bstrDescription));
         for (BSTR b : {error.bstrSource, error.bstrDescription, error.bstrHelpFile})
           SysFreeString(b);
         return hr;
