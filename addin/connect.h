@@ -101,6 +101,9 @@ class Connect {
   bool connected() const noexcept { return connected_; }
 
  private:
+  // The items of the default folder of that kind.
+  Ref<host::ItemCollection> DefaultFolderItems(int folder);
+
   host::Platform& platform_;
   ui::DrawingStatus drawing_status_;
   bool connected_ = true;
