@@ -250,7 +250,6 @@ struct Core : std::enable_shared_from_this<Core> {
       dirs;  // by lower-case path: the path as made, no trailing backslash
   std::wstring temp_folder;
   std::uint32_t temp_name_seed = 0x1A2B3;
-  std::optional<std::wstring> temp_path_override;
   std::map<std::wstring, std::uint64_t> held_files;  // by key: held until that tick count
   std::map<std::wstring, std::optional<std::vector<std::uint8_t>>> resources;  // "NAME|TYPE"
   std::vector<MessageBoxRecord> message_boxes;

@@ -215,8 +215,6 @@ class Outlook {
   // "C:\Users\Avery\AppData\Local\Temp"). Setting it creates the folder.
   std::wstring TempFolder() const;
   void SetTempFolder(const std::wstring& path);
-  // What Platform::TempPath gives (default: TempFolder() plus a backslash); any text may be set.
-  void SetTempPath(const std::wstring& path);
   void CreateFolder(const std::wstring& path);
   bool FolderExists(const std::wstring& path) const;
   bool FileExists(const std::wstring& path) const;

@@ -67,13 +67,9 @@ void Outlook::SetTempFolder(const std::wstring& path) {
   std::wstring folder = path;
   while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
   core_->temp_folder = folder;
-  core_->temp_path_override.reset();
   core_->MakeDirs(folder);
 }
 
-void Outlook::SetTempPath(const std::wstring& path) {
-  core_->temp_path_override = path;
-}
 void Outlook::CreateFolder(const std::wstring& path) {
   core_->MakeDirs(path);
 }

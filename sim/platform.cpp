@@ -181,7 +181,7 @@ std::optional<std::vector<std::uint8_t>> PlatformImpl::ResourceBytes(const std::
 
 std::wstring PlatformImpl::TempPath() {
   core_.Enter(L"Platform", L"TempPath");
-  return core_.temp_path_override.value_or(core_.temp_folder + L"\\");
+  return core_.temp_folder + L"\\";
 }
 
 void PlatformImpl::MakeFolder(const std::wstring& path) {
