@@ -9,32 +9,46 @@ Connect::Connect(host::Platform& platform) : platform_(platform) {}
 
 Connect::~Connect() = default;
 
+// The markup comes first and every event source is optional: Outlook turns an add-in whose
+// connection fails off for good, and the tab, the menus and the commands need none of the events.
 void Connect::AddinInstance_OnConnection(const Ref<host::Application>& Application) {
   connected_ = true;
-  objOLApp.Assign(Application, [this](host::Application& app) {
-    return app.OnItemContextMenuDisplay(
-        [this](const Ref<host::CommandBar>& bar, const Ref<host::ItemSelection>& selection) {
-          objOLApp_ItemContextMenuDisplay(bar, selection);
-        });
-  });
-  objInsp.Assign(host::Require(objOLApp.Get()).Inspectors(), [this](host::InspectorCollection& c) {
-    return c.OnNewInspector([this](const Ref<host::Inspector>& i) { objInsp_NewInspector(i); });
-  });
-  {
-    auto calendar =
-        host::Require(objOLApp->GetNamespace(L"MAPI")).GetDefaultFolder(host::kOlFolderCalendar);
-    PutRef_olItems(host::Require(calendar).Items());
-  }
-  try {
-    auto tasks =
-        host::Require(objOLApp->GetNamespace(L"MAPI")).GetDefaultFolder(host::kOlFolderTasks);
-    PutRef_olTaskItems(host::Require(tasks).Items());
-  } catch (...) {
-    // Tasks made without a window then go unstamped until their first save in one.
-  }
   strRibbonXML = LoadXML(L"RIBBONXML");
   strContextXML = LoadXML(L"CONTEXTXML");
   strTaskRibbonXML = LoadXML(L"TASKRIBBONXML");
+  // No application at all is a malformed call, not a source that cannot be had.
+  if (!Application) throw host::errors::ObjectNotSet();
+  objOLApp.AssignOptional(
+      [&] { return Application; },
+      [this](host::Application& app) {
+        return app.OnItemContextMenuDisplay(
+            [this](const Ref<host::CommandBar>& bar, const Ref<host::ItemSelection>& selection) {
+              objOLApp_ItemContextMenuDisplay(bar, selection);
+            });
+      });
+  objInsp.AssignOptional(
+      [this] { return host::Require(objOLApp.Get()).Inspectors(); },
+      [this](host::InspectorCollection& c) {
+        return c.OnNewInspector([this](const Ref<host::Inspector>& i) { objInsp_NewInspector(i); });
+      });
+  olItems.AssignOptional(
+      [this] { return DefaultFolderItems(host::kOlFolderCalendar); },
+      [this](host::ItemCollection& c) {
+        return c.OnItemAdd([this](const Ref<host::Item>& item) { olItems_ItemAdd(item); });
+      });
+  // Without it, tasks made without a window go unstamped until their first save in one.
+  olTaskItems.AssignOptional(
+      [this] { return DefaultFolderItems(host::kOlFolderTasks); },
+      [this](host::ItemCollection& c) {
+        return c.OnItemAdd([this](const Ref<host::Item>& item) { olTaskItems_ItemAdd(item); });
+      });
+}
+
+// The namespace and folder references go at once; only the items stay referenced.
+Ref<host::ItemCollection> Connect::DefaultFolderItems(int folder) {
+  auto found =
+      host::Require(host::Require(objOLApp.Get()).GetNamespace(L"MAPI")).GetDefaultFolder(folder);
+  return host::Require(found).Items();
 }
 
 // Everything that receives events lets go, not only objOLApp: an add-in turned off under COM

@@ -135,6 +135,8 @@ class Connect {
   void AsOwnSaves(Work&& work);
   // Makes every kept ribbon ask its callbacks again: a link or a task changed under an open tab.
   void RefreshTabs() noexcept;
+  // The items of the default folder of that kind.
+  Ref<host::ItemCollection> DefaultFolderItems(int folder);
 
   host::Platform& platform_;
   ui::DrawingStatus drawing_status_;

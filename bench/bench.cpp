@@ -3,12 +3,15 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "addin/connect.h"
 #include "bench/round_trips.h"
 #include "demo/native_addin.h"
 #include "demo/ribbon_bridge.h"
+#include "ui/embedded_markup.h"
 
 namespace fenmark::bench {
 namespace {
@@ -47,6 +50,29 @@ void OnConnection(benchmark::State& state) {
   }
 }
 BENCHMARK(OnConnection);
+
+// The markup loader as it was before it read the resources directly: each document written to a
+// working file in the temporary folder, read back and deleted. OnConnection is set beside it.
+void OldMarkupFileRoundTrips(benchmark::State& state) {
+  const auto file = std::filesystem::temp_directory_path() / "resOstrandRibbon.xml";
+  const auto ribbon = ui::EmbeddedMarkup(L"RIBBONXML").value_or(std::vector<std::uint8_t>{});
+  const auto context = ui::EmbeddedMarkup(L"CONTEXTXML").value_or(std::vector<std::uint8_t>{});
+  for (auto _ : state) {
+    for (const auto* bytes : {&ribbon, &context}) {
+      std::FILE* out = std::fopen(file.c_str(), "wb");
+      if (!out) return state.SkipWithError("temporary folder not writable");
+      std::fwrite(bytes->data(), 1, bytes->size(), out);
+      std::fclose(out);
+      std::vector<char> back(bytes->size() + 1);
+      std::FILE* in = std::fopen(file.c_str(), "rb");
+      if (!in) return state.SkipWithError("working file gone");
+      benchmark::DoNotOptimize(std::fread(back.data(), 1, back.size(), in));
+      std::fclose(in);
+      std::remove(file.c_str());
+    }
+  }
+}
+BENCHMARK(OldMarkupFileRoundTrips);
 
 // One decision callback per call: the tab's with the appointment's window in front, the context
 // menu's with the appointment selected.

@@ -14,6 +14,7 @@
 #include "bench/round_trips.h"
 #include "sim/com/loaded_dll.h"
 #include "sim/com/served.h"
+#include "ui/embedded_markup.h"
 
 namespace fenmark::wintest {
 namespace {
@@ -73,6 +74,27 @@ struct Session {
   }
 };
 
+// The markup loader as it was before it read the resources directly: each document written to a
+// working file in the temporary folder, read back and deleted. The figure OnConnection is set
+// beside.
+void OldMarkupFileRoundTrips() {
+  const std::wstring file = RealTempFolder() + L"\\resOstrandRibbon.xml";
+  for (const wchar_t* name : {L"RIBBONXML", L"CONTEXTXML"}) {
+    const auto bytes = ui::EmbeddedMarkup(name).value_or(std::vector<std::uint8_t>{});
+    DWORD written = 0, read = 0;
+    HANDLE out = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(out);
+    HANDLE in = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::vector<std::uint8_t> back(4096);
+    ReadFile(in, back.data(), static_cast<DWORD>(back.size()), &read, nullptr);
+    CloseHandle(in);
+    Expect(DeleteFileW(file.c_str()) && read == bytes.size(), "old markup file round trip");
+  }
+}
+
 long ComCalls() {
   return Counters().invokes + Counters().vtable_calls;
 }
@@ -103,6 +125,10 @@ int RunBench(const std::wstring& prog_id, bool smoke) {
     std::sort(samples.begin(), samples.end());
     connect_us = samples[samples.size() / 2];
   }
+
+  const double old_files_us = MedianMicros(connections, OldMarkupFileRoundTrips);
+  if (!smoke)
+    Expect(connect_us <= old_files_us / 4, "OnConnection at most a quarter of the old file trips");
 
   double tab_us = 0, enabled_us = 0, visible_us = 0, menu14_us = 0, menu12_us = 0;
   long menu14_com = 0, menu12_com = 0, tab_draw_com = 0;
@@ -158,6 +184,9 @@ int RunBench(const std::wstring& prog_id, bool smoke) {
 
   std::printf("\n%-44s %12s\n", "measure", "median");
   std::printf("%-44s %9.1f us\n", "OnConnection", connect_us);
+  std::printf("%-44s %9.1f us  (OnConnection %.0f%% of it)\n",
+              "old markup loader's two file round trips", old_files_us,
+              100.0 * connect_us / old_files_us);
   std::printf("%-44s %9.1f us\n", "getEnabled of the tab (VB_GetEnabled)", tab_us);
   std::printf("%-44s %9.1f us\n", "getEnabled of the menu (VBX_GetEnabled)", enabled_us);
   std::printf("%-44s %9.1f us\n", "getVisible of the menu (VBX_GetVisible)", visible_us);

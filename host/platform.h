@@ -1,6 +1,6 @@
 #pragma once
-// What Windows gives the add-in beside Office: the scripting file system, the message box, the
-// clock and regional separators, the DLL's own resources and the files of the markup loader.
+// What Windows gives the add-in beside Office: its own file calls, the message box, the clock and
+// regional separators, and the DLL's own resources.
 // Method names avoid the Windows headers' A/W macros (DeleteFile, FindResource, GetTempPath).
 
 #include <cstdint>
@@ -14,10 +14,12 @@
 
 namespace fenmark::host {
 
-inline constexpr int kTemporaryFolder = 2;  // GetSpecialFolder
-inline constexpr int kFileExists = 58;      // scripting runtime: "File already exists"
-inline constexpr int kMbOk = 0;             // message-box style: OK only, no icon
-inline constexpr int kMbIconStop = 16;      // message-box style: OK with the critical-stop icon
+// The platform's failure numbers for a file call, as COM gives them (HRESULT_FROM_WIN32).
+inline constexpr std::int32_t kAlreadyExists = static_cast<std::int32_t>(0x800700B7);
+inline constexpr std::int32_t kSharingViolation = static_cast<std::int32_t>(0x80070020);
+inline constexpr std::int32_t kDirectoryNotEmpty = static_cast<std::int32_t>(0x80070091);
+inline constexpr int kMbOk = 0;         // message-box style: OK only, no icon
+inline constexpr int kMbIconStop = 16;  // message-box style: OK with the critical-stop icon
 
 // One reading of the clock in both zones, so that a note and a stored instant agree.
 struct ClockReading {
@@ -25,35 +27,17 @@ struct ClockReading {
   DateTime utc;
 };
 
-class FileSystemFolder {
- public:
-  virtual ~FileSystemFolder() = default;
-  // The folder's path, without a trailing backslash.
-  virtual std::wstring Path() = 0;
-};
-
-// "Scripting.FileSystemObject".
-class FileSystem {
- public:
-  virtual ~FileSystem() = default;
-  // kTemporaryFolder: the user's temporary folder.
-  virtual std::shared_ptr<FileSystemFolder> GetSpecialFolder(int folder) = 0;
-  // `DeleteFile`; fails when the file does not exist.
-  virtual void Delete(const std::wstring& path) = 0;
-  // `GetTempName`: a random file name such as "rad1A2B3.tmp", not checked against the disk.
-  virtual std::wstring GetTempName() = 0;
-  // `CreateFolder`; fails when it exists already (kFileExists) or its parent does not.
-  virtual void CreateFolder(const std::wstring& path) = 0;
-  // `DeleteFolder` with force: the folder and everything in it, read-only files too.
-  virtual void DeleteFolder(const std::wstring& path) = 0;
+// One entry of a folder listing.
+struct FolderEntry {
+  std::wstring name;
+  bool folder = false;
+  // A link (junction, symbolic link): removed itself, never followed.
+  bool link = false;
 };
 
 class Platform {
  public:
   virtual ~Platform() = default;
-
-  // Creates the scripting file-system object; fails when it cannot be created.
-  virtual std::shared_ptr<FileSystem> CreateFileSystemObject() = 0;
 
   // Shows a modal box and returns the button pressed. With no title, the box carries the
   // application title "Fenmark".
@@ -78,10 +62,16 @@ class Platform {
                                                                  const std::wstring& type) = 0;
   // The user's temporary folder with its trailing separator, as long as the platform gives it.
   virtual std::wstring TempPath() = 0;
-  // Creates or empties the file and writes `bytes` from its first byte.
-  virtual void WriteFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) = 0;
-  virtual std::vector<std::uint8_t> ReadFile(const std::wstring& path) = 0;
+  // Fails with kAlreadyExists when anything of that name exists, and fails without a parent.
+  virtual void MakeFolder(const std::wstring& path) = 0;
   virtual void RemoveFile(const std::wstring& path) = 0;
+  // An empty folder (or a link to one) only: kDirectoryNotEmpty otherwise.
+  virtual void RemoveFolder(const std::wstring& path) = 0;
+  // The entries of `folder` whose names match `pattern` ('*' and '?'), without "." and "..".
+  virtual std::vector<FolderEntry> FolderEntries(const std::wstring& folder,
+                                                 const std::wstring& pattern) = 0;
+  // Holds the calling thread.
+  virtual void Wait(int milliseconds) = 0;
 };
 
 }  // namespace fenmark::host

@@ -68,6 +68,18 @@ class Connected {
     object_ = std::move(object);
   }
 
+  // For a source the add-in can do without: what cannot be had is left out, silently. The member
+  // then holds the object that `get()` gave without its events, or nothing when `get` failed.
+  template <class Get, class Connect>
+  void AssignOptional(Get&& get, Connect&& connect) noexcept {
+    Reset();
+    try {
+      object_ = get();
+      if (object_) subscription_ = connect(*object_);
+    } catch (...) {
+    }
+  }
+
  private:
   std::shared_ptr<T> object_;
   Subscription subscription_;

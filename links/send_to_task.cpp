@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cwctype>
 #include <vector>
 
 #include "links/report_guard.h"
@@ -52,19 +53,97 @@ std::wstring CleanFileName(std::wstring_view text, const Clock& now) {
 
 namespace {
 
-// A name that another program or an earlier run took already is tried again with a new one.
-constexpr int kWorkingFolderAttempts = 10;
+// The working folders are "Fenmark-" and four digits in the temporary folder: names of the
+// add-in's own, so that a run can remove what earlier runs left and nothing of other programs.
+// Twelve characters, as the scripting runtime's temporary names had.
+constexpr std::wstring_view kWorkingFolderPrefix = L"Fenmark-";
+constexpr int kWorkingFolderDigits = 4;
+// Names already taken are passed over (a folder that an earlier run could not remove).
+constexpr int kWorkingFolderAttempts = 100;
+// Waits before the attempts after the first to remove a working folder: a virus scanner may hold
+// a file just written for a moment.
+constexpr int kRemovalWaits[] = {20, 50, 100, 200};
+
+std::wstring WorkingFolderName(int number) {
+  std::wstring digits = std::to_wstring(number);
+  digits.insert(0, kWorkingFolderDigits - digits.size(), L'0');
+  return std::wstring(kWorkingFolderPrefix) + digits;
+}
+
+bool IsWorkingFolderName(std::wstring_view name) {
+  if (name.size() != kWorkingFolderPrefix.size() + kWorkingFolderDigits) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const wchar_t c = name[i];
+    if (i >= kWorkingFolderPrefix.size()
+            ? (c < L'0' || c > L'9')
+            : std::towlower(c) != std::towlower(kWorkingFolderPrefix[i]))
+      return false;
+  }
+  return true;
+}
+
+// Removes the folder with everything in it, as far as it goes: links are removed, never
+// followed. Whether it is gone.
+bool RemoveTree(host::Platform& platform, const std::wstring& folder) noexcept {
+  try {
+    bool all = true;
+    for (const auto& entry : platform.FolderEntries(folder, L"*")) {
+      const std::wstring path = folder + L"\\" + entry.name;
+      try {
+        if (entry.folder && !entry.link) {
+          all = RemoveTree(platform, path) && all;
+        } else if (entry.folder) {
+          platform.RemoveFolder(path);
+        } else {
+          platform.RemoveFile(path);
+        }
+      } catch (...) {
+        all = false;
+      }
+    }
+    if (!all) return false;
+    platform.RemoveFolder(folder);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+// What earlier runs could not remove. What still resists is left for the next run.
+void RemoveEarlierRuns(host::Platform& platform, const std::wstring& temp_folder) noexcept {
+  try {
+    const std::wstring pattern = std::wstring(kWorkingFolderPrefix) + L"*";
+    for (const auto& entry : platform.FolderEntries(temp_folder, pattern))
+      if (entry.folder && !entry.link && IsWorkingFolderName(entry.name))
+        RemoveTree(platform, temp_folder + L"\\" + entry.name);
+  } catch (...) {
+  }
+}
 
 // A folder of the run's own in the temporary folder, without trailing backslash.
-std::wstring MakeWorkingFolder(host::FileSystem& files, const std::wstring& temp_folder) {
-  for (int attempt = 1;; ++attempt) {
-    const std::wstring path = temp_folder + L"\\" + files.GetTempName();
+std::wstring MakeWorkingFolder(host::Platform& platform, const std::wstring& temp_folder) {
+  for (int number = 1;; ++number) {
+    const std::wstring path = temp_folder + L"\\" + WorkingFolderName(number);
     try {
-      files.CreateFolder(path);
+      platform.MakeFolder(path);
       return path;
     } catch (const host::Failure& failure) {
-      if (failure.Number() != host::kFileExists || attempt == kWorkingFolderAttempts) throw;
+      if (failure.Number() != host::kAlreadyExists || number == kWorkingFolderAttempts) throw;
     }
+  }
+}
+
+// A file still held after the waits stays, unreported: the task has all it needs, and the next
+// run removes it.
+void RemoveWorkingFolder(host::Platform& platform, const std::wstring& folder) noexcept {
+  try {
+    bool gone = RemoveTree(platform, folder);
+    for (const int wait : kRemovalWaits) {
+      if (gone) return;
+      platform.Wait(wait);
+      gone = RemoveTree(platform, folder);
+    }
+  } catch (...) {
   }
 }
 
@@ -73,25 +152,21 @@ std::wstring MakeWorkingFolder(host::FileSystem& files, const std::wstring& temp
 void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
                     const Ref<host::Item>& target) {
   const Clock now = [&platform] { return platform.Now(); };
-  std::shared_ptr<host::FileSystem> fso;
   // Set once the folder exists: the clean-up removes it with everything in it, also the pictures
   // that an HTML rendering puts beside its file, and also after a failure.
   std::wstring working_folder;
-  std::vector<std::wstring> saved;  // files still to delete by name
-  bool reported = false;
   try {
-    fso = platform.CreateFileSystemObject();
-    auto& files = host::Require(fso);
-    auto temp_folder = files.GetSpecialFolder(host::kTemporaryFolder);
-    working_folder = MakeWorkingFolder(files, host::Require(temp_folder).Path());
-    temp_folder.reset();
+    std::wstring temp_folder = platform.TempPath();
+    while (!temp_folder.empty() && (temp_folder.back() == L'\\' || temp_folder.back() == L'/'))
+      temp_folder.pop_back();
+    RemoveEarlierRuns(platform, temp_folder);
+    working_folder = MakeWorkingFolder(platform, temp_folder);
     const std::wstring folder_path = working_folder + L"\\";
 
     // Unicode, so that text outside the system's code page survives in the attached copy.
     const std::wstring msg_name =
         SafeFileName(folder_path, SubjectFileName(host::Require(source).Subject(), now), L".msg");
     source->SaveAs(folder_path + msg_name, host::kOlMsgUnicode);
-    saved.push_back(folder_path + msg_name);
     auto attachments = host::Require(target).Attachments();
     host::Require(attachments).Add(folder_path + msg_name, msg_name);
     attachments.reset();
@@ -100,7 +175,6 @@ void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
     const std::wstring htm_name = SafeFileName(folder_path, SubjectFileName(source->Subject(), now),
                                                L".htm", kPictureFolderReserve);
     source->SaveAs(folder_path + htm_name, host::kOlHtml);
-    saved.push_back(folder_path + htm_name);
 
     auto document = host::Require(target->GetInspector()).WordEditor();
     if (!document) {
@@ -116,28 +190,8 @@ void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
     }
   } catch (...) {
     Report(platform, host::CurrentFailure(), L"AttachOrigItem");
-    reported = true;
   }
-  // Only the first failure is reported here; the clean-up starts over once after it, and a
-  // failure after the report goes to the caller.
-  for (;;) {
-    try {
-      if (working_folder.empty()) return;
-      auto& files = host::Require(fso);
-      // The saved files by name first: DeleteFolder of some scripting runtimes gives up on a
-      // name that fills the path. The folder then takes whatever else the saves put there.
-      while (!saved.empty()) {
-        files.Delete(saved.front());
-        saved.erase(saved.begin());
-      }
-      files.DeleteFolder(working_folder);
-      return;
-    } catch (...) {
-      if (reported) throw;
-      Report(platform, host::CurrentFailure(), L"AttachOrigItem");
-      reported = true;
-    }
-  }
+  if (!working_folder.empty()) RemoveWorkingFolder(platform, working_folder);
 }
 
 void CopyToTask(host::Platform& platform, Ref<host::Application> app, std::wstring entry_id,

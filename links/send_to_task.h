@@ -37,8 +37,8 @@ std::wstring CleanFileName(std::wstring_view text, const Clock& now);
 
 // Attaches `source` to `target` as a Unicode message file and pastes its HTML rendering into the
 // target's body, through two files in a working folder of the run's own, made in the temporary
-// folder and removed again with all it holds. Reports its first failure itself; a failure in the
-// clean-up after that report is thrown to the caller.
+// folder and removed again with all it holds (what earlier runs left goes first). Reports its
+// first failure itself; the clean-up reports nothing. Never fails towards the caller.
 void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
                     const Ref<host::Item>& target);
 

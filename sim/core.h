@@ -253,10 +253,11 @@ struct Core : std::enable_shared_from_this<Core> {
 
   // ---- platform ----
   std::map<std::wstring, FileEntry> files;  // by lower-case path
-  std::set<std::wstring> dirs;              // lower-case, no trailing backslash
+  std::map<std::wstring, std::wstring>
+      dirs;  // by lower-case path: the path as made, no trailing backslash
   std::wstring temp_folder;
   std::uint32_t temp_name_seed = 0x1A2B3;
-  std::optional<std::wstring> temp_path_override;
+  std::map<std::wstring, std::uint64_t> held_files;  // by key: held until that tick count
   std::map<std::wstring, std::optional<std::vector<std::uint8_t>>> resources;  // "NAME|TYPE"
   std::vector<MessageBoxRecord> message_boxes;
   std::function<int(const MessageBoxRecord&)> message_box_handler;

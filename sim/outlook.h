@@ -224,8 +224,6 @@ class Outlook {
   // "C:\Users\Avery\AppData\Local\Temp"). Setting it creates the folder.
   std::wstring TempFolder() const;
   void SetTempFolder(const std::wstring& path);
-  // What Platform::TempPath gives (default: TempFolder() plus a backslash); any text may be set.
-  void SetTempPath(const std::wstring& path);
   void CreateFolder(const std::wstring& path);
   bool FolderExists(const std::wstring& path) const;
   bool FileExists(const std::wstring& path) const;
@@ -234,6 +232,11 @@ class Outlook {
   void PutFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
   void PutTextFile(const std::wstring& path, const std::wstring& text);  // UTF-8
   void RemoveFile(const std::wstring& path);
+  // Another program (a virus scanner) holds the file at `path`, written or not yet, for that many
+  // milliseconds of the tick count (Platform::Wait moves it): removing it fails meanwhile.
+  void HoldFile(const std::wstring& path, std::uint64_t milliseconds = UINT64_MAX);
+  void ReleaseFile(const std::wstring& path);
+  bool FileHeld(const std::wstring& path) const;
   std::vector<std::wstring> FilesIn(const std::wstring& folder) const;  // full paths
   std::vector<std::wstring> AllFiles() const;
   // Every folder (with a trailing backslash) and file below `folder`, at any depth, sorted.

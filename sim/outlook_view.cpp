@@ -68,13 +68,9 @@ void Outlook::SetTempFolder(const std::wstring& path) {
   std::wstring folder = path;
   while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
   core_->temp_folder = folder;
-  core_->temp_path_override.reset();
   core_->MakeDirs(folder);
 }
 
-void Outlook::SetTempPath(const std::wstring& path) {
-  core_->temp_path_override = path;
-}
 void Outlook::CreateFolder(const std::wstring& path) {
   core_->MakeDirs(path);
 }
@@ -114,6 +110,21 @@ void Outlook::RemoveFile(const std::wstring& path) {
   core_->files.erase(Core::Key(path));
 }
 
+void Outlook::HoldFile(const std::wstring& path, std::uint64_t milliseconds) {
+  const auto now = core_->milliseconds;
+  core_->held_files[Core::Key(path)] =
+      milliseconds > UINT64_MAX - now ? UINT64_MAX : now + milliseconds;
+}
+
+void Outlook::ReleaseFile(const std::wstring& path) {
+  core_->held_files.erase(Core::Key(path));
+}
+
+bool Outlook::FileHeld(const std::wstring& path) const {
+  auto it = core_->held_files.find(Core::Key(path));
+  return it != core_->held_files.end() && core_->milliseconds < it->second;
+}
+
 std::vector<std::wstring> Outlook::FilesIn(const std::wstring& folder) const {
   std::vector<std::wstring> found;
   const std::wstring key = Core::Key(folder);
@@ -125,8 +136,8 @@ std::vector<std::wstring> Outlook::FilesIn(const std::wstring& folder) const {
 std::vector<std::wstring> Outlook::EntriesBelow(const std::wstring& folder) const {
   std::vector<std::wstring> found;
   const std::wstring prefix = Core::Key(folder) + L"\\";
-  for (auto& dir : core_->dirs)
-    if (dir.rfind(prefix, 0) == 0) found.push_back(folder + dir.substr(prefix.size() - 1) + L"\\");
+  for (auto& [key, dir] : core_->dirs)
+    if (key.rfind(prefix, 0) == 0) found.push_back(folder + dir.substr(prefix.size() - 1) + L"\\");
   for (auto& [key, entry] : core_->files)
     if (key.rfind(prefix, 0) == 0) found.push_back(entry.path);
   std::sort(found.begin(), found.end());

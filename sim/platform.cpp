@@ -1,9 +1,11 @@
-// The simulated Windows platform: an in-memory file system with Windows-style paths, the
-// scripting file-system object, message boxes, the clock and the DLL's resources.
+// The simulated Windows platform: an in-memory file system with Windows-style paths and the
+// platform's file calls on it, message boxes, the clock and the DLL's resources.
 
 #include <algorithm>
 #include <cstdio>
+#include <cwctype>
 #include <set>
+#include <string_view>
 
 #include "sim/core.h"
 #include "sim/platform_impl.h"
@@ -14,89 +16,28 @@ namespace {
 
 constexpr std::size_t kMaxPath = 259;  // MAX_PATH less the terminating NUL
 
-class FolderImpl : public host::FileSystemFolder {
- public:
-  FolderImpl(std::weak_ptr<Core> core, std::wstring path)
-      : core_(std::move(core)), path_(std::move(path)) {}
-  std::wstring Path() override {
-    Lock(core_)->Enter(L"FileSystemFolder", L"Path");
-    return path_;
-  }
+// The system's texts for the file calls' failures.
+constexpr wchar_t kAlreadyExistsText[] = L"Cannot create a file when that file already exists.";
+constexpr wchar_t kSharingViolationText[] =
+    L"The process cannot access the file because it is being used by another process.";
+constexpr wchar_t kNotEmptyText[] = L"The directory is not empty.";
+constexpr std::int32_t kWin32FileNotFound = static_cast<std::int32_t>(0x80070002);
+constexpr std::int32_t kWin32PathNotFound = static_cast<std::int32_t>(0x80070003);
+constexpr std::int32_t kWin32BadName = static_cast<std::int32_t>(0x8007007B);
+constexpr wchar_t kFileNotFoundText[] = L"The system cannot find the file specified.";
+constexpr wchar_t kPathNotFoundText[] = L"The system cannot find the path specified.";
+constexpr wchar_t kBadNameText[] =
+    L"The filename, directory name, or volume label syntax is incorrect.";
 
- private:
-  std::weak_ptr<Core> core_;
-  std::wstring path_;
-};
-
-class FileSystemImpl : public host::FileSystem {
- public:
-  explicit FileSystemImpl(std::weak_ptr<Core> core) : core_(std::move(core)) {}
-
-  std::shared_ptr<host::FileSystemFolder> GetSpecialFolder(int folder) override {
-    auto core = Lock(core_);
-    core->Enter(L"FileSystem", L"GetSpecialFolder", std::to_wstring(folder));
-    std::wstring path;
-    switch (folder) {
-      case 0:
-        path = L"C:\\Windows";
-        break;
-      case 1:
-        path = L"C:\\Windows\\System32";
-        break;
-      case host::kTemporaryFolder:
-        path = core->temp_folder;
-        break;
-      default:
-        throw host::Failure(5, L"Invalid procedure call or argument");
-    }
-    return core->Hand<host::FileSystemFolder>(std::make_shared<FolderImpl>(core_, path));
-  }
-
-  void Delete(const std::wstring& path) override {
-    auto core = Lock(core_);
-    core->Enter(L"FileSystem", L"Delete", Quote(path));
-    if (!core->dirs.count(Core::Key(Core::Parent(path))))
-      throw host::Failure(kPathNotFound, L"Path not found");
-    auto it = core->files.find(Core::Key(path));
-    if (it == core->files.end()) throw host::Failure(kFileNotFound, L"File not found");
-    core->files.erase(it);
-  }
-
-  // The scripting runtime's pattern, "rad" and five hex digits; the sim's sequence repeats from
-  // run to run.
-  std::wstring GetTempName() override {
-    auto core = Lock(core_);
-    core->Enter(L"FileSystem", L"GetTempName");
-    core->temp_name_seed = (core->temp_name_seed * 1103515245u + 12345u) & 0xFFFFFu;
-    wchar_t name[16];
-    std::swprintf(name, 16, L"rad%05X.tmp", static_cast<unsigned>(core->temp_name_seed));
-    return name;
-  }
-
-  void CreateFolder(const std::wstring& path) override {
-    auto core = Lock(core_);
-    core->Enter(L"FileSystem", L"CreateFolder", Quote(path));
-    const std::wstring key = Core::Key(path);
-    if (core->dirs.count(key) || core->files.count(key))
-      throw host::Failure(host::kFileExists, L"File already exists");
-    core->CheckFilePath(path, kPathNotFound, L"Path not found", 52, L"Bad file name or number");
-    core->dirs.insert(key);
-  }
-
-  void DeleteFolder(const std::wstring& path) override {
-    auto core = Lock(core_);
-    core->Enter(L"FileSystem", L"DeleteFolder", Quote(path) + L", True");
-    const std::wstring key = Core::Key(path);
-    if (!core->dirs.count(key)) throw host::Failure(kPathNotFound, L"Path not found");
-    const std::wstring below = key + L"\\";
-    std::erase_if(core->files, [&](const auto& file) { return file.first.rfind(below, 0) == 0; });
-    std::erase_if(core->dirs,
-                  [&](const auto& dir) { return dir == key || dir.rfind(below, 0) == 0; });
-  }
-
- private:
-  std::weak_ptr<Core> core_;
-};
+// '*' any run of characters, '?' one character, letter case ignored.
+bool Matches(std::wstring_view name, std::wstring_view pattern) {
+  if (pattern.empty()) return name.empty();
+  if (pattern[0] == L'*')
+    return Matches(name, pattern.substr(1)) || (!name.empty() && Matches(name.substr(1), pattern));
+  if (name.empty()) return false;
+  if (pattern[0] != L'?' && std::towlower(pattern[0]) != std::towlower(name[0])) return false;
+  return Matches(name.substr(1), pattern.substr(1));
+}
 
 // A name Windows opens as a device: its part before the first dot, less trailing blanks.
 bool IsDevice(const std::wstring& name) {
@@ -177,12 +118,12 @@ std::wstring Core::Parent(const std::wstring& path) {
 }
 
 void Core::MakeDirs(const std::wstring& path) {
-  std::wstring key = Key(path);
-  while (key.size() >= 2) {
-    dirs.insert(key);
-    auto slash = key.find_last_of(L'\\');
+  std::wstring named = Named(path);
+  while (named.size() >= 2) {
+    dirs.emplace(Key(named), named);
+    auto slash = named.find_last_of(L'\\');
     if (slash == std::wstring::npos) break;
-    key = key.substr(0, slash);
+    named = named.substr(0, slash);
   }
 }
 
@@ -216,11 +157,6 @@ void Core::CheckFilePath(const std::wstring& path, std::int32_t path_not_found,
 }
 
 // ---------------- the platform ----------------
-
-std::shared_ptr<host::FileSystem> PlatformImpl::CreateFileSystemObject() {
-  core_.Enter(L"Platform", L"CreateFileSystemObject", Quote(L"Scripting.FileSystemObject"));
-  return core_.Hand<host::FileSystem>(std::make_shared<FileSystemImpl>(core_.weak_from_this()));
-}
 
 int PlatformImpl::MsgBox(const std::wstring& text, int style,
                          const std::optional<std::wstring>& title) {
@@ -266,30 +202,66 @@ std::optional<std::vector<std::uint8_t>> PlatformImpl::ResourceBytes(const std::
 
 std::wstring PlatformImpl::TempPath() {
   core_.Enter(L"Platform", L"TempPath");
-  return core_.temp_path_override.value_or(core_.temp_folder + L"\\");
+  return core_.temp_folder + L"\\";
 }
 
-void PlatformImpl::WriteFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
-  core_.Enter(L"Platform", L"WriteFile",
-              Quote(path) + L", " + std::to_wstring(bytes.size()) + L" bytes");
-  core_.CheckFilePath(path, kPathNotFound, L"Path not found", 52, L"Bad file name or number");
-  auto& entry = core_.files[Core::Key(path)];
-  if (entry.path.empty()) entry.path = Core::Named(path);
-  entry.bytes = bytes;
-}
-
-std::vector<std::uint8_t> PlatformImpl::ReadFile(const std::wstring& path) {
-  core_.Enter(L"Platform", L"ReadFile", Quote(path));
-  auto it = core_.files.find(Core::Key(path));
-  if (it == core_.files.end()) throw host::Failure(kFileNotFound, L"File not found");
-  return it->second.bytes;
+void PlatformImpl::MakeFolder(const std::wstring& path) {
+  core_.Enter(L"Platform", L"MakeFolder", Quote(path));
+  const std::wstring key = Core::Key(path);
+  if (core_.dirs.count(key) || core_.files.count(key))
+    throw host::Failure(host::kAlreadyExists, kAlreadyExistsText);
+  core_.CheckFilePath(path, kWin32PathNotFound, kPathNotFoundText, kWin32BadName, kBadNameText);
+  core_.dirs.emplace(key, Core::Named(path));
 }
 
 void PlatformImpl::RemoveFile(const std::wstring& path) {
   core_.Enter(L"Platform", L"RemoveFile", Quote(path));
-  auto it = core_.files.find(Core::Key(path));
-  if (it == core_.files.end()) throw host::Failure(kFileNotFound, L"File not found");
+  const std::wstring key = Core::Key(path);
+  if (!core_.dirs.count(Core::Key(Core::Parent(path))))
+    throw host::Failure(kWin32PathNotFound, kPathNotFoundText);
+  auto it = core_.files.find(key);
+  if (it == core_.files.end()) throw host::Failure(kWin32FileNotFound, kFileNotFoundText);
+  if (auto held = core_.held_files.find(key); held != core_.held_files.end()) {
+    if (core_.milliseconds < held->second)
+      throw host::Failure(host::kSharingViolation, kSharingViolationText);
+    core_.held_files.erase(held);
+  }
   core_.files.erase(it);
+}
+
+void PlatformImpl::RemoveFolder(const std::wstring& path) {
+  core_.Enter(L"Platform", L"RemoveFolder", Quote(path));
+  const std::wstring key = Core::Key(path);
+  if (!core_.dirs.count(key)) throw host::Failure(kWin32FileNotFound, kFileNotFoundText);
+  const std::wstring below = key + L"\\";
+  auto inside = [&](const std::wstring& other) { return other.rfind(below, 0) == 0; };
+  if (std::any_of(core_.dirs.begin(), core_.dirs.end(),
+                  [&](const auto& dir) { return inside(dir.first); }) ||
+      std::any_of(core_.files.begin(), core_.files.end(),
+                  [&](const auto& file) { return inside(file.first); }))
+    throw host::Failure(host::kDirectoryNotEmpty, kNotEmptyText);
+  core_.dirs.erase(key);
+}
+
+std::vector<host::FolderEntry> PlatformImpl::FolderEntries(const std::wstring& folder,
+                                                           const std::wstring& pattern) {
+  core_.Enter(L"Platform", L"FolderEntries", Quote(folder) + L", " + Quote(pattern));
+  const std::wstring key = Core::Key(folder);
+  if (!core_.dirs.count(key)) throw host::Failure(kWin32PathNotFound, kPathNotFoundText);
+  std::vector<host::FolderEntry> entries;
+  auto add = [&](const std::wstring& entry_key, const std::wstring& path, bool is_folder) {
+    if (Core::Key(Core::Parent(entry_key)) != key) return;
+    const std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
+    if (Matches(name, pattern)) entries.push_back({name, is_folder, false});
+  };
+  for (const auto& [dir_key, dir] : core_.dirs) add(dir_key, dir, true);
+  for (const auto& [file_key, entry] : core_.files) add(file_key, entry.path, false);
+  return entries;
+}
+
+void PlatformImpl::Wait(int milliseconds) {
+  core_.Enter(L"Platform", L"Wait", std::to_wstring(milliseconds));
+  core_.milliseconds += static_cast<std::uint64_t>(std::max(milliseconds, 0));
 }
 
 }  // namespace fenmark::sim::detail

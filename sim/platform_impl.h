@@ -11,7 +11,6 @@ class PlatformImpl : public host::Platform {
  public:
   explicit PlatformImpl(Core& core) : core_(core) {}
 
-  std::shared_ptr<host::FileSystem> CreateFileSystemObject() override;
   int MsgBox(const std::wstring& text, int style,
              const std::optional<std::wstring>& title = std::nullopt) override;
   host::ClockReading ReadClock() override;
@@ -22,9 +21,12 @@ class PlatformImpl : public host::Platform {
   std::optional<std::vector<std::uint8_t>> ResourceBytes(const std::wstring& name,
                                                          const std::wstring& type) override;
   std::wstring TempPath() override;
-  void WriteFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) override;
-  std::vector<std::uint8_t> ReadFile(const std::wstring& path) override;
+  void MakeFolder(const std::wstring& path) override;
   void RemoveFile(const std::wstring& path) override;
+  void RemoveFolder(const std::wstring& path) override;
+  std::vector<host::FolderEntry> FolderEntries(const std::wstring& folder,
+                                               const std::wstring& pattern) override;
+  void Wait(int milliseconds) override;
 
  private:
   Core& core_;

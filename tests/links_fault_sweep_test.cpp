@@ -70,19 +70,22 @@ struct Scenario {
 };
 
 // The failure reports that CopyToTask's failing call `failed` leads to, read from landmarks of the
-// run without faults. Once the working folder exists it goes whatever failed, and a failed removal
-// is tried again, so AttachOrigItem's own steps give its one report.
+// run without faults. Once the working folder exists it goes whatever failed; the removal of
+// working folders, this run's or earlier ones', is tried again and reports nothing.
 std::vector<std::wstring> ExpectForCopy(const std::vector<sim::HostCall>& clean,
                                         std::size_t failed) {
-  std::size_t fso = clean.size(), display = clean.size(), removals = 0;
+  std::size_t files = clean.size(), display = clean.size(), removals = 0;
   for (std::size_t i = 0; i < clean.size(); ++i) {
     const auto name = clean[i].Name();
-    if (name == L"Platform.CreateFileSystemObject") fso = std::min(fso, i);
-    if (name == L"FileSystem.DeleteFolder") ++removals;
+    if (name == L"Platform.TempPath") files = std::min(files, i);
+    if (name == L"Platform.RemoveFolder") ++removals;
     if (name == L"Item.Display") display = i;
   }
   EXPECT_EQ(removals, 1u);
-  if (failed < fso || failed == display) return {L"Ostrand - CopyToTask"};
+  if (failed < files || failed == display) return {L"Ostrand - CopyToTask"};
+  static const std::set<std::wstring> kRemoval = {L"Platform.FolderEntries", L"Platform.RemoveFile",
+                                                  L"Platform.RemoveFolder"};
+  if (kRemoval.count(clean[failed].Name())) return {};
   return {L"Ostrand - AttachOrigItem"};
 }
 
@@ -181,7 +184,8 @@ void Sweep(const Scenario& scenario) {
       break;
     }
 
-    if (returned.empty() && !retried) {
+    // A failure that goes unreported (removing a working folder) lets the run go on.
+    if (returned.empty() && !retried && !titles.empty()) {
       for (auto it = failed_at + 1; it != calls.end(); ++it) {
         if (it->Name() == L"Item.Close" && it->arguments == L"1") continue;  // discarding
         EXPECT_EQ(kWrites.count(it->Name()), 0u)

@@ -1,4 +1,5 @@
 // "Send to Ostrand": a mail becomes a new task with the mail attached and pasted into the body.
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -33,17 +34,16 @@ class SendToTaskTest : public AddinTest {
   std::wstring Temp(const std::wstring& name) const {
     std::wstring folder;
     for (const auto& call : outlook.Calls())
-      if (call.Name() == L"FileSystem.CreateFolder" && !call.failed) folder = call.arguments;
+      if (call.Name() == L"Platform.MakeFolder" && !call.failed) folder = call.arguments;
     return folder.substr(1, folder.size() - 2) + L"\\" + name;
   }
 };
 
 TEST_F(SendToTaskTest, AMailBecomesAShownUnsavedTaskWithTheMailAttachedAndPasted) {
-  // A folder of the name the run draws first is someone else's: the run takes another and
-  // leaves that one alone.
-  const auto taken = outlook.TempFolder() + L"\\" +
-                     sim::Outlook().Platform().CreateFileSystemObject()->GetTempName();
-  outlook.CreateFolder(taken);
+  // Another program's file of the name the run tries first: the run takes the next and leaves
+  // that one alone.
+  const auto taken = outlook.TempFolder() + L"\\Fenmark-0001";
+  outlook.PutTextFile(taken, L"not ours");
   auto mail = outlook.ReceiveMail(L"RE: Budget 2024 / Q3?", L"Please review the figures.");
   mail.SetPictures(2);
   auto task = Send(mail);
@@ -56,7 +56,7 @@ TEST_F(SendToTaskTest, AMailBecomesAShownUnsavedTaskWithTheMailAttachedAndPasted
   EXPECT_EQ(attachments[0].display_name, L"RE Budget 2024  Q3.msg");
   EXPECT_EQ(attachments[0].source_path, Temp(L"RE Budget 2024  Q3.msg"));
   EXPECT_EQ(attachments[0].save_type, host::kOlMsgUnicode);
-  EXPECT_EQ(Temp(L"").rfind(outlook.TempFolder() + L"\\rad", 0), 0u);
+  EXPECT_EQ(Temp(L""), outlook.TempFolder() + L"\\Fenmark-0002\\");
 
   // Two empty paragraphs, the typed separator, then the mail as the editor renders its HTML.
   const auto body = task.Body();
@@ -67,18 +67,17 @@ TEST_F(SendToTaskTest, AMailBecomesAShownUnsavedTaskWithTheMailAttachedAndPasted
       << outlook.CallsText();
   ExpectCallOrder({L"Item.GetInspector", L"Inspector.WordEditor", L"Inspector.Activate",
                    L"WordSelection.TypeText", L"WordSelection.InsertFile", L"WordSelection.HomeKey",
-                   L"FileSystem.Delete", L"FileSystem.Delete", L"FileSystem.DeleteFolder",
-                   L"Item.Display"});
+                   L"Platform.RemoveFile", L"Platform.RemoveFolder", L"Item.Display"});
   EXPECT_NE(body.find(L"Please review the figures."), std::wstring::npos);
   EXPECT_EQ(task.InsertionPoint(), 0u);
 
   EXPECT_TRUE(task.WindowOpen());
   EXPECT_EQ(outlook.ActiveWindowItem(), task);
   EXPECT_FALSE(task.Saved());
-  EXPECT_EQ(TempFiles(), std::vector<std::wstring>{taken + L"\\"});
+  EXPECT_EQ(TempFiles(), std::vector<std::wstring>{taken});
   EXPECT_TRUE(outlook.MessageBoxes().empty());
   EXPECT_EQ(mail.WriteCount(), 0u);
-  EXPECT_EQ(outlook.CountCalls(L"FileSystem.DeleteFolder"), 1);
+  EXPECT_FALSE(outlook.Called(L"Platform.Wait"));
   EXPECT_EQ(outlook.CountCalls(L"Item.Save"), 0);
 }
 
@@ -189,6 +188,64 @@ TEST_F(SendToTaskTest, WithoutAWordDocumentTheTaskKeepsSubjectAndAttachmentOnly)
   connect.AttachOrigItem(outlook.AddinRef(outlook.ReceiveMail(L"minutes", L"")),
                          outlook.AddinRef(target));
   ExpectMessages({Message(L"Could not get Word.Document for Follow up")});
+}
+
+// A virus scanner holds the attached file as the working folder goes: removing it is tried again
+// briefly; what still resists is left, unreported, for the next run, which removes it first.
+TEST_F(SendToTaskTest, AFileHeldAtCleanUpIsWaitedForBrieflyThenLeftForTheNextRun) {
+  const auto held = outlook.TempFolder() + L"\\Fenmark-0001\\minutes.msg";
+  auto waited = [&] {
+    int total = 0;
+    for (const auto& call : outlook.Calls())
+      if (call.Name() == L"Platform.Wait") total += std::stoi(call.arguments);
+    return total;
+  };
+  auto shown_complete = [&](const sim::SimItem& task) {
+    return task && task.WindowOpen() && task.Attachments().size() == 1 &&
+           task.Body().find(L"Body") != std::wstring::npos;
+  };
+  // Held for a moment: gone after a wait.
+  outlook.HoldFile(held, 60);
+  EXPECT_TRUE(shown_complete(Send(outlook.ReceiveMail(L"minutes", L"Body"))));
+  EXPECT_TRUE(outlook.MessageBoxes().empty());
+  EXPECT_TRUE(TempFiles().empty());
+  EXPECT_EQ(waited(), 70);
+
+  // Held for good: the same task, no box, the file and its folder left after at most 370 ms.
+  outlook.ClearCalls();
+  outlook.HoldFile(held);
+  EXPECT_TRUE(shown_complete(Send(outlook.ReceiveMail(L"minutes", L"Body"))));
+  EXPECT_TRUE(outlook.MessageBoxes().empty());
+  std::vector<std::wstring> left{outlook.TempFolder() + L"\\Fenmark-0001\\", held};
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(TempFiles(), left);
+  EXPECT_EQ(waited(), 370);
+
+  // Still held at the next run, which works beside it; once let go, the run after removes it.
+  outlook.ClearCalls();
+  EXPECT_TRUE(shown_complete(Send(outlook.ReceiveMail(L"Other", L"Body"))));
+  EXPECT_EQ(Temp(L""), outlook.TempFolder() + L"\\Fenmark-0002\\");
+  EXPECT_EQ(TempFiles().size(), 2u);
+  outlook.ReleaseFile(held);
+  outlook.ClearCalls();
+  EXPECT_TRUE(shown_complete(Send(outlook.ReceiveMail(L"Other", L"Body"))));
+  EXPECT_TRUE(TempFiles().empty());
+  EXPECT_EQ(waited(), 0);
+  EXPECT_TRUE(outlook.MessageBoxes().empty());
+
+  // A failure of the send is reported once, however the clean-up goes; other programs' folders,
+  // and files named like the add-in's folders, stay.
+  const std::wstring others[] = {outlook.TempFolder() + L"\\Fenmark-1\\keep.txt",
+                                 outlook.TempFolder() + L"\\Fenmark-00012\\keep.txt",
+                                 outlook.TempFolder() + L"\\Fenmark-0003"};
+  for (const auto& other : others) outlook.PutTextFile(other, L"keep");
+  outlook.HoldFile(held);
+  outlook.FailCallsTo(L"AttachmentCollection.Add", sim::kFailed, L"The attachment was refused.");
+  auto task = Send(outlook.ReceiveMail(L"minutes", L"Body"));
+  ExpectMessages({Report(std::to_wstring(sim::kFailed) + L" - The attachment was refused.",
+                         L"AttachOrigItem")});
+  EXPECT_TRUE(task.WindowOpen());
+  for (const auto& other : others) EXPECT_TRUE(outlook.FileExists(other)) << other;
 }
 
 TEST_F(SendToTaskTest, NothingIsMadeWithoutAnItemToSend) {

@@ -1,5 +1,5 @@
-// The markup documents: which one answers which ribbon, and how the loader turns a resource into
-// text without leaving its working file behind.
+// The markup documents: which one answers which ribbon, how the loader turns a resource into
+// text, and a connection that loads them whatever the machine.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -24,53 +24,99 @@ class MarkupTest : public ::testing::Test {
  protected:
   sim::Outlook outlook;
   Connect connect{outlook.Platform()};
-  std::wstring WorkingFile() const { return outlook.TempFolder() + L"\\resOstrandRibbon.xml"; }
+
+  // Platform calls other than the resource reads: the loader makes none.
+  int FileCalls() const {
+    int calls = 0;
+    for (const auto& call : outlook.Calls())
+      calls += call.interface_name == L"Platform" && call.member != L"ResourceBytes";
+    return calls;
+  }
 };
 
-TEST_F(MarkupTest, LoadXmlGivesTheResourceWithCrLfAfterEveryLineAndRemovesItsWorkingFile) {
-  const auto ribbon = connect.LoadXML(L"RIBBONXML");
-  EXPECT_EQ(ribbon, Widen(SourceFile("ribbon.xml")) + L"\r\n");
-  EXPECT_EQ(connect.LoadXML(L"CONTEXTXML"), Widen(SourceFile("context.xml")) + L"\r\n");
-  // The working file was used, then deleted.
-  EXPECT_NE(outlook.CallsText().find(L"resOstrandRibbon.xml"), std::wstring::npos);
-  EXPECT_FALSE(outlook.FileExists(WorkingFile()));
-  EXPECT_TRUE(outlook.FilesIn(outlook.TempFolder()).empty());
-}
-
-TEST_F(MarkupTest, ATemporaryFolderOf255CharactersOrMoreBeforeItsFirstNulLoadsNothing) {
-  const std::wstring base = L"C:\\Users\\Avery\\";
-  auto folder_of = [&](std::size_t length_with_separator) {
-    return base + std::wstring(length_with_separator - base.size() - 1, L'x');
-  };
-  // 254 characters still fit the loader's buffer (the file system may then refuse the long path,
-  // as Windows does beyond MAX_PATH); 255 and more never reach the file system.
-  outlook.SetTempFolder(folder_of(254));
-  outlook.ClearCalls();
-  connect.LoadXML(L"RIBBONXML");
-  EXPECT_EQ(outlook.CountCalls(L"Platform.WriteFile"), 1);
-  for (std::size_t length : {255u, 256u, 300u}) {
-    outlook.SetTempFolder(folder_of(length));
-    outlook.ClearCalls();
-    EXPECT_EQ(connect.LoadXML(L"RIBBONXML"), L"") << length;
-    EXPECT_EQ(outlook.CountCalls(L"Platform.WriteFile"), 0) << length;
-  }
-  // As the buffer holds it, the path ends at its first NUL: what follows does not count.
-  outlook.SetTempFolder(base + L"Temp");
-  outlook.SetTempPath(base + L"Temp\\" + std::wstring(1, L'\0') + std::wstring(300, L'x'));
+TEST_F(MarkupTest, LoadXmlGivesTheResourceWithCrLfAfterEveryLineStraightFromTheResources) {
   EXPECT_EQ(connect.LoadXML(L"RIBBONXML"), Widen(SourceFile("ribbon.xml")) + L"\r\n");
-  EXPECT_TRUE(outlook.FilesIn(outlook.TempFolder()).empty());
+  EXPECT_EQ(connect.LoadXML(L"contextxml"), Widen(SourceFile("context.xml")) + L"\r\n");
+  EXPECT_EQ(connect.LoadXML(L"NOSUCHXML"), L"");
+  // Whatever the resources hold, the text the file's line-by-line reading gave: a line ends at
+  // CR LF only, and every line, the last included, gets one.
+  const std::pair<std::string, std::wstring> cases[] = {
+      {"", L""},
+      {"a", L"a\r\n"},
+      {"a\r\n", L"a\r\n"},
+      {"a\r\n\r\nb", L"a\r\n\r\nb\r\n"},
+      {"a\nb\rc", L"a\nb\rc\r\n"},
+      {"\xe9t\xe9\r\n", L"\u00e9t\u00e9\r\n"},
+  };
+  for (const auto& [bytes, text] : cases) {
+    outlook.SetResource(L"OTHERXML", L"CUSTOM", {bytes.begin(), bytes.end()});
+    EXPECT_EQ(connect.LoadXML(L"OTHERXML"), text) << bytes;
+  }
+  EXPECT_EQ(FileCalls(), 0) << outlook.CallsText();
+  EXPECT_TRUE(outlook.AllFiles().empty());
 }
 
-TEST_F(MarkupTest, AnUnknownResourceOrAFailedStepGivesNothingAndLeavesNoWorkingFile) {
-  EXPECT_EQ(connect.LoadXML(L"NOSUCHXML"), L"");
-  EXPECT_EQ(outlook.CountCalls(L"Platform.WriteFile"), 0);
-  for (const wchar_t* step :
-       {L"Platform.WriteFile", L"Platform.ReadFile", L"Platform.RemoveFile"}) {
-    outlook.FailCallsTo(step, sim::kPathNotFound, L"Path not found", 1, /*only_once=*/true);
-    EXPECT_EQ(connect.LoadXML(L"RIBBONXML"), L"") << step;
-    outlook.ClearFaults();
-    EXPECT_FALSE(outlook.FileExists(WorkingFile())) << step;
+// Whatever the machine's temporary folder: 262 characters, or one that cannot be written.
+TEST_F(MarkupTest, TheTabAndMenusLoadWhateverTheTemporaryFolder) {
+  const std::wstring usual_tab = Widen(SourceFile("ribbon.xml")) + L"\r\n";
+  const std::wstring usual_menus = Widen(SourceFile("context.xml")) + L"\r\n";
+  for (bool writable : {true, false}) {
+    SCOPED_TRACE(writable ? "262 characters" : "not writable");
+    sim::Outlook machine;
+    if (writable) {
+      machine.SetTempFolder(L"C:\\Users\\" + std::wstring(252, L'x'));
+    } else {
+      for (const wchar_t* call : {L"Platform.MakeFolder", L"Platform.RemoveFile",
+                                  L"Platform.RemoveFolder", L"Platform.FolderEntries"})
+        machine.FailCallsTo(call, static_cast<std::int32_t>(0x80070005), L"Access is denied.");
+    }
+    Connect addin{machine.Platform()};
+    addin.AddinInstance_OnConnection(machine.Application());
+    EXPECT_EQ(addin.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Appointment"), usual_tab);
+    EXPECT_EQ(addin.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Explorer"), usual_menus);
+    EXPECT_FALSE(machine.Called(L"Platform.TempPath"));
+    EXPECT_TRUE(machine.AllFiles().empty());
   }
+}
+
+// Only the linking of new appointments needs the calendar, only the watching of task windows the
+// inspectors, only Outlook 12's menu the application's events: a source that cannot be had is
+// left out, and the connection succeeds with the markup loaded first.
+TEST_F(MarkupTest, AnEventSourceThatCannotBeHadIsLeftOutAndTheConnectionSucceeds) {
+  struct Case {
+    const wchar_t* failing;
+    int connections;  // application, inspectors, calendar items, Tasks folder items
+    bool items;
+  };
+  const Case cases[] = {
+      {L"Application.GetNamespace", 2, false},
+      {L"Namespace.GetDefaultFolder", 2, false},
+      {L"Folder.Items", 2, false},
+      {L"ItemCollection.OnItemAdd", 2, true},
+      {L"Application.Inspectors", 3, true},
+      {L"InspectorCollection.OnNewInspector", 3, true},
+      {L"Application.OnItemContextMenuDisplay", 3, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.failing);
+    sim::Outlook machine;
+    machine.FailCallsTo(c.failing, static_cast<std::int32_t>(0x80040115),
+                        L"The connection to Microsoft Exchange is unavailable.");
+    {
+      Connect addin{machine.Platform()};
+      EXPECT_NO_THROW(addin.AddinInstance_OnConnection(machine.Application()));
+      EXPECT_TRUE(addin.objOLApp);
+      EXPECT_EQ(static_cast<bool>(addin.olItems), c.items);
+      EXPECT_EQ(machine.EventConnections(), c.connections);
+      EXPECT_EQ(addin.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Appointment"),
+                Widen(SourceFile("ribbon.xml")) + L"\r\n");
+      EXPECT_FALSE(addin.strContextXML.empty());
+      addin.AddinInstance_OnDisconnection();
+      EXPECT_EQ(machine.EventConnections(), 0);
+    }
+    EXPECT_EQ(machine.OutstandingReferences(), 0);
+  }
+  EXPECT_THROW(connect.AddinInstance_OnConnection(nullptr), host::Failure);
 }
 
 TEST_F(MarkupTest, TheTabGoesToAppointmentWindowsAndTheMenusToOutlook14AndLater) {

@@ -34,8 +34,7 @@ TEST(SimEvents, SavesNestedInWriteHandlersAreRaisedThenStoppedBeyondTheLimit) {
 
 TEST(SimFiles, WhatWindowsRefusesFailsAndTrailingDotsAndBlanksGo) {
   Outlook outlook;
-  auto fso = outlook.Platform().CreateFileSystemObject();
-  const std::wstring temp = fso->GetSpecialFolder(host::kTemporaryFolder)->Path();
+  const std::wstring temp = outlook.TempFolder();
   auto mail = outlook.AddinRef(outlook.ReceiveMail(L"M", L""));
   // Devices in any case and with an extension, paths of MAX_PATH or more.
   for (const auto* name : {L"CON", L"nul.txt", L"Com1 .msg", L"lpt9.a.b", L"CONIN$"})
@@ -47,7 +46,7 @@ TEST(SimFiles, WhatWindowsRefusesFailsAndTrailingDotsAndBlanksGo) {
   mail->SaveAs(temp + L"\\COM10.msg. .", host::kOlMsg);
   EXPECT_EQ(outlook.FilesIn(temp).size(), 2u);
   EXPECT_TRUE(outlook.FileExists(temp + L"\\com10.msg"));
-  fso->Delete(temp + L"\\COM10.msg..");
+  outlook.Platform().RemoveFile(temp + L"\\COM10.msg..");
   EXPECT_EQ(outlook.AllFiles().size(), 1u);
 }
 

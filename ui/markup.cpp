@@ -7,8 +7,6 @@ namespace fenmark::ui {
 
 namespace {
 
-constexpr std::size_t kTempPathBuffer = 256;
-
 int CompareNoCase(std::wstring_view a, std::wstring_view b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
@@ -17,14 +15,6 @@ int CompareNoCase(std::wstring_view a, std::wstring_view b) {
     if (x != y) return x < y ? -1 : 1;
   }
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-// The folder as a buffer of 256 characters holds it: its first 255, cut at the first NUL. A path
-// that leaves no room for the NUL does not fit.
-bool TempFolderFits(std::wstring& folder) {
-  const auto nul = folder.find(L'\0');
-  if (nul != std::wstring::npos) folder.resize(nul);
-  return folder.size() < kTempPathBuffer - 1;
 }
 
 // The markup is ASCII; other bytes are taken as Latin-1 rather than dropped.
@@ -48,25 +38,10 @@ std::wstring LinesWithCrLf(const std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 std::wstring LoadXML(host::Platform& platform, const std::wstring& resource_id) noexcept {
-  std::wstring working_file;
   try {
     const auto bytes = platform.ResourceBytes(resource_id, L"CUSTOM");
-    if (!bytes) return {};
-    auto folder = platform.TempPath();
-    if (!TempFolderFits(folder)) return {};
-    working_file = folder + std::wstring(kWorkingFileName);
-    platform.WriteFile(working_file, *bytes);
-    auto text = LinesWithCrLf(platform.ReadFile(working_file));
-    platform.RemoveFile(working_file);
-    return text;
+    return bytes ? LinesWithCrLf(*bytes) : std::wstring();
   } catch (...) {
-    // A file written before the failure would otherwise stay behind in the user's folder.
-    if (!working_file.empty()) {
-      try {
-        platform.RemoveFile(working_file);
-      } catch (...) {
-      }
-    }
     return {};
   }
 }

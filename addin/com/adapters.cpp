@@ -365,24 +365,6 @@ class RibbonControlAdapter final : public Adapter, public host::RibbonControl {
   }
 };
 
-class FileSystemFolderAdapter final : public Adapter, public host::FileSystemFolder {
- public:
-  using Adapter::Adapter;
-  std::wstring Path() override { return Text(L"Path"); }
-};
-
-class FileSystemAdapter final : public Adapter, public host::FileSystem {
- public:
-  using Adapter::Adapter;
-  std::shared_ptr<host::FileSystemFolder> GetSpecialFolder(int folder) override {
-    return Object<host::FileSystemFolder>(L"GetSpecialFolder", {folder});
-  }
-  void Delete(const std::wstring& path) override { Call(L"DeleteFile", {path}); }
-  std::wstring GetTempName() override { return ToText(*Get(L"GetTempName").get()); }
-  void CreateFolder(const std::wstring& path) override { Call(L"CreateFolder", {path}); }
-  void DeleteFolder(const std::wstring& path) override { Call(L"DeleteFolder", {path, true}); }
-};
-
 // Which adapter serves which host interface.
 template <class Adapter>
 struct Is {
@@ -411,8 +393,6 @@ template <> struct AdapterFor<host::RibbonControl> : Is<RibbonControlAdapter> {}
 template <> struct AdapterFor<host::WordSelection> : Is<WordSelectionAdapter> {};
 template <> struct AdapterFor<host::WordWindow> : Is<WordWindowAdapter> {};
 template <> struct AdapterFor<host::WordDocument> : Is<WordDocumentAdapter> {};
-template <> struct AdapterFor<host::FileSystemFolder> : Is<FileSystemFolderAdapter> {};
-template <> struct AdapterFor<host::FileSystem> : Is<FileSystemAdapter> {};
 // clang-format on
 
 }  // namespace
@@ -443,7 +423,5 @@ template std::shared_ptr<host::RibbonControl> Wrap(com_ptr<IDispatch>);
 template std::shared_ptr<host::WordSelection> Wrap(com_ptr<IDispatch>);
 template std::shared_ptr<host::WordWindow> Wrap(com_ptr<IDispatch>);
 template std::shared_ptr<host::WordDocument> Wrap(com_ptr<IDispatch>);
-template std::shared_ptr<host::FileSystemFolder> Wrap(com_ptr<IDispatch>);
-template std::shared_ptr<host::FileSystem> Wrap(com_ptr<IDispatch>);
 
 }  // namespace fenmark::com

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Checks built Fenmark.dll files: exactly the four COM server exports, undecorated, imports of
-# Windows' own DLLs only, and, as they ship, no symbols and under 600 KB.
+# Windows' own DLLs only, no use of the scripting runtime (hardened machines unregister it), and,
+# as they ship, no symbols and under 600 KB.
 #   check-binaries.sh DLL...
 # OBJDUMP may name the objdump to use (any mingw-w64 objdump reads both bitnesses).
 set -u
@@ -29,6 +30,10 @@ for dll in "$@"; do
   done
   if [ "$(echo $exports)" != "$expected_exports" ]; then
     echo "FAIL $dll exports: $exports (expected $expected_exports)"; ok=0
+  fi
+  # Its texts are UTF-16: without the NULs between the characters they read as ASCII.
+  if tr -d '\000' <"$dll" | grep -q -a -i -F 'Scripting.FileSystemObject'; then
+    echo "FAIL $dll names the scripting runtime's file object"; ok=0
   fi
   printf '%s\n' "$dump" | grep -q 'symbols stripped' || { echo "FAIL $dll carries symbols"; ok=0; }
   size=$(wc -c <"$dll")

@@ -28,6 +28,7 @@ unique_variant Invoke(IDispatch* object, std::wstring_view name, Access access,
   std::wstring member(name);
   LPOLESTR names[] = {member.data()};
   DISPID id = DISPID_UNKNOWN;
+  ClearErrorInfo();
   Check(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
 
   // Automation wants the arguments last to first; the VARIANTs stay owned by the Args.
@@ -42,6 +43,7 @@ unique_variant Invoke(IDispatch* object, std::wstring_view name, Access access,
   unique_variant result;
   EXCEPINFO info{};
   UINT bad_arg = 0;
+  ClearErrorInfo();
   const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, static_cast<WORD>(access),
                                     &params, put ? nullptr : result.get(), &info, &bad_arg);
   if (FAILED(hr)) ThrowFailure(hr, info);

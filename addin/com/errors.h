@@ -31,6 +31,12 @@ std::wstring MessageOf(HRESULT hr);
 inline void Check(HRESULT hr) {
   if (FAILED(hr)) ThrowFailure(hr);
 }
+// Empties the thread's error information. Done before each late-bound call: the automation
+// runtime fills a failing callee's EXCEPINFO from it when the callee set none, and a description
+// left there by an earlier, unrelated failure would then pass for the callee's own.
+inline void ClearErrorInfo() noexcept {
+  SetErrorInfo(0, nullptr);
+}
 // The calling thread's last Win32 error as a host failure.
 [[noreturn]] void ThrowLastError();
 

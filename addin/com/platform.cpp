@@ -2,28 +2,11 @@
 
 #include <windows.h>
 
-#include <limits>
-
-#include "addin/com/adapters.h"
 #include "addin/com/errors.h"
 #include "addin/com/module.h"
 
 namespace fenmark::com {
 namespace {
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {
-    if (h_ == INVALID_HANDLE_VALUE) ThrowLastError();
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  ~FileHandle() { CloseHandle(h_); }
-  HANDLE get() const noexcept { return h_; }
-
- private:
-  HANDLE h_;
-};
 
 std::wstring LocaleText(LCTYPE type) {
   wchar_t buffer[80] = {};  // LOCALE_SSHORTDATE's limit
@@ -33,15 +16,6 @@ std::wstring LocaleText(LCTYPE type) {
 }
 
 }  // namespace
-
-std::shared_ptr<host::FileSystem> WindowsPlatform::CreateFileSystemObject() {
-  CLSID clsid;
-  Check(CLSIDFromProgID(L"Scripting.FileSystemObject", &clsid));
-  com_ptr<IDispatch> object;
-  Check(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                         object.put_void()));
-  return Wrap<host::FileSystem>(std::move(object));
-}
 
 int WindowsPlatform::MsgBox(const std::wstring& text, int style,
                             const std::optional<std::wstring>& title) {
@@ -99,31 +73,60 @@ std::wstring WindowsPlatform::TempPath() {
   }
 }
 
-void WindowsPlatform::WriteFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
-  if (bytes.size() > std::numeric_limits<DWORD>::max()) throw host::errors::Overflow();
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
-    ThrowLastError();
-  if (written != bytes.size()) ThrowFailure(HRESULT_FROM_WIN32(ERROR_WRITE_FAULT));
-}
-
-std::vector<std::uint8_t> WindowsPlatform::ReadFile(const std::wstring& path) {
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  std::vector<std::uint8_t> bytes;
-  std::uint8_t chunk[4096];
-  for (;;) {
-    DWORD read = 0;
-    if (!::ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr)) ThrowLastError();
-    if (read == 0) return bytes;
-    bytes.insert(bytes.end(), chunk, chunk + read);
-  }
+void WindowsPlatform::MakeFolder(const std::wstring& path) {
+  if (!CreateDirectoryW(path.c_str(), nullptr)) ThrowLastError();
 }
 
 void WindowsPlatform::RemoveFile(const std::wstring& path) {
-  if (!DeleteFileW(path.c_str())) ThrowLastError();
+  if (DeleteFileW(path.c_str())) return;
+  const DWORD error = GetLastError();
+  // A read-only file goes too, as it went with the scripting runtime's forced removal.
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_READONLY) &&
+      SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) &&
+      DeleteFileW(path.c_str()))
+    return;
+  ThrowFailure(HRESULT_FROM_WIN32(error));
+}
+
+void WindowsPlatform::RemoveFolder(const std::wstring& path) {
+  if (!RemoveDirectoryW(path.c_str())) ThrowLastError();
+}
+
+std::vector<host::FolderEntry> WindowsPlatform::FolderEntries(const std::wstring& folder,
+                                                              const std::wstring& pattern) {
+  std::vector<host::FolderEntry> entries;
+  WIN32_FIND_DATAW found;
+  const std::wstring query = folder + L"\\" + pattern;
+  HANDLE search = FindFirstFileW(query.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    if (GetLastError() == ERROR_FILE_NOT_FOUND) return entries;
+    ThrowLastError();
+  }
+  DWORD error = ERROR_NO_MORE_FILES;
+  try {
+    for (;;) {
+      const std::wstring name = found.cFileName;
+      if (name != L"." && name != L"..")
+        entries.push_back({name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                           (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+      if (!FindNextFileW(search, &found)) {
+        error = GetLastError();
+        break;
+      }
+    }
+  } catch (...) {
+    FindClose(search);
+    throw;
+  }
+  FindClose(search);
+  if (error != ERROR_NO_MORE_FILES) ThrowFailure(HRESULT_FROM_WIN32(error));
+  return entries;
+}
+
+void WindowsPlatform::Wait(int milliseconds) {
+  Sleep(static_cast<DWORD>(milliseconds > 0 ? milliseconds : 0));
 }
 
 }  // namespace fenmark::com

@@ -7,7 +7,6 @@ namespace fenmark::com {
 
 class WindowsPlatform final : public host::Platform {
  public:
-  std::shared_ptr<host::FileSystem> CreateFileSystemObject() override;
   int MsgBox(const std::wstring& text, int style,
              const std::optional<std::wstring>& title = std::nullopt) override;
   host::ClockReading ReadClock() override;
@@ -18,9 +17,12 @@ class WindowsPlatform final : public host::Platform {
   std::optional<std::vector<std::uint8_t>> ResourceBytes(const std::wstring& name,
                                                          const std::wstring& type) override;
   std::wstring TempPath() override;
-  void WriteFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) override;
-  std::vector<std::uint8_t> ReadFile(const std::wstring& path) override;
+  void MakeFolder(const std::wstring& path) override;
   void RemoveFile(const std::wstring& path) override;
+  void RemoveFolder(const std::wstring& path) override;
+  std::vector<host::FolderEntry> FolderEntries(const std::wstring& folder,
+                                               const std::wstring& pattern) override;
+  void Wait(int milliseconds) override;
 };
 
 }  // namespace fenmark::com

@@ -20,6 +20,9 @@ using host::Ref;
 
 namespace {
 sim::Outlook* g_mirror = nullptr;
+// Real files that the mirror holds open without sharing their removal, as a virus scanner would,
+// while the sim says they are held.
+std::vector<HANDLE> g_held;
 }  // namespace
 
 namespace served {
@@ -146,9 +149,15 @@ void MirrorFolderOf(const std::wstring& path) {
 void MirrorOneFile(const std::wstring& path) {
   auto bytes = g_mirror->FileBytes(path);
   if (!bytes) return;
-  std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes->data()),
-            static_cast<std::streamsize>(bytes->size()));
+  {
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes->data()),
+              static_cast<std::streamsize>(bytes->size()));
+  }
+  if (!g_mirror->FileHeld(path)) return;
+  HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (held != INVALID_HANDLE_VALUE) g_held.push_back(held);
 }
 
 // The file the sim wrote, and the pictures folder beside an HTML file, also where the real file
@@ -287,6 +296,8 @@ using namespace served;  // NOLINT: the machinery of these files
 
 void SetFileMirror(sim::Outlook* outlook) {
   g_mirror = outlook;
+  for (HANDLE held : g_held) CloseHandle(held);
+  g_held.clear();
 }
 
 host::Failure FailureOf(HRESULT hr, EXCEPINFO* info) {

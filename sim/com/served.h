@@ -28,8 +28,9 @@ inline ServedCounters& Counters() {
   return counters;
 }
 
-// The sim whose files a served item's SaveAs mirrors onto the real file system (the add-in deletes
-// them there through the real Scripting.FileSystemObject).
+// The sim whose files a served item's SaveAs mirrors onto the real file system (the add-in removes
+// them there through the real file calls); a file the sim holds is held open there too, until the
+// mirror changes.
 void SetFileMirror(sim::Outlook* outlook);
 
 com::com_ptr<IDispatch> ServeApplication(const host::Ref<host::Application>& application);

@@ -532,6 +532,37 @@ inline void ScheduleFromEverySurface(Stage& s) {
   menu = s.outlook.RightClick({task});
   s.NoteMenu(menu);
   shown(L"Schedule", menu.ClickCaption(L"Schedule"));
+// The calendar cannot be had at start-up (a network error in online mode): the add-in connects
+// without linking new appointments; the tab, the menus and Send to Ostrand work.
+inline void CalendarFailingAtConnection(Stage& s) {
+  s.outlook.ClearFaults();
+  s.Note(L"tab markup loaded: " +
+         std::wstring(s.outlook.LoadRibbon(sim::kAppointmentRibbon) ? L"yes" : L"no"));
+  auto mail = s.outlook.ReceiveMail(L"Budget", L"Figures");
+  s.outlook.Select({mail});
+  auto menu = s.outlook.ShowContextMenu(sim::kMailItemMenu);
+  s.NoteMenu(menu);
+  s.NoteClick(L"Send to Ostrand", menu.ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
+  auto task = s.outlook.ActiveWindowItem();
+  if (!task) return s.Note(L"no task window");
+  s.outlook.UserSave(task);
+  auto appointment = s.outlook.ScheduleTask(task);
+  s.Note(L"scheduled, linked: " +
+         std::wstring(appointment.UserProperty(L"TaskLinkEntryID") ? L"yes" : L"no"));
+}
+
+// A virus scanner still holds the attached file as the working folder goes: no box, the task
+// shown as on success, the file left for the next run.
+inline void FileHeldAtCleanUp(Stage& s) {
+  s.outlook.HoldFile(s.addin.TempFolder() + L"\\Fenmark-0001\\Budget.msg");
+  auto mail = s.outlook.ReceiveMail(L"Budget", L"Figures");
+  s.outlook.Select({mail});
+  s.NoteClick(
+      L"Send to Ostrand",
+      s.outlook.ShowContextMenu(sim::kMailItemMenu).ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
+  auto task = s.outlook.ActiveWindowItem();
+  s.Note(L"task shown: " + std::wstring(task && task.WindowOpen() ? L"yes" : L"no") +
+         L", attachments: " + std::to_wstring(task ? task.Attachments().size() : 0));
 }
 
 inline const std::vector<Scenario>& Scenarios() {
@@ -568,6 +599,12 @@ inline const std::vector<Scenario>& Scenarios() {
       {L"links without the add event", LinksWithoutTheAddEvent},
       {L"task windows and tabs", TaskWindowsAndTabs},
       {L"schedule from every surface", ScheduleFromEverySurface},
+      {L"a calendar that cannot be had at connection", CalendarFailingAtConnection,
+       [](sim::Outlook& outlook) {
+         outlook.FailCallsTo(L"Namespace.GetDefaultFolder", static_cast<std::int32_t>(0x80040115),
+                             L"The connection to Microsoft Exchange is unavailable.");
+       }},
+      {L"a file held at clean-up", FileHeldAtCleanUp},
   };
   return all;
 }

@@ -76,6 +76,8 @@ class Stage {
 struct Scenario {
   const wchar_t* name;
   std::function<void(Stage&)> play;
+  // The machine as Outlook finds it at start-up, before the add-in connects.
+  std::function<void(sim::Outlook&)> before_connect = {};
 };
 
 }  // namespace fenmark::parity

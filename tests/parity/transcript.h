@@ -43,9 +43,6 @@ class Canon {
     out = std::regex_replace(out, utc, L"<utc>");
     static const std::wregex fallback(L"No subject - \\d{14}ff");
     out = std::regex_replace(out, fallback, L"No subject - <stamp>ff");
-    // The working folder's random name (GetTempName).
-    static const std::wregex work(L"rad[0-9A-Fa-f]{5}\\.t[mx][pt]");
-    out = std::regex_replace(out, work, L"<work>");
     for (const auto& [id, name] : ids_) {
       for (std::size_t at; (at = out.find(id)) != std::wstring::npos;)
         out.replace(at, id.size(), name);
@@ -68,6 +65,7 @@ inline std::vector<std::wstring> Play(const Scenario& scenario, sim::LoadedAddin
   std::vector<std::wstring> lines;
   sim::Outlook outlook;
   if (prepare) prepare(outlook);
+  if (scenario.before_connect) scenario.before_connect(outlook);
   addin.Create(outlook);
   outlook.AttachRibbon(&addin.Ribbon());
   const auto connected = addin.Connect();

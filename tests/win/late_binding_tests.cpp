@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "addin/com/adapters.h"
+#include "addin/com/dispatch.h"
+#include "addin/com/errors.h"
 #include "sim/com/served_object.h"
 #include "tests/win/check.h"
 
@@ -183,8 +185,8 @@ const Row kRows[] = {
      [](auto& f) { return As<host::WordSelection>(f)->TypeText(L"x"), L"done"; },
      L"call TypeText('x') -> failure 53: File not found"},
     {{.hr = DISP_E_EXCEPTION, .deferred = true},
-     [](auto& f) { return As<host::FileSystem>(f)->DeleteFolder(L"C:\\w"), L"done"; },
-     L"call DeleteFolder('C:\\w', True) -> failure 53: The file is in use."},
+     [](auto& f) { return As<host::Item>(f)->SaveAs(L"C:\\w", 3), L"done"; },
+     L"call SaveAs('C:\\w', 3) -> failure 53: The file is in use."},
     {{.hr = E_NOTIMPL},
      [](auto& f) { return As<host::Item>(f)->Display(), L"done"; },
      L"call Display() -> failure 0x80004001: Not implemented."},
@@ -259,6 +261,56 @@ void TestLateBinding() {
   }
 }
 
+// A failure left on the thread by an earlier, unrelated one, as the DLL leaves it for its caller.
+void LeaveAnEarlierFailure() {
+  try {
+    throw host::Failure(static_cast<std::int32_t>(0x80040115),
+                        L"The calendar folder could not be opened.");
+  } catch (...) {
+    com::to_hresult();
+  }
+}
+
+std::wstring FailureOf(const std::function<void()>& call) {
+  try {
+    call();
+    return L"no failure";
+  } catch (const host::Failure& failure) {
+    return std::to_wstring(failure.Number()) + L" - " + failure.Description();
+  }
+}
+
+// A callee that sets no error information of its own gets its EXCEPINFO filled by the automation
+// runtime from the thread's: the failing call's own description is the system's text for its
+// number, never the earlier failure's. Both with a member that answers as the runtime does and
+// with the scripting runtime's own file object.
+void TestNoStaleDescription() {
+  const auto target =
+      served::Make({{L"Save", 0, {}, {}, [](WORD, DISPPARAMS*, VARIANT*, EXCEPINFO* info) {
+                       info->scode = static_cast<SCODE>(0x800A0035);
+                       com::com_ptr<IErrorInfo> error;
+                       if (GetErrorInfo(0, error.put()) == S_OK && error)
+                         error->GetDescription(&info->bstrDescription);
+                       return DISP_E_EXCEPTION;
+                     }}});
+  LeaveAnEarlierFailure();
+  CHECK_TEXT(L"53 - File not found", FailureOf([&] {
+               com::Wrap<host::Item>(com::com_ptr<IDispatch>::retain(target.get()))->Save();
+             }));
+
+  CLSID clsid{};
+  com::com_ptr<IDispatch> files;
+  CHECK(SUCCEEDED(CLSIDFromProgID(L"Scripting.FileSystemObject", &clsid)) &&
+        SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                   files.put_void())));
+  if (!files) return;
+  LeaveAnEarlierFailure();
+  CHECK_TEXT(L"76 - Path not found", FailureOf([&] {
+               com::Invoke(files.get(), L"DeleteFolder", com::Access::kCall,
+                           {L"C:\\no such folder\\at all", true});
+             }));
+}
+
 }  // namespace
 }  // namespace fenmark::wintest
 
@@ -268,6 +320,7 @@ int wmain() try {
   SetOaNoCache();
   if (FAILED(CoRegisterMallocSpy(&allocations))) return 2;
   TestLateBinding();
+  TestNoStaleDescription();
   CoRevokeMallocSpy();
   CoUninitialize();
   return Summary();

@@ -178,29 +178,52 @@ void TestObject(const std::wstring& dll, const std::wstring& ribbon_file) {
     if (!connect || !extensibility || !ribbon || !dispatch) return;
     CheckCallbackTable(dispatch.get(), {dispatch.get(), extensibility.get(), ribbon.get()});
 
-    // A connection failing at the calendar returns the host's error and keeps what it made.
-    outlook.FailCallsTo(L"Namespace.GetDefaultFolder", static_cast<std::int32_t>(0x8004010F),
-                        L"The profile is not available.");
+    // Whatever the machine: a temporary folder of 262 characters, or one that cannot be written
+    // (below a file), and a calendar that cannot be had. The connection succeeds, the markup comes
+    // from the DLL's own resources, and only the calendar's events are left out.
+    auto text = [](const VARIANT& v) {
+      return V_VT(&v) == VT_BSTR ? std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v))) : L"?";
+    };
+    auto load_xml = [&](const wchar_t* resource) {
+      unique_variant xml;
+      unique_bstr id(resource);
+      VARIANT name;
+      V_VT(&name) = VT_BSTR;
+      V_BSTR(&name) = id.get();
+      CHECK_HR(S_OK, CallByName(dispatch.get(), L"LoadXML", name, xml.get(), nullptr));
+      return text(*xml.get());
+    };
+    auto variable = [](const wchar_t* name) {
+      wchar_t value[MAX_PATH + 1] = {};
+      return std::wstring(value, GetEnvironmentVariableW(name, value, MAX_PATH + 1));
+    };
+    const std::wstring tmp = variable(L"TMP"), temp_before = variable(L"TEMP");
+    outlook.FailCallsTo(L"Namespace.GetDefaultFolder", static_cast<std::int32_t>(0x80040115),
+                        L"The connection to Microsoft Exchange is unavailable.");
+    for (const std::wstring& temp : {L"C:\\" + std::wstring(258, L'd') + L"\\",
+                                    std::wstring(L"C:\\windows\\win.ini\\Temp\\")}) {
+      SetEnvironmentVariableW(L"TMP", temp.c_str());
+      SetEnvironmentVariableW(L"TEMP", temp.c_str());
+      CHECK(load_xml(L"ribbonxml") == ribbon_xml);
+      CHECK(load_xml(L"CONTEXTXML").find(L"ContextMenuMailItem") != std::wstring::npos);
+      CHECK(load_xml(L"NOSUCHXML").empty());
+      auto application = ServeApplication(outlook.Application());
+      CHECK_HR(S_OK, extensibility->OnConnection(application.get(), 0, nullptr, nullptr));
+      CHECK(Counters().connections == 2);
+      unique_bstr appointment(L"Microsoft.Outlook.Appointment"), markup;
+      CHECK_HR(S_OK, ribbon->GetCustomUI(appointment.get(), markup.put()));
+      CHECK(markup.str() == ribbon_xml);
+    }
+    SetEnvironmentVariableW(L"TMP", tmp.empty() ? nullptr : tmp.c_str());
+    SetEnvironmentVariableW(L"TEMP", temp_before.empty() ? nullptr : temp_before.c_str());
+    outlook.ClearFaults();
     {
       auto application = ServeApplication(outlook.Application());
-      CHECK_HR(0x8004010F, extensibility->OnConnection(application.get(), 0, nullptr, nullptr));
-      CHECK(Counters().connections == 2);
-      outlook.ClearFaults();
       CHECK_HR(S_OK, extensibility->OnConnection(application.get(), 0, nullptr, nullptr));
     }
     // The application, its inspectors, the calendar's and the Tasks folder's items.
     CHECK(Counters().connections == 4);
     CHECK_HR(E_POINTER, ribbon->GetCustomUI(nullptr, nullptr));
-
-    // The markup loader by name, reading the DLL's own resources.
-    unique_variant xml;
-    unique_bstr resource(L"ribbonxml");
-    VARIANT name;
-    V_VT(&name) = VT_BSTR;
-    V_BSTR(&name) = resource.get();
-    CHECK_HR(S_OK, CallByName(dispatch.get(), L"LoadXML", name, xml.get(), nullptr));
-    CHECK(V_VT(xml.get()) == VT_BSTR &&
-          ribbon_xml == std::wstring(V_BSTR(xml.get()), SysStringLen(V_BSTR(xml.get()))));
 
     // A message of the normal flow, owned by the active window.
     RecordedBoxes().clear();
