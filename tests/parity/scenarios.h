@@ -532,6 +532,8 @@ inline void ScheduleFromEverySurface(Stage& s) {
   menu = s.outlook.RightClick({task});
   s.NoteMenu(menu);
   shown(L"Schedule", menu.ClickCaption(L"Schedule"));
+}
+
 // The calendar cannot be had at start-up (a network error in online mode): the add-in connects
 // without linking new appointments; the tab, the menus and Send to Ostrand work.
 inline void CalendarFailingAtConnection(Stage& s) {
