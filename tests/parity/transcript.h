@@ -43,6 +43,9 @@ class Canon {
     out = std::regex_replace(out, utc, L"<utc>");
     static const std::wregex fallback(L"No subject - \\d{14}ff");
     out = std::regex_replace(out, fallback, L"No subject - <stamp>ff");
+    // Schedule's slot, from the clock the add-in reads: only that it is a whole half hour stays.
+    static const std::wregex slot(L"\\d{4}-\\d\\d-\\d\\d \\d\\d:(00|30)");
+    out = std::regex_replace(out, slot, L"<half hour>");
     for (const auto& [id, name] : ids_) {
       for (std::size_t at; (at = out.find(id)) != std::wstring::npos;)
         out.replace(at, id.size(), name);
