@@ -26,28 +26,28 @@ void Connect::CopyToTask() {
 void Connect::CompleteTask() {
   AsOwnSaves([&] {
     links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
-                         links::TaskAction::kComplete);
+                         links::TaskAction::kComplete, &task_stores_);
   });
 }
 
 void Connect::OpenTask() {
   AsOwnSaves([&] {
     links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
-                         links::TaskAction::kOpen);
+                         links::TaskAction::kOpen, &task_stores_);
   });
 }
 
 void Connect::StartTask() {
   AsOwnSaves([&] {
     links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
-                         links::TaskAction::kStart);
+                         links::TaskAction::kStart, &task_stores_);
   });
 }
 
 void Connect::StopTask() {
   AsOwnSaves([&] {
     links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
-                         links::TaskAction::kStop);
+                         links::TaskAction::kStop, &task_stores_);
   });
 }
 

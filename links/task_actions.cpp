@@ -122,7 +122,7 @@ std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view short_da
 
 void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
                    std::wstring appointment_entry_id, std::wstring appointment_store_id,
-                   TaskAction action) noexcept {
+                   TaskAction action, TaskStores* stores) noexcept {
   const ActionTraits& traits = TraitsOf(action);
   RunReporting(platform, traits.operation, [&] {
     if (appointment_entry_id.empty()) {
@@ -139,7 +139,7 @@ void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
     const auto link = FindTaskLink(*appointment);
     if (!link) throw host::errors::ObjectNotSet();
     if (link->by_marker) LinkFoundByMarker(*appointment, link->task_entry_id);
-    auto task_ref = GetLinkedTask(*ns, link->task_entry_id, *appointment);
+    auto task_ref = GetLinkedTask(*ns, link->task_entry_id, *appointment, stores);
     auto& task = host::Require(task_ref);
 
     std::wstring note;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "host/host.h"
+#include "links/task_stores.h"
 
 namespace fenmark::links {
 
@@ -27,6 +28,6 @@ std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view short_da
 // towards the caller.
 void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
                    std::wstring appointment_entry_id, std::wstring appointment_store_id,
-                   TaskAction action) noexcept;
+                   TaskAction action, TaskStores* stores = nullptr) noexcept;
 
 }  // namespace fenmark::links

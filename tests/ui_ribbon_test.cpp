@@ -343,6 +343,12 @@ TEST_F(UiTest, ASecondStoresTaskIsFoundAndRemembered) {
       EXPECT_LE(outlook.CallCount(), 64u) << outlook.CallsText();
     }
   }
+  // The command asks the remembered store too: the appointment's lookup and the task's, no more.
+  auto menu = outlook.RightClick({appointment});
+  outlook.ClearCalls();
+  EXPECT_TRUE(menu.ClickRibbonEntry(L"VBX_Start_Ostrand_Task"));
+  EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), 2) << outlook.CallsText();
+  EXPECT_EQ(task.UserProperty(L"OstrandStatus"), L"Started");
   EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
 }
 
