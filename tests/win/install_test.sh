@@ -17,7 +17,8 @@
 # FENMARK_WINE_DIR names the folder of the prefix.
 set -u
 [ $# -ge 8 ] || {
-  echo "usage: install_test.sh WINE_RUN SETUP PARITY_HOST TRANSCRIPT MAKE_MSI ARCH MSI DLL [DLL32]" >&2
+  echo "usage: install_test.sh WINE_RUN SETUP PARITY_HOST TRANSCRIPT MAKE_MSI ARCH MSI DLL" \
+    "[DLL32]" >&2
   exit 2
 }
 wine_run=$1 setup=$2 host=$3 transcript=$4 make_msi=$5 arch=$6 msi=$7 dll=$8 dll32=${9:-}
@@ -51,21 +52,27 @@ exists() { # KEY, in either view
 flat() { awk '/^HKEY_/ { key = $0; print; next } { print key " |" $0 }' | sort; }
 escaped() { printf '%s' "$1" | sed 's/[\\.]/\\&/g'; }
 
-# Every key and value of the add-in's registration, the type library's root and the DLL's folder
-# written the same way whichever made them.
-registration() { # ROOT_OF_TYPE_LIBRARY [DLL_FOLDER]
-  { query "HKCU\\$classes\\CLSID\\$clsid"
+# The class and interface as COM of a bitness reads them (32 or 64); ROOT of the 64-bit interface.
+classes_in() { # VIEW ROOT
+  if [ "$1" = 32 ]; then
+    { query "HKCR\\CLSID\\$clsid" 32; query "HKCR\\Interface\\$iid" 32; } |
+      sed 's|^HKEY_CLASSES_ROOT\\|HKEY_CURRENT_USER\\Software\\Classes\\|'
+  else
+    query "HKCU\\$classes\\CLSID\\$clsid"
+    query "$2\\$classes\\Interface\\$iid"
+  fi
+}
+view32() { classes_in 32 | flat; }
+# Every key and value of the add-in's registration, one line each with its key, in a stable
+# order: the class and interface in the view given (64 unless told), the type library's root and
+# the DLL's folder written the same way whichever made them.
+registration() { # ROOT_OF_TYPE_LIBRARY [DLL_FOLDER [VIEW]]
+  { classes_in "${3:-64}" "$1"
     query "HKCU\\$classes\\Fenmark.Connect"
     query "$1\\$classes\\TypeLib\\$libid"
-    query "$1\\$classes\\Interface\\$iid"
     query 'HKCU\Software\Microsoft\Office'
   } | sed -e 's|^HKEY_LOCAL_MACHINE\\|HKEY_CURRENT_USER\\|' \
           -e "s|$(escaped "${2:-<no folder>}")|<folder>|g" | flat
-}
-# The class and interface as 32-bit COM reads them.
-view32() {
-  { query "HKCR\\CLSID\\$clsid" 32; query "HKCR\\Interface\\$iid" 32; } |
-    sed 's|^HKEY_CLASSES_ROOT\\|HKEY_CURRENT_USER\\Software\\Classes\\|' | flat
 }
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 # Every file and folder of the users' profiles but the scenarios' temporary folder, which the
@@ -109,7 +116,8 @@ served() { # WHEN
       expected="process: AMD64
 CreateObject(\"Fenmark.Connect\"): error 1AD"
     else
-      chars=$(printf '%s\n' "$actual" | sed -n 's/^LoadXML("RIBBONXML"): \([1-9][0-9]*\) characters$/\1/p')
+      chars=$(printf '%s\n' "$actual" |
+        sed -n 's/^LoadXML("RIBBONXML"): \([1-9][0-9]*\) characters$/\1/p')
       : "${ribbon_chars:=$chars}"
       expected="process: $process
 CleanFileName: RE Budget 2024  Q3
@@ -162,7 +170,9 @@ registration HKLM "$(winpath "$dll_folder")" >"$work/regsvr32"
 run regsvr32 /u /s "$dll" || fail "regsvr32 /u $dll"
 [ -s "$work/regsvr32" ] || fail "regsvr32 wrote nothing"
 run msiexec /i "$(winpath "$msi")" /qn || fail "msiexec /i $msi"
-registration HKCU "$installed_folder" >"$work/installed"
+# A 32-bit component writes the class and interface into the 32-bit view, as on Windows; Wine's
+# 32-bit regsvr32 leaves them in the 64-bit one.
+registration HKCU "$installed_folder" "$view" >"$work/installed"
 if [ -n "$dll32" ]; then
   # The type library's entry of the other bitness is the one line the 32-bit DLL adds.
   grep -v '\\409\\win32' "$work/installed" >"$work/installed.64"
@@ -187,7 +197,8 @@ run reg add "$addin" /v LoadBehavior /t REG_DWORD /d 2 /f /reg:64 >/dev/null || 
 rm -f "$installed/Fenmark.dll" "$installed/x86/Fenmark.dll"
 # As Apps & Features repairs (Wine's msiexec /f fails where REINSTALL works).
 run msiexec /i "$(winpath "$msi")" REINSTALL=ALL REINSTALLMODE=omus /qn || fail "Repair of $msi"
-query "$addin" | grep -q 'LoadBehavior *REG_DWORD *0x3$' || fail "Repair did not restore LoadBehavior"
+query "$addin" | grep -q 'LoadBehavior *REG_DWORD *0x3$' ||
+  fail "Repair did not restore LoadBehavior"
 installed_dlls "$dll" "$dll32"
 [ "$(fenmark_entries)" = 1 ] || fail "Apps & Features: $(fenmark_entries) entries after Repair"
 served "repaired"
@@ -220,7 +231,8 @@ echo "== the older package keeps the newer one"
 run msiexec /i "$(winpath "$msi")" /qn && fail "the older package replaced the newer one"
 [ "$(apps_entry "$next_code" DisplayVersion)" = "$next" ] ||
   fail "the older package changed Apps & Features"
-cmp -s "$work/next/Fenmark.dll" "$installed/Fenmark.dll" || fail "the older package replaced the DLL"
+cmp -s "$work/next/Fenmark.dll" "$installed/Fenmark.dll" ||
+  fail "the older package replaced the DLL"
 
 echo "== uninstall"
 run msiexec /x "$(winpath "$next_msi")" /qn || fail "msiexec /x (upgrade)"
@@ -230,7 +242,8 @@ echo "== as SYSTEM"
 # Wine installs as its one user and will not take UserSID from the command line: the same
 # condition, pointed at that user's SID, stands in for SYSTEM's.
 cp "$msi" "$work/system.msi"
-refusal=$(msiinfo export "$msi" LaunchCondition | tr -d '\r' | sed -n 's/^UserSID <> "S-1-5-18"\t//p')
+refusal=$(msiinfo export "$msi" LaunchCondition | tr -d '\r' |
+  sed -n 's/^UserSID <> "S-1-5-18"\t//p')
 # A table's key cannot be updated: the row goes and comes back with the other SID.
 msibuild "$work/system.msi" \
   -q "DELETE FROM \`LaunchCondition\` WHERE \`Condition\` = 'UserSID <> \"S-1-5-18\"'" \

@@ -33,9 +33,10 @@ esac
 
 expect "platform" "$platform;1033" "$(msiinfo suminfo "$msi" | sed -n 's/^Template: //p')"
 expect "properties: per user, Repair allowed" \
-  "ARPNOMODIFY=1 Manufacturer=Ostrand ProductName=Fenmark ($bits-bit Windows) ProductVersion=$version" \
+  "ARPNOMODIFY=1 Manufacturer=Ostrand ProductName=Fenmark ($bits-bit Windows)\
+ ProductVersion=$version" \
   "$(table Property |
-     grep -E '^(ALLUSERS|MSIINSTALLPERUSER|ARPNO[A-Z]*|Manufacturer|ProductName|ProductVersion)'"$tab" |
+     grep -E '^(ALLUSERS|MSIINSTALLPERUSER|ARPNO[A-Z]*|Manufacturer|Product(Name|Version))'"$tab" |
      tr '\t' = | sort | joined)"
 # Windows Installer keeps an installed file whose version is at least the package's, and decides
 # by hash only for unversioned files.
@@ -45,7 +46,8 @@ expect "the DLLs: size, version, language" \
 $(row FenmarkDll32 Fenmark32 "$dll32")}" "$(table File | cut -f1-6 | sort)"
 expect "no file hashes" "" "$(table MsiFileHash)"
 expect "folders" \
-  "INSTALLDIR<ProgramsDir:Fenmark ProgramsDir<LocalAppDataFolder:Programs${dll32:+ X86DIR<INSTALLDIR:x86}" \
+  "INSTALLDIR<ProgramsDir:Fenmark ProgramsDir<LocalAppDataFolder:Programs\
+${dll32:+ X86DIR<INSTALLDIR:x86}" \
   "$(table Directory | grep -E '^(INSTALLDIR|ProgramsDir|X86DIR)' |
      awk -F'\t' '{ print $1 "<" $2 ":" $3 }' | sort | joined)"
 expect "folders removed on uninstall" \
@@ -55,7 +57,8 @@ expect "components" "$(sorted $components)" \
   "$(table Component | awk -F'\t' '{ print $1 ":" $4 }' | sort | joined)"
 # Each component's key path: a registry value of its own under HKEY_CURRENT_USER (ICE38).
 registry=$(table Registry)
-expect "key paths" "$(for c in $components; do printf '%s:HKCU\n' "${c%:*}"; done | sort | joined)" \
+expect "key paths" \
+  "$(for c in $components; do printf '%s:HKCU\n' "${c%:*}"; done | sort | joined)" \
   "$(table Component | cut -f1,6 | while IFS="$tab" read -r component key; do
        printf '%s\n' "$registry" | awk -F'\t' -v c="$component" -v k="$key" '
          $1 == k && $6 == c { print c ":" ($2 == 1 ? "HKCU" : "root " $2); found = 1 }

@@ -8,8 +8,10 @@
 # token's place). A missing password or key id is reported by name.
 #   signing_test.sh PACKAGE_DIR CHECK_BINARIES x64|x86 DLL VERSION [DLL32]
 set -u
-[ $# -ge 5 ] ||
-  { echo "usage: signing_test.sh PACKAGE_DIR CHECK_BINARIES x64|x86 DLL VERSION [DLL32]" >&2; exit 2; }
+[ $# -ge 5 ] || {
+  echo "usage: signing_test.sh PACKAGE_DIR CHECK_BINARIES x64|x86 DLL VERSION [DLL32]" >&2
+  exit 2
+}
 package=$1 check_binaries=$2 arch=$3 dll=$4 version=$5 dll32=${6:-}
 work=$(mktemp -d)
 responder=
@@ -80,7 +82,8 @@ cp "$dll" "$work/Fenmark.dll"
   fail "making the signed package"
 for file in "$work/Fenmark.dll" "$work/Fenmark.msi"; do
   osslsigncode verify -CAfile "$work/signer.pem" -TSA-CAfile "$work/timestamper.pem" \
-    -in "$file" >"$work/log" 2>&1 || { cat "$work/log"; fail "$(basename "$file") does not verify"; }
+    -in "$file" >"$work/log" 2>&1 ||
+    { cat "$work/log"; fail "$(basename "$file") does not verify"; }
   grep -q '^Timestamp Server Signature verification: ok' "$work/log" &&
     grep -q 'Issuer: /CN=timestamper' "$work/log" ||
     { cat "$work/log"; fail "$(basename "$file"): no timestamp from the server"; }
@@ -88,7 +91,8 @@ for file in "$work/Fenmark.dll" "$work/Fenmark.msi"; do
     -in "$file" >/dev/null 2>&1 &&
     fail "$(basename "$file") verifies against a certificate that did not sign it"
 done
-[ "$(sort -u "$work/queries")" = application/timestamp-query ] && [ "$(wc -l <"$work/queries")" = 2 ] ||
+[ "$(sort -u "$work/queries" 2>/dev/null)" = application/timestamp-query ] &&
+  [ "$(wc -l <"$work/queries")" = 2 ] ||
   fail "the server was not asked once for each file: $(cat "$work/queries")"
 "$check_binaries" "$work/Fenmark.dll" >"$work/log" || { cat "$work/log"; fail "the signed DLL"; }
 
