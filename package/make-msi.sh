@@ -53,6 +53,24 @@ file_version() { # DLL
   printf ' %s\n' $(od -An -tu2 -j $((at + 26)) -N2 "$1")
 }
 
+# A DLL's machine from its PE header (x64, x86 or what it is), so that a swapped or foreign DLL
+# never reaches a package.
+machine() { # DLL
+  at=$(od -An -tu4 -j 60 -N4 "$1" 2>/dev/null | tr -d ' ')
+  case $(od -An -tx1 -j "${at:-0}" -N6 "$1" 2>/dev/null | tr -d ' \n') in
+    504500006486) echo x64 ;;
+    504500004c01) echo x86 ;;
+    *) echo "no Windows DLL" ;;
+  esac
+}
+for file in "$dll" $dll32; do
+  [ -r "$file" ] || { echo "make-msi.sh: cannot read $file" >&2; exit 2; }
+done
+[ "$(machine "$dll")" = "$arch" ] ||
+  { echo "make-msi.sh: $dll is not an $arch DLL but $(machine "$dll")" >&2; exit 2; }
+[ -z "$dll32" ] || [ "$(machine "$dll32")" = x86 ] ||
+  { echo "make-msi.sh: $dll32 is not an x86 DLL but $(machine "$dll32")" >&2; exit 2; }
+
 # wixl reads the file named by a relative path only, so it runs beside copies of the DLLs.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

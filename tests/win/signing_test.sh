@@ -5,7 +5,8 @@
 # RFC 3161 responder (openssl ts behind a small HTTP server) that the signing asked; the signed
 # DLL still passes the export/import check. A key on a token: sign.sh hands osslsigncode the
 # PKCS#11 module, the key's id, the certificate and the PIN (a stand-in osslsigncode takes the
-# token's place). A missing password or key id is reported by name.
+# token's place). A missing password or key id is reported by name; make-msi.sh refuses a DLL of
+# the wrong bitness.
 #   signing_test.sh PACKAGE_DIR CHECK_BINARIES x64|x86 DLL VERSION [DLL32]
 set -u
 [ $# -ge 5 ] || {
@@ -95,6 +96,12 @@ done
   [ "$(wc -l <"$work/queries")" = 2 ] ||
   fail "the server was not asked once for each file: $(cat "$work/queries")"
 "$check_binaries" "$work/Fenmark.dll" >"$work/log" || { cat "$work/log"; fail "the signed DLL"; }
+
+# A DLL of the other bitness, or none, never reaches a package.
+if [ -n "$dll32" ]; then set -- x64 "$version" "$dll32" "$dll"; else set -- x86 "$version" "$0"; fi
+"$package/make-msi.sh" "$@" "$work/wrong.msi" 2>"$work/log" && fail "a package around a wrong DLL"
+grep -q "is not an $1 DLL" "$work/log" && [ ! -e "$work/wrong.msi" ] ||
+  fail "no message for a wrong DLL: $(cat "$work/log")"
 
 # Without a time-stamp server, no timestamp.
 unset FENMARK_SIGN_TIMESTAMP
