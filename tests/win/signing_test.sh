@@ -17,6 +17,8 @@ package=$1 check_binaries=$2 arch=$3 dll=$4 version=$5 dll32=${6:-}
 work=$(mktemp -d)
 responder=
 trap '[ -z "$responder" ] || kill "$responder"; rm -rf "$work"' EXIT
+# Killed, the test still stops its time-stamp server.
+trap 'exit 1' HUP INT PIPE TERM
 failures=0
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
 
