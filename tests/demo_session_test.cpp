@@ -154,18 +154,17 @@ void ExpectAbridges(const std::vector<std::string>& shown, const std::vector<std
   EXPECT_TRUE(gap || at == played.size()) << "the end of the session is left out unmarked";
 }
 
-TEST(DemoSession, TheTranscriptAndTheReadmeExcerptAbridgeTheSessionAsItPlays) {
+TEST(DemoSession, TheTranscriptAndTheDocumentedExcerptAbridgeTheSessionAsItPlays) {
   const auto played = Lines(std::istringstream(PlayDefault(false).text));
   auto transcript = Lines(std::ifstream(FENMARK_SOURCE_DIR "/demo/TRANSCRIPT.txt"));
   ASSERT_GT(transcript.size(), 2u);
   transcript.erase(transcript.begin(), transcript.begin() + 2);  // "$ scripts/demo ..." and a blank
   ExpectAbridges(transcript, played);
 
-  const auto readme = Lines(std::ifstream(FENMARK_SOURCE_DIR "/README.md"));
-  auto start = std::find(readme.begin(), readme.end(), "## What the demo shows");
-  start = std::find(start, readme.end(), "```text");
-  ASSERT_LT(start + 3, readme.end());
-  auto excerpt = std::vector<std::string>(start + 3, std::find(start + 1, readme.end(), "```"));
+  const auto doc = Lines(std::ifstream(FENMARK_SOURCE_DIR "/docs/demo.md"));
+  auto start = std::find(doc.begin(), doc.end(), "```text");
+  ASSERT_LT(start + 3, doc.end());
+  auto excerpt = std::vector<std::string>(start + 3, std::find(start + 1, doc.end(), "```"));
   ExpectAbridges(excerpt, played);
 }
 
