@@ -58,34 +58,17 @@ TEST(DemoSession, PlaysTheWholeSessionInEitherOutlook) {
     EXPECT_EQ(text.find("Error:"), std::string::npos) << text;
     EXPECT_EQ(text.find("returned a failure"), std::string::npos) << text;
     ExpectFitsTheTerminal(text);
-    // The landmarks of the session; the add-in's behaviour itself is pinned by its own suites.
+    // The landmarks of the session (the transcript pins Outlook 14's line by line); the add-in's
+    // behaviour itself is pinned by its own suites.
     ExpectInOrder(text,
                   {outlook12 ? "Outlook 12.0.6423.1000 starts" : "Outlook 14.0.4760.1000 starts",
-                   "> right-click mail1",
                    "   1. Send to Ostrand\n      ------------------\n",
-                   "> click \"Send to Ostrand\"",
-                   "Attachment: RE Budget 2024  Q3.msg",
-                   "> save task1",
-                   "OstrandStatus: \"Stopped\"",
-                   "> schedule task1",
-                   "> right-click appt1",
-                   "Stop Ostrand Task   (greyed)",
-                   "> press \"Start Ostrand Task\"",
-                   "Ostrand task started - 03/15/24 09:05:12 am",
-                   "> click \"Stop Ostrand Task\"",
+                   "Attachment: RE Budget 2024  Q3.msg", "OstrandStatus: \"Stopped\"",
+                   "Stop Ostrand Task   (greyed)", "Ostrand task started - 03/15/24 09:05:12 am",
                    "The add-in refreshes the tab of appt1's window",
                    "Ostrand task stopped - 03/15/24 12:31:40 pm",
-                   "> press Fenmark",
-                   "Ostrand task completed - 03/15/24 02:25:07 pm",
-                   "> task \"Order the printer toner\"",
-                   "OstrandStatus: \"Stopped\"",
-                   "> schedule task2 other",
-                   "> right-click appt2",
-                   "Start Ostrand Task",
-                   "> right-click mail1 mail2",
-                   "> delete task1",
-                   "The context menu shows:",
-                   "End of the session."});
+                   "Ostrand task completed - 03/15/24 02:25:07 pm", "> right-click mail1 mail2",
+                   "> delete task1", "End of the session."});
     // Only the four entries of each calendar menu come from the add-in; with several items
     // selected it offers nothing.
     const auto several = text.find("> right-click mail1 mail2");
@@ -174,26 +157,11 @@ TEST(DemoSession, CommandsFromAStreamReportMistakesAndGoOn) {
   {
     demo::Session session(out, {true, 80});
     std::istringstream commands(
-        "# a comment\n"
-        "frobnicate mail1\n"
-        "receive parcel \"Box\"\n"
-        "receive post \"Team notes\" \"Agenda\"\n"
-        "open mail7\n"
-        "say \"unclosed\n"
-        "say ab\"c d\"e\n"
-        "say \"x\"\"y\"\n"
-        "say \"a\\qb\"\n"
-        "version \"\"\n"
-        "right-click\n"
-        "right-click post1\n"
-        "click 9999\n"
-        "click \"Send to Ostrand\"\n"
-        "save task1\n"
-        "version 14\n"
-        "select post1\n"
-        "right-click\n"
-        "quit\n"
-        "receive mail \"never read\"\n");
+        "# a comment\nfrobnicate mail1\nreceive parcel \"Box\"\n"
+        "receive post \"Team notes\" \"Agenda\"\nopen mail7\nsay \"unclosed\nsay ab\"c d\"e\n"
+        "say \"x\"\"y\"\nsay \"a\\qb\"\nversion \"\"\nright-click\nright-click post1\n"
+        "click 9999\nclick \"Send to Ostrand\"\nsave task1\nversion 14\nselect post1\n"
+        "right-click\nquit\nreceive mail \"never read\"\n");
     failed = session.Run(commands, true);
     EXPECT_TRUE(session.QuitRequested());
   }

