@@ -69,13 +69,6 @@ TEST(DemoSession, PlaysTheWholeSessionInEitherOutlook) {
                    "Ostrand task stopped - 03/15/24 12:31:40 pm",
                    "Ostrand task completed - 03/15/24 02:25:07 pm", "> right-click mail1 mail2",
                    "> delete task1", "End of the session."});
-    // Only the four entries of each calendar menu come from the add-in; with several items
-    // selected it offers nothing.
-    const auto several = text.find("> right-click mail1 mail2");
-    const auto deleted = text.find("> delete task1");
-    EXPECT_EQ(text.substr(several, deleted - several).find("Ostrand"), std::string::npos);
-    // Nor for an appointment whose task is gone, and no box says so while the menu is drawn.
-    EXPECT_EQ(text.find("Ostrand", deleted), std::string::npos);
   }
 }
 

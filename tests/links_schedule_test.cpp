@@ -1,5 +1,7 @@
 // Schedule: a linked appointment straight from the task, from its window, its context menu and
 // Outlook 12's command bar.
+#include <tuple>
+
 #include "links/schedule_task.h"
 #include "tests/fixture.h"
 
@@ -114,14 +116,12 @@ TEST(ScheduleTime, TheSlotStartsAtTheNextHalfHourForTheRemainingWork) {
   for (auto [total, actual] : {std::pair{14, 0}, {481, 0}, {0, 0}, {60, 90}, {-2147483647, 1}})
     EXPECT_EQ(ScheduledMinutes(total, actual), 30) << total << " " << actual;
   const auto at = [](host::DateTime t) {
-    return std::to_string(t.year) + "-" + std::to_string(t.month) + "-" + std::to_string(t.day) +
-           " " + std::to_string(t.hour) + ":" + std::to_string(t.minute) + ":" +
-           std::to_string(t.second);
+    return std::tuple(t.year, t.month, t.day, t.hour, t.minute, t.second);
   };
-  EXPECT_EQ(at(NextHalfHour({2024, 3, 15, 14, 25, 7})), "2024-3-15 14:30:0");
-  EXPECT_EQ(at(NextHalfHour({2024, 3, 15, 14, 30, 0})), "2024-3-15 15:0:0");
-  EXPECT_EQ(at(NextHalfHour({2024, 2, 28, 23, 45, 0})), "2024-2-29 0:0:0");
-  EXPECT_EQ(at(NextHalfHour({2023, 12, 31, 23, 59, 59})), "2024-1-1 0:0:0");
+  EXPECT_EQ(at(NextHalfHour({2024, 3, 15, 14, 25, 7})), std::tuple(2024, 3, 15, 14, 30, 0));
+  EXPECT_EQ(at(NextHalfHour({2024, 3, 15, 14, 30, 0})), std::tuple(2024, 3, 15, 15, 0, 0));
+  EXPECT_EQ(at(NextHalfHour({2024, 2, 28, 23, 45, 0})), std::tuple(2024, 2, 29, 0, 0, 0));
+  EXPECT_EQ(at(NextHalfHour({2023, 12, 31, 23, 59, 59})), std::tuple(2024, 1, 1, 0, 0, 0));
 }
 
 }  // namespace
