@@ -155,13 +155,11 @@ TEST_F(TrackingTest, AppointmentsTakeTheEntryIdOfTheirFirstMarkerLine) {
     EXPECT_EQ(appointment.SaveCount(), c.link ? 2 : 1);
     EXPECT_FALSE(appointment.Dirty());
     const auto returned = outlook.ReturnedFailures();
-    if (c.fails) {
-      ASSERT_EQ(returned.size(), 1u);
-      EXPECT_EQ(returned[0].source, L"Items.ItemAdd");
-      EXPECT_EQ(returned[0].number, host::errors::kInvalidArgument);
-      EXPECT_FALSE(returned[0].foreign_exception);
-    } else {
-      EXPECT_TRUE(returned.empty());
+    ASSERT_EQ(returned.size(), c.fails ? 1u : 0u);
+    for (const auto& failure : returned) {
+      EXPECT_EQ(failure.source, L"Items.ItemAdd");
+      EXPECT_EQ(failure.number, host::errors::kInvalidArgument);
+      EXPECT_FALSE(failure.foreign_exception);
     }
   }
   EXPECT_TRUE(outlook.MessageBoxes().empty());
