@@ -532,6 +532,15 @@ inline void ScheduleFromEverySurface(Stage& s) {
   menu = s.outlook.RightClick({task});
   s.NoteMenu(menu);
   shown(L"Schedule", menu.ClickCaption(L"Schedule"));
+  // Offered for one saved task that is not complete only.
+  auto done = s.outlook.CreateTask(L"Done");
+  done.SetComplete(true);
+  s.outlook.UserSave(done);
+  for (const auto& version : {kOutlook12Version, sim::kOutlook14Version}) {
+    s.outlook.SetVersion(version);
+    s.NoteMenu(s.outlook.RightClick({done}));
+    s.NoteMenu(s.outlook.RightClick({done, task}));
+  }
 }
 
 // The calendar cannot be had at start-up (a network error in online mode): the add-in connects
