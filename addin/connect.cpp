@@ -99,7 +99,7 @@ std::wstring Connect::LoadXML(const std::wstring& strResourceID) noexcept {
 }
 
 std::wstring Connect::GetTaskStatus(const Ref<host::Item>& calItem) {
-  return links::GetTaskStatus(platform_, objOLApp.Get(), calItem);
+  return links::GetTaskStatus(platform_, objOLApp.Get(), calItem, &task_stores_);
 }
 
 }  // namespace fenmark

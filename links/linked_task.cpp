@@ -86,9 +86,9 @@ std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::I
 }
 
 std::wstring GetTaskStatus(host::Platform& platform, const Ref<host::Application>& app,
-                           const Ref<host::Item>& calItem) {
+                           const Ref<host::Item>& calItem, TaskStores* stores) {
   try {
-    return ReadTaskStatus(app, calItem);
+    return ReadTaskStatus(app, calItem, stores);
   } catch (...) {
     host::ReportFailure(platform, host::CurrentFailure(), L"GetTaskStatus");
   }

@@ -53,6 +53,6 @@ std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::I
 // ReadTaskStatus that reports its own failures under "Ostrand - GetTaskStatus" and then answers "".
 // `app` may be empty (after disconnection); that is a failure once the appointment is saved.
 std::wstring GetTaskStatus(host::Platform& platform, const Ref<host::Application>& app,
-                           const Ref<host::Item>& calItem);
+                           const Ref<host::Item>& calItem, TaskStores* stores = nullptr);
 
 }  // namespace fenmark::links

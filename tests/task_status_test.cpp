@@ -104,5 +104,20 @@ TEST_F(TaskStatusTest, OnlyAMissingTaskIsLookedForInTheAppointmentsStore) {
   ExpectMessages({Report(L"-2147221227 - Network problems", L"GetTaskStatus")});
 }
 
+TEST_F(TaskStatusTest, ByNameTooASecondStoresTaskIsAskedForInItsStoreFirst) {
+  auto task = outlook.AddItem(host::kOlTask, L"Team review", L"", sim::FolderKind::kSharedTasks);
+  task.SetUserProperty(L"OstrandStatus", L"Started");
+  outlook.UserSave(task);
+  auto appointment =
+      outlook.AddItem(host::kOlAppointment, L"Team review", L"", sim::FolderKind::kSharedCalendar);
+  appointment.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
+  outlook.UserSave(appointment);
+  for (int lookups : {2, 1}) {
+    outlook.ClearCalls();
+    EXPECT_EQ(StatusOf(outlook.AddinRef(appointment)), L"Started");
+    EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), lookups);
+  }
+}
+
 }  // namespace
 }  // namespace fenmark::testing
