@@ -201,7 +201,7 @@ void TestObject(const std::wstring& dll, const std::wstring& ribbon_file) {
     outlook.FailCallsTo(L"Namespace.GetDefaultFolder", static_cast<std::int32_t>(0x80040115),
                         L"The connection to Microsoft Exchange is unavailable.");
     for (const std::wstring& temp : {L"C:\\" + std::wstring(258, L'd') + L"\\",
-                                    std::wstring(L"C:\\windows\\win.ini\\Temp\\")}) {
+                                     std::wstring(L"C:\\windows\\win.ini\\Temp\\")}) {
       SetEnvironmentVariableW(L"TMP", temp.c_str());
       SetEnvironmentVariableW(L"TEMP", temp.c_str());
       CHECK(load_xml(L"ribbonxml") == ribbon_xml);
