@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "links/task_actions.h"
+#include "links/work_time.h"
 #include "tests/fixture.h"
 
 namespace fenmark::testing {
@@ -125,6 +126,11 @@ TEST_F(TaskActionTest, NotesGoBeforeTheSelectionNewestFirstInAFreshWindowReplaci
             L"Ostrand task started - 03/15/24 09:05:00 am\r\n"
             L"Task Ostrand task stopped - 03.15.24 12.30.59 am\r\nnotes");
   EXPECT_TRUE(outlook.MessageBoxes().empty());
+}
+
+TEST(WorkTime, LeapDaysFollowTheGregorianRule) {
+  EXPECT_EQ(links::MinutesSince(L"2000-02-29T00:00:00Z", {2000, 3, 1, 0, 0, 0}), 1440);
+  EXPECT_EQ(links::MinutesSince(L"2100-02-29T00:00:00Z", {2100, 3, 1, 0, 0, 0}), std::nullopt);
 }
 
 TEST_F(TaskActionTest, StopAndCompleteAddTheMinutesSinceTheStartToActualWork) {

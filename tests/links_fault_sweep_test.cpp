@@ -201,6 +201,11 @@ void Sweep(const Scenario& scenario) {
         }
       }
       EXPECT_TRUE(world.connect.oAppointments.empty());
+      // A made appointment is discarded, not merely dropped: Outlook keeps the item otherwise.
+      const bool discarded = std::any_of(failed_at + 1, calls.end(), [](const sim::HostCall& c) {
+        return c.Name() == L"Item.Close" && c.arguments == L"1";
+      });
+      EXPECT_EQ(discarded, Index(calls, L"Application.CreateItem") < failed);
     }
     EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers(world.connect))
         << "references left behind";

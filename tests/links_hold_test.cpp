@@ -86,6 +86,12 @@ TEST_F(LinksHoldTest, AnAppointmentThatCannotBeLinkedQuietlyStillActsOnItsTask) 
 }
 
 TEST_F(LinksHoldTest, AnAppointmentWithoutLinkOrMarkerCostsOneBodyReadAndNoLookup) {
+  // A marker that names no task is no link either.
+  outlook.SetAddEventsDropped(FolderKind::kCalendar, true);
+  auto empty = outlook.CreateAppointment(L"Empty marker", L"TaskLinkEntryID: \r\nNotes");
+  outlook.ClearCalls();
+  EXPECT_EQ(MenuState(outlook.RightClick({empty})), L"");
+  EXPECT_FALSE(outlook.Called(L"Namespace.GetItemFromID")) << outlook.CallsText();
   auto plain = outlook.CreateAppointment(L"Dentist", L"Bring the card");
   outlook.ClearCalls();
   EXPECT_EQ(MenuState(outlook.RightClick({plain})), L"");

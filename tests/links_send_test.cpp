@@ -122,6 +122,10 @@ TEST_F(SendToTaskTest, TheSubjectNamesTheTemporaryFilesAndTheAttachment) {
       {L"Re: Minutes...", L"Re Minutes....msg", L"Re Minutes....htm"},
       {L"Re: ?", L"Re .msg", L"Re .htm"},
       {L"COM10", L"COM10.msg", L"COM10.htm"},
+      {L"COM\u00b9", L"COM\u00b9_.msg", L"COM\u00b9_.htm"},
+      // Cut by UTF-16 units, a pair never split, whatever the width of wchar_t.
+      {std::wstring(150, L'\U0001D518'), std::wstring(103, L'\U0001D518') + L".msg",
+       std::wstring(87, L'\U0001D518') + L".htm"},
       // The HTML file leaves room for its pictures' folder and files.
       {std::wstring(255, L'x'), std::wstring(207, L'x') + L".msg",
        std::wstring(175, L'x') + L".htm"},

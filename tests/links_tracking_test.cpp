@@ -211,6 +211,10 @@ TEST_F(TrackingTest, AfterDisconnectionNothingIsConnectedAndAddedItemsStayUnlink
   EXPECT_FALSE(appointment.HasUserProperty(L"TaskLinkEntryID"));
   EXPECT_EQ(appointment.SaveCount(), 1);
   EXPECT_EQ(outlook.CallCount(), 0u) << outlook.CallsText();
+  // An event that a source still delivers after letting go changes nothing either.
+  connect.olItems_ItemAdd(outlook.AddinRef(appointment));
+  connect.olTaskItems_ItemAdd(outlook.AddinRef(appointment));
+  EXPECT_EQ(outlook.CallCount(), 0u) << outlook.CallsText();
   EXPECT_EQ(outlook.OutstandingReferences(), 0);
 }
 

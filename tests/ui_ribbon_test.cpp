@@ -304,6 +304,11 @@ TEST_F(UiTest, ASecondStoresTaskIsFoundAndRemembered) {
   EXPECT_TRUE(menu.ClickRibbonEntry(L"VBX_Start_Ostrand_Task"));
   EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), 2) << outlook.CallsText();
   EXPECT_EQ(task.UserProperty(L"OstrandStatus"), L"Started");
+  // Outlook 12's button carries the entry ID alone; its menu kept the store.
+  outlook.SetVersion(kOutlook12);
+  outlook.RightClick({outlook.ReceiveMail(L"Hello", L"")});
+  EXPECT_TRUE(outlook.RightClick({appointment}).ClickCaption(L"Stop Ostrand Task"));
+  EXPECT_EQ(task.UserProperty(L"OstrandStatus"), L"Stopped");
   EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
 }
 
