@@ -239,6 +239,26 @@ void TestObject(const std::wstring& dll, const std::wstring& ribbon_file) {
     VARIANT_BOOL enabled = VARIANT_TRUE;
     CHECK_HR(0x800A005B, connect->VB_GetEnabled(nullptr, &enabled));
     CHECK_HR(0x800A005B, extensibility->OnConnection(nullptr, 0, nullptr, nullptr));
+    // The thread's error information says why, for the interface that says it gives it.
+    com_ptr<ISupportErrorInfo> support;
+    CHECK_HR(S_OK, object.query(IID_ISupportErrorInfo, support));
+    if (support) CHECK_HR(S_OK, support->InterfaceSupportsErrorInfo(IID__Connect));
+    {
+      EXCEPINFO error{};
+      unique_variant result;
+      CHECK_HR(DISP_E_EXCEPTION,
+               CallByName(dispatch.get(), L"VB_GetEnabled", Object(nullptr), result.get(), &error));
+      CHECK(error.scode == static_cast<SCODE>(0x800A005B) && SysStringLen(error.bstrDescription));
+      for (BSTR b : {error.bstrSource, error.bstrDescription, error.bstrHelpFile}) SysFreeString(b);
+    }
+    // CleanFileName through the vtable leaves the caller's string as it was.
+    {
+      unique_bstr subject(L"Re: Budget?"), cleaned;
+      BSTR argument = subject.get();
+      CHECK_HR(S_OK, connect->CleanFileName(&argument, cleaned.put()));
+      CHECK(argument == subject.get() && std::wstring(argument) == L"Re: Budget?" &&
+            cleaned.str() == L"Re Budget");
+    }
     CHECK_HR(S_FALSE, can_unload());
   }
   // Released: every reference and event connection ends with the object.
