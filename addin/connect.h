@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "links/task_actions.h"
 #include "links/task_stores.h"
 #include "ui/drawing_status.h"
 
@@ -69,15 +70,16 @@ class Connect {
   // ---- event handlers; failures go back to the event source ----
   // An open item window, watched until it closes: a task's stamps itself when the user saves it;
   // an appointment that Schedule made refreshes the tabs when the user saves it.
-  struct TaskWindow {
-    host::Connected<host::Item> task;
+  struct ItemWindow {
+    host::Connected<host::Item> item;
     host::Connected<host::Inspector> inspector;
   };
+  using ItemWindows = std::vector<std::unique_ptr<ItemWindow>>;
   void objInsp_NewInspector(const Ref<host::Inspector>& Inspector);
-  void oTask_Write(TaskWindow& window, bool& Cancel);
-  void oTaskInspector_Close(const TaskWindow& window);
-  void oAppointment_Write(bool& Cancel);
-  void oAppointmentInspector_Close(const TaskWindow& window);
+  void oTask_Write(ItemWindow& window, bool& Cancel);
+  void oAppointment_Write(ItemWindow& window, bool& Cancel);
+  // Either kind of watched window closes: its watcher goes.
+  void oInspector_Close(ItemWindows& windows, const ItemWindow& window);
   void olItems_ItemAdd(const Ref<host::Item>& item);
   // Tasks made without a window; failures stay here, since a task not stamped changes nothing.
   void olTaskItems_ItemAdd(const Ref<host::Item>& item) noexcept;
@@ -102,9 +104,9 @@ class Connect {
   // The items of the default Tasks folder.
   host::Connected<host::ItemCollection> olTaskItems;
   // Every open task window, oldest first.
-  std::vector<std::unique_ptr<TaskWindow>> oTasks;
+  ItemWindows oTasks;
   // The windows of appointments that Schedule made, until they close.
-  std::vector<std::unique_ptr<TaskWindow>> oAppointments;
+  ItemWindows oAppointments;
   host::Connected<host::CommandBarControl> objButton;
   host::Connected<host::CommandBarControl> objButtonCalTaskComplete;
   host::Connected<host::CommandBarControl> objButtonCalTaskOpen;
@@ -129,6 +131,13 @@ class Connect {
   bool connected() const noexcept { return connected_; }
 
  private:
+  // Watches the item's saves through `on_write`, and its window's closing where that can be had
+  // (`get_inspector` may fail: the item is then watched until the disconnection).
+  template <class GetInspector>
+  void Watch(ItemWindows& windows, Ref<host::Item> item, GetInspector&& get_inspector,
+             void (Connect::*on_write)(ItemWindow&, bool&));
+  // The four task commands, as the add-in's own saves.
+  void RunTaskAction(links::TaskAction action);
   // Runs `work` as the add-in's own: the write and add events of the saves it makes are not the
   // user's, whichever window or folder watches the item.
   template <class Work>

@@ -23,32 +23,45 @@ void Connect::CopyToTask() {
   AsOwnSaves([&] { links::CopyToTask(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID); });
 }
 
-void Connect::CompleteTask() {
+void Connect::RunTaskAction(links::TaskAction action) {
   AsOwnSaves([&] {
-    links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
-                         links::TaskAction::kComplete, &task_stores_);
+    links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID, action,
+                         &task_stores_);
   });
+}
+
+void Connect::CompleteTask() {
+  RunTaskAction(links::TaskAction::kComplete);
 }
 
 void Connect::OpenTask() {
-  AsOwnSaves([&] {
-    links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
-                         links::TaskAction::kOpen, &task_stores_);
-  });
+  RunTaskAction(links::TaskAction::kOpen);
 }
 
 void Connect::StartTask() {
-  AsOwnSaves([&] {
-    links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
-                         links::TaskAction::kStart, &task_stores_);
-  });
+  RunTaskAction(links::TaskAction::kStart);
 }
 
 void Connect::StopTask() {
-  AsOwnSaves([&] {
-    links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID,
-                         links::TaskAction::kStop, &task_stores_);
+  RunTaskAction(links::TaskAction::kStop);
+}
+
+template <class GetInspector>
+void Connect::Watch(ItemWindows& windows, Ref<host::Item> item, GetInspector&& get_inspector,
+                    void (Connect::*on_write)(ItemWindow&, bool&)) {
+  auto window = std::make_unique<ItemWindow>();
+  ItemWindow* watched = window.get();
+  watched->item.Assign(std::move(item), [this, watched, on_write](host::Item& source) {
+    return source.OnWrite(
+        [this, watched, on_write](bool& cancel) { (this->*on_write)(*watched, cancel); });
   });
+  watched->inspector.AssignOptional(std::forward<GetInspector>(get_inspector),
+                                    [this, &windows, watched](host::Inspector& inspector) {
+                                      return inspector.OnClose([this, &windows, watched] {
+                                        oInspector_Close(windows, *watched);
+                                      });
+                                    });
+  windows.push_back(std::move(window));
 }
 
 void Connect::ScheduleTask() {
@@ -59,32 +72,18 @@ void Connect::ScheduleTask() {
   if (!appointment) return;
   // Its first save must show the task's commands in its own tab at once, add event or not.
   try {
-    auto window = std::make_unique<TaskWindow>();
-    TaskWindow* watched = window.get();
-    watched->task.Assign(appointment, [this](host::Item& item) {
-      return item.OnWrite([this](bool& cancel) { oAppointment_Write(cancel); });
-    });
-    try {
-      watched->inspector.Assign(appointment->GetInspector(), [this, watched](host::Inspector& i) {
-        return i.OnClose([this, watched] { oAppointmentInspector_Close(*watched); });
-      });
-    } catch (...) {
-      // Then it is watched until the disconnection.
-    }
-    oAppointments.push_back(std::move(window));
+    Watch(
+        oAppointments, appointment, [&] { return appointment->GetInspector(); },
+        &Connect::oAppointment_Write);
   } catch (...) {
     // The appointment is shown; only its tab may wait for the next drawing.
   }
 }
 
-void Connect::oAppointment_Write(bool& /*Cancel*/) {
+void Connect::oAppointment_Write(ItemWindow&, bool& /*Cancel*/) {
   drawing_status_.Forget();
   if (own_saves_ || !connected_) return;
   RefreshTabs();
-}
-
-void Connect::oAppointmentInspector_Close(const TaskWindow& window) {
-  std::erase_if(oAppointments, [&](const auto& watched) { return watched.get() == &window; });
 }
 
 void Connect::RefreshTabs() noexcept {
@@ -98,36 +97,25 @@ void Connect::objInsp_NewInspector(const Ref<host::Inspector>& Inspector) {
   drawing_status_.Forget();
   auto task = links::TaskShownIn(host::Require(Inspector));
   if (!task) return;
-  auto window = std::make_unique<TaskWindow>();
-  TaskWindow* watched = window.get();
-  watched->task.Assign(std::move(task), [this, watched](host::Item& item) {
-    return item.OnWrite([this, watched](bool& cancel) { oTask_Write(*watched, cancel); });
-  });
-  try {
-    watched->inspector.Assign(Inspector, [this, watched](host::Inspector& inspector) {
-      return inspector.OnClose([this, watched] { oTaskInspector_Close(*watched); });
-    });
-  } catch (...) {
-    // A window whose closing cannot be heard stays watched until the disconnection.
-  }
-  oTasks.push_back(std::move(window));
+  Watch(
+      oTasks, std::move(task), [&] { return Inspector; }, &Connect::oTask_Write);
 }
 
-void Connect::oTask_Write(TaskWindow& window, bool& /*Cancel: the save always goes ahead*/) {
+void Connect::oTask_Write(ItemWindow& window, bool& /*Cancel: the save always goes ahead*/) {
   drawing_status_.Forget();
   // The add-in's own saves raise this event too; those are not the user's.
   if (own_saves_ || !connected_) return;
   // Held here, so that the task outlives the call even if its window goes meanwhile.
-  const Ref<host::Item> task = window.task.Get();
+  const Ref<host::Item> task = window.item.Get();
   AsOwnSaves([&] { links::StampWatchedTask(host::Require(task)); });
   // A tab drawn before the save offers what the task's old status allowed.
   RefreshTabs();
 }
 
-void Connect::oTaskInspector_Close(const TaskWindow& window) {
+void Connect::oInspector_Close(ItemWindows& windows, const ItemWindow& window) {
   // Dropping the window ends this very subscription; the event source keeps its handler alive
   // until it returns.
-  std::erase_if(oTasks, [&](const auto& watched) { return watched.get() == &window; });
+  std::erase_if(windows, [&](const auto& watched) { return watched.get() == &window; });
 }
 
 void Connect::olItems_ItemAdd(const Ref<host::Item>& item) {

@@ -10,6 +10,7 @@
 #include "addin/connect.h"
 #include "demo/ribbon_bridge.h"
 #include "sim/loaded_addin.h"
+#include "tests/parity/stage.h"
 
 namespace fenmark::testing {
 
@@ -22,7 +23,7 @@ inline long HeldByMembers(const Connect& connect) {
   long held = static_cast<long>(connect.objRibbons.size());
   for (const auto* windows : {&connect.oTasks, &connect.oAppointments})
     for (const auto& window : *windows)
-      held += (window->task ? 1 : 0) + (window->inspector ? 1 : 0);
+      held += (window->item ? 1 : 0) + (window->inspector ? 1 : 0);
   for (bool member : {!!connect.olItems, !!connect.olTaskItems, !!connect.objOLApp,
                       !!connect.objInsp, !!connect.objButton, !!connect.objButtonCalTaskComplete,
                       !!connect.objButtonCalTaskOpen, !!connect.objButtonCalTaskStart,

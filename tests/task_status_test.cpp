@@ -105,13 +105,7 @@ TEST_F(TaskStatusTest, OnlyAMissingTaskIsLookedForInTheAppointmentsStore) {
 }
 
 TEST_F(TaskStatusTest, ByNameTooASecondStoresTaskIsAskedForInItsStoreFirst) {
-  auto task = outlook.AddItem(host::kOlTask, L"Team review", L"", sim::FolderKind::kSharedTasks);
-  task.SetUserProperty(L"OstrandStatus", L"Started");
-  outlook.UserSave(task);
-  auto appointment =
-      outlook.AddItem(host::kOlAppointment, L"Team review", L"", sim::FolderKind::kSharedCalendar);
-  appointment.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
-  outlook.UserSave(appointment);
+  auto [task, appointment] = parity::LinkInSecondStore(outlook, L"Started");
   for (int lookups : {2, 1}) {
     outlook.ClearCalls();
     EXPECT_EQ(StatusOf(outlook.AddinRef(appointment)), L"Started");

@@ -281,13 +281,7 @@ TEST_F(UiTest, NoBoxWhileDrawingOffline) {
 // A task in the appointment's own store (a shared or second calendar) is found there, and from
 // the second drawing on asked for there at once.
 TEST_F(UiTest, ASecondStoresTaskIsFoundAndRemembered) {
-  auto task = outlook.AddItem(host::kOlTask, L"Team review", L"", sim::FolderKind::kSharedTasks);
-  task.SetUserProperty(L"OstrandStatus", L"Stopped");
-  outlook.UserSave(task);
-  auto appointment =
-      outlook.AddItem(host::kOlAppointment, L"Team review", L"", sim::FolderKind::kSharedCalendar);
-  appointment.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
-  outlook.UserSave(appointment);
+  auto [task, appointment] = parity::LinkInSecondStore(outlook, L"Stopped");
   for (int drawing = 1; drawing <= 3; ++drawing) {
     SCOPED_TRACE(drawing);
     outlook.ClearCalls();

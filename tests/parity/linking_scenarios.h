@@ -44,13 +44,7 @@ inline void NetworkErrorWhileDrawing(Stage& s) {
 // A second store's task: one lookup per drawing from the second drawing on; callbacks without a
 // control; clicks whose Selection is not one accepted item act on nothing.
 inline void SecondStoreRemembered(Stage& s) {
-  auto task = s.outlook.AddItem(host::kOlTask, L"Team review", L"", sim::FolderKind::kSharedTasks);
-  task.SetUserProperty(L"OstrandStatus", L"Stopped");
-  s.outlook.UserSave(task);
-  auto appointment = s.outlook.AddItem(host::kOlAppointment, L"Team review", L"",
-                                       sim::FolderKind::kSharedCalendar);
-  appointment.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
-  s.outlook.UserSave(appointment);
+  auto [task, appointment] = LinkInSecondStore(s.outlook, L"Stopped");
   for (int drawing = 1; drawing <= 2; ++drawing) {
     const int before = s.outlook.CountCalls(L"Namespace.GetItemFromID");
     s.NoteMenu(s.outlook.RightClick({appointment}));

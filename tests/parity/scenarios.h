@@ -353,13 +353,7 @@ inline void SecondStore(Stage& s) {
   s.NoteClick(
       L"Send to Ostrand",
       s.outlook.ShowContextMenu(sim::kMailItemMenu).ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
-  auto task = s.outlook.AddItem(host::kOlTask, L"Team review", L"", sim::FolderKind::kSharedTasks);
-  task.SetUserProperty(L"OstrandStatus", L"Stopped");
-  s.outlook.UserSave(task);
-  auto appointment = s.outlook.AddItem(host::kOlAppointment, L"Team review", L"",
-                                       sim::FolderKind::kSharedCalendar);
-  appointment.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
-  s.outlook.UserSave(appointment);
+  auto [task, appointment] = LinkInSecondStore(s.outlook, L"Stopped");
   for (const wchar_t* id : {L"VBX_Start_Ostrand_Task", L"VBX_Open_Ostrand_Task"}) {
     auto menu = s.outlook.RightClick({appointment});
     s.NoteMenu(menu);

@@ -10,6 +10,22 @@
 
 namespace fenmark::parity {
 
+// A task in a second store (a shared mailbox or a delegate's) with that status, and an
+// appointment in that store's calendar linked to it: both found only with the store's ID.
+struct SecondStoreLink {
+  sim::SimItem task, appointment;
+};
+inline SecondStoreLink LinkInSecondStore(sim::Outlook& outlook, const std::wstring& status) {
+  auto task = outlook.AddItem(host::kOlTask, L"Team review", L"", sim::FolderKind::kSharedTasks);
+  task.SetUserProperty(L"OstrandStatus", status);
+  outlook.UserSave(task);
+  auto appointment =
+      outlook.AddItem(host::kOlAppointment, L"Team review", L"", sim::FolderKind::kSharedCalendar);
+  appointment.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
+  outlook.UserSave(appointment);
+  return {task, appointment};
+}
+
 // What one scenario does and sees.
 class Stage {
  public:
