@@ -173,12 +173,7 @@ inline void CalendarFailingAtConnection(Stage& s) {
   s.outlook.ClearFaults();
   s.Note(L"tab markup loaded: " +
          std::wstring(s.outlook.LoadRibbon(sim::kAppointmentRibbon) ? L"yes" : L"no"));
-  auto mail = s.outlook.ReceiveMail(L"Budget", L"Figures");
-  s.outlook.Select({mail});
-  auto menu = s.outlook.ShowContextMenu(sim::kMailItemMenu);
-  s.NoteMenu(menu);
-  s.NoteClick(L"Send to Ostrand", menu.ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
-  auto task = s.outlook.ActiveWindowItem();
+  auto task = s.SendToTask(L"Budget", L"Figures");
   if (!task) return s.Note(L"no task window");
   s.outlook.UserSave(task);
   auto appointment = s.outlook.ScheduleTask(task);

@@ -16,12 +16,7 @@ namespace fenmark::parity {
 using sim::kOutlook12Version;
 
 inline void SendMailFromMarkupMenu(Stage& s) {
-  auto mail = s.outlook.ReceiveMail(L"RE: Budget 2024 / Q3?", L"Figures attached.\r\nRegards");
-  s.outlook.Select({mail});
-  auto menu = s.outlook.ShowContextMenu(sim::kMailItemMenu);
-  s.NoteMenu(menu);
-  s.NoteClick(L"Send to Ostrand", menu.ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
-  auto task = s.outlook.ActiveWindowItem();
+  auto task = s.SendToTask(L"RE: Budget 2024 / Q3?", L"Figures attached.\r\nRegards");
   if (!task) return s.Note(L"no task window");
   s.outlook.UserTypes(task, L"Call Bo. ");
   s.outlook.UserSave(task);

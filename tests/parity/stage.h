@@ -57,6 +57,14 @@ class Stage {
   void NoteClick(const std::wstring& what, bool clicked) {
     Note(what + (clicked ? L" clicked" : L" not clickable"));
   }
+  // A mail that arrives, sent to a task from its markup menu; the item of the window then in front.
+  sim::SimItem SendToTask(const std::wstring& subject, const std::wstring& body) {
+    outlook.Select({outlook.ReceiveMail(subject, body)});
+    auto menu = outlook.ShowContextMenu(sim::kMailItemMenu);
+    NoteMenu(menu);
+    NoteClick(L"Send to Ostrand", menu.ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
+    return outlook.ActiveWindowItem();
+  }
   // A callback called by name, as Office calls it.
   void Callback(const std::wstring& name, const std::wstring& control_id) {
     try {
