@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "host/scope_exit.h"
 #include "links/task_actions.h"
 #include "links/task_stores.h"
 #include "ui/drawing_status.h"
@@ -156,13 +157,8 @@ class Connect {
 
 template <class Work>
 void Connect::AsOwnSaves(Work&& work) {
-  const bool outer = own_saves_;
+  const auto restore = host::scope_exit([this, outer = own_saves_] { own_saves_ = outer; });
   own_saves_ = true;
-  struct Restore {
-    bool& flag;
-    bool value;
-    ~Restore() { flag = value; }
-  } restore{own_saves_, outer};
   work();
 }
 
