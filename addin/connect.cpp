@@ -60,12 +60,7 @@ void Connect::AddinInstance_OnDisconnection() {
   olItems.Reset();
   olTaskItems.Reset();
   oTasks.clear();
-  objButton.Reset();
-  objButtonCalTaskComplete.Reset();
-  objButtonCalTaskOpen.Reset();
-  objButtonCalTaskStart.Reset();
-  objButtonCalTaskStop.Reset();
-  objButtonScheduleTask.Reset();
+  for (auto& button : objButtons) button.Reset();
   oAppointments.clear();
   glblObjRibbon.reset();
   objRibbons.clear();
@@ -74,12 +69,6 @@ void Connect::AddinInstance_OnDisconnection() {
 void Connect::PutRef_olItems(const Ref<host::ItemCollection>& items) {
   olItems.Assign(items, [this](host::ItemCollection& c) {
     return c.OnItemAdd([this](const Ref<host::Item>& item) { olItems_ItemAdd(item); });
-  });
-}
-
-void Connect::PutRef_olTaskItems(const Ref<host::ItemCollection>& items) {
-  olTaskItems.Assign(items, [this](host::ItemCollection& c) {
-    return c.OnItemAdd([this](const Ref<host::Item>& item) { olTaskItems_ItemAdd(item); });
   });
 }
 
@@ -100,6 +89,10 @@ std::wstring Connect::LoadXML(const std::wstring& strResourceID) noexcept {
 
 std::wstring Connect::GetTaskStatus(const Ref<host::Item>& calItem) {
   return links::GetTaskStatus(platform_, objOLApp.Get(), calItem, &task_stores_);
+}
+
+std::wstring Connect::ReadTaskStatus(const Ref<host::Item>& appointment) {
+  return links::ReadTaskStatus(objOLApp.Get(), appointment, &task_stores_);
 }
 
 }  // namespace fenmark

@@ -1,23 +1,30 @@
 #pragma once
-// The add-in object: its members, its connection with Outlook, and every entry point that Outlook
-// calls (lifecycle, item events, ribbon requests and callbacks, button clicks). The COM class of
-// the DLL wraps one of these; the tests drive one directly against the simulated Outlook.
+// The add-in object: its connection with Outlook and every entry point that Outlook calls
+// (lifecycle, item events, markup, the linked-task members), and, for the user-interface
+// surfaces, the state they hand an operation over in. The COM class of the DLL wraps one of
+// these; the tests drive one directly against the simulated Outlook.
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "host/host.h"
+#include "host/operation.h"
 #include "host/scope_exit.h"
-#include "links/task_actions.h"
 #include "links/task_stores.h"
+#include "ui/add_in.h"
 #include "ui/drawing_status.h"
 
 namespace fenmark {
 
 using host::Ref;
 
-class Connect {
+namespace testing {
+class ConnectView;
+}
+
+class Connect final : public ui::AddIn {
  public:
   explicit Connect(host::Platform& platform);
   ~Connect();
@@ -27,9 +34,13 @@ class Connect {
   // ---- lifecycle (IDTExtensibility2); failures go back to the host ----
   void AddinInstance_OnConnection(const Ref<host::Application>& Application);
   void AddinInstance_OnDisconnection();
-  // Puts a reference into `olItems` (the property put of the dispatch interface as well).
+
+  // ---- the properties of the dispatch interface ----
+  Ref<host::RibbonUI> get_glblObjRibbon() const { return glblObjRibbon; }
+  // A ribbon put by name is refreshed with those handed to Ribbon_OnLoad.
+  void PutRef_glblObjRibbon(const Ref<host::RibbonUI>& ribbon) { glblObjRibbon = ribbon; }
+  Ref<host::ItemCollection> get_olItems() const { return olItems.Get(); }
   void PutRef_olItems(const Ref<host::ItemCollection>& items);
-  void PutRef_olTaskItems(const Ref<host::ItemCollection>& items);
 
   // ---- markup ----
   // Never fails towards the host.
@@ -42,33 +53,20 @@ class Connect {
   std::wstring GetTaskStatus(const Ref<host::Item>& calItem);
   void AttachOrigItem(const Ref<host::Item>& objSourceItem, const Ref<host::Item>& objTargetItem);
   std::wstring CleanFileName(std::wstring& strText);
-
-  // The five operations; each acts on strItemEntryID and reports its own failures.
-  void CopyToTask();
-  void CompleteTask();
-  void OpenTask();
-  void StartTask();
-  void StopTask();
-  // A new appointment for the task, linked before it is ever saved, shown for the user to place.
-  void ScheduleTask();
-
-  // ---- ribbon callbacks; failures go back to the host ----
-  bool VB_GetEnabled(const Ref<host::RibbonControl>& control);
-  bool VBX_GetEnabled(const Ref<host::RibbonControl>& control);
-  bool VBX_GetVisible(const Ref<host::RibbonControl>& control);
-  void VB_OpenTask(const Ref<host::RibbonControl>& control);
-  void VB_CompleteTask(const Ref<host::RibbonControl>& control);
-  void VB_StartTask(const Ref<host::RibbonControl>& control);
-  void VB_StopTask(const Ref<host::RibbonControl>& control);
-  void VBX_OpenTask(const Ref<host::RibbonControl>& control);
-  void VBX_CompleteTask(const Ref<host::RibbonControl>& control);
-  void VBX_StartTask(const Ref<host::RibbonControl>& control);
-  void VBX_StopTask(const Ref<host::RibbonControl>& control);
-  void VBX_CopyToTask(const Ref<host::RibbonControl>& control);
-  void VB_ScheduleTask(const Ref<host::RibbonControl>& control);
-  void VBX_ScheduleTask(const Ref<host::RibbonControl>& control);
+  // Hands the item over and runs the operation on it, as a click does.
+  void RunOn(host::ItemRef item, host::Operation operation);
 
   // ---- event handlers; failures go back to the event source ----
+  void objInsp_NewInspector(const Ref<host::Inspector>& Inspector);
+  void olItems_ItemAdd(const Ref<host::Item>& item);
+  // Tasks made without a window; failures stay here, since a task not stamped changes nothing.
+  void olTaskItems_ItemAdd(const Ref<host::Item>& item) noexcept;
+  void objOLApp_ItemContextMenuDisplay(const Ref<host::CommandBar>& CommandBar,
+                                       const Ref<host::ItemSelection>& Selection);
+
+ private:
+  friend class testing::ConnectView;
+
   // An open item window, watched until it closes: a task's stamps itself when the user saves it;
   // an appointment that Schedule made refreshes the tabs when the user saves it.
   struct ItemWindow {
@@ -76,29 +74,45 @@ class Connect {
     host::Connected<host::Inspector> inspector;
   };
   using ItemWindows = std::vector<std::unique_ptr<ItemWindow>>;
-  void objInsp_NewInspector(const Ref<host::Inspector>& Inspector);
+  using Button = Ref<host::CommandBarControl>;
+
+  // ---- what the surfaces need ----
+  host::Platform& Platform() override { return platform_; }
+  Ref<host::Application> Application() override { return objOLApp.Get(); }
+  host::ItemRef& HandedOver() override { return handed_over_; }
+  std::wstring ReadTaskStatus(const Ref<host::Item>& appointment) override;
+  ui::DrawingStatus& Statuses() override { return drawing_status_; }
+  void Run(host::Operation operation) override;
+  host::CommandBarControl& Store(host::Operation operation, Button button) override;
+
   void oTask_Write(ItemWindow& window, bool& Cancel);
   void oAppointment_Write(ItemWindow& window, bool& Cancel);
   // Either kind of watched window closes: its watcher goes.
   void oInspector_Close(ItemWindows& windows, const ItemWindow& window);
-  void olItems_ItemAdd(const Ref<host::Item>& item);
-  // Tasks made without a window; failures stay here, since a task not stamped changes nothing.
-  void olTaskItems_ItemAdd(const Ref<host::Item>& item) noexcept;
-  void objOLApp_ItemContextMenuDisplay(const Ref<host::CommandBar>& CommandBar,
-                                       const Ref<host::ItemSelection>& Selection);
-  using Button = Ref<host::CommandBarControl>;
-  void objButton_Click(const Button& Ctrl, bool& CancelDefault);
-  void objButtonCalTaskComplete_Click(const Button& Ctrl, bool& CancelDefault);
-  void objButtonCalTaskOpen_Click(const Button& Ctrl, bool& CancelDefault);
-  void objButtonCalTaskStart_Click(const Button& Ctrl, bool& CancelDefault);
-  void objButtonCalTaskStop_Click(const Button& Ctrl, bool& CancelDefault);
-  void objButtonScheduleTask_Click(const Button& Ctrl, bool& CancelDefault);
+  void objButton_Click(host::Operation operation, const Button& Ctrl);
 
-  // ---- members; those that receive events are connected while they hold an object ----
+  // Watches the item's saves through `on_write`, and its window's closing where that can be had
+  // (`get_inspector` may fail: the item is then watched until the disconnection).
+  template <class GetInspector>
+  void Watch(ItemWindows& windows, Ref<host::Item> item, GetInspector&& get_inspector,
+             void (Connect::*on_write)(ItemWindow&, bool&));
+  // Runs `work` as the add-in's own: the write and add events of the saves it makes are not the
+  // user's, whichever window or folder watches the item.
+  template <class Work>
+  void AsOwnSaves(Work&& work);
+  // Makes every ribbon the add-in holds ask its callbacks again: a link or a task changed under
+  // an open tab. One that fails is passed over.
+  void RefreshTabs() noexcept;
+  // The items of the default folder of that kind.
+  Ref<host::ItemCollection> DefaultFolderItems(int folder);
+
+  host::Platform& platform_;
+  // The last ribbon handed over or put by name.
   Ref<host::RibbonUI> glblObjRibbon;
   // Every ribbon object handed to Ribbon_OnLoad, one per ribbon the host loaded: a task change
   // invalidates them all, since which of them shows the appointment tab is not told.
   std::vector<Ref<host::RibbonUI>> objRibbons;
+  // Those that receive events are connected while they hold an object.
   host::Connected<host::ItemCollection> olItems;
   host::Connected<host::Application> objOLApp;
   host::Connected<host::InspectorCollection> objInsp;
@@ -108,49 +122,18 @@ class Connect {
   ItemWindows oTasks;
   // The windows of appointments that Schedule made, until they close.
   ItemWindows oAppointments;
-  host::Connected<host::CommandBarControl> objButton;
-  host::Connected<host::CommandBarControl> objButtonCalTaskComplete;
-  host::Connected<host::CommandBarControl> objButtonCalTaskOpen;
-  host::Connected<host::CommandBarControl> objButtonCalTaskStart;
-  host::Connected<host::CommandBarControl> objButtonCalTaskStop;
-  host::Connected<host::CommandBarControl> objButtonScheduleTask;
+  // The Outlook 12 menu's buttons (objButton, objButtonCalTask*, objButtonScheduleTask): the one
+  // last added for each operation.
+  std::array<host::Connected<host::CommandBarControl>, host::kOperationCount> objButtons;
   std::wstring strRibbonXML;
   std::wstring strContextXML;
   std::wstring strTaskRibbonXML;
-  std::wstring strItemEntryID;
-  // The store of that item when the surface that named it could tell, else "". It always belongs
-  // to the entry ID beside it.
-  std::wstring strItemStoreID;
-
-  host::Platform& platform() const noexcept { return platform_; }
-  // The status the drawing callbacks share; forgotten by everything that may change it.
-  ui::DrawingStatus& drawing_status() noexcept { return drawing_status_; }
-  // The store that found each linked task, asked first the next time.
-  links::TaskStores& task_stores() noexcept { return task_stores_; }
-
-  // False after the disconnection: events that still arrive then change nothing.
-  bool connected() const noexcept { return connected_; }
-
- private:
-  // Watches the item's saves through `on_write`, and its window's closing where that can be had
-  // (`get_inspector` may fail: the item is then watched until the disconnection).
-  template <class GetInspector>
-  void Watch(ItemWindows& windows, Ref<host::Item> item, GetInspector&& get_inspector,
-             void (Connect::*on_write)(ItemWindow&, bool&));
-  // The four task commands, as the add-in's own saves.
-  void RunTaskAction(links::TaskAction action);
-  // Runs `work` as the add-in's own: the write and add events of the saves it makes are not the
-  // user's, whichever window or folder watches the item.
-  template <class Work>
-  void AsOwnSaves(Work&& work);
-  // Makes every kept ribbon ask its callbacks again: a link or a task changed under an open tab.
-  void RefreshTabs() noexcept;
-  // The items of the default folder of that kind.
-  Ref<host::ItemCollection> DefaultFolderItems(int folder);
-
-  host::Platform& platform_;
+  // strItemEntryID and strItemStoreID.
+  host::ItemRef handed_over_;
   ui::DrawingStatus drawing_status_;
+  // The store that found each linked task, asked first the next time.
   links::TaskStores task_stores_;
+  // False after the disconnection: events that still arrive then change nothing.
   bool connected_ = true;
   bool own_saves_ = false;
 };

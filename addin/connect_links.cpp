@@ -1,11 +1,11 @@
-// Connect's linked-task members: each hands its work to links/ with the member state it needs.
+// Connect's linked-task members and the watchers of the items the add-in keeps in step.
+
+#include <algorithm>
 
 #include "addin/connect.h"
-#include "links/schedule_task.h"
+#include "links/operations.h"
 #include "links/send_to_task.h"
-#include "links/task_actions.h"
 #include "links/tracking.h"
-#include "ui/run_operation.h"
 
 namespace fenmark {
 
@@ -19,31 +19,32 @@ std::wstring Connect::CleanFileName(std::wstring& strText) {
   return links::CleanFileName(strText, [this] { return platform_.Now(); });
 }
 
-void Connect::CopyToTask() {
-  AsOwnSaves([&] { links::CopyToTask(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID); });
+void Connect::RunOn(host::ItemRef item, host::Operation operation) {
+  handed_over_ = std::move(item);
+  Run(operation);
 }
 
-void Connect::RunTaskAction(links::TaskAction action) {
+// Every operation of every surface comes through here, as the add-in's own saves.
+void Connect::Run(host::Operation operation) {
+  drawing_status_.Forget();
+  const links::OperationRow& row = links::RowOf(operation);
+  Ref<host::Item> shown;
   AsOwnSaves([&] {
-    links::RunTaskAction(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID, action,
-                         &task_stores_);
+    shown = row.run({platform_, objOLApp.Get(), &task_stores_}, handed_over_, operation);
   });
-}
-
-void Connect::CompleteTask() {
-  RunTaskAction(links::TaskAction::kComplete);
-}
-
-void Connect::OpenTask() {
-  RunTaskAction(links::TaskAction::kOpen);
-}
-
-void Connect::StartTask() {
-  RunTaskAction(links::TaskAction::kStart);
-}
-
-void Connect::StopTask() {
-  RunTaskAction(links::TaskAction::kStop);
+  // Schedule's appointment: its first save must show the task's commands in its own tab at
+  // once, add event or not.
+  if (shown) {
+    try {
+      Watch(
+          oAppointments, shown, [&] { return shown->GetInspector(); },
+          &Connect::oAppointment_Write);
+    } catch (...) {
+      // The appointment is shown; only its tab may wait for the next drawing.
+    }
+  }
+  // No open window's tab may go on offering what the task's new status rules out.
+  if (row.changes_task) RefreshTabs();
 }
 
 template <class GetInspector>
@@ -64,30 +65,24 @@ void Connect::Watch(ItemWindows& windows, Ref<host::Item> item, GetInspector&& g
   windows.push_back(std::move(window));
 }
 
-void Connect::ScheduleTask() {
-  Ref<host::Item> appointment;
-  AsOwnSaves([&] {
-    appointment = links::ScheduleTask(platform_, objOLApp.Get(), strItemEntryID, strItemStoreID);
-  });
-  if (!appointment) return;
-  // Its first save must show the task's commands in its own tab at once, add event or not.
-  try {
-    Watch(
-        oAppointments, appointment, [&] { return appointment->GetInspector(); },
-        &Connect::oAppointment_Write);
-  } catch (...) {
-    // The appointment is shown; only its tab may wait for the next drawing.
-  }
-}
-
 void Connect::oAppointment_Write(ItemWindow&, bool& /*Cancel*/) {
   drawing_status_.Forget();
   if (own_saves_ || !connected_) return;
   RefreshTabs();
 }
 
+// A ribbon put into glblObjRibbon by name counts as one the host handed over.
 void Connect::RefreshTabs() noexcept {
-  ui::InvalidateRibbons(objRibbons);
+  auto refresh = [](const Ref<host::RibbonUI>& ribbon) {
+    try {
+      if (ribbon) ribbon->Invalidate();
+    } catch (...) {
+      // The task has changed already; a tab that stays stale is the lesser harm.
+    }
+  };
+  for (const auto& ribbon : objRibbons) refresh(ribbon);
+  if (std::find(objRibbons.begin(), objRibbons.end(), glblObjRibbon) == objRibbons.end())
+    refresh(glblObjRibbon);
 }
 
 // Users keep several task windows open: each is watched until it closes, so that a save in any

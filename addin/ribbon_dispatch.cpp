@@ -2,42 +2,45 @@
 
 #include <string>
 
-#include "ui/text.h"
+#include "host/text.h"
+#include "ui/ribbon_callbacks.h"
 
 namespace fenmark {
 namespace {
 
 using Kind = RibbonCallback::Kind;
+using host::Operation;
 
-constexpr RibbonCallback OnLoad(std::wstring_view name,
-                                void (Connect::*member)(const Ref<host::RibbonUI>&)) {
-  return {name, Kind::kOnLoad, member, nullptr, nullptr};
+constexpr RibbonCallback OnLoad(std::wstring_view name) {
+  return {name, Kind::kOnLoad, nullptr, nullptr, {}};
 }
 constexpr RibbonCallback Decision(std::wstring_view name,
-                                  bool (Connect::*member)(const Ref<host::RibbonControl>&)) {
-  return {name, Kind::kDecision, nullptr, member, nullptr};
+                                  bool (*decide)(ui::AddIn&, const Ref<host::RibbonControl>&)) {
+  return {name, Kind::kDecision, decide, nullptr, {}};
 }
-constexpr RibbonCallback Action(std::wstring_view name,
-                                void (Connect::*member)(const Ref<host::RibbonControl>&)) {
-  return {name, Kind::kAction, nullptr, nullptr, member};
+constexpr RibbonCallback Tab(std::wstring_view name, Operation operation) {
+  return {name, Kind::kAction, nullptr, &ui::TabClick, operation};
+}
+constexpr RibbonCallback Menu(std::wstring_view name, Operation operation) {
+  return {name, Kind::kAction, nullptr, &ui::MenuClick, operation};
 }
 
-const RibbonCallback kCallbacks[] = {
-    OnLoad(L"Ribbon_OnLoad", &Connect::Ribbon_OnLoad),
-    Decision(L"VB_GetEnabled", &Connect::VB_GetEnabled),
-    Decision(L"VBX_GetEnabled", &Connect::VBX_GetEnabled),
-    Decision(L"VBX_GetVisible", &Connect::VBX_GetVisible),
-    Action(L"VB_OpenTask", &Connect::VB_OpenTask),
-    Action(L"VB_CompleteTask", &Connect::VB_CompleteTask),
-    Action(L"VB_StartTask", &Connect::VB_StartTask),
-    Action(L"VB_StopTask", &Connect::VB_StopTask),
-    Action(L"VBX_OpenTask", &Connect::VBX_OpenTask),
-    Action(L"VBX_CompleteTask", &Connect::VBX_CompleteTask),
-    Action(L"VBX_StartTask", &Connect::VBX_StartTask),
-    Action(L"VBX_StopTask", &Connect::VBX_StopTask),
-    Action(L"VBX_CopyToTask", &Connect::VBX_CopyToTask),
-    Action(L"VB_ScheduleTask", &Connect::VB_ScheduleTask),
-    Action(L"VBX_ScheduleTask", &Connect::VBX_ScheduleTask),
+constexpr RibbonCallback kCallbacks[] = {
+    OnLoad(L"Ribbon_OnLoad"),
+    Decision(L"VB_GetEnabled", &ui::TabGetEnabled),
+    Decision(L"VBX_GetEnabled", &ui::MenuGetEnabled),
+    Decision(L"VBX_GetVisible", &ui::MenuGetVisible),
+    Tab(L"VB_OpenTask", Operation::kOpenTask),
+    Tab(L"VB_CompleteTask", Operation::kCompleteTask),
+    Tab(L"VB_StartTask", Operation::kStartTask),
+    Tab(L"VB_StopTask", Operation::kStopTask),
+    Menu(L"VBX_OpenTask", Operation::kOpenTask),
+    Menu(L"VBX_CompleteTask", Operation::kCompleteTask),
+    Menu(L"VBX_StartTask", Operation::kStartTask),
+    Menu(L"VBX_StopTask", Operation::kStopTask),
+    Menu(L"VBX_CopyToTask", Operation::kCopyToTask),
+    Tab(L"VB_ScheduleTask", Operation::kScheduleTask),
+    Menu(L"VBX_ScheduleTask", Operation::kScheduleTask),
 };
 
 constexpr std::int32_t kUnknownName = static_cast<std::int32_t>(0x80020006);  // DISP_E_UNKNOWNNAME
@@ -58,23 +61,25 @@ std::span<const RibbonCallback> AllRibbonCallbacks() {
 
 const RibbonCallback* FindRibbonCallback(std::wstring_view name) {
   for (const auto& callback : kCallbacks) {
-    if (ui::SameText(callback.name, name)) return &callback;
+    if (host::SameText(callback.name, name)) return &callback;
   }
   return nullptr;
 }
 
 void InvokeOnLoad(Connect& connect, std::wstring_view name, const Ref<host::RibbonUI>& ribbon) {
-  (connect.*Require(name, Kind::kOnLoad).on_load)(ribbon);
+  Require(name, Kind::kOnLoad);
+  connect.Ribbon_OnLoad(ribbon);
 }
 
 bool InvokeDecision(Connect& connect, std::wstring_view name,
                     const Ref<host::RibbonControl>& control) {
-  return (connect.*Require(name, Kind::kDecision).decision)(control);
+  return Require(name, Kind::kDecision).decide(connect, control);
 }
 
 void InvokeAction(Connect& connect, std::wstring_view name,
                   const Ref<host::RibbonControl>& control) {
-  (connect.*Require(name, Kind::kAction).action)(control);
+  const RibbonCallback& action = Require(name, Kind::kAction);
+  action.click(connect, control, action.operation);
 }
 
 }  // namespace fenmark

@@ -1,6 +1,7 @@
 #pragma once
 // The ribbon callbacks by the names that the markup gives them, as the host resolves them through
-// the add-in object's dispatch interface: names match without regard to case.
+// the add-in object's dispatch interface (names match without regard to case): each is one row,
+// and an action's row names the surface and the operation it runs.
 
 #include <span>
 #include <string_view>
@@ -13,9 +14,11 @@ struct RibbonCallback {
   enum class Kind { kOnLoad, kDecision, kAction };
   std::wstring_view name;
   Kind kind;
-  void (Connect::*on_load)(const Ref<host::RibbonUI>&);
-  bool (Connect::*decision)(const Ref<host::RibbonControl>&);
-  void (Connect::*action)(const Ref<host::RibbonControl>&);
+  // A decision: what the control's entry offers.
+  bool (*decide)(ui::AddIn&, const Ref<host::RibbonControl>&);
+  // An action: the surface's click (a window's tab or a context menu) and what it runs.
+  void (*click)(ui::AddIn&, const Ref<host::RibbonControl>&, host::Operation);
+  host::Operation operation;
 };
 
 // Every callback, as the add-in object's type library must name them too.

@@ -6,14 +6,6 @@
 
 namespace fenmark::links {
 
-bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-  }
-  return true;
-}
-
 namespace {
 Ref<host::Item> AsClass(Ref<host::Item> item, int item_class) {
   if (item && item->Class() != item_class) throw host::errors::TypeMismatch();

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "host/host.h"
+#include "host/text.h"
 #include "links/task_stores.h"
 
 namespace fenmark::links {
@@ -14,12 +15,10 @@ using host::Ref;
 
 inline constexpr std::wstring_view kTaskLinkEntryID = L"TaskLinkEntryID";
 inline constexpr std::wstring_view kOstrandStatus = L"OstrandStatus";
-inline constexpr std::wstring_view kStarted = L"Started";
-inline constexpr std::wstring_view kStopped = L"Stopped";
-inline constexpr std::wstring_view kComplete = L"Complete";
-
-// Text comparison without regard to letter case, as the add-in makes every comparison.
-bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
+using host::kComplete;
+using host::kStarted;
+using host::kStopped;
+using host::SameText;
 
 // The item typed as a task or an appointment, as a typed reference takes it: no object stays no
 // object; an item of another class fails with a type mismatch (after reading its `Class`).

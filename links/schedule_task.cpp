@@ -46,9 +46,11 @@ void Prepare(host::Item& appointment, host::Item& task, const std::wstring& task
 
 }  // namespace
 
-Ref<host::Item> ScheduleTask(host::Platform& platform, const Ref<host::Application>& app,
-                             const std::wstring& task_entry_id,
-                             const std::wstring& task_store_id) noexcept {
+Ref<host::Item> ScheduleTask(const Session& session, const host::ItemRef& task_ref,
+                             host::Operation) noexcept {
+  auto& platform = session.platform;
+  const auto& app = session.app;
+  const std::wstring& task_entry_id = task_ref.entry_id;
   Ref<host::Item> shown;
   RunReporting(platform, L"ScheduleTask", [&] {
     if (task_entry_id.empty()) {
@@ -56,7 +58,7 @@ Ref<host::Item> ScheduleTask(host::Platform& platform, const Ref<host::Applicati
       return;
     }
     auto ns = host::Require(app).GetNamespace(L"MAPI");
-    auto task = AsTask(host::Require(ns).GetItemFromID(task_entry_id, task_store_id));
+    auto task = AsTask(host::Require(ns).GetItemFromID(task_entry_id, task_ref.store_id));
     if (!task) {
       host::ShowMessage(platform, host::kNoItemMessage);
       return;

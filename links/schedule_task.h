@@ -4,6 +4,7 @@
 #include <string>
 
 #include "host/host.h"
+#include "links/operations.h"
 
 namespace fenmark::links {
 
@@ -21,8 +22,7 @@ host::DateTime NextHalfHour(const host::DateTime& now);
 // marker line and the task's body, the link already set, at the next half hour. Returns that
 // appointment, or no object when none was shown. Reports its own failures under
 // "Ostrand - ScheduleTask" and then leaves no appointment behind.
-Ref<host::Item> ScheduleTask(host::Platform& platform, const Ref<host::Application>& app,
-                             const std::wstring& task_entry_id,
-                             const std::wstring& task_store_id) noexcept;
+Ref<host::Item> ScheduleTask(const Session& session, const host::ItemRef& task_ref,
+                             host::Operation) noexcept;
 
 }  // namespace fenmark::links

@@ -194,16 +194,17 @@ void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
   if (!working_folder.empty()) RemoveWorkingFolder(platform, working_folder);
 }
 
-void CopyToTask(host::Platform& platform, Ref<host::Application> app, std::wstring entry_id,
-                std::wstring store_id) noexcept {
+Ref<host::Item> CopyToTask(const Session& session, const host::ItemRef& mail,
+                           host::Operation) noexcept {
+  auto& platform = session.platform;
   RunReporting(platform, L"CopyToTask", [&] {
-    if (entry_id.empty()) {
+    if (mail.entry_id.empty()) {
       host::ShowMessage(platform, host::kNoEntryIdMessage);
       return;
     }
-    auto& application = host::Require(app);
+    auto& application = host::Require(session.app);
     auto ns = application.GetNamespace(L"MAPI");
-    auto item = host::Require(ns).GetItemFromID(entry_id, store_id);
+    auto item = host::Require(ns).GetItemFromID(mail.entry_id, mail.store_id);
     if (!item) {
       host::ShowMessage(platform, host::kNoItemMessage);
       return;
@@ -213,6 +214,7 @@ void CopyToTask(host::Platform& platform, Ref<host::Application> app, std::wstri
     AttachOrigItem(platform, item, task);
     task->Display();
   });
+  return nullptr;
 }
 
 }  // namespace fenmark::links

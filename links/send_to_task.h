@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "host/host.h"
+#include "links/operations.h"
 
 namespace fenmark::links {
 
@@ -42,9 +43,8 @@ std::wstring CleanFileName(std::wstring_view text, const Clock& now);
 void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
                     const Ref<host::Item>& target);
 
-// Makes a task of the item with that entry ID (looked up in that store, when known) and shows
-// it. Never fails towards the caller.
-void CopyToTask(host::Platform& platform, Ref<host::Application> app, std::wstring entry_id,
-                std::wstring store_id) noexcept;
+// Makes a task of the item handed over and shows it; shows nothing left to watch.
+Ref<host::Item> CopyToTask(const Session& session, const host::ItemRef& mail,
+                           host::Operation) noexcept;
 
 }  // namespace fenmark::links

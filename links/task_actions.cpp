@@ -15,8 +15,9 @@ enum class WorkTime { kNone, kRecordStart, kAddSinceStart };
 
 // What sets the four commands apart; everything else they do alike.
 struct ActionTraits {
-  std::wstring_view operation;
-  bool writes_note;  // open only brings the window up
+  host::Operation command;
+  std::wstring_view operation;  // the title of its reports
+  bool writes_note;             // open only brings the window up
   std::wstring_view note_prefix;
   bool marks_complete;
   int outlook_status;  // 0: left as it is
@@ -24,48 +25,40 @@ struct ActionTraits {
   WorkTime work_time;
 };
 
-constexpr ActionTraits kCompleteTraits{.operation = L"CompleteTask",
-                                       .writes_note = true,
-                                       .note_prefix = L"Ostrand task completed - ",
-                                       .marks_complete = true,
-                                       .outlook_status = 0,
-                                       .ostrand_status = kStopped,
-                                       .work_time = WorkTime::kAddSinceStart};
-constexpr ActionTraits kOpenTraits{.operation = L"OpenTask",
-                                   .writes_note = false,
-                                   .note_prefix = L"",
-                                   .marks_complete = false,
-                                   .outlook_status = 0,
-                                   .ostrand_status = L"",
-                                   .work_time = WorkTime::kNone};
-constexpr ActionTraits kStartTraits{.operation = L"StartTask",
-                                    .writes_note = true,
-                                    .note_prefix = L"Ostrand task started - ",
-                                    .marks_complete = false,
-                                    .outlook_status = host::kOlTaskInProgress,
-                                    .ostrand_status = kStarted,
-                                    .work_time = WorkTime::kRecordStart};
-constexpr ActionTraits kStopTraits{.operation = L"StopTask",
-                                   .writes_note = true,
-                                   .note_prefix = L"Ostrand task stopped - ",
-                                   .marks_complete = false,
-                                   .outlook_status = host::kOlTaskDeferred,
-                                   .ostrand_status = kStopped,
-                                   .work_time = WorkTime::kAddSinceStart};
-
-const ActionTraits& TraitsOf(TaskAction action) {
-  switch (action) {
-    case TaskAction::kComplete:
-      return kCompleteTraits;
-    case TaskAction::kOpen:
-      return kOpenTraits;
-    case TaskAction::kStart:
-      return kStartTraits;
-    case TaskAction::kStop:
-      break;
-  }
-  return kStopTraits;
-}
+constexpr ActionTraits kActions[] = {
+    {.command = host::Operation::kCompleteTask,
+     .operation = L"CompleteTask",
+     .writes_note = true,
+     .note_prefix = L"Ostrand task completed - ",
+     .marks_complete = true,
+     .outlook_status = 0,
+     .ostrand_status = kStopped,
+     .work_time = WorkTime::kAddSinceStart},
+    {.command = host::Operation::kOpenTask,
+     .operation = L"OpenTask",
+     .writes_note = false,
+     .note_prefix = L"",
+     .marks_complete = false,
+     .outlook_status = 0,
+     .ostrand_status = L"",
+     .work_time = WorkTime::kNone},
+    {.command = host::Operation::kStartTask,
+     .operation = L"StartTask",
+     .writes_note = true,
+     .note_prefix = L"Ostrand task started - ",
+     .marks_complete = false,
+     .outlook_status = host::kOlTaskInProgress,
+     .ostrand_status = kStarted,
+     .work_time = WorkTime::kRecordStart},
+    {.command = host::Operation::kStopTask,
+     .operation = L"StopTask",
+     .writes_note = true,
+     .note_prefix = L"Ostrand task stopped - ",
+     .marks_complete = false,
+     .outlook_status = host::kOlTaskDeferred,
+     .ostrand_status = kStopped,
+     .work_time = WorkTime::kAddSinceStart},
+};
 
 std::wstring TwoDigits(int value) {
   const int n = std::abs(value % 100);
@@ -120,18 +113,23 @@ std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view short_da
   return text;
 }
 
-void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
-                   std::wstring appointment_entry_id, std::wstring appointment_store_id,
-                   TaskAction action, TaskStores* stores) noexcept {
-  const ActionTraits& traits = TraitsOf(action);
+Ref<host::Item> RunTaskAction(const Session& session, const host::ItemRef& appointment_ref,
+                              host::Operation operation) noexcept {
+  const ActionTraits* found = nullptr;
+  for (const auto& traits : kActions)
+    if (traits.command == operation) found = &traits;
+  if (!found) return nullptr;
+  const ActionTraits& traits = *found;
+  auto& platform = session.platform;
+  const std::wstring& appointment_entry_id = appointment_ref.entry_id;
   RunReporting(platform, traits.operation, [&] {
     if (appointment_entry_id.empty()) {
       host::ShowMessage(platform, host::kNoEntryIdMessage);
       return;
     }
-    auto ns = host::Require(app).GetNamespace(L"MAPI");
-    auto appointment =
-        AsAppointment(host::Require(ns).GetItemFromID(appointment_entry_id, appointment_store_id));
+    auto ns = host::Require(session.app).GetNamespace(L"MAPI");
+    auto appointment = AsAppointment(
+        host::Require(ns).GetItemFromID(appointment_entry_id, appointment_ref.store_id));
     if (!appointment) {
       host::ShowMessage(platform, host::kNoItemMessage);
       return;
@@ -139,7 +137,7 @@ void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
     const auto link = FindTaskLink(*appointment);
     if (!link) throw host::errors::ObjectNotSet();
     if (link->by_marker) LinkFoundByMarker(*appointment, link->task_entry_id);
-    auto task_ref = GetLinkedTask(*ns, link->task_entry_id, *appointment, stores);
+    auto task_ref = GetLinkedTask(*ns, link->task_entry_id, *appointment, session.stores);
     auto& task = host::Require(task_ref);
 
     std::wstring note;
@@ -172,8 +170,7 @@ void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
     auto task_properties = task.UserProperties();
     bool stopped = false;  // before this start
     if (auto status = host::Require(task_properties).Item(std::wstring(kOstrandStatus))) {
-      if (traits.work_time == WorkTime::kRecordStart)
-        stopped = EqualsNoCase(status->Value(), kStopped);
+      if (traits.work_time == WorkTime::kRecordStart) stopped = SameText(status->Value(), kStopped);
       status->SetValue(std::wstring(traits.ostrand_status));
     }
     if (traits.outlook_status != 0) task.SetStatus(traits.outlook_status);
@@ -181,6 +178,7 @@ void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
     if (traits.work_time == WorkTime::kAddSinceStart) AddWorkSinceStart(task, now.utc);
     task.Save();
   });
+  return nullptr;
 }
 
 }  // namespace fenmark::links

@@ -5,13 +5,11 @@
 #include <string_view>
 
 #include "host/host.h"
-#include "links/task_stores.h"
+#include "links/operations.h"
 
 namespace fenmark::links {
 
 using host::Ref;
-
-enum class TaskAction { kComplete, kOpen, kStart, kStop };
 
 // "mm/dd/yy HH:MM:SS am/pm" with the user's separators, on the 12-hour clock (01 to 12), the day,
 // month and year in the order of the user's short-date pattern ("dd/MM/yyyy" gives "dd/mm/yy"); a
@@ -26,8 +24,8 @@ std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view short_da
 // actual work (links/work_time.h) and save it; open only brings the task's window up. The
 // appointment is never changed. Reports its own failures under "Ostrand - <operation>"; never fails
 // towards the caller.
-void RunTaskAction(host::Platform& platform, Ref<host::Application> app,
-                   std::wstring appointment_entry_id, std::wstring appointment_store_id,
-                   TaskAction action, TaskStores* stores = nullptr) noexcept;
+// `appointment` is the hand-over; complete, open, start and stop are the operations it carries out.
+Ref<host::Item> RunTaskAction(const Session& session, const host::ItemRef& appointment,
+                              host::Operation operation) noexcept;
 
 }  // namespace fenmark::links

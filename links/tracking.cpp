@@ -9,7 +9,7 @@ MarkerLine FindMarkerLine(std::wstring_view body) {
   std::size_t at = 0;
   for (;; ++at) {
     if (body.size() - at < kMarker.size()) return line;
-    if (EqualsNoCase(body.substr(at, kMarker.size()), kMarker)) break;
+    if (SameText(body.substr(at, kMarker.size()), kMarker)) break;
   }
   // A marker at the very end leaves no room for a carriage return: the same as none after it.
   const std::size_t start = at + kEntryIdOffset;

@@ -18,18 +18,38 @@ inline constexpr const wchar_t* kOutlook12 = sim::kOutlook12Version;
 inline constexpr const wchar_t* kOutlook14 = sim::kOutlook14Version;
 using sim::Control;
 
-// Host references that Connect's members account for; the add-in holds no other after a call.
+// The suites' one view of the add-in object's state: it reads, never writes.
+class ConnectView {
+ public:
+  explicit ConnectView(const Connect& connect) : c_(connect) {}
+
+  // Host references that the members account for; the add-in holds no other after a call.
+  long HeldByMembers() const {
+    long held = static_cast<long>(c_.objRibbons.size());
+    for (const auto* windows : {&c_.oTasks, &c_.oAppointments})
+      for (const auto& window : *windows)
+        held += (window->item ? 1 : 0) + (window->inspector ? 1 : 0);
+    for (bool member : {!!c_.olItems, !!c_.olTaskItems, !!c_.objOLApp, !!c_.objInsp})
+      held += member ? 1 : 0;
+    for (const auto& button : c_.objButtons) held += button ? 1 : 0;
+    return held;
+  }
+  Ref<host::Application> Application() const { return c_.objOLApp.Get(); }
+  std::size_t TaskWindows() const { return c_.oTasks.size(); }
+  std::size_t ScheduledWindows() const { return c_.oAppointments.size(); }
+  Ref<host::CommandBarControl> Button(host::Operation operation) const {
+    return c_.objButtons[static_cast<std::size_t>(operation)].Get();
+  }
+  const host::ItemRef& HandedOver() const { return c_.handed_over_; }
+  const std::wstring& TabMarkup() const { return c_.strRibbonXML; }
+  const std::wstring& MenuMarkup() const { return c_.strContextXML; }
+
+ private:
+  const Connect& c_;
+};
+
 inline long HeldByMembers(const Connect& connect) {
-  long held = static_cast<long>(connect.objRibbons.size());
-  for (const auto* windows : {&connect.oTasks, &connect.oAppointments})
-    for (const auto& window : *windows)
-      held += (window->item ? 1 : 0) + (window->inspector ? 1 : 0);
-  for (bool member : {!!connect.olItems, !!connect.olTaskItems, !!connect.objOLApp,
-                      !!connect.objInsp, !!connect.objButton, !!connect.objButtonCalTaskComplete,
-                      !!connect.objButtonCalTaskOpen, !!connect.objButtonCalTaskStart,
-                      !!connect.objButtonCalTaskStop, !!connect.objButtonScheduleTask})
-    held += member ? 1 : 0;
-  return held;
+  return ConnectView(connect).HeldByMembers();
 }
 
 class AddinTest : public ::testing::Test {
@@ -42,7 +62,9 @@ class AddinTest : public ::testing::Test {
     outlook.ClearCalls();
   }
 
-  long HeldByMembers() const { return testing::HeldByMembers(connect); }
+  ConnectView view{connect};
+
+  long HeldByMembers() const { return view.HeldByMembers(); }
 
   // A task carrying its own entry ID in TaskLinkEntryID and `status` in OstrandStatus (none when
   // empty), window closed. A watched one was opened and saved by the user while the add-in

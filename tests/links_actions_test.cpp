@@ -14,18 +14,17 @@ namespace {
 
 struct Action {
   const wchar_t* name;
-  void (Connect::*run)();
+  host::Operation operation;
 };
-const Action kComplete{L"CompleteTask", &Connect::CompleteTask};
-const Action kOpen{L"OpenTask", &Connect::OpenTask};
-const Action kStart{L"StartTask", &Connect::StartTask};
-const Action kStop{L"StopTask", &Connect::StopTask};
+const Action kComplete{L"CompleteTask", host::Operation::kCompleteTask};
+const Action kOpen{L"OpenTask", host::Operation::kOpenTask};
+const Action kStart{L"StartTask", host::Operation::kStartTask};
+const Action kStop{L"StopTask", host::Operation::kStopTask};
 
 class TaskActionTest : public AddinTest {
  protected:
   void Run(const Action& action, const std::wstring& entry_id) {
-    connect.strItemEntryID = entry_id;
-    (connect.*action.run)();
+    connect.RunOn({entry_id}, action.operation);
     EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers()) << "references left behind";
   }
   // The appointment scheduled from the task, under a subject of its own.

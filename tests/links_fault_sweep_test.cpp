@@ -19,6 +19,9 @@ struct World {
   sim::Outlook outlook;
   Connect connect{outlook.Platform()};
   World() { connect.AddinInstance_OnConnection(outlook.Application()); }
+  // The item the operation acts on, as a surface hands it over.
+  std::wstring entry_id;
+  void Run(host::Operation operation) { connect.RunOn({entry_id}, operation); }
 
   // A task the user opened and saved while watched (so stamped, and still watched), with its
   // status set to "Started" since 13:00 (UTC 17:00), window closed, and the appointment made
@@ -31,7 +34,7 @@ struct World {
     task.SetUserProperty(L"OstrandStartedAt", L"2024-03-15T17:00:00Z");
     outlook.CloseWindow(task, true);
     outlook.SetWordAvailable(task, word);
-    connect.strItemEntryID = outlook.ScheduleTask(task).EntryID();
+    entry_id = outlook.ScheduleTask(task).EntryID();
   }
 
   sim::SimItem task;
@@ -200,7 +203,7 @@ void Sweep(const Scenario& scenario) {
           EXPECT_FALSE(item.Saved() || item.WindowOpen());
         }
       }
-      EXPECT_TRUE(world.connect.oAppointments.empty());
+      EXPECT_TRUE(ConnectView(world.connect).ScheduledWindows() == 0);
       // A made appointment is discarded, not merely dropped: Outlook keeps the item otherwise.
       const bool discarded = std::any_of(failed_at + 1, calls.end(), [](const sim::HostCall& c) {
         return c.Name() == L"Item.Close" && c.arguments == L"1";
@@ -220,25 +223,24 @@ const Scenario kScenarios[] = {
        w.task = w.outlook.CreateTask(L"Report", L"Task notes");
        w.task.SetTotalWork(120);
        w.outlook.UserSave(w.task);
-       w.connect.strItemEntryID = w.task.EntryID();
+       w.entry_id = w.task.EntryID();
      },
-     [](World& w) { w.connect.ScheduleTask(); }, L"ScheduleTask", L""},
+     [](World& w) { w.Run(host::Operation::kScheduleTask); }, L"ScheduleTask", L""},
     {"CopyToTask",
      [](World& w) {
-       w.connect.strItemEntryID =
-           w.outlook.ReceiveMail(L"RE: Budget 2024 / Q3?", L"Please review.").EntryID();
+       w.entry_id = w.outlook.ReceiveMail(L"RE: Budget 2024 / Q3?", L"Please review.").EntryID();
      },
-     [](World& w) { w.connect.CopyToTask(); }, L"CopyToTask", L""},
+     [](World& w) { w.Run(host::Operation::kCopyToTask); }, L"CopyToTask", L""},
     {"CompleteTask", [](World& w) { w.LinkedAppointment(); },
-     [](World& w) { w.connect.CompleteTask(); }, L"CompleteTask", L""},
+     [](World& w) { w.Run(host::Operation::kCompleteTask); }, L"CompleteTask", L""},
     {"CompleteTask_without_Word", [](World& w) { w.LinkedAppointment(false); },
-     [](World& w) { w.connect.CompleteTask(); }, L"CompleteTask", L""},
-    {"OpenTask", [](World& w) { w.LinkedAppointment(); }, [](World& w) { w.connect.OpenTask(); },
-     L"OpenTask", L""},
-    {"StartTask", [](World& w) { w.LinkedAppointment(); }, [](World& w) { w.connect.StartTask(); },
-     L"StartTask", L""},
-    {"StopTask", [](World& w) { w.LinkedAppointment(); }, [](World& w) { w.connect.StopTask(); },
-     L"StopTask", L""},
+     [](World& w) { w.Run(host::Operation::kCompleteTask); }, L"CompleteTask", L""},
+    {"OpenTask", [](World& w) { w.LinkedAppointment(); },
+     [](World& w) { w.Run(host::Operation::kOpenTask); }, L"OpenTask", L""},
+    {"StartTask", [](World& w) { w.LinkedAppointment(); },
+     [](World& w) { w.Run(host::Operation::kStartTask); }, L"StartTask", L""},
+    {"StopTask", [](World& w) { w.LinkedAppointment(); },
+     [](World& w) { w.Run(host::Operation::kStopTask); }, L"StopTask", L""},
     {"objInsp_NewInspector", [](World& w) { w.task = w.outlook.CreateTask(L"Report"); },
      [](World& w) { w.outlook.OpenItem(w.task); }, L"", L"Inspectors.NewInspector"},
     {"oTask_Write",

@@ -45,7 +45,7 @@ class ScheduleSurfaces : public ScheduleTest {
     outlook.SetAddEventsDropped(FolderKind::kCalendar, false);
     EXPECT_TRUE(Enabled(outlook.ShowTab(shown), L"VB_StartTask"));
     outlook.CloseWindow(shown, false);
-    EXPECT_TRUE(connect.oAppointments.empty());  // let go of with its window
+    EXPECT_TRUE(view.ScheduledWindows() == 0);  // let go of with its window
     EXPECT_TRUE(outlook.MessageBoxes().empty());
   }
 };

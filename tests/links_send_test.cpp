@@ -14,8 +14,7 @@ class SendToTaskTest : public AddinTest {
   // Sends the mail and answers the task it made (empty when none).
   sim::SimItem Send(const sim::SimItem& mail) {
     const auto before = outlook.AllItems().size();
-    connect.strItemEntryID = mail.EntryID();
-    connect.CopyToTask();
+    connect.RunOn({mail.EntryID()}, host::Operation::kCopyToTask);
     EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers()) << "references left behind";
     const auto items = outlook.AllItems();
     return items.size() > before ? items.back() : sim::SimItem{};
@@ -255,8 +254,7 @@ TEST_F(SendToTaskTest, NothingIsMadeWithoutAnItemToSend) {
     outlook.ClearMessageBoxes();
     outlook.ClearCalls();
     c.before();
-    connect.strItemEntryID = c.entry_id;
-    connect.CopyToTask();
+    connect.RunOn({c.entry_id}, host::Operation::kCopyToTask);
     outlook.SetItemFromIDAnswersNothing(false);
     ExpectMessages({c.box});
     EXPECT_FALSE(outlook.Called(L"Application.CreateItem")) << outlook.CallsText();

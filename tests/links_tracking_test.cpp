@@ -22,8 +22,7 @@ TEST_F(TrackingTest, ATaskSavedInItsWindowIsStampedOnceWithoutRecursion) {
   // A task made by "Send to Ostrand" is new and unsaved in its window: its first save gives it an
   // entry ID, which the stamp must already carry.
   auto mail = outlook.ReceiveMail(L"Quarterly figures", L"Numbers attached.");
-  connect.strItemEntryID = mail.EntryID();
-  connect.CopyToTask();
+  connect.RunOn({mail.EntryID()}, host::Operation::kCopyToTask);
   auto task = outlook.ActiveWindowItem();
   ASSERT_TRUE(task);
   ASSERT_EQ(task.Class(), host::kOlTask);
@@ -56,7 +55,7 @@ TEST_F(TrackingTest, EveryOpenTaskWindowIsWatchedUntilItCloses) {
   outlook.OpenItem(older);
   outlook.OpenItem(mail);  // another kind of window is not watched
   outlook.OpenItem(newer);
-  EXPECT_EQ(connect.oTasks.size(), 2u);
+  EXPECT_EQ(view.TaskWindows(), 2u);
 
   // A save in the window opened first stamps its task, with exactly the stamp's own two saves.
   outlook.ClearCalls();
@@ -70,7 +69,7 @@ TEST_F(TrackingTest, EveryOpenTaskWindowIsWatchedUntilItCloses) {
   // A closed window is let go of: its task's later saves are not heard.
   const int connections = outlook.EventConnections();
   outlook.CloseWindow(older, false);
-  EXPECT_EQ(connect.oTasks.size(), 1u);
+  EXPECT_EQ(view.TaskWindows(), 1u);
   EXPECT_EQ(outlook.EventConnections(), connections - 2);  // its Write and its Close
   older.RemoveUserProperty(L"TaskLinkEntryID");
   outlook.ClearCalls();
@@ -80,7 +79,7 @@ TEST_F(TrackingTest, EveryOpenTaskWindowIsWatchedUntilItCloses) {
   EXPECT_TRUE(outlook.ReturnedFailures().empty());
 
   connect.AddinInstance_OnDisconnection();
-  EXPECT_TRUE(connect.oTasks.empty());
+  EXPECT_TRUE(view.TaskWindows() == 0);
   EXPECT_EQ(outlook.EventConnections(), 0);
 }
 

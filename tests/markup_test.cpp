@@ -7,6 +7,7 @@
 
 #include "addin/connect.h"
 #include "sim/outlook.h"
+#include "tests/fixture.h"
 
 namespace fenmark {
 namespace {
@@ -105,12 +106,12 @@ TEST_F(MarkupTest, AnEventSourceThatCannotBeHadIsLeftOutAndTheConnectionSucceeds
     {
       Connect addin{machine.Platform()};
       EXPECT_NO_THROW(addin.AddinInstance_OnConnection(machine.Application()));
-      EXPECT_TRUE(addin.objOLApp);
-      EXPECT_EQ(static_cast<bool>(addin.olItems), c.items);
+      EXPECT_TRUE(testing::ConnectView(addin).Application());
+      EXPECT_EQ(static_cast<bool>(addin.get_olItems()), c.items);
       EXPECT_EQ(machine.EventConnections(), c.connections);
       EXPECT_EQ(addin.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Appointment"),
                 Widen(SourceFile("ribbon.xml")) + L"\r\n");
-      EXPECT_FALSE(addin.strContextXML.empty());
+      EXPECT_FALSE(testing::ConnectView(addin).MenuMarkup().empty());
       addin.AddinInstance_OnDisconnection();
       EXPECT_EQ(machine.EventConnections(), 0);
     }
@@ -121,8 +122,8 @@ TEST_F(MarkupTest, AnEventSourceThatCannotBeHadIsLeftOutAndTheConnectionSucceeds
 
 TEST_F(MarkupTest, TheTabGoesToAppointmentWindowsAndTheMenusToOutlook14AndLater) {
   connect.AddinInstance_OnConnection(outlook.Application());
-  const auto& tab = connect.strRibbonXML;
-  const auto& menus = connect.strContextXML;
+  const auto& tab = testing::ConnectView(connect).TabMarkup();
+  const auto& menus = testing::ConnectView(connect).MenuMarkup();
   struct Case {
     const wchar_t* version;
     const wchar_t* ribbon_id;
@@ -149,13 +150,13 @@ TEST_F(MarkupTest, TheTabGoesToAppointmentWindowsAndTheMenusToOutlook14AndLater)
   outlook.SetVersion(L"12.0.6423.1000");
   outlook.FailCallsTo(L"Application.Version");
   EXPECT_EQ(connect.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Explorer"),
-            connect.strContextXML);
+            testing::ConnectView(connect).MenuMarkup());
   outlook.ClearFaults();
   connect.AddinInstance_OnDisconnection();  // no application at all
   EXPECT_EQ(connect.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Explorer"),
-            connect.strContextXML);
+            testing::ConnectView(connect).MenuMarkup());
   EXPECT_EQ(connect.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Appointment"),
-            connect.strRibbonXML);
+            testing::ConnectView(connect).TabMarkup());
 }
 
 }  // namespace

@@ -46,31 +46,31 @@ TEST_F(CommandBarTest, NothingIsAddedForOtherSelections) {
   auto contact = outlook.AddItem(sim::kOlContact, L"Jo", L"", sim::FolderKind::kContacts);
   auto request = outlook.AddItem(host::kOlMeetingRequest, L"Review", L"", sim::FolderKind::kInbox);
   outlook.RightClick({mail});
-  const auto button = connect.objButton.Get();
+  const auto button = view.Button(host::Operation::kCopyToTask);
   const std::vector<std::vector<sim::SimItem>> selections = {
       {}, {mail, other}, {contact}, {request}};
   for (const auto& selection : selections) {
     outlook.Select(selection);
     EXPECT_TRUE(OwnButtons(outlook.RightClick()).empty());
   }
-  EXPECT_EQ(connect.objButton.Get(), button);
-  EXPECT_FALSE(connect.objButtonCalTaskComplete);
+  EXPECT_EQ(view.Button(host::Operation::kCopyToTask), button);
+  EXPECT_FALSE(view.Button(host::Operation::kCompleteTask));
   EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
 }
 
 TEST_F(CommandBarTest, AMenuReplacesOnlyTheSlotsOfItsOwnKind) {
   auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
   auto mail_menu = outlook.RightClick({mail});
-  const auto mail_button = connect.objButton.Get();
+  const auto mail_button = view.Button(host::Operation::kCopyToTask);
   ASSERT_TRUE(mail_button);
 
   auto appointment = LinkedAppointment(L"Started");
   auto calendar_menu = outlook.RightClick({appointment});
-  EXPECT_EQ(connect.objButton.Get(), mail_button);
-  const auto open_button = connect.objButtonCalTaskOpen.Get();
+  EXPECT_EQ(view.Button(host::Operation::kCopyToTask), mail_button);
+  const auto open_button = view.Button(host::Operation::kOpenTask);
   ASSERT_TRUE(open_button);
-  EXPECT_TRUE(connect.objButtonCalTaskComplete && connect.objButtonCalTaskStart &&
-              connect.objButtonCalTaskStop);
+  EXPECT_TRUE(view.Button(host::Operation::kCompleteTask) &&
+              view.Button(host::Operation::kStartTask) && view.Button(host::Operation::kStopTask));
   const auto calendar = calendar_menu.Controls();
   ASSERT_GE(calendar.size(), 5u);
   EXPECT_TRUE(calendar[4].begin_group);
@@ -83,9 +83,9 @@ TEST_F(CommandBarTest, AMenuReplacesOnlyTheSlotsOfItsOwnKind) {
 
   // A second mail menu takes objButton; the first button is no longer heard.
   auto second_menu = outlook.RightClick({mail});
-  EXPECT_NE(connect.objButton.Get(), mail_button);
+  EXPECT_NE(view.Button(host::Operation::kCopyToTask), mail_button);
   EXPECT_EQ(mail_menu.Control(1).click_subscribers, 0);
-  EXPECT_EQ(connect.objButtonCalTaskOpen.Get(), open_button);
+  EXPECT_EQ(view.Button(host::Operation::kOpenTask), open_button);
   EXPECT_EQ(second_menu.Control(1).click_subscribers, 1);
 }
 
@@ -110,7 +110,7 @@ TEST_F(CommandBarTest, HandingTheEntryIdToAButtonFailsToTheHostWithoutAMessage) 
     EXPECT_EQ(failures[0].description, L"No parameter");
     EXPECT_FALSE(failures[0].foreign_exception);
   }
-  EXPECT_FALSE(connect.objButtonCalTaskOpen);
+  EXPECT_FALSE(view.Button(host::Operation::kOpenTask));
 }
 
 TEST_F(CommandBarTest, OtherHostFailuresEndTheMenuWithoutAMessage) {

@@ -62,7 +62,8 @@ TEST_F(UiTest, EveryStatusEnablesTheSameEntriesOnEverySurface) {
           std::find_if(tab.begin(), tab.end(), [&](auto& b) { return b.id == kTabIds[i]; });
       ASSERT_NE(button, tab.end());
       EXPECT_EQ(button->enabled, row.enabled[i]) << kTabIds[i];
-      EXPECT_EQ(connect.VB_GetEnabled(Control(MixCase(kTabIds[i]))), row.enabled[i]);
+      EXPECT_EQ(InvokeDecision(connect, L"VB_GetEnabled", Control(MixCase(kTabIds[i]))),
+                row.enabled[i]);
     }
     outlook.CloseWindow(appointment, false);
 
@@ -75,10 +76,10 @@ TEST_F(UiTest, EveryStatusEnablesTheSameEntriesOnEverySurface) {
       if (linked) {
         EXPECT_EQ(entry->enabled, row.enabled[i]) << kMenuIds[i];
       }
-      EXPECT_EQ(connect.VBX_GetEnabled(Control(MixCase(kMenuIds[i]))), row.enabled[i]);
-      connect.strItemEntryID.clear();
-      EXPECT_EQ(connect.VBX_GetVisible(Control(kMenuIds[i])), linked);
-      EXPECT_EQ(connect.strItemEntryID, appointment.EntryID());
+      EXPECT_EQ(InvokeDecision(connect, L"VBX_GetEnabled", Control(MixCase(kMenuIds[i]))),
+                row.enabled[i]);
+      EXPECT_EQ(InvokeDecision(connect, L"VBX_GetVisible", Control(kMenuIds[i])), linked);
+      EXPECT_EQ(view.HandedOver().entry_id, appointment.EntryID());
     }
 
     // The four buttons top the menu in this order, each with its own tag and the common setup.
@@ -104,22 +105,20 @@ TEST_F(UiTest, OnlyASingleMailPostOrAppointmentIsOffered) {
   auto linked = LinkedAppointment(L"Stopped");
   const std::vector<std::vector<sim::SimItem>> selections = {
       {}, {mail, other}, {request}, {mail, linked}};
-  for (const auto& selection : selections) {
-    SCOPED_TRACE(selection.size());
-    connect.strItemEntryID = L"earlier";
-    outlook.Select(selection);
-    for (const wchar_t* id : {L"VBX_Send_To_Ostrand", L"VBX_Fenmark", L"VBX_Open_Ostrand_Task"}) {
-      EXPECT_FALSE(connect.VBX_GetEnabled(Control(id))) << id;
-    }
-    EXPECT_FALSE(connect.VBX_GetVisible(Control(L"VBX_Fenmark")));
-    EXPECT_EQ(connect.strItemEntryID, L"earlier");
-  }
-  // A single post is offered, as a mail is.
+  // A single post is offered, as a mail is, and handed over.
   auto post = outlook.ReceivePost(L"Team notes", L"Agenda");
   outlook.Select({post});
-  EXPECT_TRUE(connect.VBX_GetEnabled(Control(L"vbx_send_to_ostrand")));
-  EXPECT_EQ(connect.strItemEntryID, post.EntryID());
-  EXPECT_FALSE(connect.VBX_GetVisible(Control(L"VBX_Fenmark")));
+  EXPECT_TRUE(InvokeDecision(connect, L"VBX_GetEnabled", Control(L"vbx_send_to_ostrand")));
+  EXPECT_FALSE(InvokeDecision(connect, L"VBX_GetVisible", Control(L"VBX_Fenmark")));
+  for (const auto& selection : selections) {
+    SCOPED_TRACE(selection.size());
+    outlook.Select(selection);
+    for (const wchar_t* id : {L"VBX_Send_To_Ostrand", L"VBX_Fenmark", L"VBX_Open_Ostrand_Task"}) {
+      EXPECT_FALSE(InvokeDecision(connect, L"VBX_GetEnabled", Control(id))) << id;
+    }
+    EXPECT_FALSE(InvokeDecision(connect, L"VBX_GetVisible", Control(L"VBX_Fenmark")));
+    EXPECT_EQ(view.HandedOver().entry_id, post.EntryID());
+  }
 }
 
 // Each entry of each surface runs its own operation on the item it is about, though another
@@ -198,11 +197,11 @@ TEST_F(UiTest, OneDrawingReadsTheTaskOnce) {
   outlook.OpenItem(task);
   // Changed behind the add-in's back: within a drawing, seen once the answer is a second old.
   outlook.Select({appointment});
-  EXPECT_TRUE(connect.VBX_GetVisible(Control(L"VBX_Fenmark")));
+  EXPECT_TRUE(InvokeDecision(connect, L"VBX_GetVisible", Control(L"VBX_Fenmark")));
   task.SetUserProperty(L"OstrandStatus", L"Started");
-  EXPECT_TRUE(connect.VBX_GetEnabled(Control(L"VBX_Start_Ostrand_Task")));
+  EXPECT_TRUE(InvokeDecision(connect, L"VBX_GetEnabled", Control(L"VBX_Start_Ostrand_Task")));
   outlook.AdvanceMilliseconds(1000);
-  EXPECT_TRUE(connect.VBX_GetEnabled(Control(L"VBX_Stop_Ostrand_Task")));
+  EXPECT_TRUE(InvokeDecision(connect, L"VBX_GetEnabled", Control(L"VBX_Stop_Ostrand_Task")));
   // A Write the add-in handles drops the answer at once.
   task.SetUserProperty(L"OstrandStatus", L"Stopped");
   outlook.UserSave(task);
@@ -230,9 +229,9 @@ TEST_F(UiTest, ADrawingIsOneSurfaceAndOneItem) {
   auto stopped = LinkedAppointment(L"Stopped");
   auto started = LinkedAppointment(L"Started");
   outlook.Select({stopped});
-  ASSERT_TRUE(connect.VBX_GetVisible(Control(L"VBX_Fenmark")));
+  ASSERT_TRUE(InvokeDecision(connect, L"VBX_GetVisible", Control(L"VBX_Fenmark")));
   outlook.Select({started});
-  EXPECT_FALSE(connect.VBX_GetEnabled(Control(L"VBX_Start_Ostrand_Task")));
+  EXPECT_FALSE(InvokeDecision(connect, L"VBX_GetEnabled", Control(L"VBX_Start_Ostrand_Task")));
   // Each callback of one menu gets a Selection object of its own: still one reading.
   outlook.ClearCalls();
   outlook.RightClick({stopped});
@@ -245,7 +244,7 @@ TEST_F(UiTest, ADrawingIsOneSurfaceAndOneItem) {
 TEST_F(UiTest, ANewWindowDropsTheDrawingReading) {
   auto appointment = LinkedAppointment(L"Stopped");
   outlook.OpenItem(appointment);
-  ASSERT_TRUE(connect.VB_GetEnabled(Control(L"VB_StartTask")));
+  ASSERT_TRUE(InvokeDecision(connect, L"VB_GetEnabled", Control(L"VB_StartTask")));
   outlook.CloseWindow(appointment, false);
   outlook.DeleteItem(LinkedTaskOf(appointment));
   outlook.OpenItem(appointment);
@@ -311,33 +310,47 @@ TEST_F(UiTest, ASecondStoresTaskIsFoundAndRemembered) {
 TEST_F(UiTest, NoControlOrNoSingleItemToActOn) {
   auto appointment = LinkedAppointment(L"Stopped");
   outlook.Select({appointment});
-  EXPECT_TRUE(connect.VBX_GetVisible(nullptr));
-  EXPECT_EQ(connect.strItemEntryID, appointment.EntryID());
+  EXPECT_TRUE(InvokeDecision(connect, L"VBX_GetVisible", nullptr));
+  EXPECT_EQ(view.HandedOver().entry_id, appointment.EntryID());
   auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
   auto contact = outlook.AddItem(sim::kOlContact, L"Jo", L"", sim::FolderKind::kContacts);
   for (const auto& items : std::vector<std::vector<sim::SimItem>>{{mail, appointment}, {contact}}) {
     outlook.Select(items);
     auto selection = outlook.Application()->ActiveExplorer()->Selection();
     const auto named = Control(L"VBX_Start_Ostrand_Task", {nullptr, selection, nullptr});
-    connect.VBX_StartTask(named);
-    connect.VBX_CopyToTask(named);
+    InvokeAction(connect, L"VBX_StartTask", named);
+    InvokeAction(connect, L"VBX_CopyToTask", named);
   }
   EXPECT_EQ(LinkedTaskOf(appointment).UserProperty(L"OstrandStatus"), L"Stopped");
   EXPECT_EQ(outlook.ItemsIn(sim::FolderKind::kTasks).size(), 1u);
   EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
-  connect.VBX_StartTask(nullptr);
+  InvokeAction(connect, L"VBX_StartTask", nullptr);
   EXPECT_EQ(LinkedTaskOf(appointment).UserProperty(L"OstrandStatus"), L"Started");
 }
 
-// A ribbon put into glblObjRibbon by name is refreshed with those handed to Ribbon_OnLoad.
+// A ribbon put into glblObjRibbon by name, as a script may, is refreshed as a handed-over one is.
 TEST_F(UiTest, APutRibbonIsRefreshedToo) {
+  struct PutByName : sim::RibbonCallbacks {
+    demo::RibbonBridge& bridge;
+    Connect& connect;
+    PutByName(demo::RibbonBridge& b, Connect& c) : bridge(b), connect(c) {}
+    std::wstring GetCustomUI(const std::wstring& id) override { return bridge.GetCustomUI(id); }
+    void OnLoad(const std::wstring&, const Ref<host::RibbonUI>& r) override {
+      connect.PutRef_glblObjRibbon(r);
+    }
+    bool GetBool(const std::wstring& n, const Ref<host::RibbonControl>& c) override {
+      return bridge.GetBool(n, c);
+    }
+    void Action(const std::wstring& n, const Ref<host::RibbonControl>& c) override {
+      bridge.Action(n, c);
+    }
+  } put_by_name{bridge, connect};
+  outlook.AttachRibbon(&put_by_name);
   auto appointment = LinkedAppointment(L"Stopped");
   // The task window's ribbon loads first, so that the appointment's is the one last put.
   outlook.OpenItem(LinkedTaskOf(appointment));
   outlook.CloseWindow(LinkedTaskOf(appointment), false);
   outlook.OpenItem(appointment);
-  connect.objRibbons.clear();
-  ASSERT_TRUE(connect.glblObjRibbon);
   const int before = outlook.InvalidateCount(sim::kAppointmentRibbon);
   ASSERT_TRUE(outlook.ClickTabButton(L"VB_StartTask"));
   EXPECT_EQ(outlook.InvalidateCount(sim::kAppointmentRibbon), before + 1);
@@ -348,22 +361,22 @@ TEST_F(UiTest, HostFailuresGoBackToTheHostWithoutAMessage) {
   auto appointment = LinkedAppointment(L"Stopped");
 
   // No window: no active inspector.
-  EXPECT_THROW(connect.VB_GetEnabled(Control(L"VB_OpenTask")), host::Failure);
-  EXPECT_THROW(connect.VB_StartTask(Control(L"VB_StartTask")), host::Failure);
+  EXPECT_THROW(InvokeDecision(connect, L"VB_GetEnabled", Control(L"VB_OpenTask")), host::Failure);
+  EXPECT_THROW(InvokeAction(connect, L"VB_StartTask", Control(L"VB_StartTask")), host::Failure);
   // A mail in front is no appointment.
   outlook.OpenItem(mail);
-  EXPECT_THAT([&] { connect.VB_GetEnabled(Control(L"VB_OpenTask")); },
+  EXPECT_THAT([&] { InvokeDecision(connect, L"VB_GetEnabled", Control(L"VB_OpenTask")); },
               FailsWith(host::errors::kTypeMismatch));
   // No main window: no active explorer.
   outlook.SetExplorerOpen(false);
-  EXPECT_THROW(connect.VBX_GetEnabled(Control(L"VBX_Fenmark")), host::Failure);
-  EXPECT_THROW(connect.VBX_GetVisible(Control(L"VBX_Fenmark")), host::Failure);
+  EXPECT_THROW(InvokeDecision(connect, L"VBX_GetEnabled", Control(L"VBX_Fenmark")), host::Failure);
+  EXPECT_THROW(InvokeDecision(connect, L"VBX_GetVisible", Control(L"VBX_Fenmark")), host::Failure);
   outlook.SetExplorerOpen(true);
 
   // A ribbon that fails to refresh fails nothing: the task is complete, the window closes.
   outlook.OpenItem(appointment);
   outlook.FailCallsTo(L"RibbonUI.Invalidate");
-  connect.VB_CompleteTask(Control(L"VB_CompleteTask"));
+  InvokeAction(connect, L"VB_CompleteTask", Control(L"VB_CompleteTask"));
   EXPECT_TRUE(LinkedTaskOf(appointment).Complete());
   EXPECT_FALSE(appointment.WindowOpen());
   EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
@@ -375,10 +388,10 @@ TEST_F(UiTest, CallbacksResolveByNameWithoutRegardToCase) {
   auto appointment = LinkedAppointment(L"Stopped");
   outlook.OpenItem(appointment);
   for (const wchar_t* id : {L"VB_Spacer1", L"OstrandTab", L"VBX_Send_To_Ostrand", L"", L"VB_Open"})
-    EXPECT_FALSE(connect.VB_GetEnabled(Control(id))) << id;
+    EXPECT_FALSE(InvokeDecision(connect, L"VB_GetEnabled", Control(id))) << id;
   outlook.Select({appointment});
   for (const wchar_t* id : {L"VBX_Separator2", L"VBX_Send_To_Ostrand", L"VB_OpenTask_"})
-    EXPECT_FALSE(connect.VBX_GetEnabled(Control(id))) << id;
+    EXPECT_FALSE(InvokeDecision(connect, L"VBX_GetEnabled", Control(id))) << id;
   outlook.ShowTab();
   ASSERT_NE(FindRibbonCallback(L"vb_getenabled"), nullptr);
   EXPECT_TRUE(InvokeDecision(connect, L"VB_GETENABLED", Control(L"VB_StartTask")));

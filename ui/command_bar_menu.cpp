@@ -4,7 +4,6 @@
 
 #include "ui/drawing_status.h"
 #include "ui/markup.h"
-#include "ui/run_operation.h"
 
 namespace fenmark::ui {
 namespace {
@@ -17,7 +16,7 @@ struct Untrapped {
 // Returns the entry ID handed to the button.
 std::wstring SetUp(AddIn& addin, const MenuButton& spec, Ref<host::CommandBarControl> added,
                    host::Item& item, std::wstring_view status, int item_class) {
-  host::CommandBarControl& button = addin.Store(spec.slot, std::move(added));
+  host::CommandBarControl& button = addin.Store(spec.operation, std::move(added));
   button.SetCaption(std::wstring(spec.caption));
   button.SetStyle(host::kMsoButtonIconAndCaption);
   button.SetFaceId(kButtonFaceId);
@@ -47,7 +46,7 @@ void AddButtons(AddIn& addin, host::CommandBar& command_bar, Menu menu, host::It
   }
   // A button carries the entry ID only; the click finds the store here, as long as no other
   // menu's item has been handed over since.
-  addin.SetItem(entry_id, host::StoreIDOf(item));
+  addin.HandedOver() = {entry_id, host::StoreIDOf(item)};
   // The host's first own entry, now just below the add-in's buttons.
   host::Require(controls->Item(added + 1)).SetBeginGroup(true);
 }
@@ -87,11 +86,10 @@ void ShowContextMenu(AddIn& addin, const Ref<host::CommandBar>& command_bar,
   }
 }
 
-void ButtonClick(AddIn& addin, Slot slot, const Ref<host::CommandBarControl>& ctrl) {
-  addin.SetItemEntryID(host::Require(ctrl).Parameter());
-  for (const auto& spec : kMenuButtons) {
-    if (spec.slot == slot) return RunOperation(addin, spec.operation);
-  }
+void ButtonClick(AddIn& addin, host::Operation operation,
+                 const Ref<host::CommandBarControl>& ctrl) {
+  addin.HandedOver().SetEntryID(host::Require(ctrl).Parameter());
+  addin.Run(operation);
 }
 
 }  // namespace fenmark::ui

@@ -4,8 +4,8 @@
 
 #include <string_view>
 
+#include "ui/add_in.h"
 #include "ui/status_rules.h"
-#include "ui/surface.h"
 
 namespace fenmark::ui {
 
@@ -18,29 +18,28 @@ enum class Menu { kMail, kAppointment, kTask };
 
 struct MenuButton {
   Menu menu;
-  Slot slot;
   std::wstring_view caption;
   // Office routes a click to every button with the clicked one's tag, whichever program made it:
   // the ProgID keeps the add-in's tags its own.
   std::wstring_view tag;
-  int before;  // position: 1 is the top of the menu
-  Rule rule;   // the button is disabled when the rule does not allow it
-  Operation operation;
+  int before;                 // position: 1 is the top of the menu
+  Rule rule;                  // the button is disabled when the rule does not allow it
+  host::Operation operation;  // one button slot for each
 };
 
 inline constexpr MenuButton kMenuButtons[] = {
-    {Menu::kMail, Slot::kButton, L"Send to Ostrand", L"Fenmark.Connect.CopyToTask", 1,
-     Rule::kSendToTask, Operation::kCopyToTask},
-    {Menu::kAppointment, Slot::kCalTaskComplete, L"Fenmark", L"Fenmark.Connect.CompleteTask", 1,
-     Rule::kComplete, Operation::kCompleteTask},
-    {Menu::kAppointment, Slot::kCalTaskOpen, L"Open Ostrand Task", L"Fenmark.Connect.OpenTask", 2,
-     Rule::kOpen, Operation::kOpenTask},
-    {Menu::kAppointment, Slot::kCalTaskStart, L"Start Ostrand Task", L"Fenmark.Connect.StartTask",
-     3, Rule::kStart, Operation::kStartTask},
-    {Menu::kAppointment, Slot::kCalTaskStop, L"Stop Ostrand Task", L"Fenmark.Connect.StopTask", 4,
-     Rule::kStop, Operation::kStopTask},
-    {Menu::kTask, Slot::kScheduleTask, L"Schedule", L"Fenmark.Connect.ScheduleTask", 1,
-     Rule::kSchedule, Operation::kScheduleTask},
+    {Menu::kMail, L"Send to Ostrand", L"Fenmark.Connect.CopyToTask", 1, Rule::kSendToTask,
+     host::Operation::kCopyToTask},
+    {Menu::kAppointment, L"Fenmark", L"Fenmark.Connect.CompleteTask", 1, Rule::kComplete,
+     host::Operation::kCompleteTask},
+    {Menu::kAppointment, L"Open Ostrand Task", L"Fenmark.Connect.OpenTask", 2, Rule::kOpen,
+     host::Operation::kOpenTask},
+    {Menu::kAppointment, L"Start Ostrand Task", L"Fenmark.Connect.StartTask", 3, Rule::kStart,
+     host::Operation::kStartTask},
+    {Menu::kAppointment, L"Stop Ostrand Task", L"Fenmark.Connect.StopTask", 4, Rule::kStop,
+     host::Operation::kStopTask},
+    {Menu::kTask, L"Schedule", L"Fenmark.Connect.ScheduleTask", 1, Rule::kSchedule,
+     host::Operation::kScheduleTask},
 };
 
 // objOLApp_ItemContextMenuDisplay. Adds nothing from Outlook 14 on, where the context-menu
@@ -49,9 +48,8 @@ inline constexpr MenuButton kMenuButtons[] = {
 void ShowContextMenu(AddIn& addin, const Ref<host::CommandBar>& command_bar,
                      const Ref<host::ItemSelection>& selection);
 
-// The click of the button held in `slot`: runs the slot's operation on the entry ID that the
-// button carries, whatever is selected now; task changes refresh the tabs. A failure to read it
-// goes back to the host.
-void ButtonClick(AddIn& addin, Slot slot, const Ref<host::CommandBarControl>& ctrl);
+// The click of the operation's button: runs it on the entry ID that the button carries, whatever
+// is selected now. A failure to read it goes back to the host.
+void ButtonClick(AddIn& addin, host::Operation operation, const Ref<host::CommandBarControl>& ctrl);
 
 }  // namespace fenmark::ui

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/surface.h"
+#include "ui/add_in.h"
 
 namespace fenmark::ui {
 

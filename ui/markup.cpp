@@ -3,19 +3,13 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "host/text.h"
+
 namespace fenmark::ui {
 
 namespace {
 
-int CompareNoCase(std::wstring_view a, std::wstring_view b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto x = std::towlower(a[i]);
-    const auto y = std::towlower(b[i]);
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
+using host::CompareNoCase;
 
 // The markup is ASCII; other bytes are taken as Latin-1 rather than dropped.
 std::wstring LinesWithCrLf(const std::vector<std::uint8_t>& bytes) {

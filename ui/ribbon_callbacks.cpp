@@ -1,7 +1,6 @@
 #include "ui/ribbon_callbacks.h"
 
 #include "ui/drawing_status.h"
-#include "ui/run_operation.h"
 #include "ui/status_rules.h"
 
 namespace fenmark::ui {
@@ -43,6 +42,20 @@ Ref<host::Item> SelectedItem(AddIn& addin, const host::RibbonContext& context) {
   return item;
 }
 
+// Both from the item a drawing asks about. An entry ID names one store's item, so the store is
+// read only for an item not handed over already: eight callbacks of one menu read it once.
+void HandOver(AddIn& addin, host::Item& item, const std::wstring& entry_id) {
+  auto& handed = addin.HandedOver();
+  if (entry_id == handed.entry_id && !handed.store_id.empty()) return;
+  handed = {entry_id, host::StoreIDOf(item)};
+}
+
+// The store is read first, then the entry ID.
+host::ItemRef RefOf(host::Item& item) {
+  auto store_id = host::StoreIDOf(item);
+  return {item.EntryID(), std::move(store_id)};
+}
+
 }  // namespace
 
 bool TabGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control) {
@@ -64,7 +77,7 @@ bool MenuGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control) {
   const int item_class = item->Class();
   if (!Accepted(item_class)) return false;
   const std::wstring entry_id = item->EntryID();
-  addin.SetItemOf(*item, entry_id);
+  HandOver(addin, *item, entry_id);
   const std::wstring id = host::Require(control).Id();
   std::wstring status;
   if (item_class == host::kOlAppointment)
@@ -77,7 +90,7 @@ bool MenuGetVisible(AddIn& addin, const Ref<host::RibbonControl>& control) {
   auto item = SelectedItem(addin, ContextOf(control));
   if (!item || item->Class() != host::kOlAppointment) return false;
   const std::wstring entry_id = item->EntryID();
-  addin.SetItemOf(*item, entry_id);
+  HandOver(addin, *item, entry_id);
   // The four entries show or hide together; the id only tells the drawing's callbacks apart, and
   // a call without a control is answered all the same.
   const std::wstring id = control ? control->Id() : std::wstring();
@@ -86,16 +99,16 @@ bool MenuGetVisible(AddIn& addin, const Ref<host::RibbonControl>& control) {
               .empty();
 }
 
-void TabClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation operation) {
+void TabClick(AddIn& addin, const Ref<host::RibbonControl>& control, host::Operation operation) {
   // Kept from before the operation: completing brings the task's window up, which changes the
   // active inspector, and the window to close is the appointment's.
   auto item = InspectorItem(addin, control);
-  addin.SetItem(item->EntryID(), host::StoreIDOf(*item));
-  RunOperation(addin, operation);
-  if (operation == Operation::kCompleteTask) item->Close(host::kOlSave);
+  addin.HandedOver() = RefOf(*item);
+  addin.Run(operation);
+  if (operation == host::Operation::kCompleteTask) item->Close(host::kOlSave);
 }
 
-void MenuClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation operation) {
+void MenuClick(AddIn& addin, const Ref<host::RibbonControl>& control, host::Operation operation) {
   // Without a context the host named no items; the entry ID stored while the menu was built
   // stands. Items named that are not one accepted item leave nothing to act on: an entry ID
   // stored earlier may be another item's.
@@ -103,9 +116,9 @@ void MenuClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation 
   if (context.selection || context.explorer) {
     auto item = SelectedItem(addin, context);
     if (!item || !Accepted(item->Class())) return;
-    addin.SetItem(item->EntryID(), host::StoreIDOf(*item));
+    addin.HandedOver() = RefOf(*item);
   }
-  RunOperation(addin, operation);
+  addin.Run(operation);
 }
 
 }  // namespace fenmark::ui

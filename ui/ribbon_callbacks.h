@@ -3,7 +3,7 @@
 // Outlook 14 context menus, and the clicks that hand an item over to an operation. Nothing is
 // caught here: a failure of the host goes back to the host, which calls these by name.
 
-#include "ui/surface.h"
+#include "ui/add_in.h"
 
 namespace fenmark::ui {
 
@@ -19,10 +19,10 @@ bool MenuGetVisible(AddIn& addin, const Ref<host::RibbonControl>& control);
 // VB_*Task: acts on the current item of the control's window (as above), then refreshes the tabs;
 // completing also saves and closes that item's window. Both follow even when the operation
 // reported a failure.
-void TabClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation operation);
+void TabClick(AddIn& addin, const Ref<host::RibbonControl>& control, host::Operation operation);
 // VBX_*: acts on the single item of the control's selection, or, when the host names none, on
 // the item stored while the menu was being built; a selection that is not one accepted item is
 // acted on not at all. Task changes refresh the tabs.
-void MenuClick(AddIn& addin, const Ref<host::RibbonControl>& control, Operation operation);
+void MenuClick(AddIn& addin, const Ref<host::RibbonControl>& control, host::Operation operation);
 
 }  // namespace fenmark::ui

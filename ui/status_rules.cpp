@@ -1,10 +1,15 @@
 #include "ui/status_rules.h"
 
 #include "host/outlook.h"
-#include "ui/text.h"
+#include "host/text.h"
 
 namespace fenmark::ui {
 namespace {
+
+using host::kComplete;
+using host::kStarted;
+using host::kStopped;
+using host::SameText;
 
 struct ControlRule {
   std::wstring_view id;
@@ -24,10 +29,6 @@ constexpr ControlRule kControlRules[] = {
     {L"VB_ScheduleTask", Rule::kSchedule},
     {L"VBX_Schedule_Ostrand_Task", Rule::kSchedule},
 };
-
-constexpr std::wstring_view kComplete = L"Complete";
-constexpr std::wstring_view kStarted = L"Started";
-constexpr std::wstring_view kStopped = L"Stopped";
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include "addin/com/office_interfaces.h"
 #include "addin/com/platform.h"
 #include "addin/connect.h"
+#include "addin/ribbon_dispatch.h"
 #include "fenmark_h.h"
 
 namespace fenmark::com {
@@ -124,13 +125,13 @@ class ConnectObject final : public _Connect,
 
   // ---- _Connect ----
   HRESULT STDMETHODCALLTYPE get_glblObjRibbon(IDispatch** result) noexcept override {
-    return Out(result, [&] { return DispatchOf(connect_.glblObjRibbon); });
+    return Out(result, [&] { return DispatchOf(connect_.get_glblObjRibbon()); });
   }
   HRESULT STDMETHODCALLTYPE putref_glblObjRibbon(IDispatch* value) noexcept override {
-    return Boundary([&] { connect_.glblObjRibbon = WrapBorrowed<host::RibbonUI>(value); });
+    return Boundary([&] { connect_.PutRef_glblObjRibbon(WrapBorrowed<host::RibbonUI>(value)); });
   }
   HRESULT STDMETHODCALLTYPE get_olItems(IDispatch** result) noexcept override {
-    return Out(result, [&] { return DispatchOf(connect_.olItems.Get()); });
+    return Out(result, [&] { return DispatchOf(connect_.get_olItems()); });
   }
   HRESULT STDMETHODCALLTYPE putref_olItems(IDispatch* value) noexcept override {
     return Boundary([&] { connect_.PutRef_olItems(WrapBorrowed<host::ItemCollection>(value)); });
@@ -159,40 +160,40 @@ class ConnectObject final : public _Connect,
     return Boundary([&] { connect_.Ribbon_OnLoad(WrapBorrowed<host::RibbonUI>(ribbon)); });
   }
   HRESULT STDMETHODCALLTYPE VB_GetEnabled(IDispatch* c, VARIANT_BOOL* r) noexcept override {
-    return Flag(r, [&] { return connect_.VB_GetEnabled(Control(c)); });
+    return Flag(r, [&] { return InvokeDecision(connect_, L"VB_GetEnabled", Control(c)); });
   }
   HRESULT STDMETHODCALLTYPE VBX_GetEnabled(IDispatch* c, VARIANT_BOOL* r) noexcept override {
-    return Flag(r, [&] { return connect_.VBX_GetEnabled(Control(c)); });
+    return Flag(r, [&] { return InvokeDecision(connect_, L"VBX_GetEnabled", Control(c)); });
   }
   HRESULT STDMETHODCALLTYPE VBX_GetVisible(IDispatch* c, VARIANT_BOOL* r) noexcept override {
-    return Flag(r, [&] { return connect_.VBX_GetVisible(Control(c)); });
+    return Flag(r, [&] { return InvokeDecision(connect_, L"VBX_GetVisible", Control(c)); });
   }
   HRESULT STDMETHODCALLTYPE VB_OpenTask(IDispatch* c) noexcept override {
-    return Boundary([&] { connect_.VB_OpenTask(Control(c)); });
+    return Boundary([&] { InvokeAction(connect_, L"VB_OpenTask", Control(c)); });
   }
   HRESULT STDMETHODCALLTYPE VB_CompleteTask(IDispatch* c) noexcept override {
-    return Boundary([&] { connect_.VB_CompleteTask(Control(c)); });
+    return Boundary([&] { InvokeAction(connect_, L"VB_CompleteTask", Control(c)); });
   }
   HRESULT STDMETHODCALLTYPE VB_StartTask(IDispatch* c) noexcept override {
-    return Boundary([&] { connect_.VB_StartTask(Control(c)); });
+    return Boundary([&] { InvokeAction(connect_, L"VB_StartTask", Control(c)); });
   }
   HRESULT STDMETHODCALLTYPE VB_StopTask(IDispatch* c) noexcept override {
-    return Boundary([&] { connect_.VB_StopTask(Control(c)); });
+    return Boundary([&] { InvokeAction(connect_, L"VB_StopTask", Control(c)); });
   }
   HRESULT STDMETHODCALLTYPE VBX_OpenTask(IDispatch* c) noexcept override {
-    return Boundary([&] { connect_.VBX_OpenTask(Control(c)); });
+    return Boundary([&] { InvokeAction(connect_, L"VBX_OpenTask", Control(c)); });
   }
   HRESULT STDMETHODCALLTYPE VBX_CompleteTask(IDispatch* c) noexcept override {
-    return Boundary([&] { connect_.VBX_CompleteTask(Control(c)); });
+    return Boundary([&] { InvokeAction(connect_, L"VBX_CompleteTask", Control(c)); });
   }
   HRESULT STDMETHODCALLTYPE VBX_StartTask(IDispatch* c) noexcept override {
-    return Boundary([&] { connect_.VBX_StartTask(Control(c)); });
+    return Boundary([&] { InvokeAction(connect_, L"VBX_StartTask", Control(c)); });
   }
   HRESULT STDMETHODCALLTYPE VBX_StopTask(IDispatch* c) noexcept override {
-    return Boundary([&] { connect_.VBX_StopTask(Control(c)); });
+    return Boundary([&] { InvokeAction(connect_, L"VBX_StopTask", Control(c)); });
   }
   HRESULT STDMETHODCALLTYPE VBX_CopyToTask(IDispatch* c) noexcept override {
-    return Boundary([&] { connect_.VBX_CopyToTask(Control(c)); });
+    return Boundary([&] { InvokeAction(connect_, L"VBX_CopyToTask", Control(c)); });
   }
   HRESULT STDMETHODCALLTYPE LoadXML(BSTR id, BSTR* result) noexcept override {
     if (!result) return E_POINTER;
@@ -200,10 +201,10 @@ class ConnectObject final : public _Connect,
     return Boundary([&] { *result = NewBstr(connect_.LoadXML(Text(id))); });
   }
   HRESULT STDMETHODCALLTYPE VB_ScheduleTask(IDispatch* c) noexcept override {
-    return Boundary([&] { connect_.VB_ScheduleTask(Control(c)); });
+    return Boundary([&] { InvokeAction(connect_, L"VB_ScheduleTask", Control(c)); });
   }
   HRESULT STDMETHODCALLTYPE VBX_ScheduleTask(IDispatch* c) noexcept override {
-    return Boundary([&] { connect_.VBX_ScheduleTask(Control(c)); });
+    return Boundary([&] { InvokeAction(connect_, L"VBX_ScheduleTask", Control(c)); });
   }
 
   // ---- IDTExtensibility2 ----

@@ -1,0 +1,35 @@
+#pragma once
+// Every operation by the code that carries it out: an operation a surface names is one row here.
+
+#include "host/host.h"
+#include "host/operation.h"
+#include "links/task_stores.h"
+
+namespace fenmark::links {
+
+using host::Ref;
+
+// What an operation needs of the add-in.
+struct Session {
+  host::Platform& platform;
+  // Empty before the connection and after the disconnection.
+  Ref<host::Application> app;
+  // The stores that found linked tasks before, asked first.
+  TaskStores* stores = nullptr;
+};
+
+// Runs the operation on the item handed over; it reports its own failures and never fails
+// towards the caller. Returns the item it left in a window for the user to place and save
+// (Schedule's appointment), or no object.
+using Runner = Ref<host::Item> (*)(const Session&, const host::ItemRef&, host::Operation) noexcept;
+
+struct OperationRow {
+  host::Operation operation;
+  Runner run;
+  // The task changes, so that every open tab must be drawn anew.
+  bool changes_task;
+};
+
+const OperationRow& RowOf(host::Operation operation);
+
+}  // namespace fenmark::links

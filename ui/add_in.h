@@ -1,0 +1,39 @@
+#pragma once
+// What the user-interface surfaces need of the add-in object: they decide what to offer and which
+// item an operation acts on, without knowing how links are kept or how the operations work.
+
+#include <string>
+
+#include "host/host.h"
+#include "host/operation.h"
+
+namespace fenmark::ui {
+
+using host::Ref;
+
+class DrawingStatus;
+
+class AddIn {
+ public:
+  virtual host::Platform& Platform() = 0;
+  // Empty before the connection and after the disconnection.
+  virtual Ref<host::Application> Application() = 0;
+  // The item the next operation acts on.
+  virtual host::ItemRef& HandedOver() = 0;
+  // The status of the appointment's linked task, with its failure left to the caller.
+  virtual std::wstring ReadTaskStatus(const Ref<host::Item>& appointment) = 0;
+  // The status the callbacks of one drawing share.
+  virtual DrawingStatus& Statuses() = 0;
+  // Runs the operation on the item handed over. It reports its own failures; one that changes a
+  // task has every tab drawn anew.
+  virtual void Run(host::Operation operation) = 0;
+  // Puts the button into the operation's command-bar slot, connecting its click to the operation
+  // after dropping the button held before, and returns the button the slot now holds.
+  virtual host::CommandBarControl& Store(host::Operation operation,
+                                         Ref<host::CommandBarControl> button) = 0;
+
+ protected:
+  ~AddIn() = default;
+};
+
+}  // namespace fenmark::ui
