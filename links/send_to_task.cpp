@@ -5,6 +5,7 @@
 #include <cwctype>
 #include <vector>
 
+#include "host/text.h"
 #include "links/report_guard.h"
 #include "links/safe_file_name.h"
 
@@ -72,13 +73,10 @@ std::wstring WorkingFolderName(int number) {
 
 bool IsWorkingFolderName(std::wstring_view name) {
   if (name.size() != kWorkingFolderPrefix.size() + kWorkingFolderDigits) return false;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const wchar_t c = name[i];
-    if (i >= kWorkingFolderPrefix.size()
-            ? (c < L'0' || c > L'9')
-            : std::towlower(c) != std::towlower(kWorkingFolderPrefix[i]))
-      return false;
-  }
+  if (!host::SameText(name.substr(0, kWorkingFolderPrefix.size()), kWorkingFolderPrefix))
+    return false;
+  for (const wchar_t c : name.substr(kWorkingFolderPrefix.size()))
+    if (c < L'0' || c > L'9') return false;
   return true;
 }
 
