@@ -21,5 +21,5 @@ ensure_packages() {
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 }
-native_packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
+native_packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
                  libxml2-utils)

@@ -219,10 +219,6 @@ std::wstring ContextMenu::IdMso() const {
   return state_ ? state_->id_mso : L"";
 }
 
-int ContextMenu::Count() const {
-  return state_ ? static_cast<int>(state_->controls.size()) : 0;
-}
-
 std::vector<MenuControl> ContextMenu::Controls() const {
   std::vector<MenuControl> controls;
   if (!state_) return controls;
@@ -240,21 +236,8 @@ MenuControl ContextMenu::Control(int index) const {
   return controls[index - 1];
 }
 
-std::vector<std::wstring> ContextMenu::Captions() const {
-  std::vector<std::wstring> captions;
-  for (auto& control : Controls()) captions.push_back(control.caption);
-  return captions;
-}
-
-int ContextMenu::IndexOf(const std::wstring& caption) const {
-  auto captions = Captions();
-  for (std::size_t i = 0; i < captions.size(); ++i)
-    if (captions[i] == caption) return static_cast<int>(i) + 1;
-  return 0;
-}
-
 bool ContextMenu::Click(int index) {
-  if (!state_ || index < 1 || index > Count()) return false;
+  if (!state_ || index < 1 || index > static_cast<int>(state_->controls.size())) return false;
   auto core = LockCore(core_);
   auto control = state_->controls[index - 1];
   if (!control->data.enabled) return false;
@@ -278,8 +261,11 @@ bool ContextMenu::Click(int index) {
 }
 
 bool ContextMenu::ClickCaption(const std::wstring& caption) {
-  int index = IndexOf(caption);
-  return index > 0 && Click(index);
+  if (!state_) return false;
+  const auto& controls = state_->controls;
+  for (std::size_t i = 0; i < controls.size(); ++i)
+    if (controls[i]->data.caption == caption) return Click(static_cast<int>(i) + 1);
+  return false;
 }
 
 bool ContextMenu::LastCancelDefault() const {
@@ -315,7 +301,6 @@ int ContextMenu::AddForeignButton(const std::wstring& caption, const std::wstrin
   control->data.caption = caption;
   control->data.tag = tag;
   control->data.parameter = parameter;
-  control->data.foreign = true;
   // The other program's handler: it only counts what reaches it.
   std::weak_ptr<detail::ControlState> weak = control;
   control->foreign_subscription =

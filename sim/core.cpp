@@ -157,7 +157,6 @@ Core::Core() {
       {FolderKind::kSharedTasks, L"Tasks - Team"}};
   for (auto& [kind, name] : kFolders) {
     auto folder = std::make_shared<FolderState>();
-    folder->kind = kind;
     folder->name = name;
     folders[kind] = folder;
   }
@@ -286,7 +285,6 @@ void Core::JoinFolder(const std::shared_ptr<ItemState>& item, FolderKind folder)
 }
 
 void Core::OpenWindow(const std::shared_ptr<ItemState>& item) {
-  item->has_inspector = true;
   if (!item->window_open) {
     item->window_open = true;
     item->Place(0);

@@ -125,7 +125,6 @@ struct ItemState {
   bool write_overflowed = false;  // within the current outermost save
   bool word_available = true;
   // The window.
-  bool has_inspector = false;
   EventSource<> inspector_close;
   bool window_open = false;
   // The editor's selection: `selection_length` characters from the insertion point.
@@ -150,7 +149,6 @@ struct ItemState {
 };
 
 struct FolderState {
-  FolderKind kind;
   std::wstring name;
   EventSource<const Ref<host::Item>&> item_add;
   // Outlook raises no ItemAdd for items that arrive many at once (a bulk import, a sync).
@@ -194,8 +192,6 @@ struct ParsedControl {
 };
 
 struct LoadedRibbon {
-  std::wstring ribbon_id;
-  std::wstring markup;
   std::wstring on_load;
   std::vector<ParsedControl> tab_buttons;
   std::map<std::wstring, std::vector<ParsedControl>> menus;  // by lower-case idMso
@@ -249,16 +245,14 @@ struct Core : std::enable_shared_from_this<Core> {
   RibbonCallbacks* ribbon_callbacks = nullptr;
   std::map<std::wstring, std::shared_ptr<LoadedRibbon>> ribbons;  // by lower-case ribbon id
   std::vector<std::shared_ptr<RibbonUIState>> ribbon_uis;
-  std::vector<std::wstring> ribbon_errors;
 
   // ---- platform ----
   std::map<std::wstring, FileEntry> files;  // by lower-case path
   std::map<std::wstring, std::wstring>
       dirs;  // by lower-case path: the path as made, no trailing backslash
   std::wstring temp_folder;
-  std::uint32_t temp_name_seed = 0x1A2B3;
   std::map<std::wstring, std::uint64_t> held_files;  // by key: held until that tick count
-  std::map<std::wstring, std::optional<std::vector<std::uint8_t>>> resources;  // "NAME|TYPE"
+  std::map<std::wstring, std::vector<std::uint8_t>> resources;  // by "NAME|TYPE"
   std::vector<MessageBoxRecord> message_boxes;
   std::function<int(const MessageBoxRecord&)> message_box_handler;
   host::DateTime now{2024, 3, 15, 14, 25, 7};
@@ -350,7 +344,6 @@ struct Core : std::enable_shared_from_this<Core> {
   void CheckFilePath(const std::wstring& path, std::int32_t path_not_found,
                      const std::wstring& path_not_found_text, std::int32_t bad_name,
                      const std::wstring& bad_name_text) const;
-  std::wstring TempFolder() const { return temp_folder; }
 };
 
 // Stores: the default one and a second one (a shared mailbox or a delegate's), which holds the
@@ -365,7 +358,6 @@ int VersionMajor(const std::wstring& version);
 
 // Counted references for the add-in (facades.cpp, office.cpp).
 Ref<host::Application> HandApplication(Core& core);
-Ref<host::ItemSelection> HandSelection(Core& core);
 Ref<host::ItemSelection> HandSelection(Core& core,
                                        const std::vector<std::weak_ptr<ItemState>>& items);
 Ref<host::Folder> HandFolder(Core& core, FolderKind folder);

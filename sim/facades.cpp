@@ -238,10 +238,6 @@ Ref<host::Application> HandApplication(Core& core) {
   return core.Hand<host::Application>(std::make_shared<ApplicationImpl>(core.weak_from_this()));
 }
 
-Ref<host::ItemSelection> HandSelection(Core& core) {
-  return core.Hand<host::ItemSelection>(ExplorerImpl::MakeSelection(core));
-}
-
 Ref<host::ItemSelection> HandSelection(Core& core,
                                        const std::vector<std::weak_ptr<ItemState>>& items) {
   std::vector<std::weak_ptr<ItemState>> live;

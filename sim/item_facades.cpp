@@ -166,7 +166,6 @@ class ItemImpl : public host::Item {
   }
   Ref<host::Inspector> GetInspector() override {
     auto call = Enter(L"GetInspector");
-    call.item->has_inspector = true;
     return call.core->HandInspector(call.item);
   }
   void Display() override {

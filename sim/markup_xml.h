@@ -1,7 +1,6 @@
 #pragma once
 // The little XML the simulated Office needs to read the add-in's markup: elements and their
-// attributes, nothing else. Internal to sim/; parsed by pugixml where it exists, else by a small
-// reader of its own (Windows builds of the simulator).
+// attributes, nothing else. Internal to sim/; read by a small reader of its own on every build.
 
 #include <cstddef>
 #include <optional>

@@ -1,6 +1,6 @@
-// A small XML reader for builds without pugixml: prolog, comments, processing instructions,
-// elements, attributes in either quote, the five named entities and character references.
-// Text and CDATA are skipped; the markup carries none that matters.
+// A small XML reader: prolog, comments, processing instructions, elements, attributes in either
+// quote, the five named entities and character references. Text and CDATA are skipped; the markup
+// carries none that matters. Bad input is a ParseError, never more.
 
 #include <cstdint>
 
@@ -83,6 +83,11 @@ class Reader {
         return value;
       }
       if (c == '<') Fail("'<' in an attribute value");
+      if (c == '\r' || c == '\n' || c == '\t') {  // white space in a value reads as blanks
+        value += ' ';
+        pos_ += c == '\r' && At("\r\n") ? 2 : 1;
+        continue;
+      }
       if (c != '&') {
         value += c;
         ++pos_;

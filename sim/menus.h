@@ -43,8 +43,7 @@ struct MenuControl {
   int face_id = 0;
   bool added_by_addin = false;  // false: one of the host's own entries
   int click_subscribers = 0;
-  bool foreign = false;          // added by another program (AddForeignButton)
-  int foreign_handler_runs = 0;  // clicks that reached that program's handler
+  int foreign_handler_runs = 0;  // clicks that reached the handler of another program's button
 };
 
 // An entry of a ribbon context menu built from the add-in's markup.
@@ -64,7 +63,6 @@ struct RibbonButton {
   bool enabled = true;
   bool visible = true;
   std::wstring on_action;
-  std::wstring get_enabled;
 };
 
 // How the sim reaches the add-in's ribbon side: the add-in object's IRibbonExtensibility and the
@@ -93,12 +91,8 @@ class ContextMenu {
   std::wstring IdMso() const;
 
   // Command-bar controls, top to bottom.
-  int Count() const;
   std::vector<MenuControl> Controls() const;
   MenuControl Control(int index) const;  // 1-based; throws std::out_of_range past the end
-  std::vector<std::wstring> Captions() const;
-  // 1-based index of the first control with that caption, or 0.
-  int IndexOf(const std::wstring& caption) const;
   // The user clicks control `index`: raises its Click to every subscriber with the control and a
   // CancelDefault flag. Returns false (and raises nothing) for a disabled control.
   bool Click(int index);

@@ -45,14 +45,12 @@ struct Core;
 inline constexpr int kOlContact = 40;  // an item class beside those of host::ItemClass
 
 // Failures the simulated host gives (number, description), for tests that compare them.
-inline constexpr std::int32_t kNotFound = -2147221233;    // 0x8004010F, unknown entry ID
-inline constexpr std::int32_t kDeleted = -2147221238;     // 0x8004010A, item moved or deleted
-inline constexpr std::int32_t kFailed = -2147467259;      // 0x80004005, generic failure
-inline constexpr std::int32_t kInvalidArg = -2147024809;  // 0x80070057
-inline constexpr std::int32_t kBadIndex = -2147352565;    // 0x8002000B, collection index
-inline constexpr std::int32_t kNotSupported = 438;        // member not on this kind of object
-inline constexpr std::int32_t kFileNotFound = 53;         // scripting runtime / file I/O
-inline constexpr std::int32_t kPathNotFound = 76;
+inline constexpr std::int32_t kNotFound = -2147221233;      // 0x8004010F, unknown entry ID
+inline constexpr std::int32_t kDeleted = -2147221238;       // 0x8004010A, item moved or deleted
+inline constexpr std::int32_t kFailed = -2147467259;        // 0x80004005, generic failure
+inline constexpr std::int32_t kInvalidArg = -2147024809;    // 0x80070057
+inline constexpr std::int32_t kBadIndex = -2147352565;      // 0x8002000B, collection index
+inline constexpr std::int32_t kNotSupported = 438;          // member not on this kind of object
 inline constexpr std::int32_t kDisconnected = -2147417848;  // 0x80010108, host object gone
 // A Save nested deeper than this in Write handlers fails with kRecursionDescription.
 inline constexpr int kMaxWriteDepth = 32;
@@ -195,11 +193,8 @@ class Outlook {
   void AttachRibbon(RibbonCallbacks* callbacks);
   // Office loads a ribbon: asks GetCustomUI(ribbon_id); when markup comes back, parses it and
   // calls its onLoad with a new RibbonUI. Returns false for no markup or markup that does not
-  // parse (then RibbonErrors() says why).
+  // parse (then standard error says why).
   bool LoadRibbon(const std::wstring& ribbon_id);
-  bool RibbonLoaded(const std::wstring& ribbon_id) const;
-  std::wstring RibbonMarkup(const std::wstring& ribbon_id) const;
-  std::vector<std::wstring> RibbonErrors() const;
   // The tab of an open appointment window (default: the front window) as it shows now: each window
   // keeps the answers it was last given. An Invalidate of the appointment ribbon makes Office ask
   // every open appointment window again, each with its own Inspector as Context, the front window
@@ -215,9 +210,8 @@ class Outlook {
   // getVisible, then (when visible) getEnabled, with that selection as Context; separators
   // listed. Loads the explorer ribbon first when needed.
   ContextMenu ShowContextMenu(const std::wstring& id_mso);
-  // Invalidate calls on the RibbonUI objects handed out for that ribbon / for all.
+  // Invalidate calls on the RibbonUI objects handed out for that ribbon.
   int InvalidateCount(const std::wstring& ribbon_id) const;
-  int InvalidateCount() const;
 
   // ---------------- files (the test's view; not logged) ----------------
   // The user's temporary folder, without trailing backslash (default
@@ -225,13 +219,9 @@ class Outlook {
   std::wstring TempFolder() const;
   void SetTempFolder(const std::wstring& path);
   void CreateFolder(const std::wstring& path);
-  bool FolderExists(const std::wstring& path) const;
   bool FileExists(const std::wstring& path) const;
   std::optional<std::vector<std::uint8_t>> FileBytes(const std::wstring& path) const;
-  std::wstring FileText(const std::wstring& path) const;  // UTF-8 decoded; "" if missing
-  void PutFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
   void PutTextFile(const std::wstring& path, const std::wstring& text);  // UTF-8
-  void RemoveFile(const std::wstring& path);
   // Another program (a virus scanner) holds the file at `path`, written or not yet, for that many
   // milliseconds of the tick count (Platform::Wait moves it): removing it fails meanwhile.
   void HoldFile(const std::wstring& path, std::uint64_t milliseconds = UINT64_MAX);
@@ -245,7 +235,6 @@ class Outlook {
   // The DLL's resources: by default type "CUSTOM" gives fenmark::ui::EmbeddedMarkup(name).
   void SetResource(const std::wstring& name, const std::wstring& type,
                    std::vector<std::uint8_t> bytes);
-  void RemoveResource(const std::wstring& name, const std::wstring& type);
 
   // ---------------- message boxes, clock, regional settings ----------------
   std::vector<MessageBoxRecord> MessageBoxes() const;
@@ -299,8 +288,6 @@ class Outlook {
   // Connections to the events of every source: application, inspectors, folders, items and
   // command-bar buttons still in existence.
   int EventConnections() const;
-
-  const std::shared_ptr<detail::Core>& core() const noexcept { return core_; }
 
  private:
   std::shared_ptr<detail::Core> core_;

@@ -22,19 +22,6 @@ bool Outlook::LoadRibbon(const std::wstring& ribbon_id) {
   return core_->LoadRibbon(ribbon_id);
 }
 
-bool Outlook::RibbonLoaded(const std::wstring& ribbon_id) const {
-  return core_->ribbons.count(detail::Lower(ribbon_id)) > 0;
-}
-
-std::wstring Outlook::RibbonMarkup(const std::wstring& ribbon_id) const {
-  auto it = core_->ribbons.find(detail::Lower(ribbon_id));
-  return it == core_->ribbons.end() ? L"" : it->second->markup;
-}
-
-std::vector<std::wstring> Outlook::RibbonErrors() const {
-  return core_->ribbon_errors;
-}
-
 ContextMenu Outlook::ShowContextMenu(const std::wstring& id_mso) {
   core_->Command();
   auto menu = std::make_shared<detail::MenuState>();
@@ -49,12 +36,6 @@ int Outlook::InvalidateCount(const std::wstring& ribbon_id) const {
   int count = 0;
   for (auto& ui : core_->ribbon_uis)
     if (detail::EqualsNoCase(ui->ribbon_id, ribbon_id)) count += ui->invalidates;
-  return count;
-}
-
-int Outlook::InvalidateCount() const {
-  int count = 0;
-  for (auto& ui : core_->ribbon_uis) count += ui->invalidates;
   return count;
 }
 
@@ -75,10 +56,6 @@ void Outlook::CreateFolder(const std::wstring& path) {
   core_->MakeDirs(path);
 }
 
-bool Outlook::FolderExists(const std::wstring& path) const {
-  return core_->dirs.count(Core::Key(path)) > 0;
-}
-
 bool Outlook::FileExists(const std::wstring& path) const {
   return core_->files.count(Core::Key(path)) > 0;
 }
@@ -89,25 +66,12 @@ std::optional<std::vector<std::uint8_t>> Outlook::FileBytes(const std::wstring& 
   return it->second.bytes;
 }
 
-std::wstring Outlook::FileText(const std::wstring& path) const {
-  auto bytes = FileBytes(path);
-  return bytes ? detail::FromUtf8(*bytes) : L"";
-}
-
-void Outlook::PutFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+void Outlook::PutTextFile(const std::wstring& path, const std::wstring& text) {
+  const std::string utf8 = detail::ToUtf8(text);
   core_->MakeDirs(Core::Parent(path));
   auto& entry = core_->files[Core::Key(path)];
   entry.path = Core::Named(path);
-  entry.bytes = bytes;
-}
-
-void Outlook::PutTextFile(const std::wstring& path, const std::wstring& text) {
-  std::string utf8 = detail::ToUtf8(text);
-  PutFile(path, std::vector<std::uint8_t>(utf8.begin(), utf8.end()));
-}
-
-void Outlook::RemoveFile(const std::wstring& path) {
-  core_->files.erase(Core::Key(path));
+  entry.bytes.assign(utf8.begin(), utf8.end());
 }
 
 void Outlook::HoldFile(const std::wstring& path, std::uint64_t milliseconds) {
@@ -153,10 +117,6 @@ std::vector<std::wstring> Outlook::AllFiles() const {
 void Outlook::SetResource(const std::wstring& name, const std::wstring& type,
                           std::vector<std::uint8_t> bytes) {
   core_->resources[detail::Upper(name) + L"|" + detail::Upper(type)] = std::move(bytes);
-}
-
-void Outlook::RemoveResource(const std::wstring& name, const std::wstring& type) {
-  core_->resources[detail::Upper(name) + L"|" + detail::Upper(type)] = std::nullopt;
 }
 
 // ---------------- message boxes, clock ----------------

@@ -1,6 +1,8 @@
 // The ribbon in the simulator, built from the add-in's markup the way Office builds it: onLoad,
 // getVisible/getEnabled per control, onAction on click.
 
+#include <cstdio>
+
 #include "sim/core.h"
 #include "sim/markup_xml.h"
 
@@ -109,8 +111,6 @@ std::optional<LoadedRibbon> Parse(const std::wstring& ribbon_id, const std::wstr
   if (ns != kNs2007 && ns != kNs2010) found.push_back(L"unknown namespace " + Text(ns));
 
   LoadedRibbon ribbon;
-  ribbon.ribbon_id = ribbon_id;
-  ribbon.markup = markup;
   ribbon.on_load = Text(root.Attribute("onLoad"));
   std::set<std::wstring> ids;
   auto note_id = [&](const ParsedControl& control) {
@@ -154,10 +154,7 @@ std::optional<LoadedRibbon> Parse(const std::wstring& ribbon_id, const std::wstr
 }  // namespace
 
 bool Core::LoadRibbon(const std::wstring& ribbon_id) {
-  if (!ribbon_callbacks) {
-    ribbon_errors.push_back(ribbon_id + L": no add-in ribbon attached");
-    return false;
-  }
+  if (!ribbon_callbacks) return false;
   std::wstring markup;
   try {
     markup = ribbon_callbacks->GetCustomUI(ribbon_id);
@@ -169,8 +166,11 @@ bool Core::LoadRibbon(const std::wstring& ribbon_id) {
     ribbons.erase(Lower(ribbon_id));
     return false;
   }
-  auto parsed = Parse(ribbon_id, markup, ribbon_errors);
+  std::vector<std::wstring> errors;
+  auto parsed = Parse(ribbon_id, markup, errors);
   if (!parsed) {
+    // Office shows these only to a developer who asks for add-in errors; the sim always tells.
+    for (const auto& error : errors) std::fprintf(stderr, "%s\n", ToUtf8(error).c_str());
     ribbons.erase(Lower(ribbon_id));
     return false;
   }

@@ -52,9 +52,6 @@ bool SimItem::Complete() const {
 int SimItem::Status() const {
   return Need(*this).status;
 }
-int SimItem::TotalWork() const {
-  return Need(*this).total_work;
-}
 
 std::optional<host::DateTime> SimItem::Start() const {
   return Need(*this).start;
@@ -85,26 +82,14 @@ std::optional<FolderKind> SimItem::Folder() const {
 bool SimItem::Deleted() const {
   return Need(*this).deleted;
 }
-std::vector<std::wstring> SimItem::Writes() const {
-  return Need(*this).writes;
-}
 std::size_t SimItem::WriteCount() const {
   return Need(*this).writes.size();
-}
-bool SimItem::HasInspector() const {
-  return Need(*this).has_inspector;
 }
 bool SimItem::WindowOpen() const {
   return Need(*this).window_open;
 }
 std::size_t SimItem::InsertionPoint() const {
   return Need(*this).insertion_point;
-}
-std::size_t SimItem::SelectionLength() const {
-  return Need(*this).selection_length;
-}
-bool SimItem::WordAvailable() const {
-  return Need(*this).word_available;
 }
 int SimItem::Serial() const {
   return Need(*this).serial;
@@ -146,13 +131,6 @@ void SimItem::SetComplete(bool complete) {
   item.complete = complete;
   if (complete) item.status = 2;
   item.Write(complete ? L"Complete=True" : L"Complete=False");
-}
-
-void SimItem::SetStatus(int status) {
-  auto& item = Need(*this);
-  item.status = status;
-  item.complete = status == 2;
-  item.Write(L"Status=" + std::to_wstring(status));
 }
 
 void SimItem::SetTotalWork(int minutes) {

@@ -81,7 +81,6 @@ class SimItem {
   bool Complete() const;
   int Status() const;  // Outlook task status: 0 not started, 1 in progress, 2 complete, 4 deferred
   int ActualWork() const;                       // minutes
-  int TotalWork() const;                        // minutes
   std::optional<host::DateTime> Start() const;  // appointments: local time
   int Duration() const;                         // appointments: minutes
 
@@ -96,15 +95,11 @@ class SimItem {
   // Every write to the item, oldest first, in short text ("Subject=...", "Save", "TypeText(...)",
   // "UserProperty TaskLinkEntryID=..."), by the add-in or by a user action. The save of a user
   // action that brings the item into being (ReceiveMail, CreateTask...) is not counted.
-  std::vector<std::wstring> Writes() const;
   std::size_t WriteCount() const;
 
   // The item's window.
-  bool HasInspector() const;  // an inspector object exists (open or not)
   bool WindowOpen() const;
-  std::size_t SelectionLength() const;  // characters selected from the insertion point
-  std::size_t InsertionPoint() const;   // index into Body(); 0 in a newly opened window
-  bool WordAvailable() const;
+  std::size_t InsertionPoint() const;  // index into Body(); 0 in a newly opened window
 
   // User edits (the user types into an open window or changes a field; unsaved until a save).
   void SetSubject(const std::wstring& subject);
@@ -112,7 +107,6 @@ class SimItem {
   void SetUserProperty(const std::wstring& name, const std::wstring& value);
   void RemoveUserProperty(const std::wstring& name);
   void SetComplete(bool complete);
-  void SetStatus(int status);
   void SetActualWork(int minutes);
   void SetTotalWork(int minutes);
   void SetInsertionPoint(std::size_t position);

@@ -52,7 +52,6 @@ void Core::DrawTab(const std::shared_ptr<ItemState>& window) {
     button.id = control.id;
     button.label = control.label;
     button.on_action = control.on_action;
-    button.get_enabled = control.get_enabled;
     const auto drawn = Draw(control, context);
     button.visible = drawn.visible;
     button.enabled = drawn.enabled;
