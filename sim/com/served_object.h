@@ -19,6 +19,9 @@ using com::com_ptr;
 using com::unique_bstr;
 using host::Ref;
 
+// The event interfaces as Outlook and Office publish them, written here apart from the add-in's
+// own on purpose (with the DISPIDs the served objects raise): the independent oracle, so that a
+// wrong value in the add-in fails a test instead of agreeing with itself.
 constexpr IID kApplicationEvents11 = {
     0x0006302C, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr IID kInspectorsEvents = {
