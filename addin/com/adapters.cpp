@@ -304,7 +304,7 @@ class RibbonUIAdapter final : public Adapter, public host::RibbonUI {
  public:
   using Adapter::Adapter;
   void Invalidate() override {
-    if (auto ui = com_ptr<IDispatch>::retain(dispatch()).as<IRibbonUI>())
+    if (auto ui = com_ptr<IDispatch>::retain(dispatch()).try_as<IRibbonUI>())
       Check(ui->Invalidate());
     else
       Call(L"Invalidate");
@@ -315,7 +315,7 @@ class RibbonControlAdapter final : public Adapter, public host::RibbonControl {
  public:
   using Adapter::Adapter;
   std::wstring Id() override {
-    if (auto control = com_ptr<IDispatch>::retain(dispatch()).as<IRibbonControl>()) {
+    if (auto control = com_ptr<IDispatch>::retain(dispatch()).try_as<IRibbonControl>()) {
       unique_bstr id;
       Check(control->get_Id(id.put()));
       return id.str();

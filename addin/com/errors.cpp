@@ -21,7 +21,7 @@ void PostErrorInfo(const std::wstring& description) noexcept {
   create->SetGUID(GUID_NULL);
   create->SetSource(const_cast<LPOLESTR>(L"Fenmark.Connect"));
   create->SetDescription(const_cast<LPOLESTR>(description.c_str()));
-  if (auto info = create.as<IErrorInfo>()) SetErrorInfo(0, info.get());
+  if (auto info = create.try_as<IErrorInfo>()) SetErrorInfo(0, info.get());
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace fenmark::com {
 
 // The HRESULT of a host failure: a COM failure keeps its own; the add-in's small runtime numbers
 // become the automation runtime's control-facility codes (91 -> 0x800A005B).
-HRESULT HresultOf(const host::Failure& failure) noexcept;
+[[nodiscard]] HRESULT HresultOf(const host::Failure& failure) noexcept;
 
 // Inside a catch block: the failure in flight as an HRESULT. A host failure is also posted as the
 // thread's error info, so automation callers see its description.
@@ -22,7 +22,7 @@ HRESULT to_hresult() noexcept;
 void FillExcepInfo(EXCEPINFO* info, const host::Failure& failure) noexcept;
 
 // The system's text for an HRESULT, or "Automation error" when it has none.
-std::wstring MessageOf(HRESULT hr);
+[[nodiscard]] std::wstring MessageOf(HRESULT hr);
 
 // A failed COM call as a host failure.
 [[noreturn]] void ThrowFailure(HRESULT hr);

@@ -100,8 +100,7 @@ EventOwner::~EventOwner() {
 
 host::Subscription Advise(IDispatch* source, const IID& diid, EventTable handlers) {
   if (!source) throw host::errors::ObjectNotSet();
-  com_ptr<IConnectionPointContainer> container;
-  Check(source->QueryInterface(IID_IConnectionPointContainer, container.put_void()));
+  const auto container = com_ptr<IDispatch>::retain(source).as<IConnectionPointContainer>();
   com_ptr<IConnectionPoint> point;
   Check(container->FindConnectionPoint(diid, point.put()));
   auto sink = com_ptr<Sink>::adopt(new Sink(diid, std::move(handlers)));
