@@ -215,9 +215,10 @@ class ConnectObject final : public ComObject<ConnectObject, _Connect, IDTExtensi
   // The one way in and out of every method: the object stays alive while it runs (a modal
   // message box lets the host release it), the sinks it connects keep it alive through their
   // events, no exception leaves, and the method's own outcome is kept for Invoke's EXCEPINFO, so
-  // that a failure of a nested call never stands for this one.
+  // that a failure of a nested call never stands for this one. A failure is traced under the
+  // name of the method.
   template <class Body>
-  HRESULT Boundary(Body&& body) noexcept {
+  HRESULT Boundary(Body&& body, const char* where = __builtin_FUNCTION()) noexcept {
     auto self = com_ptr<_Connect>::retain(this);
     EventOwner owner(static_cast<_Connect*>(this));
     try {
@@ -230,23 +231,23 @@ class ConnectObject final : public ComObject<ConnectObject, _Connect, IDTExtensi
         failure_ = failure;
       } catch (...) {
       }
-      return to_hresult();
+      return to_hresult(where);
     } catch (...) {
       failure_.reset();
-      return to_hresult();
+      return to_hresult(where);
     }
   }
   template <class Get>
-  HRESULT Out(IDispatch** result, Get&& get) noexcept {
+  HRESULT Out(IDispatch** result, Get&& get, const char* where = __builtin_FUNCTION()) noexcept {
     if (!result) return E_POINTER;
     *result = nullptr;
-    return Boundary([&] { *result = com_ptr<IDispatch>::retain(get()).detach(); });
+    return Boundary([&] { *result = com_ptr<IDispatch>::retain(get()).detach(); }, where);
   }
   template <class Get>
-  HRESULT Flag(VARIANT_BOOL* result, Get&& get) noexcept {
+  HRESULT Flag(VARIANT_BOOL* result, Get&& get, const char* where = __builtin_FUNCTION()) noexcept {
     if (!result) return E_POINTER;
     *result = VARIANT_FALSE;
-    return Boundary([&] { *result = get() ? VARIANT_TRUE : VARIANT_FALSE; });
+    return Boundary([&] { *result = get() ? VARIANT_TRUE : VARIANT_FALSE; }, where);
   }
 
   ObjectCount count_;

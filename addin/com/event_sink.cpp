@@ -78,10 +78,11 @@ class Sink final : public ComObject<Sink, IDispatch> {
     handler(EventArgs(*params));
     return S_OK;
   } catch (const host::Failure& failure) {
+    TraceFailure("event sink", HresultOf(failure), failure.Description().c_str());
     FillExcepInfo(info, failure);
     return DISP_E_EXCEPTION;
   } catch (...) {
-    return to_hresult();
+    return to_hresult("event sink");
   }
 
  private:

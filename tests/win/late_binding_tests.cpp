@@ -263,7 +263,7 @@ void LeaveAnEarlierFailure() {
     throw host::Failure(static_cast<std::int32_t>(0x80040115),
                         L"The calendar folder could not be opened.");
   } catch (...) {
-    com::to_hresult();
+    static_cast<void>(com::to_hresult());
   }
 }
 
