@@ -5,6 +5,7 @@
 
 #include "addin/com/dispatch.h"
 #include "addin/com/errors.h"
+#include "addin/com/event_ids.h"
 #include "addin/com/event_sink.h"
 #include "addin/com/office_interfaces.h"
 
@@ -12,26 +13,6 @@ namespace fenmark::com {
 namespace {
 
 using host::Ref;
-
-// Event interfaces and their DISPIDs.
-constexpr IID kApplicationEvents11 = {
-    0x0006302C, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr IID kInspectorsEvents = {
-    0x00063079, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr IID kItemsEvents = {
-    0x00063077, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr IID kItemEvents10 = {
-    0x0006302B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr IID kInspectorEvents10 = {
-    0x0006302A, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr IID kCommandBarButtonEvents = {
-    0x000C0351, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr DISPID kItemContextMenuDisplay = 0xFB41;
-constexpr DISPID kNewInspector = 0xF001;
-constexpr DISPID kItemAdd = 0xF001;
-constexpr DISPID kWrite = 0xF002;
-constexpr DISPID kInspectorClose = 0xF008;
-constexpr DISPID kClick = 1;
 
 // The calls every adapter makes, on its own object.
 class Adapter : public Late {
@@ -126,9 +107,9 @@ class ItemAdapter final : public Adapter, public host::Item {
   int ActualWork() override { return ToInt(*Get(L"ActualWork").get()); }
   void SetActualWork(int minutes) override { Put(L"ActualWork", minutes); }
   host::Subscription OnWrite(std::function<void(bool&)> handler) override {
-    return Events(
-        kItemEvents10,
-        {{kWrite, [handler](const EventArgs& args) { WithBoolRef(args.BoolRef(0), handler); }}});
+    return Events(kItemEvents10, {{kItemWrite, [handler](const EventArgs& args) {
+                                     WithBoolRef(args.BoolRef(0), handler);
+                                   }}});
   }
 };
 
@@ -292,7 +273,7 @@ class CommandBarControlAdapter final : public Adapter, public host::CommandBarCo
       std::function<void(const std::shared_ptr<host::CommandBarControl>&, bool&)> handler)
       override {
     return Events(kCommandBarButtonEvents,
-                  {{kClick, [handler](const EventArgs& args) {
+                  {{kButtonClick, [handler](const EventArgs& args) {
                       auto ctrl = Wrap<host::CommandBarControl>(args.Object(0));
                       WithBoolRef(args.BoolRef(1), [&](bool& cancel) { handler(ctrl, cancel); });
                     }}});
@@ -323,7 +304,7 @@ class RibbonUIAdapter final : public Adapter, public host::RibbonUI {
  public:
   using Adapter::Adapter;
   void Invalidate() override {
-    if (auto ui = com_ptr<IDispatch>::retain(dispatch()).as<IRibbonUI>())
+    if (auto ui = com_ptr<IDispatch>::retain(dispatch()).try_as<IRibbonUI>())
       Check(ui->Invalidate());
     else
       Call(L"Invalidate");
@@ -334,7 +315,7 @@ class RibbonControlAdapter final : public Adapter, public host::RibbonControl {
  public:
   using Adapter::Adapter;
   std::wstring Id() override {
-    if (auto control = com_ptr<IDispatch>::retain(dispatch()).as<IRibbonControl>()) {
+    if (auto control = com_ptr<IDispatch>::retain(dispatch()).try_as<IRibbonControl>()) {
       unique_bstr id;
       Check(control->get_Id(id.put()));
       return id.str();

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "host/scope_exit.h"
+
 namespace fenmark::com {
 namespace {
 
@@ -96,15 +98,9 @@ HRESULT CheckedCall::Check(ITypeInfo* info, DISPID id, WORD flags, const DISPPAR
   const WORD functions = attributes->cFuncs;
   info->ReleaseTypeAttr(attributes);
   for (UINT f = 0; f < functions; ++f) {
-    struct Described {
-      ITypeInfo* info;
-      FUNCDESC* desc = nullptr;
-      ~Described() {
-        if (desc) info->ReleaseFuncDesc(desc);
-      }
-      const FUNCDESC* operator->() const { return desc; }
-    } func{info};
-    if (FAILED(info->GetFuncDesc(f, &func.desc))) continue;
+    FUNCDESC* func = nullptr;
+    if (FAILED(info->GetFuncDesc(f, &func))) continue;
+    const auto release = host::scope_exit([&] { info->ReleaseFuncDesc(func); });
     if (func->memid != id || !Matches(func->invkind, flags)) continue;
 
     if (put ? params.cNamedArgs != 1 || params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <utility>
 
+#include "addin/com/errors.h"
+
 namespace fenmark::com {
 
 template <class T>
@@ -25,13 +27,13 @@ class com_ptr {
   ~com_ptr() { reset(); }
 
   // Takes over a reference the caller already owns.
-  static com_ptr adopt(T* p) noexcept {
+  [[nodiscard]] static com_ptr adopt(T* p) noexcept {
     com_ptr r;
     r.p_ = p;
     return r;
   }
   // Adds a reference of its own.
-  static com_ptr retain(T* p) noexcept {
+  [[nodiscard]] static com_ptr retain(T* p) noexcept {
     com_ptr r;
     r.p_ = p;
     r.AddRefIf();
@@ -49,20 +51,28 @@ class com_ptr {
   }
   void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
   // Hands the reference to the caller (an out-parameter of our own).
-  T* detach() noexcept { return std::exchange(p_, nullptr); }
+  [[nodiscard]] T* detach() noexcept { return std::exchange(p_, nullptr); }
   void reset() noexcept {
     if (T* p = std::exchange(p_, nullptr)) p->Release();
   }
 
   // The same object under another interface, or empty.
   template <class U>
-  com_ptr<U> as() const noexcept {
+  [[nodiscard]] com_ptr<U> try_as() const noexcept {
     com_ptr<U> r;
     if (p_) p_->QueryInterface(__uuidof(U), r.put_void());
     return r;
   }
+  // The same object under another interface, which it must have: a failure otherwise.
   template <class U>
-  HRESULT query(const IID& iid, com_ptr<U>& out) const noexcept {
+  [[nodiscard]] com_ptr<U> as() const {
+    if (!p_) throw host::errors::ObjectNotSet();
+    com_ptr<U> r;
+    Check(p_->QueryInterface(__uuidof(U), r.put_void()));
+    return r;
+  }
+  template <class U>
+  [[nodiscard]] HRESULT query(const IID& iid, com_ptr<U>& out) const noexcept {
     if (!p_) return E_POINTER;
     return p_->QueryInterface(iid, out.put_void());
   }
@@ -92,7 +102,7 @@ class unique_bstr {
   unique_bstr& operator=(const unique_bstr&) = delete;
   ~unique_bstr() { reset(); }
 
-  static unique_bstr adopt(BSTR b) noexcept {
+  [[nodiscard]] static unique_bstr adopt(BSTR b) noexcept {
     unique_bstr r;
     r.b_ = b;
     return r;
@@ -102,12 +112,14 @@ class unique_bstr {
     reset();
     return &b_;
   }
-  BSTR release() noexcept { return std::exchange(b_, nullptr); }
+  [[nodiscard]] BSTR release() noexcept { return std::exchange(b_, nullptr); }
   void reset() noexcept {
     if (BSTR b = std::exchange(b_, nullptr)) SysFreeString(b);
   }
   // A null BSTR is the empty string, as automation treats it.
-  std::wstring str() const { return b_ ? std::wstring(b_, SysStringLen(b_)) : std::wstring(); }
+  [[nodiscard]] std::wstring str() const {
+    return b_ ? std::wstring(b_, SysStringLen(b_)) : std::wstring();
+  }
 
  private:
   static UINT Len(std::wstring_view text) {

@@ -1,10 +1,10 @@
 #include "addin/com/connect_object.h"
 
-#include <atomic>
 #include <optional>
 
 #include "addin/com/adapters.h"
 #include "addin/com/call_check.h"
+#include "addin/com/com_object.h"
 #include "addin/com/errors.h"
 #include "addin/com/event_sink.h"
 #include "addin/com/module.h"
@@ -41,40 +41,14 @@ std::shared_ptr<T> WrapBorrowed(IDispatch* object) {
   return Wrap<T>(com_ptr<IDispatch>::retain(object));
 }
 
-class ConnectObject final : public _Connect,
-                            public IDTExtensibility2,
-                            public IRibbonExtensibility,
-                            public ISupportErrorInfo {
+class ConnectObject final : public ComObject<ConnectObject, _Connect, IDTExtensibility2,
+                                             IRibbonExtensibility, ISupportErrorInfo> {
  public:
   ConnectObject() : type_info_(LoadConnectTypeInfo()) {}
 
-  // ---- IUnknown ----
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) noexcept override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Connect)
-      *out = static_cast<_Connect*>(this);
-    else if (riid == __uuidof(IDTExtensibility2))
-      *out = static_cast<IDTExtensibility2*>(this);
-    else if (riid == __uuidof(IRibbonExtensibility))
-      *out = static_cast<IRibbonExtensibility*>(this);
-    else if (riid == IID_ISupportErrorInfo)
-      *out = static_cast<ISupportErrorInfo*>(this);
-    else
-      return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() noexcept override {
-    const ULONG left = --refs_;
-    if (left == 0) {
-      // An event that reaches a sink while the members are let go holds the object once more;
-      // its release must not delete it a second time.
-      refs_ = 1;
-      delete this;
-    }
-    return left;
+  // IDispatch is `_Connect`'s: the other duals share its dispatch members.
+  void* Find(REFIID riid) noexcept {
+    return riid == IID_IDispatch ? static_cast<_Connect*>(this) : ComObject::Find(riid);
   }
 
   // ---- IDispatch, shared by all three dual interfaces ----
@@ -234,8 +208,6 @@ class ConnectObject final : public _Connect,
   }
 
  private:
-  ~ConnectObject() = default;
-
   static std::wstring Text(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : std::wstring(); }
   static host::Ref<host::RibbonControl> Control(IDispatch* c) {
     return WrapBorrowed<host::RibbonControl>(c);
@@ -244,9 +216,10 @@ class ConnectObject final : public _Connect,
   // The one way in and out of every method: the object stays alive while it runs (a modal
   // message box lets the host release it), the sinks it connects keep it alive through their
   // events, no exception leaves, and the method's own outcome is kept for Invoke's EXCEPINFO, so
-  // that a failure of a nested call never stands for this one.
+  // that a failure of a nested call never stands for this one. A failure is traced under the
+  // name of the method.
   template <class Body>
-  HRESULT Boundary(Body&& body) noexcept {
+  HRESULT Boundary(Body&& body, const char* where = __builtin_FUNCTION()) noexcept {
     auto self = com_ptr<_Connect>::retain(this);
     EventOwner owner(static_cast<_Connect*>(this));
     try {
@@ -259,26 +232,25 @@ class ConnectObject final : public _Connect,
         failure_ = failure;
       } catch (...) {
       }
-      return to_hresult();
+      return to_hresult(where);
     } catch (...) {
       failure_.reset();
-      return to_hresult();
+      return to_hresult(where);
     }
   }
   template <class Get>
-  HRESULT Out(IDispatch** result, Get&& get) noexcept {
+  HRESULT Out(IDispatch** result, Get&& get, const char* where = __builtin_FUNCTION()) noexcept {
     if (!result) return E_POINTER;
     *result = nullptr;
-    return Boundary([&] { *result = com_ptr<IDispatch>::retain(get()).detach(); });
+    return Boundary([&] { *result = com_ptr<IDispatch>::retain(get()).detach(); }, where);
   }
   template <class Get>
-  HRESULT Flag(VARIANT_BOOL* result, Get&& get) noexcept {
+  HRESULT Flag(VARIANT_BOOL* result, Get&& get, const char* where = __builtin_FUNCTION()) noexcept {
     if (!result) return E_POINTER;
     *result = VARIANT_FALSE;
-    return Boundary([&] { *result = get() ? VARIANT_TRUE : VARIANT_FALSE; });
+    return Boundary([&] { *result = get() ? VARIANT_TRUE : VARIANT_FALSE; }, where);
   }
 
-  std::atomic<ULONG> refs_{1};
   ObjectCount count_;
   com_ptr<ITypeInfo> type_info_;
   WindowsPlatform platform_;
@@ -286,22 +258,8 @@ class ConnectObject final : public _Connect,
   std::optional<host::Failure> failure_;
 };
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public ComObject<ClassFactory, IClassFactory> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) noexcept override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
-    *out = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() noexcept override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid,
                                            void** out) noexcept override {
     if (!out) return E_POINTER;
@@ -315,8 +273,6 @@ class ClassFactory final : public IClassFactory {
   }
 
  private:
-  ~ClassFactory() = default;
-  std::atomic<ULONG> refs_{1};
   ObjectCount count_;
 };
 

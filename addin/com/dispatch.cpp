@@ -91,9 +91,7 @@ com_ptr<IDispatch> ToObject(const VARIANT& value) {
       throw host::errors::TypeMismatch();
   }
   if (!unknown) return {};
-  com_ptr<IDispatch> object;
-  Check(unknown->QueryInterface(IID_IDispatch, object.put_void()));
-  return object;
+  return com_ptr<IUnknown>::retain(unknown).as<IDispatch>();
 }
 
 }  // namespace fenmark::com

@@ -21,22 +21,33 @@ void PostErrorInfo(const std::wstring& description) noexcept {
   create->SetGUID(GUID_NULL);
   create->SetSource(const_cast<LPOLESTR>(L"Fenmark.Connect"));
   create->SetDescription(const_cast<LPOLESTR>(description.c_str()));
-  if (auto info = create.as<IErrorInfo>()) SetErrorInfo(0, info.get());
+  if (auto info = create.try_as<IErrorInfo>()) SetErrorInfo(0, info.get());
 }
 
 }  // namespace
 
-HRESULT to_hresult() noexcept {
+HRESULT to_hresult(const char* where) noexcept {
+  HRESULT hr = E_UNEXPECTED;
   try {
     throw;
   } catch (const host::Failure& failure) {
+    hr = HresultOf(failure);
+    TraceFailure(where, hr, failure.Description().c_str());
     PostErrorInfo(failure.Description());
-    return HresultOf(failure);
+    return hr;
   } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
+    hr = E_OUTOFMEMORY;
   } catch (...) {
-    return E_UNEXPECTED;
   }
+  TraceFailure(where, hr);
+  return hr;
+}
+
+void TraceFailure(const char* where, HRESULT hr, const wchar_t* description) noexcept {
+  wchar_t line[1024];  // the most the formatting writes; a long description is cut short
+  wsprintfW(line, L"Fenmark: %hs: 0x%08lX%ls%.900ls\n", where, static_cast<unsigned long>(hr),
+            *description ? L" " : L"", description);
+  OutputDebugStringW(line);
 }
 
 void FillExcepInfo(EXCEPINFO* info, const host::Failure& failure) noexcept {

@@ -12,17 +12,22 @@ namespace fenmark::com {
 
 // The HRESULT of a host failure: a COM failure keeps its own; the add-in's small runtime numbers
 // become the automation runtime's control-facility codes (91 -> 0x800A005B).
-HRESULT HresultOf(const host::Failure& failure) noexcept;
+[[nodiscard]] HRESULT HresultOf(const host::Failure& failure) noexcept;
 
 // Inside a catch block: the failure in flight as an HRESULT. A host failure is also posted as the
-// thread's error info, so automation callers see its description.
-HRESULT to_hresult() noexcept;
+// thread's error info, so automation callers see its description. Each is traced, under the name
+// of the function that caught it.
+[[nodiscard]] HRESULT to_hresult(const char* where = __builtin_FUNCTION()) noexcept;
+
+// One line on the debugger's output for a failure caught at a COM boundary:
+// "Fenmark: <where>: 0x80004005 <description>".
+void TraceFailure(const char* where, HRESULT hr, const wchar_t* description = L"") noexcept;
 
 // Fills an EXCEPINFO (which may be null) with a failure's number and description.
 void FillExcepInfo(EXCEPINFO* info, const host::Failure& failure) noexcept;
 
 // The system's text for an HRESULT, or "Automation error" when it has none.
-std::wstring MessageOf(HRESULT hr);
+[[nodiscard]] std::wstring MessageOf(HRESULT hr);
 
 // A failed COM call as a host failure.
 [[noreturn]] void ThrowFailure(HRESULT hr);

@@ -3,8 +3,8 @@
 #include <ocidl.h>
 
 #include <algorithm>
-#include <atomic>
 
+#include "addin/com/com_object.h"
 #include "addin/com/dispatch.h"
 #include "addin/com/errors.h"
 #include "addin/com/module.h"
@@ -32,7 +32,7 @@ namespace {
 
 thread_local IUnknown* g_owner = nullptr;
 
-class Sink final : public IDispatch {
+class Sink final : public ComObject<Sink, IDispatch> {
  public:
   Sink(const IID& diid, EventTable handlers)
       : owner_(g_owner), diid_(diid), handlers_(std::move(handlers)) {}
@@ -44,22 +44,11 @@ class Sink final : public IDispatch {
     gone.swap(handlers_);
   }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) noexcept override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == diid_) {
-      *out = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+  // Outlook asks the sink for the event interface itself.
+  void* Find(REFIID riid) noexcept {
+    return riid == diid_ ? static_cast<IDispatch*>(this) : ComObject::Find(riid);
   }
-  ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() noexcept override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
+
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override {
     if (!count) return E_POINTER;
     *count = 0;
@@ -89,15 +78,14 @@ class Sink final : public IDispatch {
     handler(EventArgs(*params));
     return S_OK;
   } catch (const host::Failure& failure) {
+    TraceFailure("event sink", HresultOf(failure), failure.Description().c_str());
     FillExcepInfo(info, failure);
     return DISP_E_EXCEPTION;
   } catch (...) {
-    return to_hresult();
+    return to_hresult("event sink");
   }
 
  private:
-  ~Sink() = default;
-  std::atomic<ULONG> refs_{1};
   ObjectCount count_;
   IUnknown* owner_;  // not counted: the owner ends the subscription before it goes
   IID diid_;
@@ -113,8 +101,7 @@ EventOwner::~EventOwner() {
 
 host::Subscription Advise(IDispatch* source, const IID& diid, EventTable handlers) {
   if (!source) throw host::errors::ObjectNotSet();
-  com_ptr<IConnectionPointContainer> container;
-  Check(source->QueryInterface(IID_IConnectionPointContainer, container.put_void()));
+  const auto container = com_ptr<IDispatch>::retain(source).as<IConnectionPointContainer>();
   com_ptr<IConnectionPoint> point;
   Check(container->FindConnectionPoint(diid, point.put()));
   auto sink = com_ptr<Sink>::adopt(new Sink(diid, std::move(handlers)));

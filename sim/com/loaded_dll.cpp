@@ -84,12 +84,8 @@ void ComAddin::Create(sim::Outlook& outlook) {
   if (FAILED(
           CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.put_void())))
     return;
-  com_ptr<com::IRibbonExtensibility> extensibility;
-  com_ptr<IDispatch> dispatch;
-  object.query(__uuidof(com::IDTExtensibility2), extensibility_);
-  object.query(__uuidof(com::IRibbonExtensibility), extensibility);
-  object.query(IID_IDispatch, dispatch);
-  ribbon_.Attach(std::move(extensibility), std::move(dispatch));
+  extensibility_ = object.try_as<com::IDTExtensibility2>();
+  ribbon_.Attach(object.try_as<com::IRibbonExtensibility>(), object.try_as<IDispatch>());
 }
 
 sim::Outcome ComAddin::Connect() {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "addin/com/com_object.h"
 #include "sim/com/served.h"
 
 namespace fenmark::wintest::served {
@@ -18,6 +19,9 @@ using com::com_ptr;
 using com::unique_bstr;
 using host::Ref;
 
+// The event interfaces as Outlook and Office publish them, written here apart from the add-in's
+// own on purpose (with the DISPIDs the served objects raise): the independent oracle, so that a
+// wrong value in the add-in fails a test instead of agreeing with itself.
 constexpr IID kApplicationEvents11 = {
     0x0006302C, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr IID kInspectorsEvents = {
@@ -125,41 +129,28 @@ inline void FillExcepInfo(EXCEPINFO* info, const host::Failure& failure) {
 
 // IDispatch (and IConnectionPointContainer when it raises events) over a member table.
 template <class Interface>
-class Served : public Interface, public IConnectionPointContainer {
+class Served : public com::ComObject<Served<Interface>, Interface, IConnectionPointContainer> {
+  using Base = com::ComObject<Served<Interface>, Interface, IConnectionPointContainer>;
+
  public:
   Served(std::vector<Member> members, const IID* events, AdviseFn advise)
       : members_(std::move(members)), has_events_(events != nullptr), advise_(std::move(advise)) {
     if (events) events_ = *events;
-    point_.owner = this;
     ++Counters().live;
     ++Counters().made;
   }
   virtual ~Served() {
-    point_.sinks.clear();
+    sinks_.clear();
     --Counters().live;
   }
 
   // A source that will not let go: Unadvise fails and the sink stays connected.
   bool refuse_unadvise = false;
 
-  // ---- IUnknown ----
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(Interface))
-      *out = static_cast<Interface*>(this);
-    else if (riid == IID_IConnectionPointContainer && has_events_)
-      *out = static_cast<IConnectionPointContainer*>(this);
-    else
-      return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
+  void* Find(REFIID riid) noexcept {
+    if (riid == IID_IDispatch) return static_cast<Interface*>(this);
+    if (riid == IID_IConnectionPointContainer && !has_events_) return nullptr;
+    return Base::Find(riid);
   }
 
   // ---- IDispatch ----
@@ -236,40 +227,30 @@ class Served : public Interface, public IConnectionPointContainer {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!has_events_ || riid != events_) return CONNECT_E_NOCONNECTION;
-    *out = &point_;
-    point_.AddRef();
+    try {
+      *out = new Point(this);
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
     return S_OK;
   }
 
  private:
-  struct Point final : IConnectionPoint {
-    Served* owner = nullptr;
-    std::map<DWORD, host::Subscription> sinks;
-    DWORD next_cookie = 1;
+  // A point holds its source, whose sinks it connects.
+  class Point final : public com::ComObject<Point, IConnectionPoint> {
+   public:
+    explicit Point(Served* source) noexcept
+        : owner_(source), source_(com_ptr<IConnectionPointContainer>::retain(source)) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-      if (!out) return E_POINTER;
-      if (riid == IID_IUnknown || riid == IID_IConnectionPoint) {
-        *out = this;
-        AddRef();
-        return S_OK;
-      }
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    // The point lives inside its object and shares its count.
-    ULONG STDMETHODCALLTYPE AddRef() override { return owner->AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return owner->Release(); }
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
       if (!iid) return E_POINTER;
-      *iid = owner->events_;
+      *iid = owner_->events_;
       return S_OK;
     }
     HRESULT STDMETHODCALLTYPE
     GetConnectionPointContainer(IConnectionPointContainer** out) override {
       if (!out) return E_POINTER;
-      *out = owner;
-      owner->AddRef();
+      *out = com_ptr<IConnectionPointContainer>(source_).detach();
       return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
@@ -277,12 +258,12 @@ class Served : public Interface, public IConnectionPointContainer {
       *cookie = 0;
       com_ptr<IDispatch> events;
       // Outlook asks the sink for the event interface itself.
-      if (FAILED(sink->QueryInterface(owner->events_, events.put_void())))
+      if (FAILED(sink->QueryInterface(owner_->events_, events.put_void())))
         return CONNECT_E_CANNOTCONNECT;
       try {
-        auto subscription = owner->advise_(std::move(events));
-        *cookie = next_cookie++;
-        sinks.emplace(*cookie, std::move(subscription));
+        auto subscription = owner_->advise_(std::move(events));
+        *cookie = owner_->next_cookie_++;
+        owner_->sinks_.emplace(*cookie, std::move(subscription));
         ++Counters().connections;
         return S_OK;
       } catch (const host::Failure&) {
@@ -292,13 +273,11 @@ class Served : public Interface, public IConnectionPointContainer {
       }
     }
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
-      if (owner->refuse_unadvise) return E_FAIL;
-      auto found = sinks.find(cookie);
-      if (found == sinks.end()) return CONNECT_E_NOCONNECTION;
-      // Dropped after the erase: the disconnection may release the last outside reference.
-      auto keep = com_ptr<IUnknown>::retain(static_cast<Interface*>(owner));
+      if (owner_->refuse_unadvise) return E_FAIL;
+      auto found = owner_->sinks_.find(cookie);
+      if (found == owner_->sinks_.end()) return CONNECT_E_NOCONNECTION;
       host::Subscription subscription = std::move(found->second);
-      sinks.erase(found);
+      owner_->sinks_.erase(found);
       --Counters().connections;
       subscription.Reset();
       return S_OK;
@@ -307,14 +286,18 @@ class Served : public Interface, public IConnectionPointContainer {
       if (out) *out = nullptr;
       return E_NOTIMPL;
     }
+
+   private:
+    Served* owner_;
+    com_ptr<IConnectionPointContainer> source_;  // the owner, held while the point lives
   };
 
-  ULONG refs_ = 1;
   std::vector<Member> members_;
   bool has_events_;
   IID events_{};
   AdviseFn advise_;
-  Point point_;
+  std::map<DWORD, host::Subscription> sinks_;
+  DWORD next_cookie_ = 1;
 };
 
 template <class Interface = IDispatch>

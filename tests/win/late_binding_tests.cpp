@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "addin/com/adapters.h"
+#include "addin/com/com_object.h"
 #include "addin/com/dispatch.h"
 #include "addin/com/errors.h"
 #include "sim/com/served_object.h"
@@ -23,14 +24,8 @@ namespace fenmark::wintest {
 namespace {
 
 // Counts the task allocator's live blocks, and so the BSTRs (with the BSTR cache off).
-struct AllocationCount final : IMallocSpy {
+struct AllocationCount final : com::ComObject<AllocationCount, IMallocSpy> {
   long live = 0;
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    *out = riid == IID_IUnknown || riid == IID_IMallocSpy ? this : nullptr;
-    return *out ? S_OK : E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
   SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
   void* STDMETHODCALLTYPE PostAlloc(void* block) override {
     return live += block != nullptr, block;
@@ -47,7 +42,8 @@ struct AllocationCount final : IMallocSpy {
   int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
   void STDMETHODCALLTYPE PreHeapMinimize() override {}
   void STDMETHODCALLTYPE PostHeapMinimize() override {}
-} allocations;
+};
+AllocationCount& allocations = *new AllocationCount;  // its own reference kept for the whole run
 
 // What the scripted member answers. `object` hands out the second fake.
 struct Answer {
@@ -267,7 +263,7 @@ void LeaveAnEarlierFailure() {
     throw host::Failure(static_cast<std::int32_t>(0x80040115),
                         L"The calendar folder could not be opened.");
   } catch (...) {
-    com::to_hresult();
+    static_cast<void>(com::to_hresult());
   }
 }
 

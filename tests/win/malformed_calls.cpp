@@ -213,6 +213,7 @@ void Run(const std::wstring& dll) {
     CHECK_HR(S_OK, inspectors.Raise(0xF001, {inspector.Arg()}));
     const std::vector<VARIANT> menu = {selection.Arg(), bar.Arg()};
     CHECK_HR(S_OK, app.Raise(0xFB41, menu));
+    // The DISPIDs as published, apart from the add-in's own on purpose: a wrong one fails here.
     const std::tuple<Fake*, DISPID, UINT> kEvents[] = {{&app, 0xFB41, 2},
                                                        {&inspectors, 0xF001, 1},
                                                        {&items, 0xF001, 1},

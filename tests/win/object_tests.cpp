@@ -117,6 +117,12 @@ VARIANT Object(IDispatch* object) {
   return v;
 }
 
+// The DLL's debug output, caught at its import of OutputDebugStringW.
+std::wstring traced;
+void WINAPI RecordTrace(LPCWSTR line) {
+  traced += line;
+}
+
 }  // namespace
 
 void TestObject(const std::wstring& dll, const std::wstring& ribbon_file) {
@@ -132,6 +138,8 @@ void TestObject(const std::wstring& dll, const std::wstring& ribbon_file) {
   if (!CHECK(module != nullptr)) return;
   CHECK(
       PatchImport(module, "USER32.dll", "MessageBoxW", reinterpret_cast<void*>(&RecordMessageBox)));
+  CHECK(PatchImport(module, "KERNEL32.dll", "OutputDebugStringW",
+                    reinterpret_cast<void*>(&RecordTrace)));
   using CanUnload = HRESULT(STDAPICALLTYPE*)();
   using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
   auto can_unload = reinterpret_cast<CanUnload>(
@@ -237,7 +245,12 @@ void TestObject(const std::wstring& dll, const std::wstring& ribbon_file) {
     CHECK_HR(S_OK, extensibility->OnDisconnection(0, nullptr));
     CHECK(Counters().connections == 0);
     VARIANT_BOOL enabled = VARIANT_TRUE;
+    traced.clear();
     CHECK_HR(0x800A005B, connect->VB_GetEnabled(nullptr, &enabled));
+    // One line on the debugger's output: which member failed, how and why.
+    CHECK_TEXT(
+        L"Fenmark: VB_GetEnabled: 0x800A005B Object variable or With block variable not set\n",
+        traced);
     CHECK_HR(0x800A005B, extensibility->OnConnection(nullptr, 0, nullptr, nullptr));
     // The thread's error information says why, for the interface that says it gives it.
     com_ptr<ISupportErrorInfo> support;
