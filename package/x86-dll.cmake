@@ -1,5 +1,5 @@
 # The 32-bit DLL for the 64-bit-Windows package: built by the x86 build in BINARY (configured
-# here as the mingw-x86 preset configures it, if it is not yet), signed as this build signs.
+# here by the mingw-x86 preset, if it is not yet), signed as this build signs.
 #   cmake -DSOURCE=<checkout> -DBINARY=<x86 build> -DSIGN_CERT=<certificate or ""> -P x86-dll.cmake
 set(configure TRUE)
 if(EXISTS ${BINARY}/CMakeCache.txt)
@@ -11,9 +11,8 @@ if(EXISTS ${BINARY}/CMakeCache.txt)
 endif()
 if(configure)
   execute_process(
-    COMMAND ${CMAKE_COMMAND} -S ${SOURCE} -B ${BINARY} -G Ninja
-            -DCMAKE_TOOLCHAIN_FILE=${SOURCE}/cmake/mingw-x86.cmake -DCMAKE_BUILD_TYPE=Release
-            -DFENMARK_SIGN_CERT=${SIGN_CERT}
+    COMMAND ${CMAKE_COMMAND} --preset mingw-x86 -B ${BINARY} -DFENMARK_SIGN_CERT=${SIGN_CERT}
+    WORKING_DIRECTORY ${SOURCE}
     COMMAND_ERROR_IS_FATAL ANY)
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} --build ${BINARY} --target Fenmark
