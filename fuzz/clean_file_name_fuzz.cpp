@@ -123,18 +123,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckSafe(folder, clean, (data[0] & 1) ? L".htm" : L".msg");
   if (text.size() < 1024) CheckSafe(folder, text, L".msg");
 
-  // The subject as the attachment's name: what CleanFileName keeps and the letters, digits and
-  // marks of every script, in order; the fallback when nothing is left.
-  clock_reads = 0;
-  const std::wstring named = fenmark::links::SubjectFileName(text, clock);
-  std::wstring letters;
-  for (const wchar_t c :
-       Blank(text) ? std::wstring()
-                   : text.substr(text.find_first_not_of(L' '),
-                                 text.find_last_not_of(L' ') - text.find_first_not_of(L' ') + 1))
+  // The text less its outer blanks; what CleanFileName keeps of it, and what SubjectFileName keeps:
+  // those and the letters, digits and marks of every script, in order.
+  const auto first = text.find_first_not_of(L' ');
+  const std::wstring trimmed =
+      Blank(text) ? L"" : text.substr(first, text.find_last_not_of(L' ') - first + 1);
+  std::wstring kept, letters;
+  for (const wchar_t c : trimmed) {
+    if (IsFileNameCharacter(c)) kept.push_back(c);
     if (IsFileNameCharacter(c) ||
         (c > 0x7F && fenmark::links::IsLetterDigitOrMark(static_cast<char32_t>(c))))
       letters.push_back(c);
+  }
+
+  // The subject as the attachment's name; the fallback when nothing is left.
+  clock_reads = 0;
+  const std::wstring named = fenmark::links::SubjectFileName(text, clock);
   Check(named == (letters.empty() ? FallbackSubject(now) : letters));
   Check(clock_reads == (letters.empty() ? 1 : 0));
   if (named.size() < 1024) {
@@ -150,11 +154,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     // The outer blanks go first; kept characters then stay in order and in their own case, so a
     // blank next to a dropped character at either end stays.
-    const auto first = text.find_first_not_of(L' ');
-    const auto last = text.find_last_not_of(L' ');
-    std::wstring kept;
-    for (const wchar_t c : text.substr(first, last - first + 1))
-      if (IsFileNameCharacter(c)) kept.push_back(c);
     Check(clean == kept);
     // Cleaning a clean name without outer blanks changes nothing.
     if (!clean.empty() && clean.front() != L' ' && clean.back() != L' ')

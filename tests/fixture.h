@@ -152,6 +152,22 @@ class UiTest : public AddinTest {
   }
   void TearDown() override { outlook.AttachRibbon(nullptr); }
 
+  // The tab's buttons that act, each "id+ " or, greyed, "id- ".
+  static std::wstring TabState(const std::vector<sim::RibbonButton>& tab) {
+    std::wstring state;
+    for (const auto& button : tab)
+      if (!button.on_action.empty()) state += button.id + (button.enabled ? L"+ " : L"- ");
+    return state;
+  }
+  // The menu's visible markup entries by id and the add-in's buttons by caption, alike.
+  static std::wstring MenuState(const sim::ContextMenu& menu) {
+    std::wstring state;
+    for (const auto& entry : menu.RibbonEntries())
+      if (!entry.separator && entry.visible) state += entry.id + (entry.enabled ? L"+ " : L"- ");
+    for (const auto& control : menu.Controls())
+      if (control.added_by_addin) state += control.caption + (control.enabled ? L"+ " : L"- ");
+    return state;
+  }
   // The add-in's own command-bar buttons on the menu, top to bottom.
   static std::vector<sim::MenuControl> OwnButtons(const sim::ContextMenu& menu) {
     std::vector<sim::MenuControl> own;

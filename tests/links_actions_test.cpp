@@ -2,6 +2,7 @@
 #include <climits>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -37,20 +38,15 @@ class TaskActionTest : public AddinTest {
 };
 
 TEST_F(TaskActionTest, NotesStatusAndSavesFollowTheTableOfDifferences) {
-  struct Expected {
-    Action action;
-    const wchar_t* done;  // in the note
-    bool complete;
-    int status;  // Outlook's task status after the run
-    const wchar_t* ostrand;
-  };
-  const Expected table[] = {{kComplete, L"completed", true, 2, L"Stopped"},
-                            {kStart, L"started", false, 1, L"Started"},
-                            {kStop, L"stopped", false, 4, L"Stopped"}};
-  for (const auto& row : table) {
+  // The action, the word in the note, then the task's completion, Outlook's status and ours.
+  const std::tuple<Action, const wchar_t*, bool, int, const wchar_t*> table[] = {
+      {kComplete, L"completed", true, 2, L"Stopped"},
+      {kStart, L"started", false, 1, L"Started"},
+      {kStop, L"stopped", false, 4, L"Stopped"}};
+  for (const auto& [action, done, complete, outlook_status, ostrand] : table) {
     for (const std::wstring status : {L"Started", L"Stopped", L""}) {
       for (const bool word : {true, false}) {
-        SCOPED_TRACE(::testing::PrintToString(std::wstring(row.action.name) + L" status=" + status +
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(action.name) + L" status=" + status +
                                               (word ? L" word" : L" no word")));
         // A task without a status was never watched; watching would give it one at its save.
         auto task = LinkedTask(L"Report", status, !status.empty());
@@ -61,9 +57,9 @@ TEST_F(TaskActionTest, NotesStatusAndSavesFollowTheTableOfDifferences) {
         outlook.ClearMessageBoxes();
         outlook.ClearCalls();
 
-        Run(row.action, appointment.EntryID());
+        Run(action, appointment.EntryID());
 
-        const auto note = L"Ostrand task " + std::wstring(row.done) + L" - 03/15/24 02:25:07 pm";
+        const auto note = L"Ostrand task " + std::wstring(done) + L" - 03/15/24 02:25:07 pm";
         if (word) {
           EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
           EXPECT_EQ(task.Body(), note + L"\r\nTask notes");
@@ -76,7 +72,7 @@ TEST_F(TaskActionTest, NotesStatusAndSavesFollowTheTableOfDifferences) {
           std::vector<std::wstring> order = {L"Inspector.Activate", L"WordSelection.TypeText",
                                              L"Item.Close",         set,
                                              L"Item.SetStatus",     L"Item.Save"};
-          if (row.complete) order[3] = L"Item.MarkComplete", order[4] = set;
+          if (complete) order[3] = L"Item.MarkComplete", order[4] = set;
           if (status.empty()) std::erase(order, set);
           ExpectCallOrder(order);
         } else {
@@ -84,14 +80,14 @@ TEST_F(TaskActionTest, NotesStatusAndSavesFollowTheTableOfDifferences) {
           EXPECT_EQ(task.Body(), L"Task notes");
         }
         EXPECT_FALSE(task.WindowOpen());
-        EXPECT_EQ(task.Complete(), row.complete);
-        EXPECT_EQ(task.Status(), row.status);
+        EXPECT_EQ(task.Complete(), complete);
+        EXPECT_EQ(task.Status(), outlook_status);
         // The action never creates the status, not even through the window it opens: its own
         // saves there are no user's saves to stamp.
         EXPECT_EQ(task.UserProperty(L"OstrandStatus"),
-                  status.empty() ? std::nullopt : std::optional<std::wstring>(row.ostrand));
-        EXPECT_EQ(outlook.CountCalls(L"Item.MarkComplete"), row.complete ? 1 : 0);
-        EXPECT_EQ(outlook.CountCalls(L"Item.SetStatus"), row.complete ? 0 : 1);
+                  status.empty() ? std::nullopt : std::optional<std::wstring>(ostrand));
+        EXPECT_EQ(outlook.CountCalls(L"Item.MarkComplete"), complete ? 1 : 0);
+        EXPECT_EQ(outlook.CountCalls(L"Item.SetStatus"), complete ? 0 : 1);
         EXPECT_FALSE(task.Dirty());
         // Closing with saving, then the final save.
         EXPECT_EQ(task.SaveCount(), saves + (word ? 2 : 1));
@@ -193,26 +189,19 @@ TEST_F(TaskActionTest, StopAndCompleteAddTheMinutesSinceTheStartToActualWork) {
 }
 
 TEST_F(TaskActionTest, TheNoteFollowsTheRegionsDateOrderAndSeparatorsOnATwelveHourClock) {
-  struct Case {
-    host::DateTime now;
-    const wchar_t* pattern;
-    const wchar_t* date_separator;
-    const wchar_t* time_separator;
-    const wchar_t* expected;
-  };
-  const Case cases[] = {
-      {{2024, 3, 15, 14, 25, 7}, L"M/d/yyyy", L"/", L":", L"03/15/24 02:25:07 pm"},
-      {{2024, 3, 15, 0, 0, 0}, L"M/d/yyyy", L"/", L":", L"03/15/24 12:00:00 am"},
-      {{2024, 3, 15, 12, 0, 0}, L"MM-dd-yy", L"/", L":", L"03/15/24 12:00:00 pm"},
-      {{2009, 12, 31, 23, 59, 59}, L"d.M.yyyy", L".", L".", L"31.12.09 11.59.59 pm"},
-      {{2000, 1, 2, 11, 5, 9}, L"yyyy-MM-dd", L"-", L":", L"00-01-02 11:05:09 am"},
-      {{2000, 1, 2, 11, 5, 9}, L"'day' d 'of' M, yyyy", L"/", L":", L"02/01/00 11:05:09 am"},
-      {{2000, 1, 2, 11, 5, 9}, L"dd/yyyy", L"/", L":", L"01/02/00 11:05:09 am"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(links::NoteTimestamp(c.now, c.pattern, c.date_separator, c.time_separator),
-              c.expected);
-  }
+  // The time, the region's date pattern, date and time separators, and the note's stamp.
+  const std::tuple<host::DateTime, const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*>
+      cases[] = {
+          {{2024, 3, 15, 14, 25, 7}, L"M/d/yyyy", L"/", L":", L"03/15/24 02:25:07 pm"},
+          {{2024, 3, 15, 0, 0, 0}, L"M/d/yyyy", L"/", L":", L"03/15/24 12:00:00 am"},
+          {{2024, 3, 15, 12, 0, 0}, L"MM-dd-yy", L"/", L":", L"03/15/24 12:00:00 pm"},
+          {{2009, 12, 31, 23, 59, 59}, L"d.M.yyyy", L".", L".", L"31.12.09 11.59.59 pm"},
+          {{2000, 1, 2, 11, 5, 9}, L"yyyy-MM-dd", L"-", L":", L"00-01-02 11:05:09 am"},
+          {{2000, 1, 2, 11, 5, 9}, L"'day' d 'of' M, yyyy", L"/", L":", L"02/01/00 11:05:09 am"},
+          {{2000, 1, 2, 11, 5, 9}, L"dd/yyyy", L"/", L":", L"01/02/00 11:05:09 am"},
+      };
+  for (const auto& [now, pattern, date_separator, time_separator, expected] : cases)
+    EXPECT_EQ(links::NoteTimestamp(now, pattern, date_separator, time_separator), expected);
   // A note made on 3 April 2024, through the user's regional setting.
   const std::pair<sim::Outlook::Region, const wchar_t*> regions[] = {
       {sim::Outlook::Region::kUnitedStates, L"04/03/24"},
@@ -293,36 +282,28 @@ TEST_F(TaskActionTest, BrokenLinksAndNoApplicationAreReportedUnderTheOperationAn
   for (const Action& action : {kComplete, kOpen, kStart, kStop}) {
     const std::wstring operation = action.name;
     SCOPED_TRACE(::testing::PrintToString(operation));
-    struct Case {
-      std::wstring entry_id;
-      std::wstring text_prefix;
-      int style;
-      std::wstring title;
-      bool nothing = false;  // the host answers no item for the entry ID
+    // The entry ID handed over, the start of the box's text, whether it is a failure report
+    // (else a plain message), and whether the host answers no item for the entry ID.
+    const std::tuple<std::wstring, std::wstring, bool, bool> cases[] = {
+        {L"", L"An entry ID could not be retrieved from the selected menu item.", false, false},
+        {linked.EntryID(), L"A reference for the Outlook item could not be retrieved.", false,
+         true},
+        {unlinked.EntryID(), L"91 - Object variable or With block variable not set", true, false},
+        {mail.EntryID(), L"13 - Type mismatch", true, false},
+        {orphan.EntryID(), L"-", true, false},  // the host's own failure
+        {L"00000000DEADBEEF", std::to_wstring(sim::kNotFound) + L" - ", true, false},
     };
-    const Case cases[] = {
-        {L"", L"An entry ID could not be retrieved from the selected menu item.", 0, L"Fenmark"},
-        {linked.EntryID(), L"A reference for the Outlook item could not be retrieved.", 0,
-         L"Fenmark", true},
-        {unlinked.EntryID(), L"91 - Object variable or With block variable not set", 16,
-         L"Ostrand - " + operation},
-        {mail.EntryID(), L"13 - Type mismatch", 16, L"Ostrand - " + operation},
-        {orphan.EntryID(), L"-", 16, L"Ostrand - " + operation},  // the host's own failure
-        {L"00000000DEADBEEF", std::to_wstring(sim::kNotFound) + L" - ", 16,
-         L"Ostrand - " + operation},
-    };
-    for (const auto& c : cases) {
+    for (const auto& [entry_id, text_prefix, report, nothing] : cases) {
       outlook.ClearMessageBoxes();
       const auto writes = task.WriteCount() + unlinked.WriteCount() + orphan.WriteCount();
-      outlook.SetItemFromIDAnswersNothing(c.nothing);
-      Run(action, c.entry_id);
+      outlook.SetItemFromIDAnswersNothing(nothing);
+      Run(action, entry_id);
       outlook.SetItemFromIDAnswersNothing(false);
       const auto boxes = outlook.MessageBoxes();
       ASSERT_EQ(boxes.size(), 1u) << ::testing::PrintToString(MessageTexts());
-      EXPECT_EQ(boxes[0].text.rfind(c.text_prefix, 0), 0u)
-          << ::testing::PrintToString(boxes[0].text);
-      EXPECT_EQ(boxes[0].style, c.style);
-      EXPECT_EQ(boxes[0].title, c.title);
+      EXPECT_EQ(boxes[0].text.rfind(text_prefix, 0), 0u) << ::testing::PrintToString(boxes[0].text);
+      EXPECT_EQ(boxes[0].style, report ? 16 : 0);
+      EXPECT_EQ(boxes[0].title, report ? L"Ostrand - " + operation : L"Fenmark");
       EXPECT_EQ(task.WriteCount() + unlinked.WriteCount() + orphan.WriteCount(), writes);
       EXPECT_FALSE(task.WindowOpen());
     }

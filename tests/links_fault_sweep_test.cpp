@@ -41,23 +41,21 @@ struct World {
 };
 
 // Calls that change an item or what the user sees of it.
-const std::set<std::wstring> kWrites = {
-    L"Item.Save",
-    L"Item.SetSubject",
-    L"Item.SetBody",
-    L"Item.SetStart",
-    L"Item.SetDuration",
-    L"Item.Close",
-    L"Item.MarkComplete",
-    L"Item.SetStatus",
-    L"Item.SetActualWork",
-    L"UserProperty.SetValue",
-    L"UserPropertyCollection.Add",
-    L"AttachmentCollection.Add",
-    L"WordSelection.TypeText",
-    L"WordSelection.InsertFile",
-    L"WordSelection.HomeKey",
-};
+const std::set<std::wstring> kWrites = {L"Item.Save",
+                                        L"Item.SetSubject",
+                                        L"Item.SetBody",
+                                        L"Item.SetStart",
+                                        L"Item.SetDuration",
+                                        L"Item.Close",
+                                        L"Item.MarkComplete",
+                                        L"Item.SetStatus",
+                                        L"Item.SetActualWork",
+                                        L"UserProperty.SetValue",
+                                        L"UserPropertyCollection.Add",
+                                        L"AttachmentCollection.Add",
+                                        L"WordSelection.TypeText",
+                                        L"WordSelection.InsertFile",
+                                        L"WordSelection.HomeKey"};
 
 struct Scenario {
   const char* name;
@@ -95,16 +93,23 @@ std::size_t Index(const std::vector<sim::HostCall>& calls, const std::wstring& n
   return calls.size();
 }
 
+// Runs the scenario in a fresh world, its `n`th host call failing (none for 0).
+void Play(const Scenario& scenario, World& world, std::size_t n) {
+  scenario.setup(world);
+  world.outlook.ClearCalls();
+  world.outlook.ClearMessageBoxes();
+  world.outlook.ClearReturnedFailures();
+  if (n) world.outlook.FailNthCall(static_cast<int>(n));
+  EXPECT_NO_THROW(scenario.run(world));
+  world.outlook.ClearFaults();
+}
+
 void Sweep(const Scenario& scenario) {
   std::vector<sim::HostCall> clean;
   std::vector<sim::MessageBoxRecord> clean_boxes;
   {
     World world;
-    scenario.setup(world);
-    world.outlook.ClearCalls();
-    world.outlook.ClearMessageBoxes();
-    world.outlook.ClearReturnedFailures();
-    scenario.run(world);
+    Play(scenario, world, 0);
     clean = world.outlook.Calls();
     clean_boxes = world.outlook.MessageBoxes();
     ASSERT_TRUE(world.outlook.ReturnedFailures().empty());
@@ -115,13 +120,7 @@ void Sweep(const Scenario& scenario) {
   for (std::size_t n = 1; n <= clean.size(); ++n) {
     World world;
     auto& outlook = world.outlook;
-    scenario.setup(world);
-    outlook.ClearCalls();
-    outlook.ClearMessageBoxes();
-    outlook.ClearReturnedFailures();
-    outlook.FailNthCall(static_cast<int>(n));
-    EXPECT_NO_THROW(scenario.run(world));
-    outlook.ClearFaults();
+    Play(scenario, world, n);
 
     const auto calls = outlook.Calls();
     const auto failed_at =
@@ -216,6 +215,13 @@ void Sweep(const Scenario& scenario) {
   }
 }
 
+// A task action on World::LinkedAppointment, reported under `title`.
+Scenario OnLinkedTask(const char* name, const wchar_t* title, host::Operation op,
+                      bool word = true) {
+  return {name, [word](World& w) { w.LinkedAppointment(word); }, [op](World& w) { w.Run(op); },
+          title, L""};
+}
+
 const Scenario kScenarios[] = {
     {"ScheduleTask",
      [](World& w) {
@@ -231,16 +237,12 @@ const Scenario kScenarios[] = {
        w.entry_id = w.outlook.ReceiveMail(L"RE: Budget 2024 / Q3?", L"Please review.").EntryID();
      },
      [](World& w) { w.Run(host::Operation::kCopyToTask); }, L"CopyToTask", L""},
-    {"CompleteTask", [](World& w) { w.LinkedAppointment(); },
-     [](World& w) { w.Run(host::Operation::kCompleteTask); }, L"CompleteTask", L""},
-    {"CompleteTask_without_Word", [](World& w) { w.LinkedAppointment(false); },
-     [](World& w) { w.Run(host::Operation::kCompleteTask); }, L"CompleteTask", L""},
-    {"OpenTask", [](World& w) { w.LinkedAppointment(); },
-     [](World& w) { w.Run(host::Operation::kOpenTask); }, L"OpenTask", L""},
-    {"StartTask", [](World& w) { w.LinkedAppointment(); },
-     [](World& w) { w.Run(host::Operation::kStartTask); }, L"StartTask", L""},
-    {"StopTask", [](World& w) { w.LinkedAppointment(); },
-     [](World& w) { w.Run(host::Operation::kStopTask); }, L"StopTask", L""},
+    OnLinkedTask("CompleteTask", L"CompleteTask", host::Operation::kCompleteTask),
+    OnLinkedTask("CompleteTask_without_Word", L"CompleteTask", host::Operation::kCompleteTask,
+                 false),
+    OnLinkedTask("OpenTask", L"OpenTask", host::Operation::kOpenTask),
+    OnLinkedTask("StartTask", L"StartTask", host::Operation::kStartTask),
+    OnLinkedTask("StopTask", L"StopTask", host::Operation::kStopTask),
     {"objInsp_NewInspector", [](World& w) { w.task = w.outlook.CreateTask(L"Report"); },
      [](World& w) { w.outlook.OpenItem(w.task); }, L"", L"Inspectors.NewInspector"},
     {"oTask_Write",

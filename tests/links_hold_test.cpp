@@ -10,22 +10,6 @@ namespace {
 using LinksHoldTest = UiTest;
 using sim::FolderKind;
 
-std::wstring TabState(const std::vector<sim::RibbonButton>& tab) {
-  std::wstring state;
-  for (const auto& button : tab)
-    if (!button.on_action.empty()) state += button.id + (button.enabled ? L"+ " : L"- ");
-  return state;
-}
-
-std::wstring MenuState(const sim::ContextMenu& menu) {
-  std::wstring state;
-  for (const auto& entry : menu.RibbonEntries())
-    if (!entry.separator && entry.visible) state += entry.id + (entry.enabled ? L"+ " : L"- ");
-  for (const auto& control : menu.Controls())
-    if (control.added_by_addin) state += control.caption + (control.enabled ? L"+ " : L"- ");
-  return state;
-}
-
 constexpr const wchar_t* kStoppedTab = L"VB_CompleteTask+ VB_OpenTask+ VB_StartTask+ VB_StopTask- ";
 constexpr const wchar_t* kStoppedMenu =
     L"VBX_Fenmark+ VBX_Open_Ostrand_Task+ VBX_Start_Ostrand_Task+ VBX_Stop_Ostrand_Task- ";

@@ -1,6 +1,7 @@
 // Links made without a command: the watched task stamps itself when saved, and appointments that
 // arrive in the calendar with the marker line take their task's entry ID.
 #include <optional>
+#include <tuple>
 
 #include "tests/fixture.h"
 
@@ -123,38 +124,34 @@ TEST_F(TrackingTest, TasksMadeWithoutAWindowAreStampedOnce) {
 }
 
 TEST_F(TrackingTest, AppointmentsTakeTheEntryIdOfTheirFirstMarkerLine) {
-  struct Case {
-    const wchar_t* name;
-    std::wstring body;
-    std::optional<std::wstring> link;  // none: neither changed nor saved by the add-in
-    bool fails = false;                // the failure goes back to the calendar's event
-  };
-  const Case cases[] = {
-      {L"CR LF", L"Agenda\r\nTaskLinkEntryID: 0000A1B2C3\r\nBring figures", L"0000A1B2C3"},
-      {L"lower case", L"tasklinkentryid: 0000a1\r\n", L"0000a1"},
-      {L"two markers", L"TaskLinkEntryID: FIRST\r\nTaskLinkEntryID: SECOND\r\n", L"FIRST"},
-      {L"empty ID", L"TaskLinkEntryID: \r\nNotes", L""},
-      {L"kept as read", L"TaskLinkEntryID:  padded id \r\n", L" padded id "},
-      {L"no marker", L"Lunch with Bo\r\n", std::nullopt},
-      {L"near miss", L"TaskLink EntryID: 0000A1\r\n", std::nullopt},
+  // The body, the link it gives (none: neither changed nor saved by the add-in), and whether a
+  // failure goes back to the calendar's event.
+  const std::tuple<const wchar_t*, std::wstring, std::optional<std::wstring>, bool> cases[] = {
+      {L"CR LF", L"Agenda\r\nTaskLinkEntryID: 0000A1B2C3\r\nBring figures", L"0000A1B2C3", false},
+      {L"lower case", L"tasklinkentryid: 0000a1\r\n", L"0000a1", false},
+      {L"two markers", L"TaskLinkEntryID: FIRST\r\nTaskLinkEntryID: SECOND\r\n", L"FIRST", false},
+      {L"empty ID", L"TaskLinkEntryID: \r\nNotes", L"", false},
+      {L"kept as read", L"TaskLinkEntryID:  padded id \r\n", L" padded id ", false},
+      {L"no marker", L"Lunch with Bo\r\n", std::nullopt, false},
+      {L"near miss", L"TaskLink EntryID: 0000A1\r\n", std::nullopt, false},
       {L"no CR after", L"TaskLinkEntryID: 0000A1", std::nullopt, true},
       {L"marker at the end", L"Notes TaskLinkEntryID:", std::nullopt, true},
       {L"CR only before", L"Notes\r\nTaskLinkEntryID: 0000A1\n", std::nullopt, true},
       {L"CR as separator", L"TaskLinkEntryID:\r", std::nullopt, true},
-      {L"CR after CR", L"TaskLinkEntryID:\r\r", L""},
-      {L"any separator", L"xTASKlinkENTRYid:-ab\rc\r", L"ab"},
-      {L"LF kept", L"TaskLinkEntryID: a\nb\r", L"a\nb"},
+      {L"CR after CR", L"TaskLinkEntryID:\r\r", L"", false},
+      {L"any separator", L"xTASKlinkENTRYid:-ab\rc\r", L"ab", false},
+      {L"LF kept", L"TaskLinkEntryID: a\nb\r", L"a\nb", false},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, body, link, fails] : cases) {
+    SCOPED_TRACE(name);
     outlook.ClearCalls();
     outlook.ClearReturnedFailures();
-    auto appointment = outlook.CreateAppointment(c.name, c.body);
-    EXPECT_EQ(PersistedProperty(appointment, L"TaskLinkEntryID"), c.link);
-    EXPECT_EQ(appointment.SaveCount(), c.link ? 2 : 1);
+    auto appointment = outlook.CreateAppointment(name, body);
+    EXPECT_EQ(PersistedProperty(appointment, L"TaskLinkEntryID"), link);
+    EXPECT_EQ(appointment.SaveCount(), link ? 2 : 1);
     EXPECT_FALSE(appointment.Dirty());
     const auto returned = outlook.ReturnedFailures();
-    ASSERT_EQ(returned.size(), c.fails ? 1u : 0u);
+    ASSERT_EQ(returned.size(), fails ? 1u : 0u);
     for (const auto& failure : returned) {
       EXPECT_EQ(failure.source, L"Items.ItemAdd");
       EXPECT_EQ(failure.number, host::errors::kInvalidArgument);

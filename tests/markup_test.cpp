@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 #include "addin/connect.h"
 #include "sim/outlook.h"
@@ -84,12 +85,9 @@ TEST_F(MarkupTest, TheTabAndMenusLoadWhateverTheTemporaryFolder) {
 // inspectors, only Outlook 12's menu the application's events: a source that cannot be had is
 // left out, and the connection succeeds with the markup loaded first.
 TEST_F(MarkupTest, AnEventSourceThatCannotBeHadIsLeftOutAndTheConnectionSucceeds) {
-  struct Case {
-    const wchar_t* failing;
-    int connections;  // application, inspectors, calendar items, Tasks folder items
-    bool items;
-  };
-  const Case cases[] = {
+  // The failing call; the connections left (of the application, the inspectors, the calendar's
+  // items and the Tasks folder's items), and whether the calendar's items are held.
+  const std::tuple<const wchar_t*, int, bool> cases[] = {
       {L"Application.GetNamespace", 2, false},
       {L"Namespace.GetDefaultFolder", 2, false},
       {L"Folder.Items", 2, false},
@@ -98,17 +96,17 @@ TEST_F(MarkupTest, AnEventSourceThatCannotBeHadIsLeftOutAndTheConnectionSucceeds
       {L"InspectorCollection.OnNewInspector", 3, true},
       {L"Application.OnItemContextMenuDisplay", 3, true},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.failing);
+  for (const auto& [failing, connections, items] : cases) {
+    SCOPED_TRACE(failing);
     sim::Outlook machine;
-    machine.FailCallsTo(c.failing, static_cast<std::int32_t>(0x80040115),
+    machine.FailCallsTo(failing, static_cast<std::int32_t>(0x80040115),
                         L"The connection to Microsoft Exchange is unavailable.");
     {
       Connect addin{machine.Platform()};
       EXPECT_NO_THROW(addin.AddinInstance_OnConnection(machine.Application()));
       EXPECT_TRUE(testing::ConnectView(addin).Application());
-      EXPECT_EQ(static_cast<bool>(addin.get_olItems()), c.items);
-      EXPECT_EQ(machine.EventConnections(), c.connections);
+      EXPECT_EQ(static_cast<bool>(addin.get_olItems()), items);
+      EXPECT_EQ(machine.EventConnections(), connections);
       EXPECT_EQ(addin.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Appointment"),
                 Widen(SourceFile("ribbon.xml")) + L"\r\n");
       EXPECT_FALSE(testing::ConnectView(addin).MenuMarkup().empty());
@@ -124,13 +122,8 @@ TEST_F(MarkupTest, TheTabGoesToAppointmentWindowsAndTheMenusToOutlook14AndLater)
   connect.AddinInstance_OnConnection(outlook.Application());
   const auto& tab = testing::ConnectView(connect).TabMarkup();
   const auto& menus = testing::ConnectView(connect).MenuMarkup();
-  struct Case {
-    const wchar_t* version;
-    const wchar_t* ribbon_id;
-    const std::wstring* expected;
-  };
   const std::wstring none;
-  const Case cases[] = {
+  const std::tuple<const wchar_t*, const wchar_t*, const std::wstring*> cases[] = {
       {L"12.0.6423.1000", L"Microsoft.Outlook.Appointment", &tab},
       {L"14.0.4760.1000", L"microsoft.outlook.APPOINTMENT", &tab},
       {L"12.0.6423.1000", L"Microsoft.Outlook.Explorer", &none},
@@ -140,10 +133,10 @@ TEST_F(MarkupTest, TheTabGoesToAppointmentWindowsAndTheMenusToOutlook14AndLater)
       {L"14.0.4760.1000", L"Microsoft.Outlook.Mail.Read", &none},
       {L"14.0.4760.1000", L"", &none},
   };
-  for (const auto& c : cases) {
-    outlook.SetVersion(c.version);
-    EXPECT_EQ(connect.IRibbonExtensibility_GetCustomUI(c.ribbon_id), *c.expected)
-        << c.ribbon_id << " on " << c.version;
+  for (const auto& [version, ribbon_id, expected] : cases) {
+    outlook.SetVersion(version);
+    EXPECT_EQ(connect.IRibbonExtensibility_GetCustomUI(ribbon_id), *expected)
+        << ribbon_id << " on " << version;
   }
   EXPECT_TRUE(outlook.MessageBoxes().empty());
   // An unreadable version, or no application at all, still hands out the menus, never a failure.

@@ -1,5 +1,6 @@
 // The status of an appointment's linked task, as the ribbon and the menus ask for it.
 #include <optional>
+#include <tuple>
 
 #include "tests/fixture.h"
 
@@ -34,21 +35,16 @@ class TaskStatusTest : public AddinTest {
 };
 
 TEST_F(TaskStatusTest, FollowsTheLinkToTheTasksCompletionAndStatus) {
-  struct Case {
-    bool complete;
-    std::optional<std::wstring> stored;
-    std::wstring expected;
-  };
-  const Case cases[] = {
+  // The task's completion and OstrandStatus (none: no property); the status it gives.
+  const std::tuple<bool, std::optional<std::wstring>, std::wstring> cases[] = {
       {false, L"Started", L"Started"}, {false, L"Stopped", L"Stopped"},
       {false, L"started", L"started"}, {false, L"Waiting on Bo", L"Waiting on Bo"},
       {true, L"Started", L"Complete"}, {true, std::nullopt, L"Complete"},
       {false, std::nullopt, L""},      {false, L"", L""},
   };
-  for (const auto& c : cases) {
-    auto appointment = Linked(c.complete, c.stored);
-    EXPECT_EQ(StatusOf(outlook.AddinRef(appointment)), c.expected) << c.stored.value_or(L"(none)");
-  }
+  for (const auto& [complete, stored, expected] : cases)
+    EXPECT_EQ(StatusOf(outlook.AddinRef(Linked(complete, stored))), expected)
+        << stored.value_or(L"(none)");
   // No link, and an appointment never saved (not even looked up).
   EXPECT_EQ(StatusOf(outlook.AddinRef(outlook.CreateAppointment(L"Lunch", L""))), L"");
   outlook.ClearCalls();
