@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ class ConnectView {
   // Host references that the members account for; the add-in holds no other after a call.
   long HeldByMembers() const {
     long held = static_cast<long>(c_.objRibbons.size());
+    // A ribbon put by name rather than handed over.
+    if (std::count(c_.objRibbons.begin(), c_.objRibbons.end(), c_.glblObjRibbon) == 0)
+      held += c_.glblObjRibbon ? 1 : 0;
     for (const auto* windows : {&c_.oTasks, &c_.oAppointments})
       for (const auto& window : *windows)
         held += (window->item ? 1 : 0) + (window->inspector ? 1 : 0);
@@ -60,6 +64,11 @@ class AddinTest : public ::testing::Test {
   void SetUp() override {
     connect.AddinInstance_OnConnection(outlook.Application());
     outlook.ClearCalls();
+  }
+  // Every test ends quiet: no box it has not taken with ExpectMessages, no reference left behind.
+  void TearDown() override {
+    EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
+    EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers()) << "references left behind";
   }
 
   ConnectView view{connect};
@@ -108,10 +117,12 @@ class AddinTest : public ::testing::Test {
     for (const auto& box : outlook.MessageBoxes()) texts.push_back(box.title + L": " + box.text);
     return texts;
   }
-  // Exactly these boxes, in order: {text, style, title}.
+  // Exactly these boxes since the last taken, in order: {text, style, title}; takes them.
   void ExpectMessages(const std::vector<sim::MessageBoxRecord>& expected) {
     const auto boxes = outlook.MessageBoxes();
-    ASSERT_EQ(boxes.size(), expected.size()) << ::testing::PrintToString(MessageTexts());
+    const auto texts = MessageTexts();
+    outlook.ClearMessageBoxes();
+    ASSERT_EQ(boxes.size(), expected.size()) << ::testing::PrintToString(texts);
     for (std::size_t i = 0; i < boxes.size(); ++i) {
       EXPECT_EQ(boxes[i].text, expected[i].text);
       EXPECT_EQ(boxes[i].style, expected[i].style) << boxes[i].text;
@@ -150,7 +161,10 @@ class UiTest : public AddinTest {
     AddinTest::SetUp();
     outlook.AttachRibbon(&bridge);
   }
-  void TearDown() override { outlook.AttachRibbon(nullptr); }
+  void TearDown() override {
+    AddinTest::TearDown();
+    outlook.AttachRibbon(nullptr);
+  }
 
   // The tab's buttons that act, each "id+ " or, greyed, "id- ".
   static std::wstring TabState(const std::vector<sim::RibbonButton>& tab) {

@@ -33,7 +33,6 @@ class ScheduleSurfaces : public ScheduleTest {
               L"VB_CompleteTask+ VB_OpenTask+ VB_StartTask+ VB_StopTask- ");
     outlook.CloseWindow(shown, false);
     EXPECT_TRUE(view.ScheduledWindows() == 0);  // let go of with its window
-    EXPECT_TRUE(outlook.MessageBoxes().empty());
   }
 };
 
@@ -59,7 +58,6 @@ TEST_F(ScheduleSurfaces, EverySurfaceShowsALinkedAppointmentThatActsOnceSaved) {
   EXPECT_EQ(MenuState(menu), L"Schedule+ ");
   EXPECT_TRUE(menu.ClickCaption(L"Schedule"));
   ExpectShownFor(task, 90);
-  EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers());
 }
 
 TEST_F(ScheduleTest, OnlyOneSavedTaskNotCompleteIsOffered) {

