@@ -25,9 +25,8 @@ class SendToTaskTest : public AddinTest {
   // The paths the mail was saved under, in order.
   std::vector<std::wstring> SavedPaths() const {
     std::vector<std::wstring> paths;
-    for (const auto& call : outlook.Calls()) {
+    for (const auto& call : outlook.Calls())
       if (call.Name() == L"Item.SaveAs") paths.push_back(call.arguments);
-    }
     return paths;
   }
 

@@ -13,9 +13,8 @@ using TrackingTest = AddinTest;
 std::optional<std::wstring> PersistedProperty(const sim::SimItem& item, const std::wstring& name) {
   const auto persisted = item.Persisted();
   if (!persisted) return std::nullopt;
-  for (const auto& property : persisted->user_properties) {
+  for (const auto& property : persisted->user_properties)
     if (property.name == name) return property.value;
-  }
   return std::nullopt;
 }
 

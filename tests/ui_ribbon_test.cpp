@@ -111,9 +111,8 @@ TEST_F(UiTest, OnlyASingleMailPostOrAppointmentIsOffered) {
   for (const auto& selection : selections) {
     SCOPED_TRACE(selection.size());
     outlook.Select(selection);
-    for (const wchar_t* id : {L"VBX_Send_To_Ostrand", L"VBX_Fenmark", L"VBX_Open_Ostrand_Task"}) {
+    for (const wchar_t* id : {L"VBX_Send_To_Ostrand", L"VBX_Fenmark", L"VBX_Open_Ostrand_Task"})
       EXPECT_FALSE(InvokeDecision(connect, L"VBX_GetEnabled", Control(id))) << id;
-    }
     EXPECT_FALSE(InvokeDecision(connect, L"VBX_GetVisible", Control(L"VBX_Fenmark")));
     EXPECT_EQ(view.HandedOver().entry_id, post.EntryID());
   }
