@@ -11,13 +11,9 @@ class TaskStatusTest : public AddinTest {
  protected:
   // A saved appointment linked to a task whose completion flag and OstrandStatus are given.
   sim::SimItem Linked(bool complete, std::optional<std::wstring> status) {
-    auto task = outlook.CreateTask(L"Report");
-    if (status)
-      task.SetUserProperty(L"OstrandStatus", *status);
-    else
-      task.RemoveUserProperty(L"OstrandStatus");  // stamped on arrival in the Tasks folder
-    task.SetComplete(complete);
-    outlook.UserSave(task);
+    auto task = LinkedTask(L"Report", status.value_or(L""), false, complete);
+    // LinkedTask takes "" for no status; this one is there, and empty.
+    if (status == L"") task.SetUserProperty(L"OstrandStatus", L""), outlook.UserSave(task);
     return LinkedTo(task);
   }
   sim::SimItem LinkedTo(const sim::SimItem& item) {
