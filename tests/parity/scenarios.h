@@ -48,25 +48,19 @@ inline void ActionsFromTheTab(Stage& s) {
   }
 }
 
-inline void ActionsFromTheMarkupMenu(Stage& s) {
+// Start, stop, open and complete, each from a fresh context menu: the markup's or Outlook 12's.
+inline void ActionsFromTheMenu(Stage& s, bool command_bar) {
+  if (command_bar) s.outlook.SetVersion(kOutlook12Version);
   auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
-  for (const wchar_t* id : {L"VBX_Start_Ostrand_Task", L"VBX_Stop_Ostrand_Task",
-                            L"VBX_Open_Ostrand_Task", L"VBX_Fenmark"}) {
+  const wchar_t* ids[] = {L"VBX_Start_Ostrand_Task", L"VBX_Stop_Ostrand_Task",
+                          L"VBX_Open_Ostrand_Task", L"VBX_Fenmark"};
+  const wchar_t* captions[] = {L"Start Ostrand Task", L"Stop Ostrand Task", L"Open Ostrand Task",
+                               L"Fenmark"};
+  for (int i = 0; i < 4; ++i) {
     auto menu = s.outlook.RightClick({appointment});
     s.NoteMenu(menu);
-    s.NoteClick(id, menu.ClickRibbonEntry(id));
-  }
-  s.NoteMenu(s.outlook.RightClick({appointment}));
-}
-
-inline void ActionsFromTheCommandBar(Stage& s) {
-  s.outlook.SetVersion(kOutlook12Version);
-  auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
-  for (const wchar_t* caption :
-       {L"Start Ostrand Task", L"Stop Ostrand Task", L"Open Ostrand Task", L"Fenmark"}) {
-    auto menu = s.outlook.RightClick({appointment});
-    s.NoteMenu(menu);
-    s.NoteClick(caption, menu.ClickCaption(caption));
+    s.NoteClick(command_bar ? captions[i] : ids[i],
+                command_bar ? menu.ClickCaption(captions[i]) : menu.ClickRibbonEntry(ids[i]));
   }
   s.NoteMenu(s.outlook.RightClick({appointment}));
 }
@@ -340,8 +334,10 @@ inline const std::vector<Scenario>& Scenarios() {
       {L"send mail to task from the markup menu", SendMailFromMarkupMenu},
       {L"send post to task from the command bar", SendMailFromCommandBar},
       {L"start, stop, open, complete from the tab", ActionsFromTheTab},
-      {L"start, stop, open, complete from the markup menu", ActionsFromTheMarkupMenu},
-      {L"start, stop, open, complete from the command bar", ActionsFromTheCommandBar},
+      {L"start, stop, open, complete from the markup menu",
+       [](Stage& s) { ActionsFromTheMenu(s, false); }},
+      {L"start, stop, open, complete from the command bar",
+       [](Stage& s) { ActionsFromTheMenu(s, true); }},
       {L"every operation without an entry ID", NoEntryId},
       {L"every operation on an unknown entry ID", UnknownEntryId},
       {L"every task action on a deleted task", DeletedTask},
