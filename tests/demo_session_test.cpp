@@ -43,10 +43,14 @@ void ExpectInOrder(const std::string& text, std::initializer_list<std::string> l
   }
 }
 
+std::vector<std::string> Lines(std::istream&& in) {
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
 void ExpectFitsTheTerminal(const std::string& text) {
-  std::istringstream lines(text);
-  std::string line;
-  while (std::getline(lines, line)) {
+  for (const auto& line : Lines(std::istringstream(text))) {
     std::size_t columns = 0;
     for (unsigned char c : line) columns += (c & 0xC0) != 0x80;
     EXPECT_LE(columns, 80u) << line;
@@ -91,12 +95,6 @@ TEST(DemoSession, AMenuAfterTheTabOffersNothingForADeletedTask) {
     ASSERT_NE(menu, std::string::npos) << text;
     EXPECT_EQ(text.find("Ostrand", menu), std::string::npos) << text;
   }
-}
-
-std::vector<std::string> Lines(std::istream&& in) {
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 // `shown` is the played session as it stands, but where a "[..." line says something is left out.

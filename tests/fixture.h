@@ -52,10 +52,6 @@ class ConnectView {
   const Connect& c_;
 };
 
-inline long HeldByMembers(const Connect& connect) {
-  return ConnectView(connect).HeldByMembers();
-}
-
 class AddinTest : public ::testing::Test {
  protected:
   sim::Outlook outlook;

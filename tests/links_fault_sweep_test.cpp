@@ -199,7 +199,7 @@ void Sweep(const Scenario& scenario) {
       });
       EXPECT_EQ(discarded, Index(calls, L"Application.CreateItem") < failed);
     }
-    EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers(world.connect))
+    EXPECT_EQ(outlook.OutstandingReferences(), ConnectView(world.connect).HeldByMembers())
         << "references left behind";
     EXPECT_FALSE(outlook.WriteRecursionOverflowed());
   }

@@ -13,13 +13,11 @@
 namespace fenmark {
 namespace {
 
-std::string SourceFile(const std::string& name) {
+// The checked-in markup file, as the loader gives it: a CR LF after its last line too.
+std::wstring Loaded(const std::string& name) {
   std::ifstream in(std::string(FENMARK_SOURCE_DIR) + "/ui/resources/" + name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::wstring Widen(const std::string& text) {
-  return {text.begin(), text.end()};
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return std::wstring(bytes.begin(), bytes.end()) + L"\r\n";
 }
 
 class MarkupTest : public ::testing::Test {
@@ -37,8 +35,8 @@ class MarkupTest : public ::testing::Test {
 };
 
 TEST_F(MarkupTest, LoadXmlGivesTheResourceWithCrLfAfterEveryLineStraightFromTheResources) {
-  EXPECT_EQ(connect.LoadXML(L"RIBBONXML"), Widen(SourceFile("ribbon.xml")) + L"\r\n");
-  EXPECT_EQ(connect.LoadXML(L"contextxml"), Widen(SourceFile("context.xml")) + L"\r\n");
+  EXPECT_EQ(connect.LoadXML(L"RIBBONXML"), Loaded("ribbon.xml"));
+  EXPECT_EQ(connect.LoadXML(L"contextxml"), Loaded("context.xml"));
   EXPECT_EQ(connect.LoadXML(L"NOSUCHXML"), L"");
   // Whatever the resources hold, the text the file's line-by-line reading gave: a line ends at
   // CR LF only, and every line, the last included, gets one.
@@ -60,8 +58,6 @@ TEST_F(MarkupTest, LoadXmlGivesTheResourceWithCrLfAfterEveryLineStraightFromTheR
 
 // Whatever the machine's temporary folder: 262 characters, or one that cannot be written.
 TEST_F(MarkupTest, TheTabAndMenusLoadWhateverTheTemporaryFolder) {
-  const std::wstring usual_tab = Widen(SourceFile("ribbon.xml")) + L"\r\n";
-  const std::wstring usual_menus = Widen(SourceFile("context.xml")) + L"\r\n";
   for (bool writable : {true, false}) {
     SCOPED_TRACE(writable ? "262 characters" : "not writable");
     sim::Outlook machine;
@@ -74,8 +70,10 @@ TEST_F(MarkupTest, TheTabAndMenusLoadWhateverTheTemporaryFolder) {
     }
     Connect addin{machine.Platform()};
     addin.AddinInstance_OnConnection(machine.Application());
-    EXPECT_EQ(addin.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Appointment"), usual_tab);
-    EXPECT_EQ(addin.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Explorer"), usual_menus);
+    EXPECT_EQ(addin.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Appointment"),
+              Loaded("ribbon.xml"));
+    EXPECT_EQ(addin.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Explorer"),
+              Loaded("context.xml"));
     EXPECT_FALSE(machine.Called(L"Platform.TempPath"));
     EXPECT_TRUE(machine.AllFiles().empty());
   }
@@ -108,7 +106,7 @@ TEST_F(MarkupTest, AnEventSourceThatCannotBeHadIsLeftOutAndTheConnectionSucceeds
       EXPECT_EQ(static_cast<bool>(addin.get_olItems()), items);
       EXPECT_EQ(machine.EventConnections(), connections);
       EXPECT_EQ(addin.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Appointment"),
-                Widen(SourceFile("ribbon.xml")) + L"\r\n");
+                Loaded("ribbon.xml"));
       EXPECT_FALSE(testing::ConnectView(addin).MenuMarkup().empty());
       addin.AddinInstance_OnDisconnection();
       EXPECT_EQ(machine.EventConnections(), 0);
