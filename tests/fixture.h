@@ -86,10 +86,8 @@ class AddinTest : public ::testing::Test {
     } else {
       task.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
       // The Tasks folder's add event stamped "Stopped" already.
-      if (status.empty())
-        task.RemoveUserProperty(L"OstrandStatus");
-      else
-        task.SetUserProperty(L"OstrandStatus", status);
+      status.empty() ? task.RemoveUserProperty(L"OstrandStatus")
+                     : task.SetUserProperty(L"OstrandStatus", status);
       outlook.UserSave(task);
     }
     return task;

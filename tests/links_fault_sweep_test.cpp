@@ -41,21 +41,14 @@ struct World {
 };
 
 // Calls that change an item or what the user sees of it.
-const std::set<std::wstring> kWrites = {L"Item.Save",
-                                        L"Item.SetSubject",
-                                        L"Item.SetBody",
-                                        L"Item.SetStart",
-                                        L"Item.SetDuration",
-                                        L"Item.Close",
-                                        L"Item.MarkComplete",
-                                        L"Item.SetStatus",
-                                        L"Item.SetActualWork",
-                                        L"UserProperty.SetValue",
-                                        L"UserPropertyCollection.Add",
-                                        L"AttachmentCollection.Add",
-                                        L"WordSelection.TypeText",
-                                        L"WordSelection.InsertFile",
-                                        L"WordSelection.HomeKey"};
+bool IsWrite(const std::wstring& call) {
+  static const std::wstring kWrites =
+      L" Item.Save Item.SetSubject Item.SetBody Item.SetStart Item.SetDuration Item.Close"
+      L" Item.MarkComplete Item.SetStatus Item.SetActualWork UserProperty.SetValue"
+      L" UserPropertyCollection.Add AttachmentCollection.Add WordSelection.TypeText"
+      L" WordSelection.InsertFile WordSelection.HomeKey ";
+  return kWrites.find(L" " + call + L" ") != std::wstring::npos;
+}
 
 struct Scenario {
   const char* name;
@@ -180,7 +173,7 @@ void Sweep(const Scenario& scenario) {
     if (returned.empty() && !retried && !titles.empty()) {
       for (auto it = failed_at + 1; it != calls.end(); ++it) {
         if (it->Name() == L"Item.Close" && it->arguments == L"1") continue;  // discarding
-        EXPECT_EQ(kWrites.count(it->Name()), 0u)
+        EXPECT_FALSE(IsWrite(it->Name()))
             << "written after the failure: " << ::testing::PrintToString(it->ToString());
       }
     }

@@ -141,9 +141,7 @@ TEST_F(TrackingTest, AppointmentsTakeTheEntryIdOfTheirFirstMarkerLine) {
       EXPECT_FALSE(failure.foreign_exception);
     }
   }
-}
-
-TEST_F(TrackingTest, AContactInTheCalendarIsNotLookedAt) {
+  // A contact in the calendar is not looked at, whatever its body.
   outlook.ClearCalls();
   auto contact = outlook.AddItem(sim::kOlContact, L"Bo", L"TaskLinkEntryID: 00A1\r\n",
                                  sim::FolderKind::kCalendar);
