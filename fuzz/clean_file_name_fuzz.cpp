@@ -60,8 +60,7 @@ void CheckSafe(const std::wstring& folder, const std::wstring& given, const std:
     Check(Utf16Length(name) <= fenmark::links::kMaxNameLength);
     // Every path the save writes.
     for (const auto picture : kPictureFiles)
-      if (html)
-        Check(Utf16Length(folder + stem) + picture.size() <= fenmark::links::kMaxPathLength);
+      Check(!html || Utf16Length(folder + stem) + picture.size() <= fenmark::links::kMaxPathLength);
   }
   // The start of the name stays: with the marks of a device ("_" put in, or in place of the last
   // letter) taken out, the stem begins what was given, less what Windows refuses.
@@ -87,12 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 7) return 0;
   // The clock comes from the input, wild values included; a set top bit of the first byte
   // stretches the text to about the overflow length.
-  fenmark::host::DateTime now{static_cast<std::int8_t>(data[1]) * 40,
-                              data[2] % 14,
-                              data[3] % 33,
-                              data[4] % 25,
-                              data[5] % 61,
-                              data[6] % 61};
+  const int year = static_cast<std::int8_t>(data[1]) * 40;
+  const fenmark::host::DateTime now{year,         data[2] % 14, data[3] % 33,
+                                    data[4] % 25, data[5] % 61, data[6] % 61};
   const bool stretch = (data[0] & 0x80) != 0;
   const std::size_t target = 32760 + (data[0] & 0x0f);
   std::wstring text = fenmark::fuzz::WideText(data + 7, size - 7);

@@ -16,8 +16,7 @@ class ScheduleSurfaces : public ScheduleTest {
   // The appointment Schedule showed: unsaved, in front, its link and marker set.
   void ExpectShownFor(const sim::SimItem& task, int minutes) {
     auto shown = outlook.ActiveWindowItem();
-    ASSERT_TRUE(shown);
-    ASSERT_EQ(shown.Class(), host::kOlAppointment);
+    ASSERT_TRUE(shown && shown.Class() == host::kOlAppointment);
     EXPECT_FALSE(shown.Saved());
     EXPECT_EQ(shown.Subject(), task.Subject());
     EXPECT_EQ(shown.Body(), L"TaskLinkEntryID: " + task.EntryID() + L"\r\n" + task.Body());
