@@ -61,9 +61,11 @@ class AddinTest : public ::testing::Test {
     connect.AddinInstance_OnConnection(outlook.Application());
     outlook.ClearCalls();
   }
-  // Every test ends quiet: no box it has not taken with ExpectMessages, no reference left behind.
+  // Every test ends quiet: no box it has not taken with ExpectMessages, no failure handed back to
+  // Outlook that it has not cleared, no reference left behind.
   void TearDown() override {
     EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
+    EXPECT_TRUE(outlook.ReturnedFailures().empty()) << outlook.ReturnedFailures()[0].description;
     EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers()) << "references left behind";
   }
 

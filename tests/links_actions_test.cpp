@@ -89,7 +89,6 @@ TEST_F(TaskActionTest, NotesStatusAndSavesFollowTheTableOfDifferences) {
         // Closing with saving, then the final save.
         EXPECT_EQ(task.SaveCount(), saves + (word ? 2 : 1));
         EXPECT_EQ(appointment.WriteCount(), appointment_writes);
-        EXPECT_TRUE(outlook.ReturnedFailures().empty());
       }
     }
   }

