@@ -13,10 +13,7 @@
 namespace fenmark::testing {
 namespace {
 
-struct Action {
-  const wchar_t* name;
-  host::Operation operation;
-};
+using Action = std::pair<const wchar_t*, host::Operation>;  // the name in reports
 const Action kComplete{L"CompleteTask", host::Operation::kCompleteTask};
 const Action kOpen{L"OpenTask", host::Operation::kOpenTask};
 const Action kStart{L"StartTask", host::Operation::kStartTask};
@@ -25,7 +22,7 @@ const Action kStop{L"StopTask", host::Operation::kStopTask};
 class TaskActionTest : public AddinTest {
  protected:
   void Run(const Action& action, const std::wstring& entry_id) {
-    connect.RunOn({entry_id}, action.operation);
+    connect.RunOn({entry_id}, action.second);
   }
   // The appointment scheduled from the task, under a subject of its own.
   sim::SimItem Appointment(const sim::SimItem& task) {
@@ -45,7 +42,7 @@ TEST_F(TaskActionTest, NotesStatusAndSavesFollowTheTableOfDifferences) {
   for (const auto& [action, done, complete, outlook_status, ostrand] : table) {
     for (const std::wstring status : {L"Started", L"Stopped", L""}) {
       for (const bool word : {true, false}) {
-        SCOPED_TRACE(::testing::PrintToString(std::wstring(action.name) + L" status=" + status +
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(action.first) + L" status=" + status +
                                               (word ? L" word" : L" no word")));
         // A task without a status was never watched; watching would give it one at its save.
         auto task = LinkedTask(L"Report", status, !status.empty());
@@ -269,7 +266,7 @@ TEST_F(TaskActionTest, BrokenLinksAndNoApplicationAreReportedUnderTheOperationAn
   outlook.DeleteItem(deleted_task);
 
   for (const Action& action : {kComplete, kOpen, kStart, kStop}) {
-    const std::wstring operation = action.name;
+    const std::wstring operation = action.first;
     SCOPED_TRACE(::testing::PrintToString(operation));
     // The entry ID handed over, the start of the box's text, whether it is a failure report
     // (else a plain message), and whether the host answers no item for the entry ID.
@@ -304,7 +301,7 @@ TEST_F(TaskActionTest, BrokenLinksAndNoApplicationAreReportedUnderTheOperationAn
   for (const Action& action : {kComplete, kOpen, kStart, kStop}) {
     outlook.ClearMessageBoxes();
     Run(action, linked.EntryID());
-    ExpectMessages({Report(L"91 - Object variable or With block variable not set", action.name)});
+    ExpectMessages({Report(L"91 - Object variable or With block variable not set", action.first)});
   }
 }
 

@@ -17,11 +17,7 @@ class CommandBarTest : public UiTest {
 TEST_F(CommandBarTest, OnlyVersionsBefore14GetSendToOstrandAboveASeparator) {
   auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
   const std::pair<std::wstring, bool> versions[] = {
-      {L"12.0.6423.1000", true},
-      {L"12", true},
-      {L"14.0.4760.1000", false},
-      {L"9.0.0.2711", false},
-  };
+      {L"12.0.6423.1000", true}, {L"12", true}, {L"14.0.4760.1000", false}, {L"9.0.0.2711", false}};
   for (const auto& [version, adds] : versions) {
     SCOPED_TRACE(::testing::PrintToString(version));
     outlook.SetVersion(version);
