@@ -14,7 +14,7 @@ class CommandBarTest : public UiTest {
   }
 };
 
-TEST_F(CommandBarTest, OnlyVersionsBefore14GetSendToOstrandAboveASeparator) {
+TEST_F(CommandBarTest, OnlyASingleMailBefore14GetsSendToOstrandAboveASeparator) {
   auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
   const std::pair<std::wstring, bool> versions[] = {
       {L"12.0.6423.1000", true}, {L"12", true}, {L"14.0.4760.1000", false}, {L"9.0.0.2711", false}};
@@ -34,22 +34,19 @@ TEST_F(CommandBarTest, OnlyVersionsBefore14GetSendToOstrandAboveASeparator) {
   EXPECT_EQ(std::pair(button.style, button.face_id), std::pair(3, 95));
   EXPECT_TRUE(button.enabled && !button.begin_group);
   EXPECT_TRUE(menu.Control(2).begin_group && !menu.Control(2).added_by_addin);
-}
 
-TEST_F(CommandBarTest, NothingIsAddedForOtherSelections) {
-  auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
+  // Nothing for other selections, and the mail's button keeps its slot.
   auto other = outlook.ReceiveMail(L"Lunch", L"Who is in?");
   auto contact = outlook.AddItem(sim::kOlContact, L"Jo", L"", sim::FolderKind::kContacts);
   auto request = outlook.AddItem(host::kOlMeetingRequest, L"Review", L"", sim::FolderKind::kInbox);
-  outlook.RightClick({mail});
-  const auto button = view.Button(host::Operation::kCopyToTask);
+  const auto slot = view.Button(host::Operation::kCopyToTask);
   const std::vector<std::vector<sim::SimItem>> selections = {
       {}, {mail, other}, {contact}, {request}};
   for (const auto& selection : selections) {
     outlook.Select(selection);
     EXPECT_TRUE(OwnButtons(outlook.RightClick()).empty());
   }
-  EXPECT_EQ(view.Button(host::Operation::kCopyToTask), button);
+  EXPECT_EQ(view.Button(host::Operation::kCopyToTask), slot);
   EXPECT_FALSE(view.Button(host::Operation::kCompleteTask));
 }
 
