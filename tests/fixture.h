@@ -162,6 +162,9 @@ class UiTest : public AddinTest {
     outlook.AttachRibbon(nullptr);
   }
 
+  // A linked task's stopped status on the tab.
+  static constexpr const wchar_t* kStoppedTab =
+      L"VB_CompleteTask+ VB_OpenTask+ VB_StartTask+ VB_StopTask- ";
   // The tab's buttons that act, each "id+ " or, greyed, "id- ".
   static std::wstring TabState(const std::vector<sim::RibbonButton>& tab) {
     std::wstring state;

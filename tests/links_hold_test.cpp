@@ -10,7 +10,6 @@ namespace {
 using LinksHoldTest = UiTest;
 using sim::FolderKind;
 
-constexpr const wchar_t* kStoppedTab = L"VB_CompleteTask+ VB_OpenTask+ VB_StartTask+ VB_StopTask- ";
 constexpr const wchar_t* kStoppedMenu =
     L"VBX_Fenmark+ VBX_Open_Ostrand_Task+ VBX_Start_Ostrand_Task+ VBX_Stop_Ostrand_Task- ";
 constexpr const wchar_t* kStoppedBar =

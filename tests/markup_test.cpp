@@ -32,14 +32,12 @@ TEST_F(MarkupTest, LoadXmlGivesTheResourceWithCrLfAfterEveryLineStraightFromTheR
   EXPECT_EQ(connect.LoadXML(L"NOSUCHXML"), L"");
   // Whatever the resources hold, the text the file's line-by-line reading gave: a line ends at
   // CR LF only, and every line, the last included, gets one.
-  const std::pair<std::string, std::wstring> cases[] = {
-      {"", L""},
-      {"a", L"a\r\n"},
-      {"a\r\n", L"a\r\n"},
-      {"a\r\n\r\nb", L"a\r\n\r\nb\r\n"},
-      {"a\nb\rc", L"a\nb\rc\r\n"},
-      {"\xe9t\xe9\r\n", L"\u00e9t\u00e9\r\n"},
-  };
+  const std::pair<std::string, std::wstring> cases[] = {{"", L""},
+                                                        {"a", L"a\r\n"},
+                                                        {"a\r\n", L"a\r\n"},
+                                                        {"a\r\n\r\nb", L"a\r\n\r\nb\r\n"},
+                                                        {"a\nb\rc", L"a\nb\rc\r\n"},
+                                                        {"\xe9t\xe9\r\n", L"\u00e9t\u00e9\r\n"}};
   for (const auto& [bytes, text] : cases) {
     outlook.SetResource(L"OTHERXML", L"CUSTOM", {bytes.begin(), bytes.end()});
     EXPECT_EQ(connect.LoadXML(L"OTHERXML"), text) << bytes;
@@ -86,8 +84,7 @@ TEST_F(MarkupTest, AnEventSourceThatCannotBeHadIsLeftOutAndTheConnectionSucceeds
       {L"ItemCollection.OnItemAdd", 2, true},
       {L"Application.Inspectors", 3, true},
       {L"InspectorCollection.OnNewInspector", 3, true},
-      {L"Application.OnItemContextMenuDisplay", 3, true},
-  };
+      {L"Application.OnItemContextMenuDisplay", 3, true}};
   for (const auto& [failing, connections, items] : cases) {
     SCOPED_TRACE(failing);
     sim::Outlook machine;

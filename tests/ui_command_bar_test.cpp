@@ -40,10 +40,9 @@ TEST_F(CommandBarTest, OnlyASingleMailBefore14GetsSendToOstrandAboveASeparator) 
   auto contact = outlook.AddItem(sim::kOlContact, L"Jo", L"", sim::FolderKind::kContacts);
   auto request = outlook.AddItem(host::kOlMeetingRequest, L"Review", L"", sim::FolderKind::kInbox);
   const auto slot = view.Button(host::Operation::kCopyToTask);
-  const std::vector<std::vector<sim::SimItem>> selections = {
-      {}, {mail, other}, {contact}, {request}};
-  for (const auto& selection : selections) {
-    outlook.Select(selection);
+  for (const auto& items :
+       std::vector<std::vector<sim::SimItem>>{{}, {mail, other}, {contact}, {request}}) {
+    outlook.Select(items);
     EXPECT_TRUE(OwnButtons(outlook.RightClick()).empty());
   }
   EXPECT_EQ(view.Button(host::Operation::kCopyToTask), slot);

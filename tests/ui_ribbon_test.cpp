@@ -94,16 +94,15 @@ TEST_F(UiTest, OnlyASingleMailPostOrAppointmentIsOffered) {
   auto other = outlook.ReceiveMail(L"Lunch", L"Who is in?");
   auto request = outlook.AddItem(host::kOlMeetingRequest, L"Review", L"", sim::FolderKind::kInbox);
   auto linked = LinkedAppointment(L"Stopped");
-  const std::vector<std::vector<sim::SimItem>> selections = {
-      {}, {mail, other}, {request}, {mail, linked}};
   // A single post is offered, as a mail is, and handed over.
   auto post = outlook.ReceivePost(L"Team notes", L"Agenda");
   outlook.Select({post});
   EXPECT_TRUE(InvokeDecision(connect, L"VBX_GetEnabled", Control(L"vbx_send_to_ostrand")));
   EXPECT_FALSE(InvokeDecision(connect, L"VBX_GetVisible", Control(L"VBX_Fenmark")));
-  for (const auto& selection : selections) {
-    SCOPED_TRACE(selection.size());
-    outlook.Select(selection);
+  for (const auto& items :
+       std::vector<std::vector<sim::SimItem>>{{}, {mail, other}, {request}, {mail, linked}}) {
+    SCOPED_TRACE(items.size());
+    outlook.Select(items);
     for (const wchar_t* id : {L"VBX_Send_To_Ostrand", L"VBX_Fenmark", L"VBX_Open_Ostrand_Task"})
       EXPECT_FALSE(InvokeDecision(connect, L"VBX_GetEnabled", Control(id))) << id;
     EXPECT_FALSE(InvokeDecision(connect, L"VBX_GetVisible", Control(L"VBX_Fenmark")));
