@@ -21,9 +21,7 @@ const Action kStop{L"StopTask", host::Operation::kStopTask};
 
 class TaskActionTest : public AddinTest {
  protected:
-  void Run(const Action& action, const std::wstring& entry_id) {
-    connect.RunOn({entry_id}, action.second);
-  }
+  void Run(const Action& action, const std::wstring& id) { connect.RunOn({id}, action.second); }
   // The appointment scheduled from the task, under a subject of its own.
   sim::SimItem Appointment(const sim::SimItem& task) {
     auto appointment = ScheduledFrom(task);

@@ -80,10 +80,7 @@ TEST_F(TrackingTest, TasksMadeWithoutAWindowAreStampedOnce) {
   // One that carries its own stamp and a status already is not saved again; a copy carrying
   // another task's entry ID gets its own, and keeps its status.
   outlook.SetAddEventsDropped(sim::FolderKind::kTasks, true);
-  auto stamped = outlook.CreateTask(L"Synced in");
-  stamped.SetUserProperty(L"TaskLinkEntryID", stamped.EntryID());
-  stamped.SetUserProperty(L"OstrandStatus", L"Started");
-  outlook.UserSave(stamped);
+  auto stamped = LinkedTask(L"Synced in", L"Started", false);
   auto copy = outlook.CreateTask(L"Copy");
   copy.SetUserProperty(L"TaskLinkEntryID", stamped.EntryID());
   copy.SetUserProperty(L"OstrandStatus", L"Started");
