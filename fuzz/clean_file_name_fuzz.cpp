@@ -60,8 +60,7 @@ void CheckSafe(const std::wstring& folder, const std::wstring& given, const std:
     Check(Utf16Length(name) <= fenmark::links::kMaxNameLength);
     // Every path the save writes.
     for (const auto picture : kPictureFiles)
-      if (html)
-        Check(Utf16Length(folder + stem) + picture.size() <= fenmark::links::kMaxPathLength);
+      Check(!html || Utf16Length(folder + stem) + picture.size() <= fenmark::links::kMaxPathLength);
   }
   // The start of the name stays: with the marks of a device ("_" put in, or in place of the last
   // letter) taken out, the stem begins what was given, less what Windows refuses.
@@ -87,12 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 7) return 0;
   // The clock comes from the input, wild values included; a set top bit of the first byte
   // stretches the text to about the overflow length.
-  fenmark::host::DateTime now{static_cast<std::int8_t>(data[1]) * 40,
-                              data[2] % 14,
-                              data[3] % 33,
-                              data[4] % 25,
-                              data[5] % 61,
-                              data[6] % 61};
+  const int year = static_cast<std::int8_t>(data[1]) * 40;
+  const fenmark::host::DateTime now{year,         data[2] % 14, data[3] % 33,
+                                    data[4] % 25, data[5] % 61, data[6] % 61};
   const bool stretch = (data[0] & 0x80) != 0;
   const std::size_t target = 32760 + (data[0] & 0x0f);
   std::wstring text = fenmark::fuzz::WideText(data + 7, size - 7);
@@ -123,18 +119,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckSafe(folder, clean, (data[0] & 1) ? L".htm" : L".msg");
   if (text.size() < 1024) CheckSafe(folder, text, L".msg");
 
-  // The subject as the attachment's name: what CleanFileName keeps and the letters, digits and
-  // marks of every script, in order; the fallback when nothing is left.
-  clock_reads = 0;
-  const std::wstring named = fenmark::links::SubjectFileName(text, clock);
-  std::wstring letters;
-  for (const wchar_t c :
-       Blank(text) ? std::wstring()
-                   : text.substr(text.find_first_not_of(L' '),
-                                 text.find_last_not_of(L' ') - text.find_first_not_of(L' ') + 1))
+  // The text less its outer blanks; what CleanFileName keeps of it, and what SubjectFileName keeps:
+  // those and the letters, digits and marks of every script, in order.
+  const auto first = text.find_first_not_of(L' ');
+  const std::wstring trimmed =
+      Blank(text) ? L"" : text.substr(first, text.find_last_not_of(L' ') - first + 1);
+  std::wstring kept, letters;
+  for (const wchar_t c : trimmed) {
+    if (IsFileNameCharacter(c)) kept.push_back(c);
     if (IsFileNameCharacter(c) ||
         (c > 0x7F && fenmark::links::IsLetterDigitOrMark(static_cast<char32_t>(c))))
       letters.push_back(c);
+  }
+
+  // The subject as the attachment's name; the fallback when nothing is left.
+  clock_reads = 0;
+  const std::wstring named = fenmark::links::SubjectFileName(text, clock);
   Check(named == (letters.empty() ? FallbackSubject(now) : letters));
   Check(clock_reads == (letters.empty() ? 1 : 0));
   if (named.size() < 1024) {
@@ -150,11 +150,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     // The outer blanks go first; kept characters then stay in order and in their own case, so a
     // blank next to a dropped character at either end stays.
-    const auto first = text.find_first_not_of(L' ');
-    const auto last = text.find_last_not_of(L' ');
-    std::wstring kept;
-    for (const wchar_t c : text.substr(first, last - first + 1))
-      if (IsFileNameCharacter(c)) kept.push_back(c);
     Check(clean == kept);
     // Cleaning a clean name without outer blanks changes nothing.
     if (!clean.empty() && clean.front() != L' ' && clean.back() != L' ')

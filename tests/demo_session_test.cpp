@@ -16,14 +16,18 @@ namespace {
 struct Played {
   std::string text;
   int failed = 0;
+  bool quit = false;
 };
 
-Played PlayDefault(bool outlook12) {
+// The default session, or these commands, played on an 80-column terminal.
+Played Play(bool outlook12, const char* commands = nullptr) {
   std::ostringstream out;
   Played played;
   {
     demo::Session session(out, {outlook12, 80});
-    played.failed = session.PlayDefault();
+    std::istringstream in(commands ? commands : "");
+    played.failed = commands ? session.Run(in, true) : session.PlayDefault();
+    played.quit = session.QuitRequested();
   }
   played.text = out.str();
   return played;
@@ -39,10 +43,14 @@ void ExpectInOrder(const std::string& text, std::initializer_list<std::string> l
   }
 }
 
+std::vector<std::string> Lines(std::istream&& in) {
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
 void ExpectFitsTheTerminal(const std::string& text) {
-  std::istringstream lines(text);
-  std::string line;
-  while (std::getline(lines, line)) {
+  for (const auto& line : Lines(std::istringstream(text))) {
     std::size_t columns = 0;
     for (unsigned char c : line) columns += (c & 0xC0) != 0x80;
     EXPECT_LE(columns, 80u) << line;
@@ -52,7 +60,7 @@ void ExpectFitsTheTerminal(const std::string& text) {
 TEST(DemoSession, PlaysTheWholeSessionInEitherOutlook) {
   for (const bool outlook12 : {false, true}) {
     SCOPED_TRACE(outlook12 ? "Outlook 12" : "Outlook 14");
-    const auto played = PlayDefault(outlook12);
+    const auto played = Play(outlook12);
     const std::string& text = played.text;
     EXPECT_EQ(played.failed, 0) << text;
     EXPECT_EQ(text.find("Error:"), std::string::npos) << text;
@@ -76,26 +84,17 @@ TEST(DemoSession, PlaysTheWholeSessionInEitherOutlook) {
 // appointment's window leaves its entries out, though the clock stands still.
 TEST(DemoSession, AMenuAfterTheTabOffersNothingForADeletedTask) {
   for (const bool outlook12 : {false, true}) {
-    std::ostringstream out;
-    {
-      demo::Session session(out, {outlook12, 80});
-      std::istringstream commands(
-          "receive mail \"Budget\" \"Figures\"\nright-click mail1\nclick \"Send to Ostrand\"\n"
-          "save task1\nclose task1\nschedule task1\nopen appt1\ndelete task1\n"
-          "time 14:25:07\nright-click-outside appt1\n");
-      EXPECT_EQ(session.Run(commands, true), 0) << out.str();
-    }
-    const std::string text = out.str();
+    const auto played =
+        Play(outlook12,
+             "receive mail \"Budget\" \"Figures\"\nright-click mail1\nclick \"Send to Ostrand\"\n"
+             "save task1\nclose task1\nschedule task1\nopen appt1\ndelete task1\n"
+             "time 14:25:07\nright-click-outside appt1\n");
+    const std::string& text = played.text;
+    EXPECT_EQ(played.failed, 0) << text;
     const auto menu = text.find("> right-click-outside appt1");
     ASSERT_NE(menu, std::string::npos) << text;
     EXPECT_EQ(text.find("Ostrand", menu), std::string::npos) << text;
   }
-}
-
-std::vector<std::string> Lines(std::istream&& in) {
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 // `shown` is the played session as it stands, but where a "[..." line says something is left out.
@@ -131,7 +130,7 @@ void ExpectAbridges(const std::vector<std::string>& shown, const std::vector<std
 }
 
 TEST(DemoSession, TheTranscriptAndTheDocumentedExcerptAbridgeTheSessionAsItPlays) {
-  const auto played = Lines(std::istringstream(PlayDefault(false).text));
+  const auto played = Lines(std::istringstream(Play(false).text));
   auto transcript = Lines(std::ifstream(FENMARK_SOURCE_DIR "/demo/TRANSCRIPT.txt"));
   ASSERT_GT(transcript.size(), 2u);
   transcript.erase(transcript.begin(), transcript.begin() + 2);  // "$ scripts/demo ..." and a blank
@@ -145,21 +144,16 @@ TEST(DemoSession, TheTranscriptAndTheDocumentedExcerptAbridgeTheSessionAsItPlays
 }
 
 TEST(DemoSession, CommandsFromAStreamReportMistakesAndGoOn) {
-  std::ostringstream out;
-  int failed = 0;
-  {
-    demo::Session session(out, {true, 80});
-    std::istringstream commands(
-        "# a comment\nfrobnicate mail1\nreceive parcel \"Box\"\n"
-        "receive post \"Team notes\" \"Agenda\"\nopen mail7\nsay \"unclosed\nsay ab\"c d\"e\n"
-        "say \"x\"\"y\"\nsay \"a\\qb\"\nversion \"\"\nright-click\nright-click post1\n"
-        "click 9999\nclick \"Send to Ostrand\"\nsave task1\nversion 14\nselect post1\n"
-        "right-click\nquit\nreceive mail \"never read\"\n");
-    failed = session.Run(commands, true);
-    EXPECT_TRUE(session.QuitRequested());
-  }
-  const std::string text = out.str();
-  EXPECT_EQ(failed, 10) << text;
+  const auto played =
+      Play(true,
+           "# a comment\nfrobnicate mail1\nreceive parcel \"Box\"\n"
+           "receive post \"Team notes\" \"Agenda\"\nopen mail7\nsay \"unclosed\nsay ab\"c d\"e\n"
+           "say \"x\"\"y\"\nsay \"a\\qb\"\nversion \"\"\nright-click\nright-click post1\n"
+           "click 9999\nclick \"Send to Ostrand\"\nsave task1\nversion 14\nselect post1\n"
+           "right-click\nquit\nreceive mail \"never read\"\n");
+  const std::string& text = played.text;
+  EXPECT_TRUE(played.quit);
+  EXPECT_EQ(played.failed, 10) << text;
   ExpectInOrder(text, {"Error: Unknown command \"frobnicate\". Type help for the list of commands.",
                        "Error: receive takes mail or post, not \"parcel\".",
                        "A post arrives in the Inbox; the demo calls it post1.",

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ class ConnectView {
   // Host references that the members account for; the add-in holds no other after a call.
   long HeldByMembers() const {
     long held = static_cast<long>(c_.objRibbons.size());
+    // A ribbon put by name rather than handed over.
+    if (std::count(c_.objRibbons.begin(), c_.objRibbons.end(), c_.glblObjRibbon) == 0)
+      held += c_.glblObjRibbon ? 1 : 0;
     for (const auto* windows : {&c_.oTasks, &c_.oAppointments})
       for (const auto& window : *windows)
         held += (window->item ? 1 : 0) + (window->inspector ? 1 : 0);
@@ -48,10 +52,6 @@ class ConnectView {
   const Connect& c_;
 };
 
-inline long HeldByMembers(const Connect& connect) {
-  return ConnectView(connect).HeldByMembers();
-}
-
 class AddinTest : public ::testing::Test {
  protected:
   sim::Outlook outlook;
@@ -60,6 +60,13 @@ class AddinTest : public ::testing::Test {
   void SetUp() override {
     connect.AddinInstance_OnConnection(outlook.Application());
     outlook.ClearCalls();
+  }
+  // Every test ends quiet: no box it has not taken with ExpectMessages, no failure handed back to
+  // Outlook that it has not cleared, no reference left behind.
+  void TearDown() override {
+    EXPECT_TRUE(outlook.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
+    EXPECT_TRUE(outlook.ReturnedFailures().empty()) << outlook.ReturnedFailures()[0].description;
+    EXPECT_EQ(outlook.OutstandingReferences(), HeldByMembers()) << "references left behind";
   }
 
   ConnectView view{connect};
@@ -81,10 +88,8 @@ class AddinTest : public ::testing::Test {
     } else {
       task.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
       // The Tasks folder's add event stamped "Stopped" already.
-      if (status.empty())
-        task.RemoveUserProperty(L"OstrandStatus");
-      else
-        task.SetUserProperty(L"OstrandStatus", status);
+      status.empty() ? task.RemoveUserProperty(L"OstrandStatus")
+                     : task.SetUserProperty(L"OstrandStatus", status);
       outlook.UserSave(task);
     }
     return task;
@@ -108,10 +113,12 @@ class AddinTest : public ::testing::Test {
     for (const auto& box : outlook.MessageBoxes()) texts.push_back(box.title + L": " + box.text);
     return texts;
   }
-  // Exactly these boxes, in order: {text, style, title}.
+  // Exactly these boxes since the last taken, in order: {text, style, title}; takes them.
   void ExpectMessages(const std::vector<sim::MessageBoxRecord>& expected) {
     const auto boxes = outlook.MessageBoxes();
-    ASSERT_EQ(boxes.size(), expected.size()) << ::testing::PrintToString(MessageTexts());
+    const auto texts = MessageTexts();
+    outlook.ClearMessageBoxes();
+    ASSERT_EQ(boxes.size(), expected.size()) << ::testing::PrintToString(texts);
     for (std::size_t i = 0; i < boxes.size(); ++i) {
       EXPECT_EQ(boxes[i].text, expected[i].text);
       EXPECT_EQ(boxes[i].style, expected[i].style) << boxes[i].text;
@@ -150,8 +157,30 @@ class UiTest : public AddinTest {
     AddinTest::SetUp();
     outlook.AttachRibbon(&bridge);
   }
-  void TearDown() override { outlook.AttachRibbon(nullptr); }
+  void TearDown() override {
+    AddinTest::TearDown();
+    outlook.AttachRibbon(nullptr);
+  }
 
+  // A linked task's stopped status on the tab.
+  static constexpr const wchar_t* kStoppedTab =
+      L"VB_CompleteTask+ VB_OpenTask+ VB_StartTask+ VB_StopTask- ";
+  // The tab's buttons that act, each "id+ " or, greyed, "id- ".
+  static std::wstring TabState(const std::vector<sim::RibbonButton>& tab) {
+    std::wstring state;
+    for (const auto& button : tab)
+      if (!button.on_action.empty()) state += button.id + (button.enabled ? L"+ " : L"- ");
+    return state;
+  }
+  // The menu's visible markup entries by id and the add-in's buttons by caption, alike.
+  static std::wstring MenuState(const sim::ContextMenu& menu) {
+    std::wstring state;
+    for (const auto& entry : menu.RibbonEntries())
+      if (!entry.separator && entry.visible) state += entry.id + (entry.enabled ? L"+ " : L"- ");
+    for (const auto& control : menu.Controls())
+      if (control.added_by_addin) state += control.caption + (control.enabled ? L"+ " : L"- ");
+    return state;
+  }
   // The add-in's own command-bar buttons on the menu, top to bottom.
   static std::vector<sim::MenuControl> OwnButtons(const sim::ContextMenu& menu) {
     std::vector<sim::MenuControl> own;

@@ -12,16 +12,12 @@
 namespace fenmark::parity {
 namespace {
 
-std::string Narrow(const std::wstring& text) {
-  return std::string(text.begin(), text.end());
-}
-
 TEST(Parity, EveryScenarioLeavesTheCheckedInEffects) {
   const auto expected =
       Sections(ReadTranscript(FENMARK_SOURCE_DIR "/tests/parity/expected_transcript.txt"));
   std::vector<std::wstring> all;
   for (const auto& scenario : Scenarios()) {
-    SCOPED_TRACE(Narrow(scenario.name));
+    SCOPED_TRACE(::testing::PrintToString(std::wstring(scenario.name)));
     demo::NativeAddin addin;
     const auto lines = Play(scenario, addin);
     all.insert(all.end(), lines.begin(), lines.end());

@@ -9,7 +9,7 @@
 namespace fenmark::sim {
 namespace {
 
-TEST(SimEvents, SavesNestedInWriteHandlersAreRaisedThenStoppedBeyondTheLimit) {
+TEST(SimGuards, EndlessSavesAndNamesWindowsRefusesFail) {
   Outlook outlook;
   auto task = outlook.AddinRef(outlook.CreateTask(L"T"));
   int depth = 0, raised = 0;
@@ -30,10 +30,8 @@ TEST(SimEvents, SavesNestedInWriteHandlersAreRaisedThenStoppedBeyondTheLimit) {
   EXPECT_TRUE(outlook.WriteRecursionOverflowed());
   ASSERT_FALSE(outlook.ReturnedFailures().empty());
   EXPECT_EQ(outlook.ReturnedFailures().front().description, kRecursionDescription);
-}
 
-TEST(SimFiles, WhatWindowsRefusesFailsAndTrailingDotsAndBlanksGo) {
-  Outlook outlook;
+  // The file system: what Windows refuses fails, and trailing dots and blanks go.
   const std::wstring temp = outlook.TempFolder();
   auto mail = outlook.AddinRef(outlook.ReceiveMail(L"M", L""));
   // Devices in any case and with an extension, paths of MAX_PATH or more.

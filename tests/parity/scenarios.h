@@ -22,8 +22,7 @@ inline void SendMailFromMarkupMenu(Stage& s) {
   s.outlook.UserSave(task);
   auto appointment = s.outlook.ScheduleTask(task);
   s.Note(L"scheduled, linked: " +
-         std::wstring(appointment.UserProperty(L"TaskLinkEntryID") == task.EntryID() ? L"yes"
-                                                                                     : L"no"));
+         YesNo(appointment.UserProperty(L"TaskLinkEntryID") == task.EntryID()));
 }
 
 inline void SendMailFromCommandBar(Stage& s) {
@@ -49,25 +48,19 @@ inline void ActionsFromTheTab(Stage& s) {
   }
 }
 
-inline void ActionsFromTheMarkupMenu(Stage& s) {
+// Start, stop, open and complete, each from a fresh context menu: the markup's or Outlook 12's.
+inline void ActionsFromTheMenu(Stage& s, bool command_bar) {
+  if (command_bar) s.outlook.SetVersion(kOutlook12Version);
   auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
-  for (const wchar_t* id : {L"VBX_Start_Ostrand_Task", L"VBX_Stop_Ostrand_Task",
-                            L"VBX_Open_Ostrand_Task", L"VBX_Fenmark"}) {
+  const wchar_t* ids[] = {L"VBX_Start_Ostrand_Task", L"VBX_Stop_Ostrand_Task",
+                          L"VBX_Open_Ostrand_Task", L"VBX_Fenmark"};
+  const wchar_t* captions[] = {L"Start Ostrand Task", L"Stop Ostrand Task", L"Open Ostrand Task",
+                               L"Fenmark"};
+  for (int i = 0; i < 4; ++i) {
     auto menu = s.outlook.RightClick({appointment});
     s.NoteMenu(menu);
-    s.NoteClick(id, menu.ClickRibbonEntry(id));
-  }
-  s.NoteMenu(s.outlook.RightClick({appointment}));
-}
-
-inline void ActionsFromTheCommandBar(Stage& s) {
-  s.outlook.SetVersion(kOutlook12Version);
-  auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
-  for (const wchar_t* caption :
-       {L"Start Ostrand Task", L"Stop Ostrand Task", L"Open Ostrand Task", L"Fenmark"}) {
-    auto menu = s.outlook.RightClick({appointment});
-    s.NoteMenu(menu);
-    s.NoteClick(caption, menu.ClickCaption(caption));
+    s.NoteClick(command_bar ? captions[i] : ids[i],
+                command_bar ? menu.ClickCaption(captions[i]) : menu.ClickRibbonEntry(ids[i]));
   }
   s.NoteMenu(s.outlook.RightClick({appointment}));
 }
@@ -128,17 +121,12 @@ inline void UnlinkedAppointment(Stage& s) {
 
 inline void NoWordDocument(Stage& s) {
   s.outlook.SetWordAvailableByDefault(false);
-  auto mail = s.outlook.ReceiveMail(L"Budget", L"Figures");
-  s.outlook.Select({mail});
-  s.NoteClick(
-      L"Send to Ostrand",
-      s.outlook.ShowContextMenu(sim::kMailItemMenu).ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
+  s.Send(s.outlook.ReceiveMail(L"Budget", L"Figures"));
   for (const wchar_t* id : {L"VBX_Fenmark", L"VBX_Open_Ostrand_Task", L"VBX_Start_Ostrand_Task",
                             L"VBX_Stop_Ostrand_Task"}) {
     auto appointment = s.LinkedAppointment(L"Review", L"Notes");
     if (std::wstring(id) == L"VBX_Stop_Ostrand_Task") s.StartFromMenu(appointment);
-    auto menu = s.outlook.RightClick({appointment});
-    s.NoteClick(id, menu.ClickRibbonEntry(id));
+    s.MenuClick(id, appointment, id);
   }
 }
 
@@ -146,15 +134,12 @@ inline void NoWordDocument(Stage& s) {
 // files still go.
 inline void HostFailureMidway(Stage& s) {
   auto mail = s.outlook.ReceiveMail(L"Budget", L"Figures");
-  s.outlook.Select({mail});
-  auto menu = s.outlook.ShowContextMenu(sim::kMailItemMenu);
   s.outlook.FailCallsTo(L"AttachmentCollection.Add", sim::kFailed, L"The attachment was refused.");
-  s.NoteClick(L"Send to Ostrand", menu.ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
+  s.Send(mail);
   s.outlook.ClearFaults();
   auto appointment = s.LinkedAppointment(L"Review", L"Notes");
   s.outlook.FailCallsTo(L"Item.Save", sim::kFailed, L"The item could not be saved.");
-  s.NoteClick(L"Start",
-              s.outlook.RightClick({appointment}).ClickRibbonEntry(L"VBX_Start_Ostrand_Task"));
+  s.MenuClick(L"Start", appointment, L"VBX_Start_Ostrand_Task");
   s.outlook.ClearFaults();
 }
 
@@ -162,16 +147,9 @@ inline void HostFailureMidway(Stage& s) {
 // extension, the longest subject Outlook allows, trailing dots. Each still becomes a task with
 // the mail attached, without a message and without a file left behind.
 inline void SubjectsWindowsRefuses(Stage& s) {
-  std::wstring longest;
-  while (longest.size() < 255) longest += L"Quarterly figures " + std::to_wstring(longest.size());
-  longest.resize(255);
-  for (const auto& subject :
-       {std::wstring(L"CON"), std::wstring(L"nul.txt"), longest, std::wstring(L"Re: Minutes...")}) {
-    s.outlook.Select({s.outlook.ReceiveMail(subject, L"Figures")});
-    s.NoteClick(
-        L"Send to Ostrand",
-        s.outlook.ShowContextMenu(sim::kMailItemMenu).ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
-  }
+  for (const auto& subject : {std::wstring(L"CON"), std::wstring(L"nul.txt"), LongestSubject(),
+                              std::wstring(L"Re: Minutes...")})
+    s.Send(s.outlook.ReceiveMail(subject, L"Figures"));
 }
 
 // The task's recorded start, moved 90 minutes back: the DLL reads the real clock.
@@ -200,9 +178,7 @@ inline void ActualWorkFromStartAndStop(Stage& s) {
   auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
   s.StartFromMenu(appointment);
   auto task = s.TaskOf(appointment);
-  if (!MoveStartBack(s, task)) return;
-  s.NoteClick(L"Stop",
-              s.outlook.RightClick({appointment}).ClickRibbonEntry(L"VBX_Stop_Ostrand_Task"));
+  if (MoveStartBack(s, task)) s.MenuClick(L"Stop", appointment, L"VBX_Stop_Ostrand_Task");
 }
 
 // A second start (from a menu built before the first) keeps the first start's time.
@@ -213,8 +189,7 @@ inline void TwoStartsThenAStop(Stage& s) {
   auto task = s.TaskOf(appointment);
   if (!MoveStartBack(s, task)) return;
   s.NoteClick(L"Start again", stale.ClickRibbonEntry(L"VBX_Start_Ostrand_Task"));
-  s.NoteClick(L"Stop",
-              s.outlook.RightClick({appointment}).ClickRibbonEntry(L"VBX_Stop_Ostrand_Task"));
+  s.MenuClick(L"Stop", appointment, L"VBX_Stop_Ostrand_Task");
   s.Note(L"actual work: " + std::to_wstring(task.ActualWork()));
 }
 
@@ -223,12 +198,9 @@ inline void ActionsInOvertypeMode(Stage& s) {
   s.outlook.SetOvertype(true);
   auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
   for (const wchar_t* id : {L"VBX_Start_Ostrand_Task", L"VBX_Stop_Ostrand_Task", L"VBX_Fenmark"})
-    s.NoteClick(id, s.outlook.RightClick({appointment}).ClickRibbonEntry(id));
+    s.MenuClick(id, appointment, id);
   const auto body = s.TaskOf(appointment).Body();
-  s.Note(L"body kept: " +
-         std::wstring(body.size() > 12 && body.substr(body.size() - 12) == L"\r\nTask notes"
-                          ? L"yes"
-                          : L"no"));
+  s.Note(L"body kept: " + YesNo(body.size() > 12 && body.ends_with(L"\r\nTask notes")));
   s.Note(L"overtype after: " + std::wstring(s.outlook.Overtype() ? L"on" : L"off"));
 }
 
@@ -237,9 +209,7 @@ inline void SubjectsInEveryScript(Stage& s) {
   for (const wchar_t* subject :
        {L"\u00dcbersicht \u2013 Gr\u00f6\u00dfe", L"\u4f1a\u8bae\u7eaa\u8981", L"???",
         L"Re: Minutes...", L"CONIN$"}) {
-    s.outlook.Select({s.outlook.ReceiveMail(subject, L"Figures")});
-    s.outlook.ShowContextMenu(sim::kMailItemMenu).ClickRibbonEntry(L"VBX_Send_To_Ostrand");
-    auto task = s.outlook.ActiveWindowItem();
+    auto task = s.Send(s.outlook.ReceiveMail(subject, L"Figures"), false);
     if (task && !task.Attachments().empty())
       s.Note(L"attached as: " + task.Attachments()[0].display_name);
   }
@@ -250,15 +220,9 @@ inline void SubjectsInEveryScript(Stage& s) {
 inline void LongSubjectWithPicturesInALongTempFolder(Stage& s) {
   const std::wstring temp = s.addin.TempFolder() + L"\\";
   s.addin.UseTempFolder(temp + std::wstring(100 - temp.size(), L'p'));
-  std::wstring subject;
-  while (subject.size() < 255) subject += L"Quarterly figures " + std::to_wstring(subject.size());
-  subject.resize(255);
-  auto mail = s.outlook.ReceiveMail(subject, L"See the charts.");
+  auto mail = s.outlook.ReceiveMail(LongestSubject(), L"See the charts.");
   mail.SetPictures(3);
-  s.outlook.Select({mail});
-  s.NoteClick(
-      L"Send to Ostrand",
-      s.outlook.ShowContextMenu(sim::kMailItemMenu).ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
+  s.Send(mail);
 }
 
 // Two windows of appointments whose tasks differ: a refresh asks each tab about its own window.
@@ -332,22 +296,15 @@ inline void UnicodeMailWithPictures(Stage& s) {
   const std::wstring subject = L"Zaż\u00f3łć gęślą jaźń \u4f1a\u8b70 \u03a9";
   auto mail = s.outlook.ReceiveMail(subject, L"Cześć,\r\n\u6771\u4eac\u3067");
   mail.SetPictures(2);
-  s.outlook.Select({mail});
-  s.outlook.ShowContextMenu(sim::kMailItemMenu).ClickRibbonEntry(L"VBX_Send_To_Ostrand");
-  if (auto task = s.outlook.ActiveWindowItem(); task && !task.Attachments().empty())
+  if (auto task = s.Send(mail, false); task && !task.Attachments().empty())
     s.Note(L"attached subject intact: " +
-           std::wstring(sim::MessageFileSubject(task.Attachments()[0].content) == subject ? L"yes"
-                                                                                          : L"no"));
+           YesNo(sim::MessageFileSubject(task.Attachments()[0].content) == subject));
 }
 
 // A shared mailbox's mail and a delegate's calendar: items found only with their store's ID.
 inline void SecondStore(Stage& s) {
-  auto mail =
-      s.outlook.AddItem(host::kOlMail, L"Team budget", L"Shared", sim::FolderKind::kSharedInbox);
-  s.outlook.Select({mail});
-  s.NoteClick(
-      L"Send to Ostrand",
-      s.outlook.ShowContextMenu(sim::kMailItemMenu).ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
+  s.Send(
+      s.outlook.AddItem(host::kOlMail, L"Team budget", L"Shared", sim::FolderKind::kSharedInbox));
   auto [task, appointment] = LinkInSecondStore(s.outlook, L"Stopped");
   for (const wchar_t* id : {L"VBX_Start_Ostrand_Task", L"VBX_Open_Ostrand_Task"}) {
     auto menu = s.outlook.RightClick({appointment});
@@ -369,8 +326,7 @@ inline void SelectionInTheTaskWindow(Stage& s) {
   auto task = s.TaskOf(appointment);
   s.outlook.OpenItem(task);
   task.SetSelection(5, 4);
-  s.NoteClick(L"Start",
-              s.outlook.RightClick({appointment}).ClickRibbonEntry(L"VBX_Start_Ostrand_Task"));
+  s.MenuClick(L"Start", appointment, L"VBX_Start_Ostrand_Task");
 }
 
 inline const std::vector<Scenario>& Scenarios() {
@@ -378,8 +334,10 @@ inline const std::vector<Scenario>& Scenarios() {
       {L"send mail to task from the markup menu", SendMailFromMarkupMenu},
       {L"send post to task from the command bar", SendMailFromCommandBar},
       {L"start, stop, open, complete from the tab", ActionsFromTheTab},
-      {L"start, stop, open, complete from the markup menu", ActionsFromTheMarkupMenu},
-      {L"start, stop, open, complete from the command bar", ActionsFromTheCommandBar},
+      {L"start, stop, open, complete from the markup menu",
+       [](Stage& s) { ActionsFromTheMenu(s, false); }},
+      {L"start, stop, open, complete from the command bar",
+       [](Stage& s) { ActionsFromTheMenu(s, true); }},
       {L"every operation without an entry ID", NoEntryId},
       {L"every operation on an unknown entry ID", UnknownEntryId},
       {L"every task action on a deleted task", DeletedTask},

@@ -26,6 +26,17 @@ inline SecondStoreLink LinkInSecondStore(sim::Outlook& outlook, const std::wstri
   return {task, appointment};
 }
 
+inline std::wstring YesNo(bool yes) {
+  return yes ? L"yes" : L"no";
+}
+
+// The longest subject Outlook allows.
+inline std::wstring LongestSubject() {
+  std::wstring subject;
+  while (subject.size() < 255) subject += L"Quarterly figures " + std::to_wstring(subject.size());
+  return subject.substr(0, 255);
+}
+
 // What one scenario does and sees.
 class Stage {
  public:
@@ -64,6 +75,18 @@ class Stage {
     NoteMenu(menu);
     NoteClick(L"Send to Ostrand", menu.ClickRibbonEntry(L"VBX_Send_To_Ostrand"));
     return outlook.ActiveWindowItem();
+  }
+  // The item sent to a task from its markup menu, the click noted or not; the item then in front.
+  sim::SimItem Send(const sim::SimItem& item, bool note = true) {
+    outlook.Select({item});
+    const bool clicked =
+        outlook.ShowContextMenu(sim::kMailItemMenu).ClickRibbonEntry(L"VBX_Send_To_Ostrand");
+    if (note) NoteClick(L"Send to Ostrand", clicked);
+    return outlook.ActiveWindowItem();
+  }
+  // The entry clicked on a fresh right-click of the item.
+  void MenuClick(const std::wstring& what, const sim::SimItem& item, const wchar_t* id) {
+    NoteClick(what, outlook.RightClick({item}).ClickRibbonEntry(id));
   }
   // A callback called by name, as Office calls it.
   void Callback(const std::wstring& name, const std::wstring& control_id) {

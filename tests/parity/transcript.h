@@ -11,26 +11,21 @@
 #include <string>
 #include <vector>
 
+#include "host/text.h"
 #include "sim/state_lines.h"
 #include "tests/parity/scenarios.h"
 
 namespace fenmark::parity {
 
-inline std::wstring Lower(std::wstring text) {
-  for (auto& c : text)
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-  return text;
-}
-
 class Canon {
  public:
-  explicit Canon(std::wstring temp) : temp_(Lower(std::move(temp))) {}
+  explicit Canon(std::wstring temp) : temp_(std::move(temp)) {}
   // The run's temporary folder, its clock and its entry IDs as placeholders.
   std::wstring operator()(const std::wstring& text) {
     std::wstring out;
-    const std::wstring lower = Lower(text);
     for (std::size_t i = 0; i < text.size();) {
-      if (!temp_.empty() && lower.compare(i, temp_.size(), temp_) == 0) {
+      if (!temp_.empty() &&
+          host::SameText(std::wstring_view(text).substr(i, temp_.size()), temp_)) {
         out += L"%TEMP%";
         i += temp_.size();
       } else {
