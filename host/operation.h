@@ -3,6 +3,7 @@
 // item a surface hands over to the command that follows.
 
 #include <string>
+#include <string_view>
 
 namespace fenmark::host {
 
@@ -15,6 +16,14 @@ enum class Operation {
   kScheduleTask,
 };
 inline constexpr int kOperationCount = 6;
+
+// The operation's own name: the title of its reports ("Ostrand - <name>") and, after the ProgID,
+// its command-bar button's tag.
+constexpr std::wstring_view NameOf(Operation operation) {
+  constexpr std::wstring_view kNames[kOperationCount] = {
+      L"CopyToTask", L"CompleteTask", L"OpenTask", L"StartTask", L"StopTask", L"ScheduleTask"};
+  return kNames[static_cast<int>(operation)];
+}
 
 // The item the next operation acts on, as a surface named it.
 struct ItemRef {

@@ -193,9 +193,9 @@ void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
 }
 
 Ref<host::Item> CopyToTask(const Session& session, const host::ItemRef& mail,
-                           host::Operation) noexcept {
+                           host::Operation operation) noexcept {
   auto& platform = session.platform;
-  RunReporting(platform, L"CopyToTask", [&] {
+  RunReporting(platform, host::NameOf(operation), [&] {
     if (mail.entry_id.empty()) {
       host::ShowMessage(platform, host::kNoEntryIdMessage);
       return;

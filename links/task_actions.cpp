@@ -13,11 +13,10 @@ namespace {
 
 enum class WorkTime { kNone, kRecordStart, kAddSinceStart };
 
-// What sets the four commands apart; everything else they do alike.
+// What sets the four commands apart; everything else they do alike. Open only brings the window
+// up: it has no note.
 struct ActionTraits {
-  host::Operation command;
-  std::wstring_view operation;  // the title of its reports
-  bool writes_note;             // open only brings the window up
+  host::Operation operation;
   std::wstring_view note_prefix;
   bool marks_complete;
   int outlook_status;  // 0: left as it is
@@ -25,39 +24,14 @@ struct ActionTraits {
   WorkTime work_time;
 };
 
+using enum host::Operation;
 constexpr ActionTraits kActions[] = {
-    {.command = host::Operation::kCompleteTask,
-     .operation = L"CompleteTask",
-     .writes_note = true,
-     .note_prefix = L"Ostrand task completed - ",
-     .marks_complete = true,
-     .outlook_status = 0,
-     .ostrand_status = kStopped,
-     .work_time = WorkTime::kAddSinceStart},
-    {.command = host::Operation::kOpenTask,
-     .operation = L"OpenTask",
-     .writes_note = false,
-     .note_prefix = L"",
-     .marks_complete = false,
-     .outlook_status = 0,
-     .ostrand_status = L"",
-     .work_time = WorkTime::kNone},
-    {.command = host::Operation::kStartTask,
-     .operation = L"StartTask",
-     .writes_note = true,
-     .note_prefix = L"Ostrand task started - ",
-     .marks_complete = false,
-     .outlook_status = host::kOlTaskInProgress,
-     .ostrand_status = kStarted,
-     .work_time = WorkTime::kRecordStart},
-    {.command = host::Operation::kStopTask,
-     .operation = L"StopTask",
-     .writes_note = true,
-     .note_prefix = L"Ostrand task stopped - ",
-     .marks_complete = false,
-     .outlook_status = host::kOlTaskDeferred,
-     .ostrand_status = kStopped,
-     .work_time = WorkTime::kAddSinceStart},
+    {kCompleteTask, L"Ostrand task completed - ", true, 0, kStopped, WorkTime::kAddSinceStart},
+    {kOpenTask, L"", false, 0, L"", WorkTime::kNone},
+    {kStartTask, L"Ostrand task started - ", false, host::kOlTaskInProgress, kStarted,
+     WorkTime::kRecordStart},
+    {kStopTask, L"Ostrand task stopped - ", false, host::kOlTaskDeferred, kStopped,
+     WorkTime::kAddSinceStart},
 };
 
 std::wstring TwoDigits(int value) {
@@ -117,12 +91,12 @@ Ref<host::Item> RunTaskAction(const Session& session, const host::ItemRef& appoi
                               host::Operation operation) noexcept {
   const ActionTraits* found = nullptr;
   for (const auto& traits : kActions)
-    if (traits.command == operation) found = &traits;
+    if (traits.operation == operation) found = &traits;
   if (!found) return nullptr;
   const ActionTraits& traits = *found;
   auto& platform = session.platform;
   const std::wstring& appointment_entry_id = appointment_ref.entry_id;
-  RunReporting(platform, traits.operation, [&] {
+  RunReporting(platform, host::NameOf(operation), [&] {
     if (appointment_entry_id.empty()) {
       host::ShowMessage(platform, host::kNoEntryIdMessage);
       return;
@@ -142,7 +116,8 @@ Ref<host::Item> RunTaskAction(const Session& session, const host::ItemRef& appoi
 
     std::wstring note;
     host::ClockReading now;
-    if (traits.writes_note) {
+    const bool writes_note = !traits.note_prefix.empty();
+    if (writes_note) {
       now = platform.ReadClock();
       note = std::wstring(traits.note_prefix) +
              NoteTimestamp(now.local, platform.ShortDatePattern(), platform.DateSeparator(),
@@ -153,10 +128,10 @@ Ref<host::Item> RunTaskAction(const Session& session, const host::ItemRef& appoi
     auto document = host::Require(task.GetInspector()).WordEditor();
     if (!document) {
       host::ShowMessage(platform, std::wstring(host::kNoWordDocumentMessage) + task.Subject());
-      if (!traits.writes_note) return;
+      if (!writes_note) return;
     } else {
       host::Require(task.GetInspector()).Activate();
-      if (!traits.writes_note) return;
+      if (!writes_note) return;
       auto window = document->Windows(1);
       auto selection = host::Require(window).Selection();
       auto& at = host::Require(selection);

@@ -20,7 +20,7 @@ std::wstring SetUp(AddIn& addin, const MenuButton& spec, Ref<host::CommandBarCon
   button.SetCaption(std::wstring(spec.caption));
   button.SetStyle(host::kMsoButtonIconAndCaption);
   button.SetFaceId(kButtonFaceId);
-  button.SetTag(std::wstring(spec.tag));
+  button.SetTag(std::wstring(kButtonTagPrefix) + std::wstring(host::NameOf(spec.operation)));
   std::wstring entry_id;
   try {
     entry_id = item.EntryID();

@@ -13,33 +13,27 @@ inline constexpr std::wstring_view kContextMenuOperation = L"objOLApp_ItemContex
 inline constexpr int kButtonFaceId = 95;
 // Office routes a button's action to the add-in that its programmatic identifier names.
 inline constexpr std::wstring_view kButtonOnAction = L"!<Fenmark.Connect>";
+// A button's tag is this and its operation's name. Office routes a click to every button with the
+// clicked one's tag, whichever program made it: the ProgID keeps the add-in's tags its own.
+inline constexpr std::wstring_view kButtonTagPrefix = L"Fenmark.Connect.";
 
 enum class Menu { kMail, kAppointment, kTask };
 
 struct MenuButton {
   Menu menu;
   std::wstring_view caption;
-  // Office routes a click to every button with the clicked one's tag, whichever program made it:
-  // the ProgID keeps the add-in's tags its own.
-  std::wstring_view tag;
   int before;                 // position: 1 is the top of the menu
   Rule rule;                  // the button is disabled when the rule does not allow it
   host::Operation operation;  // one button slot for each
 };
 
 inline constexpr MenuButton kMenuButtons[] = {
-    {Menu::kMail, L"Send to Ostrand", L"Fenmark.Connect.CopyToTask", 1, Rule::kSendToTask,
-     host::Operation::kCopyToTask},
-    {Menu::kAppointment, L"Fenmark", L"Fenmark.Connect.CompleteTask", 1, Rule::kComplete,
-     host::Operation::kCompleteTask},
-    {Menu::kAppointment, L"Open Ostrand Task", L"Fenmark.Connect.OpenTask", 2, Rule::kOpen,
-     host::Operation::kOpenTask},
-    {Menu::kAppointment, L"Start Ostrand Task", L"Fenmark.Connect.StartTask", 3, Rule::kStart,
-     host::Operation::kStartTask},
-    {Menu::kAppointment, L"Stop Ostrand Task", L"Fenmark.Connect.StopTask", 4, Rule::kStop,
-     host::Operation::kStopTask},
-    {Menu::kTask, L"Schedule", L"Fenmark.Connect.ScheduleTask", 1, Rule::kSchedule,
-     host::Operation::kScheduleTask},
+    {Menu::kMail, L"Send to Ostrand", 1, Rule::kSendToTask, host::Operation::kCopyToTask},
+    {Menu::kAppointment, L"Fenmark", 1, Rule::kComplete, host::Operation::kCompleteTask},
+    {Menu::kAppointment, L"Open Ostrand Task", 2, Rule::kOpen, host::Operation::kOpenTask},
+    {Menu::kAppointment, L"Start Ostrand Task", 3, Rule::kStart, host::Operation::kStartTask},
+    {Menu::kAppointment, L"Stop Ostrand Task", 4, Rule::kStop, host::Operation::kStopTask},
+    {Menu::kTask, L"Schedule", 1, Rule::kSchedule, host::Operation::kScheduleTask},
 };
 
 // objOLApp_ItemContextMenuDisplay. Adds nothing from Outlook 14 on, where the context-menu
