@@ -33,6 +33,11 @@ WINE
 chmod +x "$work/bin/wine" "$work/bin/wineserver"
 export PATH="$work/bin:$PATH" FENMARK_WINE_DIR="$work/wine" STARTS="$work/starts"
 
+# What Wine's start.exe prints when it cannot start a program, as the caller reads it.
+refused() { # WHY
+  printf '%s\r\nShellExecuteEx failed: %s.\r' \
+    'Application could not be started, or no application associated with the specified file.' "$1"
+}
 try() { # PROGRAM EXPECTED_RC EXPECTED_STARTS EXPECTED_OUTPUT
   : >"$work/starts"
   out=$("$wine_run" "$1" 2>"$work/err")
@@ -44,8 +49,8 @@ try() { # PROGRAM EXPECTED_RC EXPECTED_STARTS EXPECTED_OUTPUT
 try died-1 0 2 "ran died-1"
 try died-2 0 3 "ran died-2"
 grep -q 'trying again' "$work/err" || fail "a second try is not said on standard error"
-try died-3 1 3 "$(printf 'Application could not be started, or no application associated with the specified file.\r\nShellExecuteEx failed: Internal error.\r')"
-try missing 1 1 "$(printf 'Application could not be started, or no application associated with the specified file.\r\nShellExecuteEx failed: File not found.\r')"
+try died-3 1 3 "$(refused 'Internal error')"
+try missing 1 1 "$(refused 'File not found')"
 try fails 3 1 "ran and failed"
 grep -q "wine's chatter" "$work/err" || fail "a failed program's Wine output is not shown"
 try runs 0 1 "ran runs"
