@@ -3,11 +3,15 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cwctype>
+#include <optional>
 #include <vector>
 
 #include "host/text.h"
+#include "links/page_encoding.h"
+#include "links/remote_references.h"
 #include "links/report_guard.h"
 #include "links/safe_file_name.h"
+#include "links/working_folder.h"
 
 namespace fenmark::links {
 
@@ -54,95 +58,23 @@ std::wstring CleanFileName(std::wstring_view text, const Clock& now) {
 
 namespace {
 
-// The working folders are "Fenmark-" and four digits in the temporary folder: names of the
-// add-in's own, so that a run can remove what earlier runs left and nothing of other programs.
-// Twelve characters, as the scripting runtime's temporary names had.
-constexpr std::wstring_view kWorkingFolderPrefix = L"Fenmark-";
-constexpr int kWorkingFolderDigits = 4;
-// Names already taken are passed over (a folder that an earlier run could not remove).
-constexpr int kWorkingFolderAttempts = 100;
-// Waits before the attempts after the first to remove a working folder: a virus scanner may hold
-// a file just written for a moment.
-constexpr int kRemovalWaits[] = {20, 50, 100, 200};
-
-std::wstring WorkingFolderName(int number) {
-  std::wstring digits = std::to_wstring(number);
-  digits.insert(0, kWorkingFolderDigits - digits.size(), L'0');
-  return std::wstring(kWorkingFolderPrefix) + digits;
-}
-
-bool IsWorkingFolderName(std::wstring_view name) {
-  if (name.size() != kWorkingFolderPrefix.size() + kWorkingFolderDigits) return false;
-  if (!host::SameText(name.substr(0, kWorkingFolderPrefix.size()), kWorkingFolderPrefix))
-    return false;
-  for (const wchar_t c : name.substr(kWorkingFolderPrefix.size()))
-    if (c < L'0' || c > L'9') return false;
+// The saved page made safe to insert: rewritten in place without what it would fetch, as UTF-8.
+// False when the page cannot be read in its character set: the caller pastes the plain text.
+bool MakePageSafe(host::Platform& platform, const std::wstring& path) {
+  const auto text = PageText(platform, platform.ReadBytes(path));
+  if (!text) return false;
+  platform.WriteBytes(path, Utf8Page(WithoutRemoteReferences(*text)));
   return true;
 }
 
-// Removes the folder with everything in it, as far as it goes: links are removed, never
-// followed. Whether it is gone.
-bool RemoveTree(host::Platform& platform, const std::wstring& folder) noexcept {
-  try {
-    bool all = true;
-    for (const auto& entry : platform.FolderEntries(folder, L"*")) {
-      const std::wstring path = folder + L"\\" + entry.name;
-      try {
-        if (entry.folder && !entry.link) {
-          all = RemoveTree(platform, path) && all;
-        } else if (entry.folder) {
-          platform.RemoveFolder(path);
-        } else {
-          platform.RemoveFile(path);
-        }
-      } catch (...) {
-        all = false;
-      }
-    }
-    if (!all) return false;
-    platform.RemoveFolder(folder);
-    return true;
-  } catch (...) {
-    return false;
+// Text as Word's TypeText takes it: a carriage return for each paragraph break.
+std::wstring TypedParagraphs(const std::wstring& text) {
+  std::wstring typed;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') continue;
+    typed += text[i] == L'\n' ? L'\r' : text[i];
   }
-}
-
-// What earlier runs could not remove. What still resists is left for the next run.
-void RemoveEarlierRuns(host::Platform& platform, const std::wstring& temp_folder) noexcept {
-  try {
-    const std::wstring pattern = std::wstring(kWorkingFolderPrefix) + L"*";
-    for (const auto& entry : platform.FolderEntries(temp_folder, pattern))
-      if (entry.folder && !entry.link && IsWorkingFolderName(entry.name))
-        RemoveTree(platform, temp_folder + L"\\" + entry.name);
-  } catch (...) {
-  }
-}
-
-// A folder of the run's own in the temporary folder, without trailing backslash.
-std::wstring MakeWorkingFolder(host::Platform& platform, const std::wstring& temp_folder) {
-  for (int number = 1;; ++number) {
-    const std::wstring path = temp_folder + L"\\" + WorkingFolderName(number);
-    try {
-      platform.MakeFolder(path);
-      return path;
-    } catch (const host::Failure& failure) {
-      if (failure.Number() != host::kAlreadyExists || number == kWorkingFolderAttempts) throw;
-    }
-  }
-}
-
-// A file still held after the waits stays, unreported: the task has all it needs, and the next
-// run removes it.
-void RemoveWorkingFolder(host::Platform& platform, const std::wstring& folder) noexcept {
-  try {
-    bool gone = RemoveTree(platform, folder);
-    for (const int wait : kRemovalWaits) {
-      if (gone) return;
-      platform.Wait(wait);
-      gone = RemoveTree(platform, folder);
-    }
-  } catch (...) {
-  }
+  return typed;
 }
 
 }  // namespace
@@ -150,16 +82,15 @@ void RemoveWorkingFolder(host::Platform& platform, const std::wstring& folder) n
 void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
                     const Ref<host::Item>& target) {
   const Clock now = [&platform] { return platform.Now(); };
-  // Set once the folder exists: the clean-up removes it with everything in it, also the pictures
-  // that an HTML rendering puts beside its file, and also after a failure.
-  std::wstring working_folder;
+  // Removed with everything in it when the run ends, after any report: also the pictures that an
+  // HTML rendering puts beside its file.
+  std::optional<WorkingFolder> working_folder;
   try {
     std::wstring temp_folder = platform.TempPath();
     while (!temp_folder.empty() && (temp_folder.back() == L'\\' || temp_folder.back() == L'/'))
       temp_folder.pop_back();
     RemoveEarlierRuns(platform, temp_folder);
-    working_folder = MakeWorkingFolder(platform, temp_folder);
-    const std::wstring folder_path = working_folder + L"\\";
+    const std::wstring folder_path = working_folder.emplace(platform, temp_folder).Path() + L"\\";
 
     // Unicode, so that text outside the system's code page survives in the attached copy.
     const std::wstring msg_name =
@@ -173,6 +104,7 @@ void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
     const std::wstring htm_name = SafeFileName(folder_path, SubjectFileName(source->Subject(), now),
                                                L".htm", kPictureFolderReserve);
     source->SaveAs(folder_path + htm_name, host::kOlHtml);
+    const bool page_safe = MakePageSafe(platform, folder_path + htm_name);
 
     auto document = host::Require(target->GetInspector()).WordEditor();
     if (!document) {
@@ -183,13 +115,15 @@ void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
       auto selection = host::Require(window).Selection();
       auto& at = host::Require(selection);
       at.TypeText(std::wstring(kBodySeparator));
-      at.InsertFile(folder_path + htm_name);
+      if (page_safe)
+        at.InsertFile(folder_path + htm_name);
+      else
+        at.TypeText(TypedParagraphs(source->Body()));
       at.HomeKey(host::kWdStory);
     }
   } catch (...) {
     Report(platform, host::CurrentFailure(), L"AttachOrigItem");
   }
-  if (!working_folder.empty()) RemoveWorkingFolder(platform, working_folder);
 }
 
 Ref<host::Item> CopyToTask(const Session& session, const host::ItemRef& mail,

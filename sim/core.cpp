@@ -187,6 +187,13 @@ void Core::Enter(const wchar_t* interface_name, const wchar_t* member, std::wstr
   }
   call.failed = hit != nullptr;
   calls.push_back(call);
+  for (auto it = before_calls.begin(); it != before_calls.end(); ++it) {
+    if (it->first != name) continue;
+    auto action = std::move(it->second);
+    before_calls.erase(it);
+    action();
+    break;
+  }
   if (hit) throw host::Failure(hit->number, hit->description);
 }
 

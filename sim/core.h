@@ -36,6 +36,8 @@ std::wstring ParagraphBreaks(const std::wstring& text);
 // The text of an HTML document as an editor shows it: tags dropped, entities decoded, block
 // elements ending paragraphs (CR LF).
 std::wstring HtmlToText(const std::wstring& html);
+// What Word fetches from beyond an inserted HTML page's folder (word_fetches.cpp).
+std::vector<std::wstring> FetchedBy(const std::wstring& html);
 
 // Delivers a handler's failure back to the event source: recorded, never propagated.
 void RecordReturned(Core& core, const std::wstring& source);  // inside a catch block
@@ -135,6 +137,8 @@ struct ItemState {
   std::vector<RibbonButton> tab;
   bool tab_stale = true;
   int pictures = 0;  // images the HTML rendering puts in a folder beside its file
+  std::optional<std::wstring> html_page;  // the HTML rendering, where a test gives it
+  std::wstring html_charset = L"utf-8";
 
   UserProp* FindProp(const std::wstring& name);
   // An empty selection at `at` (within the body).
@@ -252,6 +256,25 @@ struct Core : std::enable_shared_from_this<Core> {
       dirs;  // by lower-case path: the path as made, no trailing backslash
   std::wstring temp_folder;
   std::map<std::wstring, std::uint64_t> held_files;  // by key: held until that tick count
+  // Who made each file and folder, when, and what it is whatever its path (made when first asked).
+  struct EntryMeta {
+    std::wstring owner;
+    std::int64_t made_ms = 0;  // on the tick count
+    std::uint64_t identity = 0;
+  };
+  std::map<std::wstring, EntryMeta> entry_meta;  // by key
+  struct Link {
+    std::wstring path, target;
+  };
+  std::map<std::wstring, Link> links;        // by key: a junction and where it points
+  std::map<std::wstring, int> add_in_holds;  // by key: the add-in's handles that deny deletion
+  std::wstring user = L"Avery";
+  bool holds_kept = true;  // Windows refuses to rename or replace what a handle denies deletion
+  std::uint64_t next_identity = 1;
+  std::uint64_t random_state = 0x9E3779B97F4A7C15ull;
+  std::vector<std::wstring> fetched;  // what Word fetched from beyond the inserted file's folder
+  // Actions run just before the add-in's next call of a name (lower-case "interface.member").
+  std::vector<std::pair<std::wstring, std::function<void()>>> before_calls;
   std::map<std::wstring, std::vector<std::uint8_t>> resources;  // by "NAME|TYPE"
   std::vector<MessageBoxRecord> message_boxes;
   std::function<int(const MessageBoxRecord&)> message_box_handler;
@@ -338,6 +361,13 @@ struct Core : std::enable_shared_from_this<Core> {
   static std::wstring Named(const std::wstring& path);
   static std::wstring Parent(const std::wstring& path);
   void MakeDirs(const std::wstring& path);
+  // The path as the file system follows it: through every link on the way, the last name's too
+  // unless `keep_last`.
+  std::wstring Resolved(const std::wstring& path, bool keep_last = false) const;
+  bool Exists(const std::wstring& key) const;  // a file, folder or link
+  bool HasEntriesBelow(const std::wstring& key) const;
+  EntryMeta& Meta(const std::wstring& key);
+  void Erase(const std::wstring& key);  // a file, folder or link, and what was known of it
   // Whether the path is shorter than MAX_PATH, counted in UTF-16 units as Windows counts it.
   static bool FitsMaxPath(const std::wstring& path);
   // Fails with `not_found`/`bad_name` numbers when the path cannot hold a file.

@@ -131,8 +131,9 @@ class ItemImpl : public host::Item {
     if (files.empty()) throw InvalidArgument();
     // Every path the save writes must fit, the pictures' too; what was written before one that
     // fails stays, as a real save leaves it.
-    for (auto& [file_path, bytes] : files) {
-      if (file_path != path && call.core->FitsMaxPath(file_path))
+    for (auto& [saved_path, bytes] : files) {
+      const std::wstring file_path = call.core->Resolved(saved_path);
+      if (saved_path != path && call.core->FitsMaxPath(file_path))
         call.core->MakeDirs(Core::Parent(file_path));
       call.core->CheckFilePath(file_path, -2147287037,  // 0x80030003
                                L"Cannot save the file. The folder does not exist.", -2147287035,

@@ -232,6 +232,27 @@ class Outlook {
   // Every folder (with a trailing backslash) and file below `folder`, at any depth, sorted.
   std::vector<std::wstring> EntriesBelow(const std::wstring& folder) const;
 
+  void PutFile(const std::wstring& path, std::vector<std::uint8_t> bytes);
+  // What others do to the file system. A link (junction) at `path` to `target`, made by `owner`.
+  void MakeLink(const std::wstring& path, const std::wstring& target,
+                const std::wstring& owner = L"Mallory");
+  // Another user replaces the entry at `path` by a link to `target`, having moved it aside (to
+  // `path` + ".old"). Windows refuses while the add-in holds the entry or anything in it (unless
+  // holds are not kept): whether it was replaced.
+  bool SwapForLink(const std::wstring& path, const std::wstring& target);
+  // A file system whose handles keep nothing from being renamed (to test what a hold guards).
+  void SetHoldsKept(bool kept);
+  // The user the add-in runs as ("Avery"), and the owner and age of an entry.
+  std::wstring User() const;
+  void SetOwner(const std::wstring& path, const std::wstring& owner);
+  void SetAge(const std::wstring& path, std::uint64_t seconds);
+  // The random bits the add-in's next RandomBits call returns.
+  std::uint64_t NextRandomBits() const;
+  // Runs `action` just before the add-in's next call of that name ("Platform.OpenEntry").
+  void BeforeCall(const std::wstring& name, std::function<void()> action);
+  // What Word fetched from beyond an inserted file's folder, in order (an address a line).
+  std::vector<std::wstring> Fetched() const;
+
   // The DLL's resources: by default type "CUSTOM" gives fenmark::ui::EmbeddedMarkup(name).
   void SetResource(const std::wstring& name, const std::wstring& type,
                    std::vector<std::uint8_t> bytes);

@@ -74,6 +74,79 @@ void Outlook::PutTextFile(const std::wstring& path, const std::wstring& text) {
   entry.bytes.assign(utf8.begin(), utf8.end());
 }
 
+void Outlook::PutFile(const std::wstring& path, std::vector<std::uint8_t> bytes) {
+  core_->MakeDirs(Core::Parent(path));
+  auto& entry = core_->files[Core::Key(path)];
+  entry.path = Core::Named(path);
+  entry.bytes = std::move(bytes);
+}
+
+void Outlook::MakeLink(const std::wstring& path, const std::wstring& target,
+                       const std::wstring& owner) {
+  const std::wstring key = Core::Key(path);
+  core_->links[key] = {Core::Named(path), Core::Named(target)};
+  core_->Meta(key).owner = owner;
+}
+
+bool Outlook::SwapForLink(const std::wstring& path, const std::wstring& target) {
+  const std::wstring key = Core::Key(path);
+  if (core_->holds_kept) {
+    for (const auto& [held, count] : core_->add_in_holds)
+      if (held == key || held.rfind(key + L"\\", 0) == 0) return false;
+  }
+  // Moved aside whole, with what is known of each entry.
+  const std::wstring aside = key + L".old";
+  auto move = [&](auto& entries, auto rename) {
+    std::vector<std::wstring> moved;
+    for (const auto& entry : entries)
+      if (entry.first == key || entry.first.rfind(key + L"\\", 0) == 0)
+        moved.push_back(entry.first);
+    for (const auto& old_key : moved) {
+      const std::wstring new_key = aside + old_key.substr(key.size());
+      auto value = entries.at(old_key);
+      rename(value, Core::Named(path) + L".old" + old_key.substr(key.size()));
+      entries.erase(old_key);
+      entries[new_key] = value;
+    }
+  };
+  move(core_->dirs, [](std::wstring& dir, const std::wstring& named) { dir = named; });
+  move(core_->files, [](detail::FileEntry& file, const std::wstring& named) { file.path = named; });
+  move(core_->links, [](Core::Link& link, const std::wstring& named) { link.path = named; });
+  move(core_->entry_meta, [](Core::EntryMeta&, const std::wstring&) {});
+  MakeLink(path, target);
+  return true;
+}
+
+void Outlook::SetHoldsKept(bool kept) {
+  core_->holds_kept = kept;
+}
+
+std::wstring Outlook::User() const {
+  return core_->user;
+}
+
+void Outlook::SetOwner(const std::wstring& path, const std::wstring& owner) {
+  core_->Meta(Core::Key(path)).owner = owner;
+}
+
+void Outlook::SetAge(const std::wstring& path, std::uint64_t seconds) {
+  core_->Meta(Core::Key(path)).made_ms =
+      static_cast<std::int64_t>(core_->milliseconds) - static_cast<std::int64_t>(seconds) * 1000;
+}
+
+std::uint64_t Outlook::NextRandomBits() const {
+  std::uint64_t state = core_->random_state;
+  return detail::NextRandom(state);
+}
+
+void Outlook::BeforeCall(const std::wstring& name, std::function<void()> action) {
+  core_->before_calls.emplace_back(detail::Lower(name), std::move(action));
+}
+
+std::vector<std::wstring> Outlook::Fetched() const {
+  return core_->fetched;
+}
+
 void Outlook::HoldFile(const std::wstring& path, std::uint64_t milliseconds) {
   const auto now = core_->milliseconds;
   core_->held_files[Core::Key(path)] =
@@ -104,6 +177,8 @@ std::vector<std::wstring> Outlook::EntriesBelow(const std::wstring& folder) cons
     if (key.rfind(prefix, 0) == 0) found.push_back(folder + dir.substr(prefix.size() - 1) + L"\\");
   for (auto& [key, entry] : core_->files)
     if (key.rfind(prefix, 0) == 0) found.push_back(entry.path);
+  for (auto& [key, link] : core_->links)
+    if (key.rfind(prefix, 0) == 0) found.push_back(link.path + L"\\");
   std::sort(found.begin(), found.end());
   return found;
 }

@@ -1,5 +1,5 @@
-// The simulated Windows platform: an in-memory file system with Windows-style paths and the
-// platform's file calls on it, message boxes, the clock and the DLL's resources.
+// The simulated Windows platform: Windows-style paths, message boxes, the clock and the DLL's
+// resources. The file calls are in file_entries.cpp.
 
 #include <algorithm>
 #include <cstdio>
@@ -15,29 +15,6 @@ namespace fenmark::sim::detail {
 namespace {
 
 constexpr std::size_t kMaxPath = 259;  // MAX_PATH less the terminating NUL
-
-// The system's texts for the file calls' failures.
-constexpr wchar_t kAlreadyExistsText[] = L"Cannot create a file when that file already exists.";
-constexpr wchar_t kSharingViolationText[] =
-    L"The process cannot access the file because it is being used by another process.";
-constexpr wchar_t kNotEmptyText[] = L"The directory is not empty.";
-constexpr std::int32_t kWin32FileNotFound = static_cast<std::int32_t>(0x80070002);
-constexpr std::int32_t kWin32PathNotFound = static_cast<std::int32_t>(0x80070003);
-constexpr std::int32_t kWin32BadName = static_cast<std::int32_t>(0x8007007B);
-constexpr wchar_t kFileNotFoundText[] = L"The system cannot find the file specified.";
-constexpr wchar_t kPathNotFoundText[] = L"The system cannot find the path specified.";
-constexpr wchar_t kBadNameText[] =
-    L"The filename, directory name, or volume label syntax is incorrect.";
-
-// '*' any run of characters, '?' one character, letter case ignored.
-bool Matches(std::wstring_view name, std::wstring_view pattern) {
-  if (pattern.empty()) return name.empty();
-  if (pattern[0] == L'*')
-    return Matches(name, pattern.substr(1)) || (!name.empty() && Matches(name.substr(1), pattern));
-  if (name.empty()) return false;
-  if (pattern[0] != L'?' && std::towlower(pattern[0]) != std::towlower(name[0])) return false;
-  return Matches(name.substr(1), pattern.substr(1));
-}
 
 // A name Windows opens as a device: its part before the first dot, less trailing blanks.
 bool IsDevice(const std::wstring& name) {
@@ -203,60 +180,6 @@ std::optional<std::vector<std::uint8_t>> PlatformImpl::ResourceBytes(const std::
 std::wstring PlatformImpl::TempPath() {
   core_.Enter(L"Platform", L"TempPath");
   return core_.temp_folder + L"\\";
-}
-
-void PlatformImpl::MakeFolder(const std::wstring& path) {
-  core_.Enter(L"Platform", L"MakeFolder", Quote(path));
-  const std::wstring key = Core::Key(path);
-  if (core_.dirs.count(key) || core_.files.count(key))
-    throw host::Failure(host::kAlreadyExists, kAlreadyExistsText);
-  core_.CheckFilePath(path, kWin32PathNotFound, kPathNotFoundText, kWin32BadName, kBadNameText);
-  core_.dirs.emplace(key, Core::Named(path));
-}
-
-void PlatformImpl::RemoveFile(const std::wstring& path) {
-  core_.Enter(L"Platform", L"RemoveFile", Quote(path));
-  const std::wstring key = Core::Key(path);
-  if (!core_.dirs.count(Core::Key(Core::Parent(path))))
-    throw host::Failure(kWin32PathNotFound, kPathNotFoundText);
-  auto it = core_.files.find(key);
-  if (it == core_.files.end()) throw host::Failure(kWin32FileNotFound, kFileNotFoundText);
-  if (auto held = core_.held_files.find(key); held != core_.held_files.end()) {
-    if (core_.milliseconds < held->second)
-      throw host::Failure(host::kSharingViolation, kSharingViolationText);
-    core_.held_files.erase(held);
-  }
-  core_.files.erase(it);
-}
-
-void PlatformImpl::RemoveFolder(const std::wstring& path) {
-  core_.Enter(L"Platform", L"RemoveFolder", Quote(path));
-  const std::wstring key = Core::Key(path);
-  if (!core_.dirs.count(key)) throw host::Failure(kWin32FileNotFound, kFileNotFoundText);
-  const std::wstring below = key + L"\\";
-  auto inside = [&](const std::wstring& other) { return other.rfind(below, 0) == 0; };
-  if (std::any_of(core_.dirs.begin(), core_.dirs.end(),
-                  [&](const auto& dir) { return inside(dir.first); }) ||
-      std::any_of(core_.files.begin(), core_.files.end(),
-                  [&](const auto& file) { return inside(file.first); }))
-    throw host::Failure(host::kDirectoryNotEmpty, kNotEmptyText);
-  core_.dirs.erase(key);
-}
-
-std::vector<host::FolderEntry> PlatformImpl::FolderEntries(const std::wstring& folder,
-                                                           const std::wstring& pattern) {
-  core_.Enter(L"Platform", L"FolderEntries", Quote(folder) + L", " + Quote(pattern));
-  const std::wstring key = Core::Key(folder);
-  if (!core_.dirs.count(key)) throw host::Failure(kWin32PathNotFound, kPathNotFoundText);
-  std::vector<host::FolderEntry> entries;
-  auto add = [&](const std::wstring& entry_key, const std::wstring& path, bool is_folder) {
-    if (Core::Key(Core::Parent(entry_key)) != key) return;
-    const std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
-    if (Matches(name, pattern)) entries.push_back({name, is_folder, false});
-  };
-  for (const auto& [dir_key, dir] : core_.dirs) add(dir_key, dir, true);
-  for (const auto& [file_key, entry] : core_.files) add(file_key, entry.path, false);
-  return entries;
 }
 
 void PlatformImpl::Wait(int milliseconds) {

@@ -21,16 +21,32 @@ class PlatformImpl : public host::Platform {
   std::optional<std::vector<std::uint8_t>> ResourceBytes(const std::wstring& name,
                                                          const std::wstring& type) override;
   std::wstring TempPath() override;
-  void MakeFolder(const std::wstring& path) override;
-  void RemoveFile(const std::wstring& path) override;
-  void RemoveFolder(const std::wstring& path) override;
+  std::uint64_t RandomBits() override;
+  std::unique_ptr<host::HeldEntry> MakeOwnFolder(const std::wstring& path) override;
+  std::unique_ptr<host::HeldEntry> MakeHeldFile(const std::wstring& path) override;
+  std::unique_ptr<host::HeldEntry> OpenEntry(const std::wstring& path) override;
+  host::FileIdentity IdentityAt(const std::wstring& path) override;
   std::vector<host::FolderEntry> FolderEntries(const std::wstring& folder,
                                                const std::wstring& pattern) override;
+  std::vector<std::uint8_t> ReadBytes(const std::wstring& path) override;
+  void WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) override;
+  std::optional<std::wstring> DecodeText(const std::vector<std::uint8_t>& bytes,
+                                         const std::wstring& charset) override;
   void Wait(int milliseconds) override;
 
  private:
   Core& core_;
 };
+
+// Text in a character set and back, as Windows converts it (charsets.cpp); nothing for a set the
+// sim does not know or bytes not valid in it. Empty names the system's code page, windows-1252.
+std::optional<std::wstring> Decoded(const std::vector<std::uint8_t>& bytes,
+                                    const std::wstring& charset);
+std::optional<std::vector<std::uint8_t>> Encoded(const std::wstring& text,
+                                                 const std::wstring& charset);
+
+// The next of the sim's random numbers.
+std::uint64_t NextRandom(std::uint64_t& state);
 
 // The clock moved on by `seconds`.
 host::DateTime AddSeconds(host::DateTime time, long seconds);

@@ -2,6 +2,7 @@
 // plain text, and the HTML rendering with the folder of pictures that Outlook writes beside it.
 
 #include "sim/core.h"
+#include "sim/platform_impl.h"
 
 namespace fenmark::sim {
 namespace detail {
@@ -99,7 +100,12 @@ std::vector<std::pair<std::wstring, std::vector<std::uint8_t>>> SaveAsFiles(
       const std::wstring folder = Core::Parent(path);
       std::wstring name = path.substr(folder.size() + (folder.empty() ? 0 : 1));
       name = name.substr(0, name.rfind(L'.')) + L"_files";
-      files.emplace_back(path, Bytes(ToUtf8(HtmlRendering(item, name))));
+      if (item.html_page) {
+        const auto encoded = Encoded(*item.html_page, item.html_charset);
+        files.emplace_back(path, encoded ? *encoded : Bytes(ToUtf8(*item.html_page)));
+      } else {
+        files.emplace_back(path, Bytes(ToUtf8(HtmlRendering(item, name))));
+      }
       for (int n = 1; n <= item.pictures; ++n)
         files.emplace_back(folder + L"\\" + name + L"\\" + PictureName(n),
                            std::vector<std::uint8_t>{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});

@@ -160,4 +160,9 @@ void SimItem::SetPictures(int count) {
   Need(*this).pictures = count;
 }
 
+void SimItem::SetHtmlPage(const std::wstring& page, const std::wstring& charset) {
+  Need(*this).html_page = page;
+  Need(*this).html_charset = charset;
+}
+
 }  // namespace fenmark::sim

@@ -114,6 +114,8 @@ class SimItem {
   void SetSelection(std::size_t position, std::size_t length);
   // The mail carries `count` pictures, which its HTML rendering saves in a folder beside the file.
   void SetPictures(int count);
+  // Outlook renders the mail as this HTML page, saved in that character set (a web name).
+  void SetHtmlPage(const std::wstring& page, const std::wstring& charset = L"utf-8");
 
   // A number unique to the item within its sim, for messages.
   int Serial() const;

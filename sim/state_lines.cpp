@@ -59,7 +59,7 @@ std::vector<std::wstring> CallLines(const Outlook& outlook) {
   std::vector<std::wstring> lines;
   int calls = 0;
   for (const auto& call : outlook.Calls()) {
-    if (call.interface_name == L"Platform") continue;
+    if (call.interface_name == L"Platform" || call.interface_name == L"HeldEntry") continue;
     ++calls;
     lines.push_back(L"call " + EscapeText(call.ToString()) + (call.failed ? L" (failed)" : L""));
   }

@@ -4,12 +4,29 @@
 #include <algorithm>
 
 #include "sim/facade_call.h"
+#include "sim/platform_impl.h"
 
 namespace fenmark::sim::detail {
 namespace {
 
 constexpr int kWdCollapseEnd = 0;
 constexpr int kWdLine = 5;
+
+// A file's text as Word reads it: by its byte-order mark, else the character set its page
+// declares, else as UTF-8.
+std::wstring PageText(const std::vector<std::uint8_t>& bytes) {
+  if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
+    return FromUtf8(std::vector<std::uint8_t>(bytes.begin() + 3, bytes.end()));
+  const std::wstring head = Lower(FromUtf8(std::vector<std::uint8_t>(
+      bytes.begin(),
+      bytes.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(bytes.size(), 4096)))));
+  const auto at = head.find(L"charset=");
+  if (at != std::wstring::npos) {
+    const auto end = head.find_first_of(L"\"'>; ", at + 8);
+    if (auto text = Decoded(bytes, head.substr(at + 8, end - at - 8))) return *text;
+  }
+  return FromUtf8(bytes);
+}
 
 class WordSelectionImpl : public host::WordSelection {
  public:
@@ -61,15 +78,17 @@ class WordSelectionImpl : public host::WordSelection {
 
   void InsertFile(const std::wstring& path) override {
     auto call = EnterItem(core_, item_, L"WordSelection", L"InsertFile", Quote(path));
-    auto it = call.core->files.find(Core::Key(path));
+    auto it = call.core->files.find(Core::Key(call.core->Resolved(path)));
     if (it == call.core->files.end()) throw host::Failure(5174, L"This file could not be found.");
-    std::wstring text = FromUtf8(it->second.bytes);
+    std::wstring text = PageText(it->second.bytes);
     std::wstring lower = Lower(text.substr(0, 512));
     if (lower.find(L"<html") != std::wstring::npos ||
-        lower.find(L"<!doctype html") != std::wstring::npos)
+        lower.find(L"<!doctype html") != std::wstring::npos) {
+      for (auto& address : FetchedBy(text)) call.core->fetched.push_back(address);
       text = HtmlToText(text);
-    else
+    } else {
       text = ParagraphBreaks(text);
+    }
     call.item->ReplaceSelection(text);
     call.item->Write(L"InsertFile(" + Quote(path) + L")");
   }

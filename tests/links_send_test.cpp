@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "links/send_to_task.h"
+#include "links/working_folder.h"
 #include "tests/fixture.h"
 
 namespace fenmark::testing {
@@ -33,15 +34,19 @@ class SendToTaskTest : public AddinTest {
   std::wstring Temp(const std::wstring& name) const {
     std::wstring folder;
     for (const auto& call : outlook.Calls())
-      if (call.Name() == L"Platform.MakeFolder" && !call.failed) folder = call.arguments;
+      if (call.Name() == L"Platform.MakeOwnFolder" && !call.failed) folder = call.arguments;
     return folder.substr(1, folder.size() - 2) + L"\\" + name;
+  }
+  // The working folder the next run tries first.
+  std::wstring NextWorkingFolder() const {
+    return outlook.TempFolder() + L"\\" + links::WorkingFolderName(outlook.NextRandomBits());
   }
 };
 
 TEST_F(SendToTaskTest, AMailBecomesAShownUnsavedTaskWithTheMailAttachedAndPasted) {
-  // Another program's file of the name the run tries first: the run takes the next and leaves
+  // Another program's file of the name the run tries first: the run takes another and leaves
   // that one alone.
-  const auto taken = outlook.TempFolder() + L"\\Fenmark-0001";
+  const auto taken = NextWorkingFolder();
   outlook.PutTextFile(taken, L"not ours");
   auto mail = outlook.ReceiveMail(L"RE: Budget 2024 / Q3?", L"Please review the figures.");
   mail.SetPictures(2);
@@ -54,7 +59,8 @@ TEST_F(SendToTaskTest, AMailBecomesAShownUnsavedTaskWithTheMailAttachedAndPasted
   EXPECT_EQ(attachments[0].display_name, L"RE Budget 2024  Q3.msg");
   EXPECT_EQ(attachments[0].source_path, Temp(L"RE Budget 2024  Q3.msg"));
   EXPECT_EQ(attachments[0].save_type, host::kOlMsgUnicode);
-  EXPECT_EQ(Temp(L""), outlook.TempFolder() + L"\\Fenmark-0002\\");
+  EXPECT_NE(Temp(L""), taken + L"\\");
+  EXPECT_EQ(Temp(L"").rfind(outlook.TempFolder() + L"\\Fenmark-", 0), 0u);
 
   // Two empty paragraphs, the typed separator, then the mail as the editor renders its HTML.
   const auto body = task.Body();
@@ -65,7 +71,7 @@ TEST_F(SendToTaskTest, AMailBecomesAShownUnsavedTaskWithTheMailAttachedAndPasted
       << outlook.CallsText();
   ExpectCallOrder({L"Item.GetInspector", L"Inspector.WordEditor", L"Inspector.Activate",
                    L"WordSelection.TypeText", L"WordSelection.InsertFile", L"WordSelection.HomeKey",
-                   L"Platform.RemoveFile", L"Platform.RemoveFolder", L"Item.Display"});
+                   L"HeldEntry.Remove", L"Item.Display"});
   EXPECT_NE(body.find(L"Please review the figures."), std::wstring::npos);
   EXPECT_EQ(task.InsertionPoint(), 0u);
 
@@ -102,7 +108,7 @@ TEST_F(SendToTaskTest, TheSubjectNamesTheTemporaryFilesAndTheAttachment) {
       {L"\U0001D518\U0001F600x", L"\U0001D518x"},
       {L"\U0001F600", fallback + L"13ff", fallback + L"14ff"},
       // Names Windows would not take as they are: devices, trailing dots and blanks, and paths
-      // of MAX_PATH or more, cut to fit the working folder they go into (13 characters below the
+      // of MAX_PATH or more, cut to fit the working folder they go into (17 characters below the
       // temporary folder).
       {L"con", L"con_"},
       {L"Nul.txt", L"Nul_.txt"},
@@ -115,12 +121,12 @@ TEST_F(SendToTaskTest, TheSubjectNamesTheTemporaryFilesAndTheAttachment) {
       {L"COM10", L"COM10"},
       {L"COM\u00b9", L"COM\u00b9_"},
       // Cut by UTF-16 units, a pair never split, whatever the width of wchar_t.
-      {std::wstring(150, L'\U0001D518'), std::wstring(103, L'\U0001D518'),
-       std::wstring(87, L'\U0001D518')},
+      {std::wstring(150, L'\U0001D518'), std::wstring(101, L'\U0001D518'),
+       std::wstring(85, L'\U0001D518')},
       // The HTML file leaves room for its pictures' folder and files.
-      {std::wstring(255, L'x'), std::wstring(207, L'x'), std::wstring(175, L'x')},
-      {std::wstring(255, L'x'), std::wstring(11, L'x'), L"", L"C:\\" + std::wstring(226, L'T')},
-      {L"Con.x " + std::wstring(250, L'y'), L"Con_.x", L"", L"C:\\" + std::wstring(231, L'T')},
+      {std::wstring(255, L'x'), std::wstring(203, L'x'), std::wstring(171, L'x')},
+      {std::wstring(255, L'x'), std::wstring(11, L'x'), L"", L"C:\\" + std::wstring(222, L'T')},
+      {L"Con.x " + std::wstring(250, L'y'), L"Con_.x", L"", L"C:\\" + std::wstring(227, L'T')},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.subject);
@@ -158,9 +164,9 @@ TEST_F(SendToTaskTest, WithoutAWordDocumentTheTaskKeepsSubjectAndAttachmentOnly)
 }
 
 // A virus scanner holds the attached file as the working folder goes: removing it is tried again
-// briefly; what still resists is left, unreported, for the next run, which removes it first.
-TEST_F(SendToTaskTest, AFileHeldAtCleanUpIsWaitedForBrieflyThenLeftForTheNextRun) {
-  const auto held = outlook.TempFolder() + L"\\Fenmark-0001\\minutes.msg";
+// briefly; what still resists is left, unreported and marked, for a later run, which removes it
+// once it is an hour old and no longer held.
+TEST_F(SendToTaskTest, AFileHeldAtCleanUpIsWaitedForBrieflyThenLeftForALaterRun) {
   auto waited = [&] {
     int total = 0;
     for (const auto& call : outlook.Calls())
@@ -172,43 +178,42 @@ TEST_F(SendToTaskTest, AFileHeldAtCleanUpIsWaitedForBrieflyThenLeftForTheNextRun
            task.Body().find(L"Body") != std::wstring::npos;
   };
   // Held for a moment: gone after a wait.
-  outlook.HoldFile(held, 60);
+  outlook.HoldFile(NextWorkingFolder() + L"\\minutes.msg", 60);
   EXPECT_TRUE(shown_complete(Send(outlook.ReceiveMail(L"minutes", L"Body"))));
   EXPECT_TRUE(TempFiles().empty());
   EXPECT_EQ(waited(), 70);
 
-  // Held for good: the same task, no box, the file and its folder left after at most 370 ms.
+  // Held for good: the same task, no box, the file and its marked folder left after at most
+  // 370 ms.
   outlook.ClearCalls();
+  const auto folder = NextWorkingFolder();
+  const auto held = folder + L"\\minutes.msg";
   outlook.HoldFile(held);
   EXPECT_TRUE(shown_complete(Send(outlook.ReceiveMail(L"minutes", L"Body"))));
-  EXPECT_EQ(TempFiles(),
-            (std::vector<std::wstring>{outlook.TempFolder() + L"\\Fenmark-0001\\", held}));
+  const std::vector<std::wstring> left{folder + L"\\", folder + L"\\Fenmark.run", held};
+  EXPECT_EQ(TempFiles(), left);
   EXPECT_EQ(waited(), 370);
 
-  // Still held at the next run, which works beside it; once let go, the run after removes it.
-  outlook.ClearCalls();
-  EXPECT_TRUE(shown_complete(Send(outlook.ReceiveMail(L"Other", L"Body"))));
-  EXPECT_EQ(Temp(L""), outlook.TempFolder() + L"\\Fenmark-0002\\");
-  EXPECT_EQ(TempFiles().size(), 2u);
+  // Let go, but younger than an hour: it may be another Outlook's run, and stays.
   outlook.ReleaseFile(held);
+  EXPECT_TRUE(shown_complete(Send(outlook.ReceiveMail(L"Other", L"Body"))));
+  EXPECT_EQ(TempFiles(), left);
+  // An hour on, the run after removes it.
+  auto later = outlook.Now();
+  later.hour += 2;
+  outlook.SetNow(later);
   outlook.ClearCalls();
   EXPECT_TRUE(shown_complete(Send(outlook.ReceiveMail(L"Other", L"Body"))));
   EXPECT_TRUE(TempFiles().empty());
   EXPECT_EQ(waited(), 0);
 
-  // A failure of the send is reported once, however the clean-up goes; other programs' folders,
-  // and files named like the add-in's folders, stay.
-  const std::wstring others[] = {outlook.TempFolder() + L"\\Fenmark-1\\keep.txt",
-                                 outlook.TempFolder() + L"\\Fenmark-00012\\keep.txt",
-                                 outlook.TempFolder() + L"\\Fenmark-0003"};
-  for (const auto& other : others) outlook.PutTextFile(other, L"keep");
-  outlook.HoldFile(held);
+  // A failure of the send is reported once, however the clean-up goes.
+  outlook.HoldFile(NextWorkingFolder() + L"\\minutes.msg");
   outlook.FailCallsTo(L"AttachmentCollection.Add", sim::kFailed, L"The attachment was refused.");
   auto task = Send(outlook.ReceiveMail(L"minutes", L"Body"));
   ExpectMessages({Report(std::to_wstring(sim::kFailed) + L" - The attachment was refused.",
                          L"AttachOrigItem")});
   EXPECT_TRUE(task.WindowOpen());
-  for (const auto& other : others) EXPECT_TRUE(outlook.FileExists(other)) << other;
 }
 
 TEST_F(SendToTaskTest, NothingIsMadeWithoutAnItemToSend) {

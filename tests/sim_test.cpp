@@ -44,7 +44,7 @@ TEST(SimGuards, EndlessSavesAndNamesWindowsRefusesFail) {
   mail->SaveAs(temp + L"\\COM10.msg. .", host::kOlMsg);
   EXPECT_EQ(outlook.FilesIn(temp).size(), 2u);
   EXPECT_TRUE(outlook.FileExists(temp + L"\\com10.msg"));
-  outlook.Platform().RemoveFile(temp + L"\\COM10.msg..");
+  outlook.Platform().OpenEntry(temp + L"\\COM10.msg..")->Remove();
   EXPECT_EQ(outlook.AllFiles().size(), 1u);
 }
 

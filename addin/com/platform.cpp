@@ -1,12 +1,165 @@
 #include "addin/com/platform.h"
 
+#include <aclapi.h>
+#include <sddl.h>
 #include <windows.h>
 
+#include "addin/com/charsets.h"
 #include "addin/com/errors.h"
 #include "addin/com/module.h"
+#include "addin/com/win_handles.h"
+
+// The system's random generator (advapi32's SystemFunction036), which every Windows has.
+extern "C" BOOLEAN WINAPI SystemFunction036(PVOID buffer, ULONG length);
 
 namespace fenmark::com {
 namespace {
+
+// A saved page larger than this is not read into memory: it is pasted as plain text instead.
+constexpr LONGLONG kMaxPageBytes = 256LL * 1024 * 1024;
+
+BOOLEAN RtlGenRandom(void* buffer, ULONG length) {
+  return SystemFunction036(buffer, length);
+}
+
+host::FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& information) {
+  return {
+      information.dwVolumeSerialNumber,
+      (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+}
+
+// The user the add-in runs as, and the owner Windows gives what that user makes (an elevated
+// administrator's files belong to Administrators).
+struct UserSids {
+  std::vector<BYTE> user, owner;
+};
+
+std::vector<BYTE> TokenPart(HANDLE token, TOKEN_INFORMATION_CLASS part) {
+  DWORD size = 0;
+  GetTokenInformation(token, part, nullptr, 0, &size);
+  std::vector<BYTE> buffer(size);
+  if (size == 0 || !GetTokenInformation(token, part, buffer.data(), size, &size)) return {};
+  PSID sid = part == TokenUser ? reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid
+                               : reinterpret_cast<TOKEN_OWNER*>(buffer.data())->Owner;
+  const DWORD length = GetLengthSid(sid);
+  const auto* start = static_cast<const BYTE*>(sid);
+  return {start, start + length};
+}
+
+UserSids CurrentUser() {
+  unique_token token;
+  if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, token.put()) &&
+      !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()))
+    return {};
+  return {TokenPart(token.get(), TokenUser), TokenPart(token.get(), TokenOwner)};
+}
+
+bool IsUsersOwn(HANDLE handle) {
+  PSID owner = nullptr;
+  unique_local<PSECURITY_DESCRIPTOR> descriptor;
+  if (GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                      nullptr, descriptor.put()) != ERROR_SUCCESS ||
+      !owner)
+    return false;
+  const UserSids user = CurrentUser();
+  for (const auto* sid : {&user.user, &user.owner})
+    if (!sid->empty() && EqualSid(owner, const_cast<BYTE*>(sid->data()))) return true;
+  return false;
+}
+
+// Full control for the current user, nothing inherited from the folder above; empty where it
+// cannot be made, and the folder then takes its parent's.
+unique_local<PSECURITY_DESCRIPTOR> PrivateDescriptor() {
+  unique_local<PSECURITY_DESCRIPTOR> descriptor;
+  const UserSids user = CurrentUser();
+  if (user.user.empty()) return descriptor;
+  unique_local<LPWSTR> sid_text;
+  if (!ConvertSidToStringSidW(const_cast<BYTE*>(user.user.data()), sid_text.put())) return {};
+  const std::wstring sddl = std::wstring(L"D:P(A;OICI;FA;;;") + sid_text.get() + L")";
+  ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                       descriptor.put(), nullptr);
+  return descriptor;
+}
+
+// A file or folder held by its handle, opened as itself (a link as the link), denying deletion to
+// everyone else; its removal goes through the same handle, so it can reach nothing else.
+class WindowsHeldEntry final : public host::HeldEntry {
+ public:
+  explicit WindowsHeldEntry(unique_handle handle) : handle_(std::move(handle)) {}
+
+  host::EntryFacts Facts() override {
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(handle_.get(), &information)) ThrowLastError();
+    host::EntryFacts facts;
+    facts.identity = IdentityOf(information);
+    facts.folder = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    facts.link = (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    facts.users_own = IsUsersOwn(handle_.get());
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) {
+      return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    const std::uint64_t made = ticks(information.ftCreationTime), current = ticks(now);
+    facts.age_seconds = current > made ? (current - made) / 10000000 : 0;
+    return facts;
+  }
+
+  std::vector<host::FolderEntry> Entries() override {
+    std::vector<host::FolderEntry> entries;
+    alignas(8) unsigned char buffer[16 * 1024];
+    for (auto kind = FileIdBothDirectoryRestartInfo;; kind = FileIdBothDirectoryInfo) {
+      if (!GetFileInformationByHandleEx(handle_.get(), kind, buffer, sizeof buffer)) {
+        if (GetLastError() == ERROR_NO_MORE_FILES) return entries;
+        ThrowLastError();
+      }
+      for (std::size_t offset = 0;;) {
+        const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer + offset);
+        const std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+        if (name != L"." && name != L"..")
+          entries.push_back({name, (entry->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        if (entry->NextEntryOffset == 0) break;
+        offset += entry->NextEntryOffset;
+      }
+    }
+  }
+
+  void Remove() override {
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (SetFileInformationByHandle(handle_.get(), FileDispositionInfo, &disposition,
+                                   sizeof disposition))
+      return;
+    const DWORD error = GetLastError();
+    // A read-only file goes too, as it went with the scripting runtime's forced removal.
+    FILE_BASIC_INFO basic{};
+    if (error == ERROR_ACCESS_DENIED &&
+        GetFileInformationByHandleEx(handle_.get(), FileBasicInfo, &basic, sizeof basic) &&
+        (basic.FileAttributes & FILE_ATTRIBUTE_READONLY)) {
+      basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+      if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+      if (SetFileInformationByHandle(handle_.get(), FileBasicInfo, &basic, sizeof basic) &&
+          SetFileInformationByHandle(handle_.get(), FileDispositionInfo, &disposition,
+                                     sizeof disposition))
+        return;
+    }
+    ThrowFailure(HRESULT_FROM_WIN32(error));
+  }
+
+ private:
+  unique_handle handle_;
+};
+
+std::unique_ptr<host::HeldEntry> HoldEntry(const std::wstring& path,
+                                           DWORD disposition = OPEN_EXISTING) {
+  unique_handle handle(CreateFileW(
+      path.c_str(),
+      DELETE | READ_CONTROL | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES |
+          SYNCHRONIZE,
+      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
+      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle) ThrowLastError();
+  return std::make_unique<WindowsHeldEntry>(std::move(handle));
+}
 
 std::wstring LocaleText(LCTYPE type) {
   wchar_t buffer[80] = {};  // LOCALE_SSHORTDATE's limit
@@ -73,25 +226,41 @@ std::wstring WindowsPlatform::TempPath() {
   }
 }
 
-void WindowsPlatform::MakeFolder(const std::wstring& path) {
-  if (!CreateDirectoryW(path.c_str(), nullptr)) ThrowLastError();
+std::uint64_t WindowsPlatform::RandomBits() {
+  std::uint64_t bits = 0;
+  if (!RtlGenRandom(&bits, sizeof bits)) ThrowFailure(E_FAIL);
+  return bits;
 }
 
-void WindowsPlatform::RemoveFile(const std::wstring& path) {
-  if (DeleteFileW(path.c_str())) return;
-  const DWORD error = GetLastError();
-  // A read-only file goes too, as it went with the scripting runtime's forced removal.
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-      (attributes & FILE_ATTRIBUTE_READONLY) &&
-      SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) &&
-      DeleteFileW(path.c_str()))
-    return;
-  ThrowFailure(HRESULT_FROM_WIN32(error));
+std::unique_ptr<host::HeldEntry> WindowsPlatform::MakeOwnFolder(const std::wstring& path) {
+  // For the current user alone, not what the folder it sits in grants: a shared temporary folder
+  // lets everyone read what its folders hold.
+  const auto descriptor = PrivateDescriptor();
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.get(), FALSE};
+  if (!CreateDirectoryW(path.c_str(), descriptor ? &attributes : nullptr)) ThrowLastError();
+  auto held = HoldEntry(path);
+  // Between making and opening, someone may have put something else there: not ours to use.
+  const host::EntryFacts facts = held->Facts();
+  if (!facts.folder || facts.link || !facts.users_own) ThrowFailure(E_ACCESSDENIED);
+  return held;
 }
 
-void WindowsPlatform::RemoveFolder(const std::wstring& path) {
-  if (!RemoveDirectoryW(path.c_str())) ThrowLastError();
+std::unique_ptr<host::HeldEntry> WindowsPlatform::MakeHeldFile(const std::wstring& path) {
+  return HoldEntry(path, CREATE_NEW);
+}
+
+std::unique_ptr<host::HeldEntry> WindowsPlatform::OpenEntry(const std::wstring& path) {
+  return HoldEntry(path);
+}
+
+host::FileIdentity WindowsPlatform::IdentityAt(const std::wstring& path) {
+  const unique_handle file(CreateFileW(
+      path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) return {};
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!GetFileInformationByHandle(file.get(), &information)) return {};
+  return IdentityOf(information);
 }
 
 std::vector<host::FolderEntry> WindowsPlatform::FolderEntries(const std::wstring& folder,
@@ -99,30 +268,51 @@ std::vector<host::FolderEntry> WindowsPlatform::FolderEntries(const std::wstring
   std::vector<host::FolderEntry> entries;
   WIN32_FIND_DATAW found;
   const std::wstring query = folder + L"\\" + pattern;
-  HANDLE search = FindFirstFileW(query.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) {
+  const unique_find search(FindFirstFileW(query.c_str(), &found));
+  if (!search) {
     if (GetLastError() == ERROR_FILE_NOT_FOUND) return entries;
     ThrowLastError();
   }
-  DWORD error = ERROR_NO_MORE_FILES;
-  try {
-    for (;;) {
-      const std::wstring name = found.cFileName;
-      if (name != L"." && name != L"..")
-        entries.push_back({name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                           (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
-      if (!FindNextFileW(search, &found)) {
-        error = GetLastError();
-        break;
-      }
-    }
-  } catch (...) {
-    FindClose(search);
-    throw;
+  for (;;) {
+    const std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..")
+      entries.push_back({name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    if (!FindNextFileW(search.get(), &found)) break;
   }
-  FindClose(search);
-  if (error != ERROR_NO_MORE_FILES) ThrowFailure(HRESULT_FROM_WIN32(error));
+  if (GetLastError() != ERROR_NO_MORE_FILES) ThrowLastError();
   return entries;
+}
+
+std::vector<std::uint8_t> WindowsPlatform::ReadBytes(const std::wstring& path) {
+  const unique_handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) ThrowLastError();
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.get(), &size)) ThrowLastError();
+  if (size.QuadPart > kMaxPageBytes) ThrowFailure(E_OUTOFMEMORY);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+  DWORD read = 0;
+  if (!bytes.empty() &&
+      (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)))
+    ThrowLastError();
+  bytes.resize(read);
+  return bytes;
+}
+
+void WindowsPlatform::WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+  const unique_handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) ThrowLastError();
+  DWORD written = 0;
+  if (!bytes.empty() &&
+      (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+       written != bytes.size()))
+    ThrowLastError();
+}
+
+std::optional<std::wstring> WindowsPlatform::DecodeText(const std::vector<std::uint8_t>& bytes,
+                                                        const std::wstring& charset) {
+  return Decode(bytes, charset);
 }
 
 void WindowsPlatform::Wait(int milliseconds) {

@@ -17,11 +17,17 @@ class WindowsPlatform final : public host::Platform {
   std::optional<std::vector<std::uint8_t>> ResourceBytes(const std::wstring& name,
                                                          const std::wstring& type) override;
   std::wstring TempPath() override;
-  void MakeFolder(const std::wstring& path) override;
-  void RemoveFile(const std::wstring& path) override;
-  void RemoveFolder(const std::wstring& path) override;
+  std::uint64_t RandomBits() override;
+  std::unique_ptr<host::HeldEntry> MakeOwnFolder(const std::wstring& path) override;
+  std::unique_ptr<host::HeldEntry> MakeHeldFile(const std::wstring& path) override;
+  std::unique_ptr<host::HeldEntry> OpenEntry(const std::wstring& path) override;
+  host::FileIdentity IdentityAt(const std::wstring& path) override;
   std::vector<host::FolderEntry> FolderEntries(const std::wstring& folder,
                                                const std::wstring& pattern) override;
+  std::vector<std::uint8_t> ReadBytes(const std::wstring& path) override;
+  void WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) override;
+  std::optional<std::wstring> DecodeText(const std::vector<std::uint8_t>& bytes,
+                                         const std::wstring& charset) override;
   void Wait(int milliseconds) override;
 };
 

@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <utility>
 #include <vector>
@@ -20,6 +21,14 @@ using host::Ref;
 
 namespace {
 sim::Outlook* g_mirror = nullptr;
+
+// What the add-in left in a real file, for the sim's reader: Word reads the file as it is now.
+void MirrorBack(const std::wstring& path) {
+  if (!g_mirror) return;
+  std::ifstream in(path.c_str(), std::ios::binary);
+  if (!in) return;
+  g_mirror->PutFile(path, std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {}));
+}
 // Real files that the mirror holds open without sharing their removal, as a virus scanner would,
 // while the sim says they are held.
 std::vector<HANDLE> g_held;
@@ -72,6 +81,7 @@ com_ptr<IDispatch> Serve(const Ref<host::WordSelection>& selection) {
       Method(L"InsertFile", 5,
              [selection](const Args& a) {
                if (a.Given(4) && a.Bool(4)) throw DispError{E_INVALIDARG};
+               MirrorBack(a.Text(0));
                selection->InsertFile(a.Text(0));
              }),
       // HomeKey(Unit, Extend)

@@ -36,6 +36,9 @@ class Canon {
     out = std::regex_replace(out, stamp, L"<time>");
     static const std::wregex utc(L"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ");
     out = std::regex_replace(out, utc, L"<utc>");
+    // The working folder's name is random on Windows.
+    static const std::wregex folder(L"\\\\Fenmark-[a-z2-7]{8}\\\\");
+    out = std::regex_replace(out, folder, L"\\Fenmark-<run>\\");
     static const std::wregex fallback(L"No subject - \\d{14}ff");
     out = std::regex_replace(out, fallback, L"No subject - <stamp>ff");
     // Schedule's slot, from the clock the add-in reads: only that it is a whole half hour stays.
