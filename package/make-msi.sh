@@ -80,7 +80,7 @@ case $output in /*) ;; *) output=$PWD/$output ;; esac
 (cd "$work" && wixl -a "$arch" -D Version="$version" -D NextVersion="$next" -D Platform="$arch" \
   -D Bits=$bits -D Win64=$win64 -D RegistrationGuid=$registration -D ComponentGuid=$component \
   -D Component32Guid=$component32 -D Dll=Fenmark.dll -D Dll32=x86/Fenmark.dll \
-  -o package.msi "$here/fenmark.wxs" 2>"$work/log") ||
+  -I "$here" -o package.msi "$here/fenmark.wxs" 2>"$work/log") ||
   { cat "$work/log" >&2; exit 1; }
 # wixl only warns about what it does not know; in this package that is a mistake.
 if [ -s "$work/log" ]; then cat "$work/log" >&2; exit 1; fi
