@@ -1,14 +1,18 @@
 #!/bin/sh
-# Builds Fenmark's per-user Windows Installer package with wixl, and signs it when the
-# environment names a signing key (see sign.sh).
-#   make-msi.sh x64 VERSION DLL DLL32 OUTPUT    for 64-bit Windows: the 64-bit and the 32-bit DLL
-#   make-msi.sh x86 VERSION DLL OUTPUT          for 32-bit Windows
+# Builds a Fenmark Windows Installer package with wixl, and signs it when the environment names a
+# signing key (see sign.sh).
+#   make-msi.sh [--machine] x64 VERSION DLL DLL32 OUTPUT    for 64-bit Windows: both DLLs
+#   make-msi.sh [--machine] x86 VERSION DLL OUTPUT          for 32-bit Windows
+# The package is per user (fenmark.wxs), or with --machine per machine (fenmark-machine.wxs).
 # VERSION is major.minor.patch.
 set -eu
 usage() {
-  echo "usage: make-msi.sh x64 VERSION DLL DLL32 OUTPUT | make-msi.sh x86 VERSION DLL OUTPUT" >&2
+  echo "usage: make-msi.sh [--machine] x64 VERSION DLL DLL32 OUTPUT" \
+    "| make-msi.sh [--machine] x86 VERSION DLL OUTPUT" >&2
   exit 2
 }
+scope=user
+if [ "${1:-}" = --machine ]; then scope=machine; shift; fi
 [ $# -ge 4 ] || usage
 arch=$1 version=$2 dll=$3
 here=$(cd "$(dirname "$0")" && pwd)
@@ -17,17 +21,26 @@ for tool in wixl msibuild msiinfo; do
     { echo "make-msi.sh: $tool is needed (Debian: apt-get install wixl msitools)" >&2; exit 2; }
 done
 
-# Component GUIDs stay fixed for each bitness, as Windows Installer requires.
-case $arch in
-  x64) [ $# -eq 5 ] || usage
-       dll32=$4 output=$5 bits=64 win64=yes component=A392955E-870B-4D5F-9A34-C1FF0005445C
+# Component GUIDs stay fixed for each package, as Windows Installer requires.
+case $scope-$arch in
+  user-x64) component=A392955E-870B-4D5F-9A34-C1FF0005445C
        component32=B1F085C4-2D2D-4835-87E4-A2BB7BED62DF
        registration=D4439FBF-57CA-4219-9A39-5D981251F000 ;;
-  x86) [ $# -eq 4 ] || usage
-       dll32= output=$4 bits=32 win64=no component=64E6821A-831A-4866-9A00-CF98F8B42B1E
+  user-x86) component=64E6821A-831A-4866-9A00-CF98F8B42B1E
        component32= registration=CEAA3A9C-9EB4-4046-89BE-1450242A4978 ;;
+  machine-x64) component=FA868720-639C-4DC0-99FA-31AD9A359ADB
+       component32=415DDFAE-5DD5-4E3F-A299-9AFC858F028D registration= ;;
+  machine-x86) component=E59B7801-E4BD-417B-8CC7-FF4AEF29F4A8 component32= registration= ;;
+esac
+case $arch in
+  x64) [ $# -eq 5 ] || usage
+       dll32=$4 output=$5 bits=64 win64=yes ;;
+  x86) [ $# -eq 4 ] || usage
+       dll32= output=$4 bits=32 win64=no ;;
   *) echo "make-msi.sh: no such architecture: $arch" >&2; exit 2 ;;
 esac
+source=fenmark.wxs
+[ $scope = user ] || source=fenmark-$scope.wxs
 case $version in
   *[!0-9.]* | *.*.*.* | .* | *. | *..*) bad=1 ;;
   *.*.*) bad=0 ;;
@@ -72,15 +85,19 @@ done
   { echo "make-msi.sh: $dll32 is not an x86 DLL but $(machine "$dll32")" >&2; exit 2; }
 
 # wixl reads the file named by a relative path only, so it runs beside copies of the DLLs.
+work=
+trap '[ -z "$work" ] || rm -rf "$work"' EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 cp "$dll" "$work/Fenmark.dll"
 [ -z "$dll32" ] || { mkdir "$work/x86" && cp "$dll32" "$work/x86/Fenmark.dll"; }
 case $output in /*) ;; *) output=$PWD/$output ;; esac
 (cd "$work" && wixl -a "$arch" -D Version="$version" -D NextVersion="$next" -D Platform="$arch" \
   -D Bits=$bits -D Win64=$win64 -D RegistrationGuid=$registration -D ComponentGuid=$component \
   -D Component32Guid=$component32 -D Dll=Fenmark.dll -D Dll32=x86/Fenmark.dll \
-  -o package.msi "$here/fenmark.wxs" 2>"$work/log") ||
+  -I "$here" -o package.msi "$here/$source" 2>"$work/log") ||
   { cat "$work/log" >&2; exit 1; }
 # wixl only warns about what it does not know; in this package that is a mistake.
 if [ -s "$work/log" ]; then cat "$work/log" >&2; exit 1; fi

@@ -22,35 +22,8 @@ set -u
   exit 2
 }
 wine_run=$1 setup=$2 host=$3 transcript=$4 make_msi=$5 arch=$6 msi=$7 dll=$8 dll32=${9:-}
-view=64
-[ "$arch" = x86 ] && view=32
 [ "$arch" = x64 ] && [ -z "$dll32" ] && { echo "the x64 package needs DLL32" >&2; exit 2; }
-: "${FENMARK_WINE_DIR:?}"
-client=$(cd "$(dirname "$0")" && pwd)/install_client.vbs
-
-clsid='{A20699AA-1334-4502-BB53-8A6FC1947D79}'
-libid='{32844F0C-8788-4E43-8220-AA7BAF82F58C}'
-iid='{6E167E5A-68C0-476E-9FDC-9AAF6C5C78CE}'
-classes='Software\Classes'
-uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
-run() { "$wine_run" "$@" </dev/null; }
-# reg reads its own bitness's view unless told: the add-in's keys are read in the 64-bit one,
-# where Wine keeps them for both bitnesses; Apps & Features lists a package in its own.
-query() { # KEY [32|64]
-  out=$(run reg query "$1" /s /reg:"${2:-64}" 2>/dev/null) &&
-    printf '%s\n' "$out" | tr -d '\r' | sed '/^$/d'
-}
-exists() { # KEY, in either view
-  run reg query "$1" /reg:64 >/dev/null 2>&1 || run reg query "$1" /reg:32 >/dev/null 2>&1
-}
-# A key's lines, one a line with its key, in a stable order.
-flat() { awk '/^HKEY_/ { key = $0; print; next } { print key " |" $0 }' | sort; }
-escaped() { printf '%s' "$1" | sed 's/[\\.]/\\&/g'; }
+. "$(dirname "$0")/install_lib.sh"
 
 # The class and interface as COM of a bitness reads them (32 or 64); ROOT of the 64-bit interface.
 classes_in() { # VIEW ROOT
@@ -74,7 +47,6 @@ registration() { # ROOT_OF_TYPE_LIBRARY [DLL_FOLDER [VIEW]]
   } | sed -e 's|^HKEY_LOCAL_MACHINE\\|HKEY_CURRENT_USER\\|' \
           -e "s|$(escaped "${2:-<no folder>}")|<folder>|g" | flat
 }
-winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 # Every file and folder of the users' profiles but the scenarios' temporary folder, which the
 # parity host makes where the simulated Outlook has it (C:\Users\Avery\...).
 profile() { (cd "$prefix/drive_c/users" && find . -path ./Avery -prune -o -print | sort); }
@@ -82,53 +54,13 @@ left_in_profile() {
   profile | diff "$work/profile.before" - >"$work/profile.diff" ||
     fail "the profile changed: $(grep '^[<>]' "$work/profile.diff" | tr '\n' ' ')"
 }
-product_code() { msiinfo export "$1" Property | tr -d '\r' | sed -n 's/^ProductCode\t//p'; }
-apps_entry() { # PRODUCT_CODE VALUE
-  query "$uninstall\\$1" "$view" | sed -n "s/^ *$2 *REG_SZ *//p"
-}
-fenmark_entries() { query "$uninstall" "$view" | grep -c 'DisplayName *REG_SZ *Fenmark'; }
 left_behind() {
   [ -z "$(registration HKCU)" ] || fail "$1 left registry keys: $(registration HKCU)"
   [ -z "$(view32)" ] || fail "$1 left the 32-bit view's keys: $(view32)"
   [ "$(fenmark_entries)" = 0 ] || fail "$1 left an entry in Apps & Features"
   left_in_profile
 }
-# A script client of the installed add-in: WHO (32 or 64, Wine's script host of that bitness).
-script_client() { # BITS
-  rm -f "$work/client.txt"
-  if [ "$1" = 32 ]; then
-    run cscript //nologo "$(winpath "$client")" "$(winpath "$work/client.txt")"
-  else
-    # Debian's wine starts the 32-bit script host; a 32-bit program reaches the 64-bit one.
-    run cmd /c 'C:\windows\sysnative\cscript.exe' //nologo "$(winpath "$client")" \
-      "$(winpath "$work/client.txt")"
-  fi
-  tr -d '\r' <"$work/client.txt" 2>/dev/null
-}
-# Both bitnesses for the x64 package, the 32-bit one alone for the x86 one; the ribbon's markup
-# read from the DLL's resources as long in every client and every state.
-ribbon_chars=
-served() { # WHEN
-  for bits in 32 64; do
-    case $bits in 32) process=x86 ;; 64) process=AMD64 ;; esac
-    actual=$(script_client $bits)
-    if [ $bits = 64 ] && [ "$arch" = x86 ]; then
-      expected="process: AMD64
-CreateObject(\"Fenmark.Connect\"): error 1AD"
-    else
-      chars=$(printf '%s\n' "$actual" |
-        sed -n 's/^LoadXML("RIBBONXML"): \([1-9][0-9]*\) characters$/\1/p')
-      : "${ribbon_chars:=$chars}"
-      expected="process: $process
-CleanFileName: RE Budget 2024  Q3
-LoadXML(\"RIBBONXML\"): ${ribbon_chars:-<more than 0>} characters"
-    fi
-    [ "$actual" = "$expected" ] ||
-      fail "$1: the $bits-bit script client: $(printf '%s' "$actual" | tr '\n' '/')"
-  done
-}
 
-prefix=$FENMARK_WINE_DIR/prefix
 run --fresh || { echo "FAILED: no Wine prefix"; exit 1; }
 version=$(msiinfo export "$msi" Property | tr -d '\r' | sed -n 's/^ProductVersion\t//p')
 code=$(product_code "$msi")

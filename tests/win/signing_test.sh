@@ -1,12 +1,13 @@
 #!/bin/sh
 # A signed build, with throwaway certificates made here: the DLL signed as the build signs it
-# (package/sign.sh) and a package made by make-msi.sh around it, both verified by osslsigncode
-# against that certificate and refused against another, each with a timestamp from a local
-# RFC 3161 responder (openssl ts behind a small HTTP server) that the signing asked; the signed
-# DLL still passes the export/import check. A key on a token: sign.sh hands osslsigncode the
-# PKCS#11 module, the key's id, the certificate and the PIN (a stand-in osslsigncode takes the
-# token's place). A missing password or key id is reported by name; make-msi.sh refuses a DLL of
-# the wrong bitness.
+# (package/sign.sh) and the packages, per user and per machine, made by make-msi.sh around it, each
+# verified by osslsigncode against that certificate and refused against another, each with a
+# timestamp from a local RFC 3161 responder (openssl ts behind a small HTTP server) that the
+# signing asked; the signed DLL still passes the export/import check. A key on a token: sign.sh
+# hands osslsigncode the PKCS#11 module, the key's id, the certificate and the PIN (a stand-in
+# osslsigncode takes the token's place). A missing password or key id is reported by name;
+# make-msi.sh refuses a DLL of the wrong bitness. Interrupted by INT, TERM or HUP, sign.sh leaves
+# no file behind.
 #   signing_test.sh PACKAGE_DIR CHECK_BINARIES x64|x86 DLL VERSION [DLL32]
 set -u
 [ $# -ge 5 ] || {
@@ -83,7 +84,9 @@ cp "$dll" "$work/Fenmark.dll"
 "$package/sign.sh" "$work/Fenmark.dll" || fail "signing the DLL"
 "$package/make-msi.sh" "$arch" "$version" "$work/Fenmark.dll" $dll32 "$work/Fenmark.msi" ||
   fail "making the signed package"
-for file in "$work/Fenmark.dll" "$work/Fenmark.msi"; do
+"$package/make-msi.sh" --machine "$arch" "$version" "$work/Fenmark.dll" $dll32 \
+  "$work/Fenmark-machine.msi" || fail "making the signed per-machine package"
+for file in "$work/Fenmark.dll" "$work/Fenmark.msi" "$work/Fenmark-machine.msi"; do
   osslsigncode verify -CAfile "$work/signer.pem" -TSA-CAfile "$work/timestamper.pem" \
     -in "$file" >"$work/log" 2>&1 ||
     { cat "$work/log"; fail "$(basename "$file") does not verify"; }
@@ -95,7 +98,7 @@ for file in "$work/Fenmark.dll" "$work/Fenmark.msi"; do
     fail "$(basename "$file") verifies against a certificate that did not sign it"
 done
 [ "$(sort -u "$work/queries" 2>/dev/null)" = application/timestamp-query ] &&
-  [ "$(wc -l <"$work/queries")" = 2 ] ||
+  [ "$(wc -l <"$work/queries")" = 3 ] ||
   fail "the server was not asked once for each file: $(cat "$work/queries")"
 "$check_binaries" "$work/Fenmark.dll" >"$work/log" || { cat "$work/log"; fail "the signed DLL"; }
 
@@ -152,12 +155,46 @@ PATH="$work/token:$PATH" FENMARK_SIGN_CERT="$work/signer.pem" FENMARK_SIGN_PASSW
 osslsigncode verify -CAfile "$work/signer.pem" -in "$work/token.dll" >/dev/null 2>&1 ||
   fail "the token's signature does not verify"
 
+# Interrupted while it signs, as a terminal's Ctrl-C, a closed session or a stopped build
+# interrupts it: the script and its signer get the signal, and the password's file goes, with
+# every other file of the script's. A stand-in osslsigncode says where the password is, then waits.
+mkdir "$work/slow" "$work/tmp"
+cat >"$work/slow/osslsigncode" <<END
+#!/bin/sh
+while [ \$# -gt 0 ]; do
+  [ "\$1" = -readpass ] && echo "\$2" >"$work/slow.new" && mv "$work/slow.new" "$work/slow.log"
+  shift
+done
+exec sleep 60
+END
+chmod +x "$work/slow/osslsigncode"
+for signal in INT TERM HUP; do
+  rm -f "$work/slow.log"
+  cp "$dll" "$work/interrupted.dll"
+  # In a process group of its own, with the signal's default action, which a job started in the
+  # background by a script does not have for INT.
+  PATH="$work/slow:$PATH" TMPDIR="$work/tmp" python3 -c '
+import os, signal, sys
+signal.signal(signal.SIGINT, signal.SIG_DFL)
+os.setpgrp()
+os.execv(sys.argv[1], sys.argv[1:])' "$package/sign.sh" "$work/interrupted.dll" &
+  signer=$!
+  for i in $(seq 100); do [ -s "$work/slow.log" ] && break; sleep 0.1; done
+  password=$(cat "$work/slow.log" 2>/dev/null)
+  [ -n "$password" ] && [ -f "$password" ] ||
+    fail "$signal: the signing never reached the signer with the password's file"
+  kill -s "$signal" -- "-$signer"
+  wait "$signer" && fail "$signal: the interrupted signing succeeded"
+  [ -z "$(ls -A "$work/tmp")" ] || fail "$signal: left behind: $(ls -A "$work/tmp")"
+  cmp -s "$dll" "$work/interrupted.dll" || fail "$signal: the interrupted signing changed the DLL"
+done
+
 # No certificate, no signature.
 unset FENMARK_SIGN_CERT
 cp "$dll" "$work/unsigned.dll"
 "$package/sign.sh" "$work/unsigned.dll" && cmp -s "$dll" "$work/unsigned.dll" ||
   fail "signed without a certificate"
 
-[ $failures = 0 ] && echo "signed, timestamped and verified: the DLL and the package; token and" \
-  "missing settings as expected"
+[ $failures = 0 ] && echo "signed, timestamped and verified: the DLL and the packages; token," \
+  "missing settings and interruptions as expected"
 [ $failures = 0 ]
