@@ -323,29 +323,27 @@ struct Attribute {
 struct Tag {
   std::wstring_view name;
   std::vector<Attribute> attributes;
-  std::size_t end = 0;  // past its '>'
-  bool self_closing = false;
+  std::size_t start = 0, name_end = 0;  // its '<', and past its name
+  std::size_t end = 0;                  // past its '>'
 };
 
 // The start tag (or processing instruction) at `at`, its '<'; nothing when the page ends inside
 // it, where a reader drops it too.
 std::optional<Tag> ReadTag(std::wstring_view page, std::size_t at) {
   Tag tag;
+  tag.start = at;
   std::size_t i = at + 1;
   const std::size_t name_start = i;
   while (i < page.size() && !IsSpace(page[i]) && page[i] != L'/' && page[i] != L'>') ++i;
   tag.name = page.substr(name_start, i - name_start);
+  tag.name_end = i;
   for (;;) {
-    while (i < page.size() && (IsSpace(page[i]) || page[i] == L'/')) {
-      tag.self_closing = page[i] == L'/';
-      ++i;
-    }
+    while (i < page.size() && (IsSpace(page[i]) || page[i] == L'/')) ++i;
     if (i >= page.size()) return std::nullopt;
     if (page[i] == L'>') {
       tag.end = i + 1;
       return tag;
     }
-    tag.self_closing = false;
     Attribute attribute;
     attribute.start = i;
     // A name may begin with '=', as the tokenizer reads it.
@@ -431,21 +429,23 @@ bool IsRawTextElement(const std::wstring& name) {
 }
 
 struct TagVerdict {
-  bool drop = false;     // the whole tag goes
-  bool changed = false;  // the attributes below replace the tag's own
-  std::wstring attributes;
+  bool drop = false;                      // the whole tag goes
+  std::optional<std::wstring> rewritten;  // the tag as it stays, where it changed
 };
 
+// The tag rebuilt from its own text: each attribute keeps the separators it had, so that the
+// reader cuts what stays exactly as it cut the page.
 TagVerdict Judge(const Tag& tag, std::wstring_view page) {
   const std::wstring name = LowerAscii(tag.name);
   const std::wstring local_tag = LowerAscii(LocalName(tag.name));
-  TagVerdict verdict;
-  if (name == L"base") return {true, false, {}};
+  if (name == L"base") return {true, {}};
+  std::wstring rebuilt(page.substr(tag.start, tag.name_end - tag.start));
+  std::size_t cursor = tag.name_end;
+  bool changed = false, after_dropped = false;
   for (const auto& attribute : tag.attributes) {
     const std::wstring attribute_name = LowerAscii(attribute.name);
     const std::wstring local = LowerAscii(LocalName(attribute.name));
-    if (name == L"meta" && (local == L"http-equiv" || local == L"charset"))
-      return {true, false, {}};
+    if (name == L"meta" && (local == L"http-equiv" || local == L"charset")) return {true, {}};
     bool keep = true;
     std::wstring replaced;
     if (local == L"srcdoc") {
@@ -469,15 +469,21 @@ TagVerdict Judge(const Tag& tag, std::wstring_view page) {
         replaced = std::wstring(attribute.name) + L"=" + Quoted(css);
       }
     }
-    if (!keep || !replaced.empty()) verdict.changed = true;
+    // A name that begins with '=' would become the value of what stands before a dropped one.
+    if (after_dropped && !attribute.name.empty() && attribute.name[0] == L'=') keep = false;
+    after_dropped = !keep;
+    rebuilt += page.substr(cursor, attribute.start - cursor);
+    cursor = attribute.end;
+    if (!keep || !replaced.empty()) changed = true;
     if (!keep) continue;
-    verdict.attributes += L' ';
     if (replaced.empty())
-      verdict.attributes += page.substr(attribute.start, attribute.end - attribute.start);
+      rebuilt += page.substr(attribute.start, attribute.end - attribute.start);
     else
-      verdict.attributes += replaced;
+      rebuilt += replaced;
   }
-  return verdict;
+  if (!changed) return {};
+  rebuilt += page.substr(cursor, tag.end - cursor);
+  return {false, rebuilt};
 }
 
 // Where the raw text of element `name` ends: its end tag, as the reader knows one (the name
@@ -528,14 +534,18 @@ std::size_t RewriteMarkup(std::wstring_view page, std::size_t at, int depth, std
     const auto tag = ReadTag(instruction, 0);
     if (tag && tag->end == instruction.size()) {
       const TagVerdict verdict = Judge(*tag, instruction);
-      if (!verdict.drop && !verdict.changed) out += instruction;
+      if (!verdict.drop && !verdict.rewritten) out += instruction;
     }
     return close + 1;
   }
   if (rest[1] == L'!' || rest[1] == L'/') {
-    // Declarations, downlevel conditions and end tags: up to the first '>'.
+    // Declarations, downlevel conditions and end tags: up to the first '>'. One cut short by the
+    // end of a comment's content (a conditional comment's "<![endif]") names nothing: kept.
     const std::size_t close = page.find(L'>', at);
-    if (close == npos) return page.size();
+    if (close == npos) {
+      out += rest;
+      return page.size();
+    }
     out += page.substr(at, close + 1 - at);
     return close + 1;
   }
@@ -543,9 +553,8 @@ std::size_t RewriteMarkup(std::wstring_view page, std::size_t at, int depth, std
   if (!tag) return page.size();
   const TagVerdict verdict = Judge(*tag, page);
   if (!verdict.drop) {
-    if (verdict.changed)
-      out +=
-          L"<" + std::wstring(tag->name) + verdict.attributes + (tag->self_closing ? L"/>" : L">");
+    if (verdict.rewritten)
+      out += *verdict.rewritten;
     else
       out += page.substr(at, tag->end - at);
   }
@@ -573,7 +582,8 @@ std::wstring Rewrite(std::wstring_view page, int depth) {
     if (IsAsciiLetter(next) || next == L'!' || next == L'/' || next == L'?') {
       i = RewriteMarkup(page, open, depth, out);
     } else {
-      out += L'<';
+      // As text, written so that nothing dropped after it can join it into a tag.
+      out += L"&lt;";
       i = open + 1;
     }
   }
