@@ -32,7 +32,17 @@ class NativeAddin final : public sim::LoadedAddin {
   sim::RibbonCallbacks& Ribbon() override { return *bridge_; }
   std::vector<sim::MessageBoxRecord> MessageBoxes() override { return outlook_->MessageBoxes(); }
   std::vector<std::wstring> TempFiles() override {
-    return outlook_->EntriesBelow(outlook_->TempFolder());
+    std::vector<std::wstring> left;
+    for (auto& entry : outlook_->EntriesBelow(outlook_->TempFolder()))
+      if (!sim::Planted(planted_, entry)) left.push_back(entry);
+    return left;
+  }
+  void PutTempFile(const std::wstring& relative, const std::wstring& text) override {
+    planted_.push_back(outlook_->TempFolder() + L"\\" + relative);
+    outlook_->PutTextFile(planted_.back(), text);
+  }
+  bool TempFileExists(const std::wstring& relative) override {
+    return outlook_->FileExists(outlook_->TempFolder() + L"\\" + relative);
   }
   std::wstring TempFolder() override { return outlook_->TempFolder(); }
   void UseTempFolder(const std::wstring& path) override { outlook_->SetTempFolder(path); }
@@ -51,6 +61,7 @@ class NativeAddin final : public sim::LoadedAddin {
   sim::Outlook* outlook_ = nullptr;
   std::unique_ptr<fenmark::Connect> connect_;
   std::unique_ptr<RibbonBridge> bridge_;
+  std::vector<std::wstring> planted_;
 };
 
 }  // namespace fenmark::demo

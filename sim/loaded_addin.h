@@ -42,10 +42,23 @@ class LoadedAddin {
   // From now on the user's temporary folder is `path` (made when missing), for the add-in and the
   // simulated Outlook alike, as on a machine whose profile folder is elsewhere.
   virtual void UseTempFolder(const std::wstring& path) = 0;
+  // Another program's file below the temporary folder (`relative` to it; folders made as
+  // needed), which TempFiles does not count and Release removes again.
+  virtual void PutTempFile(const std::wstring& relative, const std::wstring& text) = 0;
+  virtual bool TempFileExists(const std::wstring& relative) = 0;
   // Objects served to the add-in that are still referenced (0 when the add-in holds the sim's
   // objects directly: the sim counts those itself).
   virtual long ServedObjects() = 0;
 };
+
+// Whether a listed entry (a folder with its trailing backslash) is, or holds, a planted file.
+inline bool Planted(const std::vector<std::wstring>& planted, const std::wstring& entry) {
+  for (const auto& file : planted)
+    if (file.size() >= entry.size() && file.compare(0, entry.size(), entry) == 0 &&
+        (file.size() == entry.size() || entry.back() == L'\\'))
+      return true;
+  return false;
+}
 
 // A ribbon control as Office hands it to a callback, with no context unless one is given.
 class LooseControl final : public host::RibbonControl {

@@ -1,6 +1,7 @@
 #include "sim/com/loaded_dll.h"
 
 #include <algorithm>
+#include <fstream>
 
 #include "sim/com/message_boxes.h"
 #include "sim/com/served.h"
@@ -107,6 +108,9 @@ void ComAddin::Release() {
   ribbon_.Detach();
   extensibility_.reset();
   SetFileMirror(nullptr);
+  for (auto it = planted_.rbegin(); it != planted_.rend(); ++it)
+    it->back() == L'\\' ? RemoveDirectoryW(it->c_str()) : DeleteFileW(it->c_str());
+  planted_.clear();
 }
 
 std::vector<sim::MessageBoxRecord> ComAddin::MessageBoxes() {
@@ -121,8 +125,26 @@ std::vector<sim::MessageBoxRecord> ComAddin::MessageBoxes() {
 std::vector<std::wstring> ComAddin::TempFiles() {
   std::vector<std::wstring> left;
   for (const auto& file : FilesIn(RealTempFolder()))
-    if (!std::binary_search(files_before_.begin(), files_before_.end(), file)) left.push_back(file);
+    if (!std::binary_search(files_before_.begin(), files_before_.end(), file) &&
+        !sim::Planted(planted_, file))
+      left.push_back(file);
   return left;
+}
+
+void ComAddin::PutTempFile(const std::wstring& relative, const std::wstring& text) {
+  const std::wstring path = RealTempFolder() + L"\\" + relative;
+  for (auto at = path.find(L'\\', RealTempFolder().size() + 1); at != std::wstring::npos;
+       at = path.find(L'\\', at + 1))
+    if (CreateDirectoryW(path.substr(0, at).c_str(), nullptr))
+      planted_.push_back(path.substr(0, at) + L"\\");
+  std::ofstream out(path.c_str(), std::ios::binary);
+  out << std::string(text.begin(), text.end());
+  planted_.push_back(path);
+}
+
+bool ComAddin::TempFileExists(const std::wstring& relative) {
+  return GetFileAttributesW((RealTempFolder() + L"\\" + relative).c_str()) !=
+         INVALID_FILE_ATTRIBUTES;
 }
 
 }  // namespace fenmark::wintest

@@ -35,6 +35,8 @@ class ComAddin final : public sim::LoadedAddin {
   std::wstring TempFolder() override { return RealTempFolder(); }
   // Through TMP and TEMP, which the process gets back when the object goes.
   void UseTempFolder(const std::wstring& path) override;
+  void PutTempFile(const std::wstring& relative, const std::wstring& text) override;
+  bool TempFileExists(const std::wstring& relative) override;
   long ServedObjects() override { return Counters().live; }
 
   bool created() const { return static_cast<bool>(extensibility_); }
@@ -46,7 +48,8 @@ class ComAddin final : public sim::LoadedAddin {
   ComRibbon ribbon_;
   std::vector<std::wstring> files_before_;
   std::size_t boxes_before_ = 0;
-  std::wstring temp_before_;  // set while another folder is in use
+  std::wstring temp_before_;           // set while another folder is in use
+  std::vector<std::wstring> planted_;  // files, then the folders made for them
 };
 
 }  // namespace fenmark::wintest

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/parity/linking_scenarios.h"
+#include "tests/parity/send_file_scenarios.h"
 #include "tests/parity/stage.h"
 
 namespace fenmark::parity {
@@ -356,6 +357,8 @@ inline const std::vector<Scenario>& Scenarios() {
       {L"a menu action with the appointment window open", MenuActionWithTheWindowOpen},
       {L"other programs' buttons with generic tags", ForeignButtons},
       {L"a Unicode mail with pictures", UnicodeMailWithPictures},
+      {L"a page that fetches from elsewhere", PageThatFetchesFromElsewhere},
+      {L"other programs' folders beside a send", OtherProgramsFoldersBesideASend},
       {L"a second store's mail and calendar", SecondStore},
       {L"a selection in the task window", SelectionInTheTaskWindow},
       {L"a tab drawing, then a menu", TabThenMenu},
