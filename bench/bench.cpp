@@ -25,13 +25,13 @@ struct Session {
 
   explicit Session(const wchar_t* version = sim::kOutlook14Version) {
     outlook.SetVersion(version);
-    connect.AddinInstance_OnConnection(outlook.Application());
+    connect.OnConnection(outlook.Application());
     outlook.AttachRibbon(&bridge);
     appointment = bench::UserLinkedAppointment(outlook, L"Stopped");
   }
   ~Session() {
     outlook.AttachRibbon(nullptr);
-    connect.AddinInstance_OnDisconnection();
+    connect.OnDisconnection();
   }
 };
 
@@ -41,9 +41,9 @@ void OnConnection(benchmark::State& state) {
     state.PauseTiming();
     auto connect = std::make_unique<Connect>(outlook.Platform());
     state.ResumeTiming();
-    connect->AddinInstance_OnConnection(outlook.Application());
+    connect->OnConnection(outlook.Application());
     state.PauseTiming();
-    connect->AddinInstance_OnDisconnection();
+    connect->OnDisconnection();
     connect.reset();
     outlook.ClearCalls();
     state.ResumeTiming();

@@ -20,10 +20,10 @@ class NativeAddin final : public sim::LoadedAddin {
     bridge_ = std::make_unique<RibbonBridge>(*connect_);
   }
   Outcome Connect() override {
-    return Run([&] { connect_->AddinInstance_OnConnection(outlook_->Application()); });
+    return Run([&] { connect_->OnConnection(outlook_->Application()); });
   }
   Outcome Disconnect() override {
-    return Run([&] { connect_->AddinInstance_OnDisconnection(); });
+    return Run([&] { connect_->OnDisconnection(); });
   }
   void Release() override {
     bridge_.reset();

@@ -15,7 +15,7 @@ class RibbonBridge final : public sim::RibbonCallbacks {
   explicit RibbonBridge(Connect& connect) : connect_(connect) {}
 
   std::wstring GetCustomUI(const std::wstring& ribbon_id) override {
-    return connect_.IRibbonExtensibility_GetCustomUI(ribbon_id);
+    return connect_.GetCustomUI(ribbon_id);
   }
   void OnLoad(const std::wstring& name, const Ref<host::RibbonUI>& ribbon) override {
     InvokeOnLoad(connect_, name, ribbon);

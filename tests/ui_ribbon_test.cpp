@@ -73,7 +73,7 @@ TEST_F(UiTest, EveryStatusEnablesTheSameEntriesOnEverySurface) {
       EXPECT_EQ(InvokeDecision(connect, L"VBX_GetEnabled", Control(MixCase(kMenuIds[i]))),
                 enabled[i]);
       EXPECT_EQ(InvokeDecision(connect, L"VBX_GetVisible", Control(kMenuIds[i])), linked);
-      EXPECT_EQ(view.HandedOver().entry_id, appointment.EntryID());
+      EXPECT_EQ(connect.Remembered().entry_id, appointment.EntryID());
     }
 
     // The four buttons top the menu in this order, each with its own tag and the common setup.
@@ -106,7 +106,7 @@ TEST_F(UiTest, OnlyASingleMailPostOrAppointmentIsOffered) {
     for (const wchar_t* id : {L"VBX_Send_To_Ostrand", L"VBX_Fenmark", L"VBX_Open_Ostrand_Task"})
       EXPECT_FALSE(InvokeDecision(connect, L"VBX_GetEnabled", Control(id))) << id;
     EXPECT_FALSE(InvokeDecision(connect, L"VBX_GetVisible", Control(L"VBX_Fenmark")));
-    EXPECT_EQ(view.HandedOver().entry_id, post.EntryID());
+    EXPECT_EQ(connect.Remembered().entry_id, post.EntryID());
   }
 }
 
@@ -276,7 +276,7 @@ TEST_F(UiTest, NoControlOrNoSingleItemToActOn) {
   auto appointment = LinkedAppointment(L"Stopped");
   outlook.Select({appointment});
   EXPECT_TRUE(InvokeDecision(connect, L"VBX_GetVisible", nullptr));
-  EXPECT_EQ(view.HandedOver().entry_id, appointment.EntryID());
+  EXPECT_EQ(connect.Remembered().entry_id, appointment.EntryID());
   auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
   auto contact = outlook.AddItem(sim::kOlContact, L"Jo", L"", sim::FolderKind::kContacts);
   for (const auto& items : std::vector<std::vector<sim::SimItem>>{{mail, appointment}, {contact}}) {
@@ -300,7 +300,7 @@ TEST_F(UiTest, APutRibbonIsRefreshedToo) {
     PutByName(demo::RibbonBridge& b, Connect& c) : bridge(b), connect(c) {}
     std::wstring GetCustomUI(const std::wstring& id) override { return bridge.GetCustomUI(id); }
     void OnLoad(const std::wstring&, const Ref<host::RibbonUI>& r) override {
-      connect.PutRef_glblObjRibbon(r);
+      connect.PutRibbon(r);
     }
     bool GetBool(const std::wstring& n, const Ref<host::RibbonControl>& c) override {
       return bridge.GetBool(n, c);
