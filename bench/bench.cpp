@@ -9,8 +9,8 @@
 
 #include "addin/connect.h"
 #include "bench/round_trips.h"
-#include "demo/native_addin.h"
-#include "demo/ribbon_bridge.h"
+#include "support/native_addin.h"
+#include "support/ribbon_bridge.h"
 #include "ui/embedded_markup.h"
 
 namespace fenmark::bench {
@@ -20,7 +20,7 @@ namespace {
 struct Session {
   sim::Outlook outlook;
   Connect connect{outlook.Platform()};
-  demo::RibbonBridge bridge{connect};
+  support::RibbonBridge bridge{connect};
   sim::SimItem appointment;
 
   explicit Session(const wchar_t* version = sim::kOutlook14Version) {
@@ -126,7 +126,7 @@ void TabDrawing(benchmark::State& state) {
 BENCHMARK(TabDrawing);
 
 void PrintRoundTrips() {
-  demo::NativeAddin addin;
+  support::NativeAddin addin;
   std::printf("\nHost round trips per command (one click of its context-menu entry)\n");
   std::printf("%-14s %22s %28s\n", "command", "algorithm's host calls", "measured (with handlers)");
   for (const auto& row : bench::MeasureRoundTrips(addin, {}, {}))

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "addin/connect.h"
-#include "demo/ribbon_bridge.h"
 #include "sim/loaded_addin.h"
+#include "support/ribbon_bridge.h"
 #include "tests/parity/stage.h"
 
 namespace fenmark::testing {
@@ -148,7 +148,7 @@ class AddinTest : public ::testing::Test {
 
 class UiTest : public AddinTest {
  protected:
-  demo::RibbonBridge bridge{connect};
+  support::RibbonBridge bridge{connect};
 
   void SetUp() override {
     AddinTest::SetUp();

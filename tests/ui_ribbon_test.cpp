@@ -295,9 +295,9 @@ TEST_F(UiTest, NoControlOrNoSingleItemToActOn) {
 // A ribbon put into glblObjRibbon by name, as a script may, is refreshed as a handed-over one is.
 TEST_F(UiTest, APutRibbonIsRefreshedToo) {
   struct PutByName : sim::RibbonCallbacks {
-    demo::RibbonBridge& bridge;
+    support::RibbonBridge& bridge;
     Connect& connect;
-    PutByName(demo::RibbonBridge& b, Connect& c) : bridge(b), connect(c) {}
+    PutByName(support::RibbonBridge& b, Connect& c) : bridge(b), connect(c) {}
     std::wstring GetCustomUI(const std::wstring& id) override { return bridge.GetCustomUI(id); }
     void OnLoad(const std::wstring&, const Ref<host::RibbonUI>& r) override {
       connect.PutRibbon(r);

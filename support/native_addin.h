@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "addin/connect.h"
-#include "demo/ribbon_bridge.h"
 #include "sim/loaded_addin.h"
+#include "support/ribbon_bridge.h"
 
-namespace fenmark::demo {
+namespace fenmark::support {
 
 class NativeAddin final : public sim::LoadedAddin {
  public:
@@ -53,4 +53,4 @@ class NativeAddin final : public sim::LoadedAddin {
   std::unique_ptr<RibbonBridge> bridge_;
 };
 
-}  // namespace fenmark::demo
+}  // namespace fenmark::support

@@ -8,7 +8,7 @@
 #include "addin/ribbon_dispatch.h"
 #include "sim/outlook.h"
 
-namespace fenmark::demo {
+namespace fenmark::support {
 
 class RibbonBridge final : public sim::RibbonCallbacks {
  public:
@@ -31,4 +31,4 @@ class RibbonBridge final : public sim::RibbonCallbacks {
   Connect& connect_;
 };
 
-}  // namespace fenmark::demo
+}  // namespace fenmark::support
