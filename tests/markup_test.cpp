@@ -32,17 +32,29 @@ TEST_F(MarkupTest, LoadXmlGivesTheResourceWithCrLfAfterEveryLineStraightFromTheR
   EXPECT_EQ(ui::LoadXML(outlook.Platform(), L"RIBBONXML"), Loaded("ribbon.xml"));
   EXPECT_EQ(ui::LoadXML(outlook.Platform(), L"contextxml"), Loaded("context.xml"));
   EXPECT_EQ(ui::LoadXML(outlook.Platform(), L"NOSUCHXML"), L"");
-  // Whatever the resources hold, the text the file's line-by-line reading gave: a line ends at
-  // CR LF only, and every line, the last included, gets one.
+  // Whatever the resources hold, every line, the last included, ends with CR LF, whether the
+  // file's lines end with CR LF, LF or CR.
   const std::pair<std::string, std::wstring> cases[] = {{"", L""},
                                                         {"a", L"a\r\n"},
                                                         {"a\r\n", L"a\r\n"},
                                                         {"a\r\n\r\nb", L"a\r\n\r\nb\r\n"},
-                                                        {"a\nb\rc", L"a\nb\rc\r\n"},
+                                                        {"a\n", L"a\r\n"},
+                                                        {"a\n\nb\n", L"a\r\n\r\nb\r\n"},
+                                                        {"a\nb\rc", L"a\r\nb\r\nc\r\n"},
+                                                        {"a\r\r\nb", L"a\r\n\r\nb\r\n"},
+                                                        {"\n", L"\r\n"},
                                                         {"\xe9t\xe9\r\n", L"\u00e9t\u00e9\r\n"}};
   for (const auto& [bytes, text] : cases) {
     outlook.SetResource(L"OTHERXML", L"CUSTOM", {bytes.begin(), bytes.end()});
     EXPECT_EQ(ui::LoadXML(outlook.Platform(), L"OTHERXML"), text) << bytes;
+  }
+  // The documents themselves keep CR LF line ends, as .gitattributes pins them.
+  for (const char* name : {"ribbon.xml", "context.xml", "task_ribbon.xml"}) {
+    const std::wstring text = Loaded(name);
+    std::size_t bare = 0;  // LF without a CR before it
+    for (std::size_t i = 0; i < text.size(); ++i)
+      bare += text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r');
+    EXPECT_EQ(bare, 0u) << name;
   }
   // Platform calls other than the resource reads: the loader makes none.
   for (const auto& call : outlook.Calls())
