@@ -231,7 +231,6 @@ class ConnectObject final : public ComObject<ConnectObject, _Connect, IDTExtensi
     return Boundary([&] { *result = get() ? VARIANT_TRUE : VARIANT_FALSE; }, where);
   }
 
-  ObjectCount count_;
   com_ptr<ITypeInfo> type_info_;
   WindowsPlatform platform_;
   Connect connect_{platform_};
@@ -251,9 +250,6 @@ class ClassFactory final : public ComObject<ClassFactory, IClassFactory> {
     LockModule(lock != FALSE);
     return S_OK;
   }
-
- private:
-  ObjectCount count_;
 };
 
 }  // namespace

@@ -150,7 +150,8 @@ void TestObject(const std::wstring& dll, const std::wstring& ribbon_file) {
       reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
   if (!CHECK(can_unload && get_class)) return;
 
-  // The class factory: only its own class, and an honest lock count.
+  // The class factory: only its own class, and an honest lock count that an unlock without a
+  // lock before it leaves at zero.
   {
     com_ptr<IClassFactory> factory;
     CHECK_HR(CLASS_E_CLASSNOTAVAILABLE,
@@ -158,6 +159,7 @@ void TestObject(const std::wstring& dll, const std::wstring& ribbon_file) {
     CHECK_HR(S_OK, get_class(CLSID_Connect, IID_IClassFactory, factory.put_void()));
     CHECK_HR(S_FALSE, can_unload());
     if (factory) {
+      factory->LockServer(FALSE);
       factory->LockServer(TRUE);
       factory.reset();
       CHECK_HR(S_FALSE, can_unload());
