@@ -1,5 +1,7 @@
 #include "addin/connect.h"
 
+#include <algorithm>
+
 #include "links/linked_task.h"
 #include "ui/markup.h"
 
@@ -76,6 +78,11 @@ std::wstring Connect::GetCustomUI(const std::wstring& ribbon_id) noexcept {
   return ui::ChooseCustomUI(
       ribbon_id, [this] { return host::Require(application_.Get()).Version(); }, ribbon_xml_,
       context_xml_, task_ribbon_xml_);
+}
+
+bool Connect::IsLoaded(host::RibbonUI& ribbon) const noexcept {
+  return std::any_of(loaded_ribbons_.begin(), loaded_ribbons_.end(),
+                     [&](const auto& loaded) { return host::SameRibbon(*loaded, ribbon); });
 }
 
 void Connect::OnRibbonLoad(const Ref<host::RibbonUI>& ribbon) {

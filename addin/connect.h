@@ -101,6 +101,8 @@ class Connect final : public ui::AddIn {
   // Makes every ribbon the add-in holds ask its callbacks again: a link or a task changed under
   // an open tab. One that fails is passed over.
   void RefreshTabs() noexcept;
+  // Whether the ribbon is one handed to OnRibbonLoad, whichever reference reaches it.
+  bool IsLoaded(host::RibbonUI& ribbon) const noexcept;
   // The items of the default folder of that kind.
   Ref<host::ItemCollection> DefaultFolderItems(int folder);
 

@@ -54,7 +54,7 @@ void Connect::OnAppointmentWrite(ItemWindow&, bool& /*cancel*/) {
   RefreshTabs();
 }
 
-// A ribbon put by name counts as one the host handed over.
+// A ribbon put by name counts as one the host handed over, once, though it is one of those.
 void Connect::RefreshTabs() noexcept {
   auto refresh = [](const Ref<host::RibbonUI>& ribbon) {
     try {
@@ -64,8 +64,7 @@ void Connect::RefreshTabs() noexcept {
     }
   };
   for (const auto& ribbon : loaded_ribbons_) refresh(ribbon);
-  if (std::find(loaded_ribbons_.begin(), loaded_ribbons_.end(), ribbon_) == loaded_ribbons_.end())
-    refresh(ribbon_);
+  if (ribbon_ && !IsLoaded(*ribbon_)) refresh(ribbon_);
 }
 
 // Users keep several task windows open: each is watched until it closes, so that a save in any

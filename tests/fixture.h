@@ -28,8 +28,7 @@ class ConnectView {
   long HeldByMembers() const {
     long held = static_cast<long>(c_.loaded_ribbons_.size());
     // A ribbon put by name rather than handed over.
-    if (std::count(c_.loaded_ribbons_.begin(), c_.loaded_ribbons_.end(), c_.ribbon_) == 0)
-      held += c_.ribbon_ ? 1 : 0;
+    if (c_.ribbon_ && !c_.IsLoaded(*c_.ribbon_)) ++held;
     for (const auto* windows : {&c_.task_windows_, &c_.scheduled_windows_})
       for (const auto& window : *windows)
         held += (window->item ? 1 : 0) + (window->inspector ? 1 : 0);
