@@ -1,5 +1,7 @@
 #include "addin/connect.h"
 
+#include <algorithm>
+
 #include "links/linked_task.h"
 #include "ui/markup.h"
 
@@ -11,88 +13,89 @@ Connect::~Connect() = default;
 
 // The markup comes first and every event source is optional: Outlook turns an add-in whose
 // connection fails off for good, and the tab, the menus and the commands need none of the events.
-void Connect::AddinInstance_OnConnection(const Ref<host::Application>& Application) {
+void Connect::OnConnection(const Ref<host::Application>& application) {
   connected_ = true;
-  strRibbonXML = LoadXML(L"RIBBONXML");
-  strContextXML = LoadXML(L"CONTEXTXML");
-  strTaskRibbonXML = LoadXML(L"TASKRIBBONXML");
+  ribbon_xml_ = ui::LoadXML(platform_, L"RIBBONXML");
+  context_xml_ = ui::LoadXML(platform_, L"CONTEXTXML");
+  task_ribbon_xml_ = ui::LoadXML(platform_, L"TASKRIBBONXML");
   // No application at all is a malformed call, not a source that cannot be had.
-  if (!Application) throw host::errors::ObjectNotSet();
-  objOLApp.AssignOptional(
-      [&] { return Application; },
+  if (!application) throw host::errors::ObjectNotSet();
+  application_.AssignOptional(
+      [&] { return application; },
       [this](host::Application& app) {
         return app.OnItemContextMenuDisplay(
             [this](const Ref<host::CommandBar>& bar, const Ref<host::ItemSelection>& selection) {
-              objOLApp_ItemContextMenuDisplay(bar, selection);
+              OnItemContextMenuDisplay(bar, selection);
             });
       });
-  objInsp.AssignOptional(
-      [this] { return host::Require(objOLApp.Get()).Inspectors(); },
+  inspectors_.AssignOptional(
+      [this] { return host::Require(application_.Get()).Inspectors(); },
       [this](host::InspectorCollection& c) {
-        return c.OnNewInspector([this](const Ref<host::Inspector>& i) { objInsp_NewInspector(i); });
+        return c.OnNewInspector([this](const Ref<host::Inspector>& i) { OnNewInspector(i); });
       });
-  olItems.AssignOptional(
+  calendar_items_.AssignOptional(
       [this] { return DefaultFolderItems(host::kOlFolderCalendar); },
       [this](host::ItemCollection& c) {
-        return c.OnItemAdd([this](const Ref<host::Item>& item) { olItems_ItemAdd(item); });
+        return c.OnItemAdd([this](const Ref<host::Item>& item) { OnCalendarItemAdd(item); });
       });
   // Without it, tasks made without a window go unstamped until their first save in one.
-  olTaskItems.AssignOptional(
+  task_items_.AssignOptional(
       [this] { return DefaultFolderItems(host::kOlFolderTasks); },
       [this](host::ItemCollection& c) {
-        return c.OnItemAdd([this](const Ref<host::Item>& item) { olTaskItems_ItemAdd(item); });
+        return c.OnItemAdd([this](const Ref<host::Item>& item) { OnTaskItemAdd(item); });
       });
 }
 
 // The namespace and folder references go at once; only the items stay referenced.
 Ref<host::ItemCollection> Connect::DefaultFolderItems(int folder) {
-  auto found =
-      host::Require(host::Require(objOLApp.Get()).GetNamespace(L"MAPI")).GetDefaultFolder(folder);
+  auto found = host::Require(host::Require(application_.Get()).GetNamespace(L"MAPI"))
+                   .GetDefaultFolder(folder);
   return host::Require(found).Items();
 }
 
-// Everything that receives events lets go, not only objOLApp: an add-in turned off under COM
-// Add-ins may be held on to and must not go on stamping tasks or linking appointments.
-void Connect::AddinInstance_OnDisconnection() {
+// Everything that receives events lets go, not only the application: an add-in turned off under
+// COM Add-ins may be held on to and must not go on stamping tasks or linking appointments.
+void Connect::OnDisconnection() {
   connected_ = false;
-  objOLApp.Reset();
-  objInsp.Reset();
-  olItems.Reset();
-  olTaskItems.Reset();
-  oTasks.clear();
-  for (auto& button : objButtons) button.Reset();
-  oAppointments.clear();
-  glblObjRibbon.reset();
-  objRibbons.clear();
+  application_.Reset();
+  inspectors_.Reset();
+  calendar_items_.Reset();
+  task_items_.Reset();
+  task_windows_.clear();
+  for (auto& button : buttons_) button.Reset();
+  scheduled_windows_.clear();
+  ribbon_.reset();
+  loaded_ribbons_.clear();
 }
 
-void Connect::PutRef_olItems(const Ref<host::ItemCollection>& items) {
-  olItems.Assign(items, [this](host::ItemCollection& c) {
-    return c.OnItemAdd([this](const Ref<host::Item>& item) { olItems_ItemAdd(item); });
+void Connect::PutCalendarItems(const Ref<host::ItemCollection>& items) {
+  calendar_items_.Assign(items, [this](host::ItemCollection& c) {
+    return c.OnItemAdd([this](const Ref<host::Item>& item) { OnCalendarItemAdd(item); });
   });
 }
 
-std::wstring Connect::IRibbonExtensibility_GetCustomUI(const std::wstring& RibbonID) noexcept {
+std::wstring Connect::GetCustomUI(const std::wstring& ribbon_id) noexcept {
   return ui::ChooseCustomUI(
-      RibbonID, [this] { return host::Require(objOLApp.Get()).Version(); }, strRibbonXML,
-      strContextXML, strTaskRibbonXML);
+      ribbon_id, [this] { return host::Require(application_.Get()).Version(); }, ribbon_xml_,
+      context_xml_, task_ribbon_xml_);
 }
 
-void Connect::Ribbon_OnLoad(const Ref<host::RibbonUI>& objRibbon) {
-  glblObjRibbon = objRibbon;
-  if (objRibbon) objRibbons.push_back(objRibbon);
+bool Connect::IsLoaded(host::RibbonUI& ribbon) const noexcept {
+  return std::any_of(loaded_ribbons_.begin(), loaded_ribbons_.end(),
+                     [&](const auto& loaded) { return host::SameRibbon(*loaded, ribbon); });
 }
 
-std::wstring Connect::LoadXML(const std::wstring& strResourceID) noexcept {
-  return ui::LoadXML(platform_, strResourceID);
+void Connect::OnRibbonLoad(const Ref<host::RibbonUI>& ribbon) {
+  ribbon_ = ribbon;
+  if (ribbon) loaded_ribbons_.push_back(ribbon);
 }
 
-std::wstring Connect::GetTaskStatus(const Ref<host::Item>& calItem) {
-  return links::GetTaskStatus(platform_, objOLApp.Get(), calItem, &task_stores_);
+std::wstring Connect::GetTaskStatus(const Ref<host::Item>& appointment) {
+  return links::GetTaskStatus(platform_, application_.Get(), appointment, &task_stores_);
 }
 
 std::wstring Connect::ReadTaskStatus(const Ref<host::Item>& appointment) {
-  return links::ReadTaskStatus(objOLApp.Get(), appointment, &task_stores_);
+  return links::ReadTaskStatus(application_.Get(), appointment, &task_stores_);
 }
 
 }  // namespace fenmark

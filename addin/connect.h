@@ -1,7 +1,7 @@
 #pragma once
 // The add-in object: its connection with Outlook and every entry point that Outlook calls
-// (lifecycle, item events, markup, the linked-task members), and, for the user-interface
-// surfaces, the state they hand an operation over in. The COM class of the DLL wraps one of
+// (lifecycle, item events, markup, the linked-task status), and, for the user-interface surfaces,
+// the state they share and the way they run an operation. The COM class of the DLL wraps one of
 // these; the tests drive one directly against the simulated Outlook.
 
 #include <array>
@@ -32,37 +32,45 @@ class Connect final : public ui::AddIn {
   Connect& operator=(const Connect&) = delete;
 
   // ---- lifecycle (IDTExtensibility2); failures go back to the host ----
-  void AddinInstance_OnConnection(const Ref<host::Application>& Application);
-  void AddinInstance_OnDisconnection();
+  void OnConnection(const Ref<host::Application>& application);
+  void OnDisconnection();
 
   // ---- the properties of the dispatch interface ----
-  Ref<host::RibbonUI> get_glblObjRibbon() const { return glblObjRibbon; }
-  // A ribbon put by name is refreshed with those handed to Ribbon_OnLoad.
-  void PutRef_glblObjRibbon(const Ref<host::RibbonUI>& ribbon) { glblObjRibbon = ribbon; }
-  Ref<host::ItemCollection> get_olItems() const { return olItems.Get(); }
-  void PutRef_olItems(const Ref<host::ItemCollection>& items);
+  // The last ribbon handed to OnRibbonLoad or put by name; one put by name is refreshed with
+  // those loaded.
+  Ref<host::RibbonUI> Ribbon() const { return ribbon_; }
+  void PutRibbon(const Ref<host::RibbonUI>& ribbon) { ribbon_ = ribbon; }
+  // The default calendar's items, whose additions are linked.
+  Ref<host::ItemCollection> CalendarItems() const { return calendar_items_.Get(); }
+  void PutCalendarItems(const Ref<host::ItemCollection>& items);
 
   // ---- markup ----
-  // Never fails towards the host.
-  std::wstring IRibbonExtensibility_GetCustomUI(const std::wstring& RibbonID) noexcept;
-  void Ribbon_OnLoad(const Ref<host::RibbonUI>& objRibbon);
-  // The text of the "CUSTOM" resource of that name, or "" on any failure.
-  std::wstring LoadXML(const std::wstring& strResourceID) noexcept;
+  // The markup for the ribbon the host is building; never fails towards the host.
+  std::wstring GetCustomUI(const std::wstring& ribbon_id) noexcept;
+  void OnRibbonLoad(const Ref<host::RibbonUI>& ribbon);
 
-  // ---- linked tasks ----
-  std::wstring GetTaskStatus(const Ref<host::Item>& calItem);
-  void AttachOrigItem(const Ref<host::Item>& objSourceItem, const Ref<host::Item>& objTargetItem);
-  std::wstring CleanFileName(std::wstring& strText);
-  // Hands the item over and runs the operation on it, as a click does.
-  void RunOn(host::ItemRef item, host::Operation operation);
+  // ---- the linked task's status, as a caller asks it; reports its own failures ----
+  std::wstring GetTaskStatus(const Ref<host::Item>& appointment);
 
   // ---- event handlers; failures go back to the event source ----
-  void objInsp_NewInspector(const Ref<host::Inspector>& Inspector);
-  void olItems_ItemAdd(const Ref<host::Item>& item);
+  void OnNewInspector(const Ref<host::Inspector>& inspector);
+  void OnCalendarItemAdd(const Ref<host::Item>& item);
   // Tasks made without a window; failures stay here, since a task not stamped changes nothing.
-  void olTaskItems_ItemAdd(const Ref<host::Item>& item) noexcept;
-  void objOLApp_ItemContextMenuDisplay(const Ref<host::CommandBar>& CommandBar,
-                                       const Ref<host::ItemSelection>& Selection);
+  void OnTaskItemAdd(const Ref<host::Item>& item) noexcept;
+  void OnItemContextMenuDisplay(const Ref<host::CommandBar>& command_bar,
+                                const Ref<host::ItemSelection>& selection);
+
+  // ---- what the surfaces need ----
+  host::Platform& Platform() override { return platform_; }
+  Ref<host::Application> Application() override { return application_.Get(); }
+  const host::ItemRef& Remembered() const override { return remembered_; }
+  void RememberDrawn(host::ItemRef item) override { remembered_ = std::move(item); }
+  std::wstring ReadTaskStatus(const Ref<host::Item>& appointment) override;
+  ui::DrawingStatus& Statuses() override { return drawing_status_; }
+  // Every operation of every surface comes through here, as the add-in's own saves.
+  void Run(host::Operation operation, host::ItemRef item) override;
+  host::CommandBarControl& Store(host::Operation operation,
+                                 Ref<host::CommandBarControl> button) override;
 
  private:
   friend class testing::ConnectView;
@@ -74,22 +82,12 @@ class Connect final : public ui::AddIn {
     host::Connected<host::Inspector> inspector;
   };
   using ItemWindows = std::vector<std::unique_ptr<ItemWindow>>;
-  using Button = Ref<host::CommandBarControl>;
 
-  // ---- what the surfaces need ----
-  host::Platform& Platform() override { return platform_; }
-  Ref<host::Application> Application() override { return objOLApp.Get(); }
-  host::ItemRef& HandedOver() override { return handed_over_; }
-  std::wstring ReadTaskStatus(const Ref<host::Item>& appointment) override;
-  ui::DrawingStatus& Statuses() override { return drawing_status_; }
-  void Run(host::Operation operation) override;
-  host::CommandBarControl& Store(host::Operation operation, Button button) override;
-
-  void oTask_Write(ItemWindow& window, bool& Cancel);
-  void oAppointment_Write(ItemWindow& window, bool& Cancel);
+  void OnTaskWrite(ItemWindow& window, bool& cancel);
+  void OnAppointmentWrite(ItemWindow& window, bool& cancel);
   // Either kind of watched window closes: its watcher goes.
-  void oInspector_Close(ItemWindows& windows, const ItemWindow& window);
-  void objButton_Click(host::Operation operation, const Button& Ctrl);
+  void OnWindowClose(ItemWindows& windows, const ItemWindow& window);
+  void OnButtonClick(host::Operation operation, const Ref<host::CommandBarControl>& button);
 
   // Watches the item's saves through `on_write`, and its window's closing where that can be had
   // (`get_inspector` may fail: the item is then watched until the disconnection).
@@ -103,33 +101,32 @@ class Connect final : public ui::AddIn {
   // Makes every ribbon the add-in holds ask its callbacks again: a link or a task changed under
   // an open tab. One that fails is passed over.
   void RefreshTabs() noexcept;
+  // Whether the ribbon is one handed to OnRibbonLoad, whichever reference reaches it.
+  bool IsLoaded(host::RibbonUI& ribbon) const noexcept;
   // The items of the default folder of that kind.
   Ref<host::ItemCollection> DefaultFolderItems(int folder);
 
   host::Platform& platform_;
-  // The last ribbon handed over or put by name.
-  Ref<host::RibbonUI> glblObjRibbon;
-  // Every ribbon object handed to Ribbon_OnLoad, one per ribbon the host loaded: a task change
+  Ref<host::RibbonUI> ribbon_;
+  // Every ribbon object handed to OnRibbonLoad, one per ribbon the host loaded: a task change
   // invalidates them all, since which of them shows the appointment tab is not told.
-  std::vector<Ref<host::RibbonUI>> objRibbons;
+  std::vector<Ref<host::RibbonUI>> loaded_ribbons_;
   // Those that receive events are connected while they hold an object.
-  host::Connected<host::ItemCollection> olItems;
-  host::Connected<host::Application> objOLApp;
-  host::Connected<host::InspectorCollection> objInsp;
+  host::Connected<host::ItemCollection> calendar_items_;
+  host::Connected<host::Application> application_;
+  host::Connected<host::InspectorCollection> inspectors_;
   // The items of the default Tasks folder.
-  host::Connected<host::ItemCollection> olTaskItems;
+  host::Connected<host::ItemCollection> task_items_;
   // Every open task window, oldest first.
-  ItemWindows oTasks;
+  ItemWindows task_windows_;
   // The windows of appointments that Schedule made, until they close.
-  ItemWindows oAppointments;
-  // The Outlook 12 menu's buttons (objButton, objButtonCalTask*, objButtonScheduleTask): the one
-  // last added for each operation.
-  std::array<host::Connected<host::CommandBarControl>, host::kOperationCount> objButtons;
-  std::wstring strRibbonXML;
-  std::wstring strContextXML;
-  std::wstring strTaskRibbonXML;
-  // strItemEntryID and strItemStoreID.
-  host::ItemRef handed_over_;
+  ItemWindows scheduled_windows_;
+  // The Outlook 12 menu's buttons: the one last added for each operation.
+  std::array<host::Connected<host::CommandBarControl>, host::kOperationCount> buttons_;
+  std::wstring ribbon_xml_;
+  std::wstring context_xml_;
+  std::wstring task_ribbon_xml_;
+  host::ItemRef remembered_;
   ui::DrawingStatus drawing_status_;
   // The store that found each linked task, asked first the next time.
   links::TaskStores task_stores_;

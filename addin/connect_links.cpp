@@ -1,50 +1,34 @@
-// Connect's linked-task members and the watchers of the items the add-in keeps in step.
+// Connect's operations and the watchers of the items the add-in keeps in step.
 
 #include <algorithm>
 
 #include "addin/connect.h"
 #include "links/operations.h"
-#include "links/send_to_task.h"
 #include "links/tracking.h"
 
 namespace fenmark {
 
-void Connect::AttachOrigItem(const Ref<host::Item>& objSourceItem,
-                             const Ref<host::Item>& objTargetItem) {
-  links::AttachOrigItem(platform_, objSourceItem, objTargetItem);
-}
-
-// The argument is left as it came: no caller reads it back.
-std::wstring Connect::CleanFileName(std::wstring& strText) {
-  return links::CleanFileName(strText, [this] { return platform_.Now(); });
-}
-
-void Connect::RunOn(host::ItemRef item, host::Operation operation) {
-  handed_over_ = std::move(item);
-  Run(operation);
-}
-
-// Every operation of every surface comes through here, as the add-in's own saves.
-void Connect::Run(host::Operation operation) {
+void Connect::Run(host::Operation operation, host::ItemRef item) {
   drawing_status_.Forget();
+  remembered_ = std::move(item);
   const links::OperationRow& row = links::RowOf(operation);
   Ref<host::Item> shown;
   AsOwnSaves([&] {
-    shown = row.run({platform_, objOLApp.Get(), &task_stores_}, handed_over_, operation);
+    shown = row.run({platform_, application_.Get(), &task_stores_}, remembered_, row);
   });
   // Schedule's appointment: its first save must show the task's commands in its own tab at
   // once, add event or not.
   if (shown) {
     try {
       Watch(
-          oAppointments, shown, [&] { return shown->GetInspector(); },
-          &Connect::oAppointment_Write);
+          scheduled_windows_, shown, [&] { return shown->GetInspector(); },
+          &Connect::OnAppointmentWrite);
     } catch (...) {
       // The appointment is shown; only its tab may wait for the next drawing.
     }
   }
   // No open window's tab may go on offering what the task's new status rules out.
-  if (row.changes_task) RefreshTabs();
+  if (row.ChangesTask()) RefreshTabs();
 }
 
 template <class GetInspector>
@@ -56,22 +40,21 @@ void Connect::Watch(ItemWindows& windows, Ref<host::Item> item, GetInspector&& g
     return source.OnWrite(
         [this, watched, on_write](bool& cancel) { (this->*on_write)(*watched, cancel); });
   });
-  watched->inspector.AssignOptional(std::forward<GetInspector>(get_inspector),
-                                    [this, &windows, watched](host::Inspector& inspector) {
-                                      return inspector.OnClose([this, &windows, watched] {
-                                        oInspector_Close(windows, *watched);
-                                      });
-                                    });
+  watched->inspector.AssignOptional(
+      std::forward<GetInspector>(get_inspector),
+      [this, &windows, watched](host::Inspector& inspector) {
+        return inspector.OnClose([this, &windows, watched] { OnWindowClose(windows, *watched); });
+      });
   windows.push_back(std::move(window));
 }
 
-void Connect::oAppointment_Write(ItemWindow&, bool& /*Cancel*/) {
+void Connect::OnAppointmentWrite(ItemWindow&, bool& /*cancel*/) {
   drawing_status_.Forget();
   if (own_saves_ || !connected_) return;
   RefreshTabs();
 }
 
-// A ribbon put into glblObjRibbon by name counts as one the host handed over.
+// A ribbon put by name counts as one the host handed over, once, though it is one of those.
 void Connect::RefreshTabs() noexcept {
   auto refresh = [](const Ref<host::RibbonUI>& ribbon) {
     try {
@@ -80,23 +63,22 @@ void Connect::RefreshTabs() noexcept {
       // The task has changed already; a tab that stays stale is the lesser harm.
     }
   };
-  for (const auto& ribbon : objRibbons) refresh(ribbon);
-  if (std::find(objRibbons.begin(), objRibbons.end(), glblObjRibbon) == objRibbons.end())
-    refresh(glblObjRibbon);
+  for (const auto& ribbon : loaded_ribbons_) refresh(ribbon);
+  if (ribbon_ && !IsLoaded(*ribbon_)) refresh(ribbon_);
 }
 
 // Users keep several task windows open: each is watched until it closes, so that a save in any
 // of them stamps its task.
-void Connect::objInsp_NewInspector(const Ref<host::Inspector>& Inspector) {
+void Connect::OnNewInspector(const Ref<host::Inspector>& inspector) {
   if (!connected_) return;
   drawing_status_.Forget();
-  auto task = links::TaskShownIn(host::Require(Inspector));
+  auto task = links::TaskShownIn(host::Require(inspector));
   if (!task) return;
   Watch(
-      oTasks, std::move(task), [&] { return Inspector; }, &Connect::oTask_Write);
+      task_windows_, std::move(task), [&] { return inspector; }, &Connect::OnTaskWrite);
 }
 
-void Connect::oTask_Write(ItemWindow& window, bool& /*Cancel: the save always goes ahead*/) {
+void Connect::OnTaskWrite(ItemWindow& window, bool& /*cancel: the save always goes ahead*/) {
   drawing_status_.Forget();
   // The add-in's own saves raise this event too; those are not the user's.
   if (own_saves_ || !connected_) return;
@@ -107,13 +89,13 @@ void Connect::oTask_Write(ItemWindow& window, bool& /*Cancel: the save always go
   RefreshTabs();
 }
 
-void Connect::oInspector_Close(ItemWindows& windows, const ItemWindow& window) {
+void Connect::OnWindowClose(ItemWindows& windows, const ItemWindow& window) {
   // Dropping the window ends this very subscription; the event source keeps its handler alive
   // until it returns.
   std::erase_if(windows, [&](const auto& watched) { return watched.get() == &window; });
 }
 
-void Connect::olItems_ItemAdd(const Ref<host::Item>& item) {
+void Connect::OnCalendarItemAdd(const Ref<host::Item>& item) {
   if (!connected_) return;
   drawing_status_.Forget();
   bool linked = false;
@@ -122,7 +104,7 @@ void Connect::olItems_ItemAdd(const Ref<host::Item>& item) {
   if (linked) RefreshTabs();
 }
 
-void Connect::olTaskItems_ItemAdd(const Ref<host::Item>& item) noexcept {
+void Connect::OnTaskItemAdd(const Ref<host::Item>& item) noexcept {
   // A stamping save of the add-in's own brings a new task into the folder.
   if (!connected_ || own_saves_ || !item) return;
   try {

@@ -5,25 +5,27 @@
 
 namespace fenmark {
 
-host::CommandBarControl& Connect::Store(host::Operation operation, Button button) {
-  auto& slot = objButtons[static_cast<std::size_t>(operation)];
+host::CommandBarControl& Connect::Store(host::Operation operation,
+                                        Ref<host::CommandBarControl> button) {
+  auto& slot = buttons_[static_cast<std::size_t>(operation)];
   slot.Assign(std::move(button), [this, operation](host::CommandBarControl& control) {
-    return control.OnClick(
-        [this, operation](const Button& ctrl, bool&) { objButton_Click(operation, ctrl); });
+    return control.OnClick([this, operation](const Ref<host::CommandBarControl>& clicked, bool&) {
+      OnButtonClick(operation, clicked);
+    });
   });
   return host::Require(slot.Get());
 }
 
-void Connect::objOLApp_ItemContextMenuDisplay(const Ref<host::CommandBar>& CommandBar,
-                                              const Ref<host::ItemSelection>& Selection) {
+void Connect::OnItemContextMenuDisplay(const Ref<host::CommandBar>& command_bar,
+                                       const Ref<host::ItemSelection>& selection) {
   if (!connected_) return;
-  ui::ShowContextMenu(*this, CommandBar, Selection);
+  ui::ShowContextMenu(*this, command_bar, selection);
 }
 
 // CancelDefault is left as the host passed it.
-void Connect::objButton_Click(host::Operation operation, const Button& Ctrl) {
+void Connect::OnButtonClick(host::Operation operation, const Ref<host::CommandBarControl>& button) {
   if (!connected_) return;
-  ui::ButtonClick(*this, operation, Ctrl);
+  ui::ButtonClick(*this, operation, button);
 }
 
 }  // namespace fenmark

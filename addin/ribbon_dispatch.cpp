@@ -11,36 +11,14 @@ namespace {
 using Kind = RibbonCallback::Kind;
 using host::Operation;
 
-constexpr RibbonCallback OnLoad(std::wstring_view name) {
-  return {name, Kind::kOnLoad, nullptr, nullptr, {}};
-}
-constexpr RibbonCallback Decision(std::wstring_view name,
-                                  bool (*decide)(ui::AddIn&, const Ref<host::RibbonControl>&)) {
-  return {name, Kind::kDecision, decide, nullptr, {}};
-}
-constexpr RibbonCallback Tab(std::wstring_view name, Operation operation) {
-  return {name, Kind::kAction, nullptr, &ui::TabClick, operation};
-}
-constexpr RibbonCallback Menu(std::wstring_view name, Operation operation) {
-  return {name, Kind::kAction, nullptr, &ui::MenuClick, operation};
-}
-
 constexpr RibbonCallback kCallbacks[] = {
-    OnLoad(L"Ribbon_OnLoad"),
-    Decision(L"VB_GetEnabled", &ui::TabGetEnabled),
-    Decision(L"VBX_GetEnabled", &ui::MenuGetEnabled),
-    Decision(L"VBX_GetVisible", &ui::MenuGetVisible),
-    Tab(L"VB_OpenTask", Operation::kOpenTask),
-    Tab(L"VB_CompleteTask", Operation::kCompleteTask),
-    Tab(L"VB_StartTask", Operation::kStartTask),
-    Tab(L"VB_StopTask", Operation::kStopTask),
-    Menu(L"VBX_OpenTask", Operation::kOpenTask),
-    Menu(L"VBX_CompleteTask", Operation::kCompleteTask),
-    Menu(L"VBX_StartTask", Operation::kStartTask),
-    Menu(L"VBX_StopTask", Operation::kStopTask),
-    Menu(L"VBX_CopyToTask", Operation::kCopyToTask),
-    Tab(L"VB_ScheduleTask", Operation::kScheduleTask),
-    Menu(L"VBX_ScheduleTask", Operation::kScheduleTask),
+#define FENMARK_ON_LOAD(name, dispid) {L"" #name, dispid, Kind::kOnLoad, nullptr, nullptr, {}},
+#define FENMARK_DECISION(name, dispid, decide) \
+  {L"" #name, dispid, Kind::kDecision, &ui::decide, nullptr, {}},
+#define FENMARK_ACTION(name, dispid, click, operation) \
+  {L"" #name, dispid, Kind::kAction, nullptr, &ui::click, Operation::operation},
+#define FENMARK_MEMBER(name, dispid)
+#include "addin/ribbon_callback_list.h"
 };
 
 constexpr std::int32_t kUnknownName = static_cast<std::int32_t>(0x80020006);  // DISP_E_UNKNOWNNAME
@@ -68,7 +46,7 @@ const RibbonCallback* FindRibbonCallback(std::wstring_view name) {
 
 void InvokeOnLoad(Connect& connect, std::wstring_view name, const Ref<host::RibbonUI>& ribbon) {
   Require(name, Kind::kOnLoad);
-  connect.Ribbon_OnLoad(ribbon);
+  connect.OnRibbonLoad(ribbon);
 }
 
 bool InvokeDecision(Connect& connect, std::wstring_view name,

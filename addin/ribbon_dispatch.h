@@ -1,7 +1,8 @@
 #pragma once
 // The ribbon callbacks by the names that the markup gives them, as the host resolves them through
-// the add-in object's dispatch interface (names match without regard to case): each is one row,
-// and an action's row names the surface and the operation it runs.
+// the add-in object's dispatch interface (names match without regard to case): one row for each
+// entry of addin/ribbon_callback_list.h, and an action's row names the surface and the operation
+// it runs.
 
 #include <span>
 #include <string_view>
@@ -13,6 +14,8 @@ namespace fenmark {
 struct RibbonCallback {
   enum class Kind { kOnLoad, kDecision, kAction };
   std::wstring_view name;
+  // Its member's DISPID in the add-in object's type library.
+  int dispid;
   Kind kind;
   // A decision: what the control's entry offers.
   bool (*decide)(ui::AddIn&, const Ref<host::RibbonControl>&);

@@ -9,8 +9,8 @@
 
 #include "addin/connect.h"
 #include "bench/round_trips.h"
-#include "demo/native_addin.h"
-#include "demo/ribbon_bridge.h"
+#include "support/native_addin.h"
+#include "support/ribbon_bridge.h"
 #include "ui/embedded_markup.h"
 
 namespace fenmark::bench {
@@ -20,18 +20,18 @@ namespace {
 struct Session {
   sim::Outlook outlook;
   Connect connect{outlook.Platform()};
-  demo::RibbonBridge bridge{connect};
+  support::RibbonBridge bridge{connect};
   sim::SimItem appointment;
 
   explicit Session(const wchar_t* version = sim::kOutlook14Version) {
     outlook.SetVersion(version);
-    connect.AddinInstance_OnConnection(outlook.Application());
+    connect.OnConnection(outlook.Application());
     outlook.AttachRibbon(&bridge);
     appointment = bench::UserLinkedAppointment(outlook, L"Stopped");
   }
   ~Session() {
     outlook.AttachRibbon(nullptr);
-    connect.AddinInstance_OnDisconnection();
+    connect.OnDisconnection();
   }
 };
 
@@ -41,9 +41,9 @@ void OnConnection(benchmark::State& state) {
     state.PauseTiming();
     auto connect = std::make_unique<Connect>(outlook.Platform());
     state.ResumeTiming();
-    connect->AddinInstance_OnConnection(outlook.Application());
+    connect->OnConnection(outlook.Application());
     state.PauseTiming();
-    connect->AddinInstance_OnDisconnection();
+    connect->OnDisconnection();
     connect.reset();
     outlook.ClearCalls();
     state.ResumeTiming();
@@ -126,7 +126,7 @@ void TabDrawing(benchmark::State& state) {
 BENCHMARK(TabDrawing);
 
 void PrintRoundTrips() {
-  demo::NativeAddin addin;
+  support::NativeAddin addin;
   std::printf("\nHost round trips per command (one click of its context-menu entry)\n");
   std::printf("%-14s %22s %28s\n", "command", "algorithm's host calls", "measured (with handlers)");
   for (const auto& row : bench::MeasureRoundTrips(addin, {}, {}))

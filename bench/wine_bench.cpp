@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "addin/com/unique_any.h"
 #include "bench/round_trips.h"
 #include "sim/com/loaded_dll.h"
 #include "sim/com/served.h"
@@ -82,15 +83,17 @@ void OldMarkupFileRoundTrips() {
   for (const wchar_t* name : {L"RIBBONXML", L"CONTEXTXML"}) {
     const auto bytes = ui::EmbeddedMarkup(name).value_or(std::vector<std::uint8_t>{});
     DWORD written = 0, read = 0;
-    HANDLE out = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(out);
-    HANDLE in = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    {
+      const com::unique_file out(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+      WriteFile(out.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
     std::vector<std::uint8_t> back(4096);
-    ReadFile(in, back.data(), static_cast<DWORD>(back.size()), &read, nullptr);
-    CloseHandle(in);
+    {
+      const com::unique_file in(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+      ReadFile(in.get(), back.data(), static_cast<DWORD>(back.size()), &read, nullptr);
+    }
     Expect(DeleteFileW(file.c_str()) && read == bytes.size(), "old markup file round trip");
   }
 }

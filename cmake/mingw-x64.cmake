@@ -1,21 +1,4 @@
-# Cross-build for Windows x64 with mingw-w64's posix-thread compilers.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Cross-build for Windows x64.
+set(FENMARK_MINGW_PROCESSOR x86_64)
 set(FENMARK_MINGW_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
-# Natively under MSYS2 the mingw-w64 compilers already use POSIX threads and have no "-posix"
-# name, and Windows runs the tests itself.
-if(CMAKE_HOST_WIN32)
-  set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc)
-  set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++)
-  set(CMAKE_RC_COMPILER windres)
-  unset(CMAKE_CROSSCOMPILING_EMULATOR)
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

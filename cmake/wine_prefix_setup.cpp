@@ -11,21 +11,20 @@
 #include <cstdio>
 #include <string>
 
+#include "addin/com/unique_any.h"
 #include "fenmark_h.h"
 
 namespace {
 
 bool IsLink(HKEY root, const std::wstring& path, REGSAM view) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | view, &key) !=
+  fenmark::com::unique_hkey key;
+  if (RegOpenKeyExW(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | view, key.put()) !=
       ERROR_SUCCESS)
     return false;
   DWORD type = 0;
-  const bool link = RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
-                        ERROR_SUCCESS &&
-                    type == REG_LINK;
-  RegCloseKey(key);
-  return link;
+  return RegQueryValueExW(key.get(), L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+             ERROR_SUCCESS &&
+         type == REG_LINK;
 }
 
 LSTATUS MakeLink(HKEY root, const std::wstring& path, const std::wstring& target) {
@@ -33,16 +32,14 @@ LSTATUS MakeLink(HKEY root, const std::wstring& path, const std::wstring& target
   if (IsLink(root, path, view)) return ERROR_SUCCESS;
   RegDeleteTreeW(root, path.c_str());
   RegDeleteKeyExW(root, path.c_str(), view, 0);
-  HKEY key = nullptr;
-  LSTATUS status = RegCreateKeyExW(root, path.c_str(), 0, nullptr,
-                                   REG_OPTION_CREATE_LINK | REG_OPTION_NON_VOLATILE,
-                                   KEY_ALL_ACCESS | KEY_CREATE_LINK | view, nullptr, &key, nullptr);
+  fenmark::com::unique_hkey key;
+  const LSTATUS status = RegCreateKeyExW(
+      root, path.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_NON_VOLATILE,
+      KEY_ALL_ACCESS | KEY_CREATE_LINK | view, nullptr, key.put(), nullptr);
   if (status != ERROR_SUCCESS) return status;
-  status = RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK,
-                          reinterpret_cast<const BYTE*>(target.data()),
-                          static_cast<DWORD>(target.size() * sizeof(wchar_t)));
-  RegCloseKey(key);
-  return status;
+  return RegSetValueExW(key.get(), L"SymbolicLinkValue", 0, REG_LINK,
+                        reinterpret_cast<const BYTE*>(target.data()),
+                        static_cast<DWORD>(target.size() * sizeof(wchar_t)));
 }
 
 }  // namespace

@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
-#include "demo/native_addin.h"
 #include "demo/text_output.h"
 #include "sim/outlook.h"
+#include "support/native_addin.h"
 
 namespace fenmark::demo {
 
@@ -119,7 +119,7 @@ class Session {
   Printer print_;
   Options options_;
   std::unique_ptr<sim::Outlook> outlook_;
-  NativeAddin addin_;
+  support::NativeAddin addin_;
   std::vector<Named> items_;
   std::map<std::string, int> counters_;
   sim::ContextMenu last_menu_;

@@ -29,20 +29,72 @@ class Failure : public std::exception {
 namespace errors {
 inline constexpr std::int32_t kInvalidArgument = 5;  // a text cut with a negative length
 inline constexpr std::int32_t kOverflow = 6;         // a count beyond 16 bits
-inline constexpr std::int32_t kTypeMismatch = 13;    // an item of the wrong kind
-inline constexpr std::int32_t kObjectNotSet = 91;    // a reference that holds no object
+inline constexpr std::int32_t kOutOfMemory = 7;
+inline constexpr std::int32_t kTypeMismatch = 13;  // an item of the wrong kind
+inline constexpr std::int32_t kInternalError = 51;
+inline constexpr std::int32_t kObjectNotSet = 91;  // a reference that holds no object
 
+// The runtime's errors by number, with its texts: the one table of them. The system's message
+// table knows none of these (the scripting runtime, for one, fails with them and no description).
+struct RuntimeError {
+  std::int32_t number;
+  const wchar_t* text;
+};
+inline constexpr RuntimeError kRuntimeErrors[] = {
+    {5, L"Invalid procedure call or argument"},
+    {6, L"Overflow"},
+    {7, L"Out of memory"},
+    {9, L"Subscript out of range"},
+    {10, L"This array is fixed or temporarily locked"},
+    {11, L"Division by zero"},
+    {13, L"Type mismatch"},
+    {51, L"Internal error"},
+    {52, L"Bad file name or number"},
+    {53, L"File not found"},
+    {54, L"Bad file mode"},
+    {57, L"Device I/O error"},
+    {58, L"File already exists"},
+    {61, L"Disk full"},
+    {70, L"Permission denied"},
+    {71, L"Disk not ready"},
+    {75, L"Path/File access error"},
+    {76, L"Path not found"},
+    {91, L"Object variable or With block variable not set"},
+    {424, L"Object required"},
+    {430, L"Class does not support Automation or does not support expected interface"},
+    {438, L"Object doesn't support this property or method"},
+    {446, L"Object doesn't support named arguments"},
+    {447, L"Object doesn't support current locale setting"},
+    {448, L"Named argument not found"},
+    {449, L"Argument not optional"},
+    {450, L"Wrong number of arguments or invalid property assignment"},
+    {451,
+     L"Property let procedure not defined and property get procedure did not return an object"},
+    {458, L"Variable uses an Automation type not supported in Visual Basic"},
+};
+
+// The runtime's text for its error number, or null for a number it has none for.
+constexpr const wchar_t* RuntimeText(std::int32_t number) noexcept {
+  for (const auto& error : kRuntimeErrors)
+    if (error.number == number) return error.text;
+  return nullptr;
+}
+
+// A failure as the runtime reports its own error of that number.
+inline Failure Runtime(std::int32_t number) {
+  return {number, RuntimeText(number)};
+}
 inline Failure InvalidArgument() {
-  return {kInvalidArgument, L"Invalid procedure call or argument"};
+  return Runtime(kInvalidArgument);
 }
 inline Failure Overflow() {
-  return {kOverflow, L"Overflow"};
+  return Runtime(kOverflow);
 }
 inline Failure TypeMismatch() {
-  return {kTypeMismatch, L"Type mismatch"};
+  return Runtime(kTypeMismatch);
 }
 inline Failure ObjectNotSet() {
-  return {kObjectNotSet, L"Object variable or With block variable not set"};
+  return Runtime(kObjectNotSet);
 }
 }  // namespace errors
 
@@ -54,9 +106,9 @@ inline Failure CurrentFailure() {
   } catch (const Failure& failure) {
     return failure;
   } catch (const std::bad_alloc&) {
-    return {7, L"Out of memory"};
+    return errors::Runtime(errors::kOutOfMemory);
   } catch (...) {
-    return {51, L"Internal error"};
+    return errors::Runtime(errors::kInternalError);
   }
 }
 

@@ -52,12 +52,24 @@ class CommandBar {
   virtual std::shared_ptr<CommandBarControlCollection> Controls() = 0;
 };
 
+// The ribbons that Outlook asks the add-in's markup for, by id.
+inline constexpr wchar_t kAppointmentRibbon[] = L"Microsoft.Outlook.Appointment";
+inline constexpr wchar_t kExplorerRibbon[] = L"Microsoft.Outlook.Explorer";
+inline constexpr wchar_t kTaskRibbon[] = L"Microsoft.Outlook.Task";
+
 class RibbonUI {
  public:
   virtual ~RibbonUI() = default;
   // The host asks every callback of that ribbon again.
   virtual void Invalidate() = 0;
+  // The ribbon itself, the same through every reference to it: one handed to onLoad and one put
+  // by name are one ribbon.
+  virtual const void* Identity() noexcept = 0;
 };
+
+inline bool SameRibbon(RibbonUI& a, RibbonUI& b) noexcept {
+  return a.Identity() == b.Identity();
+}
 
 // Object-class numbers (`Class`) of what a ribbon control's context can be.
 inline constexpr int kOlExplorer = 34;

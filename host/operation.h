@@ -2,27 +2,38 @@
 // The add-in's commands as every surface names them to the code that carries them out, and the
 // item a surface hands over to the command that follows.
 
+#include <iterator>
 #include <string>
 #include <string_view>
 
 namespace fenmark::host {
 
+// Every operation, once: the enum, its count and its names come from this list.
+#define FENMARK_OPERATIONS(X) \
+  X(CopyToTask)               \
+  X(CompleteTask)             \
+  X(OpenTask)                 \
+  X(StartTask)                \
+  X(StopTask)                 \
+  X(ScheduleTask)
+
 enum class Operation {
-  kCopyToTask,
-  kCompleteTask,
-  kOpenTask,
-  kStartTask,
-  kStopTask,
-  kScheduleTask,
+#define FENMARK_ENUMERATOR(name) k##name,
+  FENMARK_OPERATIONS(FENMARK_ENUMERATOR)
+#undef FENMARK_ENUMERATOR
 };
-inline constexpr int kOperationCount = 6;
 
 // The operation's own name: the title of its reports ("Ostrand - <name>") and, after the ProgID,
 // its command-bar button's tag.
+inline constexpr std::wstring_view kOperationNames[] = {
+#define FENMARK_NAME(name) L"" #name,
+    FENMARK_OPERATIONS(FENMARK_NAME)
+#undef FENMARK_NAME
+};
+inline constexpr int kOperationCount = static_cast<int>(std::size(kOperationNames));
+
 constexpr std::wstring_view NameOf(Operation operation) {
-  constexpr std::wstring_view kNames[kOperationCount] = {
-      L"CopyToTask", L"CompleteTask", L"OpenTask", L"StartTask", L"StopTask", L"ScheduleTask"};
-  return kNames[static_cast<int>(operation)];
+  return kOperationNames[static_cast<int>(operation)];
 }
 
 // The item the next operation acts on, as a surface named it.

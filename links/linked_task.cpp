@@ -63,13 +63,13 @@ Ref<host::Item> GetLinkedTask(host::Namespace& ns, const std::wstring& entry_id,
   return AsTask(std::move(task));
 }
 
-std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::Item>& calItem,
+std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::Item>& appointment,
                             TaskStores* stores) {
-  if (host::Require(calItem).EntryID().empty()) return {};
+  if (host::Require(appointment).EntryID().empty()) return {};
   auto ns = host::Require(app).GetNamespace(L"MAPI");
-  const auto link = FindTaskLink(*calItem);
+  const auto link = FindTaskLink(*appointment);
   if (!link) return {};
-  auto task = GetLinkedTask(host::Require(ns), link->task_entry_id, *calItem, stores);
+  auto task = GetLinkedTask(host::Require(ns), link->task_entry_id, *appointment, stores);
   if (host::Require(task).Complete()) return std::wstring(kComplete);
   if (auto ostrand = task->UserProperties()->Item(std::wstring(kOstrandStatus))) {
     return ostrand->Value();
@@ -78,9 +78,9 @@ std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::I
 }
 
 std::wstring GetTaskStatus(host::Platform& platform, const Ref<host::Application>& app,
-                           const Ref<host::Item>& calItem, TaskStores* stores) {
+                           const Ref<host::Item>& appointment, TaskStores* stores) {
   try {
-    return ReadTaskStatus(app, calItem, stores);
+    return ReadTaskStatus(app, appointment, stores);
   } catch (...) {
     host::ReportFailure(platform, host::CurrentFailure(), L"GetTaskStatus");
   }

@@ -46,12 +46,12 @@ Ref<host::Item> GetLinkedTask(host::Namespace& ns, const std::wstring& task_entr
 
 // The status text of the appointment's linked task: "", "Complete", or what `OstrandStatus` holds.
 // A failure on the way goes to the caller.
-std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::Item>& calItem,
+std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::Item>& appointment,
                             TaskStores* stores = nullptr);
 
 // ReadTaskStatus that reports its own failures under "Ostrand - GetTaskStatus" and then answers "".
 // `app` may be empty (after disconnection); that is a failure once the appointment is saved.
 std::wstring GetTaskStatus(host::Platform& platform, const Ref<host::Application>& app,
-                           const Ref<host::Item>& calItem, TaskStores* stores = nullptr);
+                           const Ref<host::Item>& appointment, TaskStores* stores = nullptr);
 
 }  // namespace fenmark::links

@@ -18,16 +18,24 @@ struct Session {
   TaskStores* stores = nullptr;
 };
 
-// Runs the operation on the item handed over; it reports its own failures and never fails
+struct OperationRow;
+// What sets one command on a linked task apart from the others (links/task_actions.h).
+struct TaskAction;
+
+// Runs the row's operation on the item handed over; it reports its own failures and never fails
 // towards the caller. Returns the item it left in a window for the user to place and save
 // (Schedule's appointment), or no object.
-using Runner = Ref<host::Item> (*)(const Session&, const host::ItemRef&, host::Operation) noexcept;
+using Runner = Ref<host::Item> (*)(const Session&, const host::ItemRef&,
+                                   const OperationRow&) noexcept;
 
 struct OperationRow {
   host::Operation operation;
   Runner run;
-  // The task changes, so that every open tab must be drawn anew.
-  bool changes_task;
+  // For a command on a linked task: what it does to the task.
+  const TaskAction* action = nullptr;
+
+  // The task changes, so that every open tab must be drawn anew: the commands that write a note.
+  bool ChangesTask() const noexcept;
 };
 
 const OperationRow& RowOf(host::Operation operation);

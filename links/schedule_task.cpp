@@ -47,12 +47,12 @@ void Prepare(host::Item& appointment, host::Item& task, const std::wstring& task
 }  // namespace
 
 Ref<host::Item> ScheduleTask(const Session& session, const host::ItemRef& task_ref,
-                             host::Operation operation) noexcept {
+                             const OperationRow& row) noexcept {
   auto& platform = session.platform;
   const auto& app = session.app;
   const std::wstring& task_entry_id = task_ref.entry_id;
   Ref<host::Item> shown;
-  RunReporting(platform, host::NameOf(operation), [&] {
+  RunReporting(platform, host::NameOf(row.operation), [&] {
     if (task_entry_id.empty()) {
       host::ShowMessage(platform, host::kNoEntryIdMessage);
       return;

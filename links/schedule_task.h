@@ -23,6 +23,6 @@ host::DateTime NextHalfHour(const host::DateTime& now);
 // appointment, or no object when none was shown. Reports its own failures under
 // "Ostrand - ScheduleTask" and then leaves no appointment behind.
 Ref<host::Item> ScheduleTask(const Session& session, const host::ItemRef& task_ref,
-                             host::Operation) noexcept;
+                             const OperationRow&) noexcept;
 
 }  // namespace fenmark::links

@@ -127,9 +127,9 @@ void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
 }
 
 Ref<host::Item> CopyToTask(const Session& session, const host::ItemRef& mail,
-                           host::Operation operation) noexcept {
+                           const OperationRow& row) noexcept {
   auto& platform = session.platform;
-  RunReporting(platform, host::NameOf(operation), [&] {
+  RunReporting(platform, host::NameOf(row.operation), [&] {
     if (mail.entry_id.empty()) {
       host::ShowMessage(platform, host::kNoEntryIdMessage);
       return;

@@ -45,6 +45,6 @@ void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
 
 // Makes a task of the item handed over and shows it; shows nothing left to watch.
 Ref<host::Item> CopyToTask(const Session& session, const host::ItemRef& mail,
-                           host::Operation) noexcept;
+                           const OperationRow&) noexcept;
 
 }  // namespace fenmark::links

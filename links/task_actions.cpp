@@ -11,29 +11,6 @@ namespace fenmark::links {
 
 namespace {
 
-enum class WorkTime { kNone, kRecordStart, kAddSinceStart };
-
-// What sets the four commands apart; everything else they do alike. Open only brings the window
-// up: it has no note.
-struct ActionTraits {
-  host::Operation operation;
-  std::wstring_view note_prefix;
-  bool marks_complete;
-  int outlook_status;  // 0: left as it is
-  std::wstring_view ostrand_status;
-  WorkTime work_time;
-};
-
-using enum host::Operation;
-constexpr ActionTraits kActions[] = {
-    {kCompleteTask, L"Ostrand task completed - ", true, 0, kStopped, WorkTime::kAddSinceStart},
-    {kOpenTask, L"", false, 0, L"", WorkTime::kNone},
-    {kStartTask, L"Ostrand task started - ", false, host::kOlTaskInProgress, kStarted,
-     WorkTime::kRecordStart},
-    {kStopTask, L"Ostrand task stopped - ", false, host::kOlTaskDeferred, kStopped,
-     WorkTime::kAddSinceStart},
-};
-
 std::wstring TwoDigits(int value) {
   const int n = std::abs(value % 100);
   return {static_cast<wchar_t>(L'0' + n / 10), static_cast<wchar_t>(L'0' + n % 10)};
@@ -88,15 +65,12 @@ std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view short_da
 }
 
 Ref<host::Item> RunTaskAction(const Session& session, const host::ItemRef& appointment_ref,
-                              host::Operation operation) noexcept {
-  const ActionTraits* found = nullptr;
-  for (const auto& traits : kActions)
-    if (traits.operation == operation) found = &traits;
-  if (!found) return nullptr;
-  const ActionTraits& traits = *found;
+                              const OperationRow& row) noexcept {
+  if (!row.action) return nullptr;
+  const TaskAction& traits = *row.action;
   auto& platform = session.platform;
   const std::wstring& appointment_entry_id = appointment_ref.entry_id;
-  RunReporting(platform, host::NameOf(operation), [&] {
+  RunReporting(platform, host::NameOf(row.operation), [&] {
     if (appointment_entry_id.empty()) {
       host::ShowMessage(platform, host::kNoEntryIdMessage);
       return;
@@ -116,7 +90,7 @@ Ref<host::Item> RunTaskAction(const Session& session, const host::ItemRef& appoi
 
     std::wstring note;
     host::ClockReading now;
-    const bool writes_note = !traits.note_prefix.empty();
+    const bool writes_note = traits.WritesNote();
     if (writes_note) {
       now = platform.ReadClock();
       note = std::wstring(traits.note_prefix) +

@@ -17,6 +17,20 @@ using host::Ref;
 std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view short_date_pattern,
                            std::wstring_view date_separator, std::wstring_view time_separator);
 
+enum class WorkTime { kNone, kRecordStart, kAddSinceStart };
+
+// What sets the four commands apart; everything else they do alike. Open only brings the window
+// up: it has no note.
+struct TaskAction {
+  std::wstring_view note_prefix = {};
+  bool marks_complete = false;
+  int outlook_status = 0;  // 0: left as it is
+  std::wstring_view ostrand_status = {};
+  WorkTime work_time = WorkTime::kNone;
+
+  constexpr bool WritesNote() const noexcept { return !note_prefix.empty(); }
+};
+
 // Follows the link of the appointment with that entry ID (looked up in that store, when known) to
 // its task and acts on the task. Complete, start and stop type a dated note into the task's window
 // before any text selected there, inserting even in Overtype mode (closing it with saving), then
@@ -24,8 +38,8 @@ std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view short_da
 // actual work (links/work_time.h) and save it; open only brings the task's window up. The
 // appointment is never changed. Reports its own failures under "Ostrand - <operation>"; never fails
 // towards the caller.
-// `appointment` is the hand-over; complete, open, start and stop are the operations it carries out.
+// `appointment` is the hand-over; the row's action is the command carried out.
 Ref<host::Item> RunTaskAction(const Session& session, const host::ItemRef& appointment,
-                              host::Operation operation) noexcept;
+                              const OperationRow& row) noexcept;
 
 }  // namespace fenmark::links

@@ -9,7 +9,8 @@ namespace fenmark::sim::detail {
 namespace {
 
 host::Failure BadArgument() {
-  return {kInvalidArg, L"Invalid procedure call or argument"};
+  // Office's HRESULT, with the runtime's text for it.
+  return {kInvalidArg, host::errors::RuntimeText(host::errors::kInvalidArgument)};
 }
 
 class ControlImpl : public host::CommandBarControl,

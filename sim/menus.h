@@ -19,10 +19,10 @@ struct Core;
 struct MenuState;
 }  // namespace detail
 
-// Ribbon ids that Outlook asks the add-in's markup for.
-inline constexpr wchar_t kAppointmentRibbon[] = L"Microsoft.Outlook.Appointment";
-inline constexpr wchar_t kExplorerRibbon[] = L"Microsoft.Outlook.Explorer";
-inline constexpr wchar_t kTaskRibbon[] = L"Microsoft.Outlook.Task";
+using host::kAppointmentRibbon;
+using host::kExplorerRibbon;
+using host::kTaskRibbon;
+
 // Context menus of the explorer's markup.
 inline constexpr wchar_t kMailItemMenu[] = L"ContextMenuMailItem";
 inline constexpr wchar_t kCalendarItemMenu[] = L"ContextMenuCalendarItem";

@@ -101,7 +101,7 @@ class Outlook {
   host::Platform& Platform();
   // A counted reference to the item, to hand to an add-in member (e.g. GetTaskStatus).
   Ref<host::Item> AddinRef(const SimItem& item);
-  // The item behind a reference that the add-in holds (e.g. connect.oTask.Get()).
+  // The item behind a reference that the add-in holds.
   SimItem Find(const Ref<host::Item>& item) const;
 
   // ---------------- the store ----------------

@@ -19,6 +19,7 @@ class RibbonUIImpl : public host::RibbonUI {
     ++state_->invalidates;
     core->InvalidateTabs(state_->ribbon_id);
   }
+  const void* Identity() noexcept override { return state_.get(); }
 
  private:
   std::weak_ptr<Core> core_;

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "addin/connect.h"
-#include "demo/ribbon_bridge.h"
 #include "sim/loaded_addin.h"
+#include "support/ribbon_bridge.h"
 #include "tests/parity/stage.h"
 
 namespace fenmark::testing {
@@ -26,27 +26,23 @@ class ConnectView {
 
   // Host references that the members account for; the add-in holds no other after a call.
   long HeldByMembers() const {
-    long held = static_cast<long>(c_.objRibbons.size());
+    long held = static_cast<long>(c_.loaded_ribbons_.size());
     // A ribbon put by name rather than handed over.
-    if (std::count(c_.objRibbons.begin(), c_.objRibbons.end(), c_.glblObjRibbon) == 0)
-      held += c_.glblObjRibbon ? 1 : 0;
-    for (const auto* windows : {&c_.oTasks, &c_.oAppointments})
+    if (c_.ribbon_ && !c_.IsLoaded(*c_.ribbon_)) ++held;
+    for (const auto* windows : {&c_.task_windows_, &c_.scheduled_windows_})
       for (const auto& window : *windows)
         held += (window->item ? 1 : 0) + (window->inspector ? 1 : 0);
-    for (bool member : {!!c_.olItems, !!c_.olTaskItems, !!c_.objOLApp, !!c_.objInsp})
+    for (bool member :
+         {!!c_.calendar_items_, !!c_.task_items_, !!c_.application_, !!c_.inspectors_})
       held += member ? 1 : 0;
-    for (const auto& button : c_.objButtons) held += button ? 1 : 0;
+    for (const auto& button : c_.buttons_) held += button ? 1 : 0;
     return held;
   }
-  Ref<host::Application> Application() const { return c_.objOLApp.Get(); }
-  std::size_t TaskWindows() const { return c_.oTasks.size(); }
-  std::size_t ScheduledWindows() const { return c_.oAppointments.size(); }
+  std::size_t TaskWindows() const { return c_.task_windows_.size(); }
+  std::size_t ScheduledWindows() const { return c_.scheduled_windows_.size(); }
   Ref<host::CommandBarControl> Button(host::Operation operation) const {
-    return c_.objButtons[static_cast<std::size_t>(operation)].Get();
+    return c_.buttons_[static_cast<std::size_t>(operation)].Get();
   }
-  const host::ItemRef& HandedOver() const { return c_.handed_over_; }
-  const std::wstring& TabMarkup() const { return c_.strRibbonXML; }
-  const std::wstring& MenuMarkup() const { return c_.strContextXML; }
 
  private:
   const Connect& c_;
@@ -58,7 +54,7 @@ class AddinTest : public ::testing::Test {
   Connect connect{outlook.Platform()};
 
   void SetUp() override {
-    connect.AddinInstance_OnConnection(outlook.Application());
+    connect.OnConnection(outlook.Application());
     outlook.ClearCalls();
   }
   // Every test ends quiet: no box it has not taken with ExpectMessages, no failure handed back to
@@ -151,7 +147,7 @@ class AddinTest : public ::testing::Test {
 
 class UiTest : public AddinTest {
  protected:
-  demo::RibbonBridge bridge{connect};
+  support::RibbonBridge bridge{connect};
 
   void SetUp() override {
     AddinTest::SetUp();

@@ -21,7 +21,7 @@ const Action kStop{L"StopTask", host::Operation::kStopTask};
 
 class TaskActionTest : public AddinTest {
  protected:
-  void Run(const Action& action, const std::wstring& id) { connect.RunOn({id}, action.second); }
+  void Run(const Action& action, const std::wstring& id) { connect.Run(action.second, {id}); }
   // The appointment scheduled from the task, under a subject of its own.
   sim::SimItem Appointment(const sim::SimItem& task) {
     auto appointment = ScheduledFrom(task);
@@ -295,7 +295,7 @@ TEST_F(TaskActionTest, BrokenLinksAndNoApplicationAreReportedUnderTheOperationAn
   }
   EXPECT_EQ(linked.SaveCount(), 2);  // the user's and the link's
   // After the disconnection there is no application to ask.
-  connect.AddinInstance_OnDisconnection();
+  connect.OnDisconnection();
   for (const Action& action : {kComplete, kOpen, kStart, kStop}) {
     outlook.ClearMessageBoxes();
     Run(action, linked.EntryID());

@@ -18,10 +18,10 @@ namespace {
 struct World {
   sim::Outlook outlook;
   Connect connect{outlook.Platform()};
-  World() { connect.AddinInstance_OnConnection(outlook.Application()); }
+  World() { connect.OnConnection(outlook.Application()); }
   // The item the operation acts on, as a surface hands it over.
   std::wstring entry_id;
-  void Run(host::Operation operation) { connect.RunOn({entry_id}, operation); }
+  void Run(host::Operation operation) { connect.Run(operation, {entry_id}); }
 
   // A task the user opened and saved while watched (so stamped, and still watched), with its
   // status set to "Started" since 13:00 (UTC 17:00), window closed, and the appointment made
@@ -233,22 +233,22 @@ const Scenario kScenarios[] = {
     OnLinkedTask("OpenTask", L"OpenTask", host::Operation::kOpenTask),
     OnLinkedTask("StartTask", L"StartTask", host::Operation::kStartTask),
     OnLinkedTask("StopTask", L"StopTask", host::Operation::kStopTask),
-    {"objInsp_NewInspector", [](World& w) { w.task = w.outlook.CreateTask(L"Report"); },
+    {"new_inspector", [](World& w) { w.task = w.outlook.CreateTask(L"Report"); },
      [](World& w) { w.outlook.OpenItem(w.task); }, L"", L"Inspectors.NewInspector"},
-    {"oTask_Write",
+    {"task_write",
      [](World& w) {
        w.task = w.outlook.CreateTask(L"Report");
        w.outlook.OpenItem(w.task);
      },
      [](World& w) { w.outlook.UserSave(w.task); }, L"", L"Item.Write"},
-    {"olItems_ItemAdd_appointment",
+    {"calendar_item_add_appointment",
      [](World& w) {
        w.task = w.outlook.CreateTask(L"Report");
        w.task.SetUserProperty(L"TaskLinkEntryID", w.task.EntryID());
        w.outlook.UserSave(w.task);
      },
      [](World& w) { w.outlook.ScheduleTask(w.task); }, L"", L"Items.ItemAdd"},
-    {"olItems_ItemAdd_task", [](World& w) { w.task = w.outlook.CreateTask(L"Report"); },
+    {"calendar_item_add_task", [](World& w) { w.task = w.outlook.CreateTask(L"Report"); },
      [](World& w) { w.outlook.AddToCalendar(w.task); }, L"", L"Items.ItemAdd"},
 };
 

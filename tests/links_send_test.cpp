@@ -17,7 +17,7 @@ class SendToTaskTest : public AddinTest {
   // Sends the mail and answers the task it made (empty when none).
   sim::SimItem Send(const sim::SimItem& mail) {
     const auto before = outlook.AllItems().size();
-    connect.RunOn({mail.EntryID()}, host::Operation::kCopyToTask);
+    connect.Run(host::Operation::kCopyToTask, {mail.EntryID()});
     const auto items = outlook.AllItems();
     return items.size() > before ? items.back() : sim::SimItem{};
   }
@@ -158,8 +158,8 @@ TEST_F(SendToTaskTest, WithoutAWordDocumentTheTaskKeepsSubjectAndAttachmentOnly)
 
   // The message names the target, not the source.
   auto target = outlook.CreateTask(L"Follow up");
-  connect.AttachOrigItem(outlook.AddinRef(outlook.ReceiveMail(L"minutes", L"")),
-                         outlook.AddinRef(target));
+  links::AttachOrigItem(outlook.Platform(), outlook.AddinRef(outlook.ReceiveMail(L"minutes", L"")),
+                        outlook.AddinRef(target));
   ExpectMessages({Message(L"Could not get Word.Document for Follow up")});
 }
 
@@ -227,7 +227,7 @@ TEST_F(SendToTaskTest, NothingIsMadeWithoutAnItemToSend) {
        Report(std::to_wstring(sim::kNotFound) + L" - The operation failed. An object cannot be "
                                                 L"found.",
               L"CopyToTask")},
-      {mail.EntryID(), [&] { connect.AddinInstance_OnDisconnection(); },
+      {mail.EntryID(), [&] { connect.OnDisconnection(); },
        Report(L"91 - Object variable or With block variable not set", L"CopyToTask")},
   };
   const auto items = outlook.AllItems().size();
@@ -235,7 +235,7 @@ TEST_F(SendToTaskTest, NothingIsMadeWithoutAnItemToSend) {
     SCOPED_TRACE(::testing::PrintToString(box.text));
     outlook.ClearCalls();
     before();
-    connect.RunOn({entry_id}, host::Operation::kCopyToTask);
+    connect.Run(host::Operation::kCopyToTask, {entry_id});
     outlook.SetItemFromIDAnswersNothing(false);
     ExpectMessages({box});
     EXPECT_FALSE(outlook.Called(L"Application.CreateItem")) << outlook.CallsText();
@@ -260,7 +260,7 @@ TEST_F(SendToTaskTest, CleanFileNameCountsSixteenBitsBeforeTrimmingAndKeepsCase)
   for (auto [text, clean] : cases) {
     SCOPED_TRACE(text.size());
     try {
-      EXPECT_EQ(connect.CleanFileName(text), clean);
+      EXPECT_EQ(links::CleanFileName(text, [&] { return outlook.Platform().Now(); }), clean);
     } catch (const host::Failure& failure) {
       EXPECT_EQ(clean, L"!");
       EXPECT_EQ(failure.Number(), host::errors::kOverflow);

@@ -22,7 +22,7 @@ TEST_F(TrackingTest, ATaskSavedInItsWindowIsStampedOnceWithoutRecursion) {
   // A task made by "Send to Ostrand" is new and unsaved in its window: its first save gives it an
   // entry ID, which the stamp must already carry.
   auto mail = outlook.ReceiveMail(L"Quarterly figures", L"Numbers attached.");
-  connect.RunOn({mail.EntryID()}, host::Operation::kCopyToTask);
+  connect.Run(host::Operation::kCopyToTask, {mail.EntryID()});
   auto task = outlook.ActiveWindowItem();
   ASSERT_TRUE(task && !task.Saved());
   outlook.UserSave(task);
@@ -63,7 +63,7 @@ TEST_F(TrackingTest, EveryOpenTaskWindowIsWatchedUntilItCloses) {
   outlook.UserSave(older);
   EXPECT_EQ(outlook.CallCount(), 0u) << outlook.CallsText();
 
-  connect.AddinInstance_OnDisconnection();
+  connect.OnDisconnection();
   EXPECT_TRUE(view.TaskWindows() == 0);
   EXPECT_EQ(outlook.EventConnections(), 0);
 }
@@ -87,9 +87,9 @@ TEST_F(TrackingTest, TasksMadeWithoutAWindowAreStampedOnce) {
   outlook.UserSave(copy);
   outlook.SetAddEventsDropped(sim::FolderKind::kTasks, false);
   outlook.ClearCalls();
-  connect.olTaskItems_ItemAdd(outlook.AddinRef(stamped));
+  connect.OnTaskItemAdd(outlook.AddinRef(stamped));
   EXPECT_FALSE(outlook.Called(L"Item.Save")) << outlook.CallsText();
-  connect.olTaskItems_ItemAdd(outlook.AddinRef(copy));
+  connect.OnTaskItemAdd(outlook.AddinRef(copy));
   EXPECT_EQ(PersistedProperty(copy, L"TaskLinkEntryID"), copy.EntryID());
   EXPECT_EQ(PersistedProperty(copy, L"OstrandStatus"), L"Started");
   EXPECT_EQ(outlook.CountCalls(L"Item.Save"), 1) << outlook.CallsText();
@@ -169,7 +169,7 @@ TEST_F(TrackingTest, AfterDisconnectionNothingIsConnectedAndAddedItemsStayUnlink
   auto task = LinkedTask(L"Report", L"Stopped", true);
   outlook.OpenItem(task);
   ASSERT_GT(outlook.EventConnections(), 0);
-  connect.AddinInstance_OnDisconnection();
+  connect.OnDisconnection();
   EXPECT_EQ(outlook.EventConnections(), 0);
 
   outlook.ClearCalls();
@@ -180,8 +180,8 @@ TEST_F(TrackingTest, AfterDisconnectionNothingIsConnectedAndAddedItemsStayUnlink
   EXPECT_EQ(appointment.SaveCount(), 1);
   EXPECT_EQ(outlook.CallCount(), 0u) << outlook.CallsText();
   // An event that a source still delivers after letting go changes nothing either.
-  connect.olItems_ItemAdd(outlook.AddinRef(appointment));
-  connect.olTaskItems_ItemAdd(outlook.AddinRef(appointment));
+  connect.OnCalendarItemAdd(outlook.AddinRef(appointment));
+  connect.OnTaskItemAdd(outlook.AddinRef(appointment));
   EXPECT_EQ(outlook.CallCount(), 0u) << outlook.CallsText();
   EXPECT_EQ(outlook.OutstandingReferences(), 0);
 }

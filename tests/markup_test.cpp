@@ -1,5 +1,7 @@
 // The markup documents: which one answers which ribbon, how the loader turns a resource into
 // text, and a connection that loads them whatever the machine.
+#include "ui/markup.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -27,20 +29,32 @@ class MarkupTest : public ::testing::Test {
 };
 
 TEST_F(MarkupTest, LoadXmlGivesTheResourceWithCrLfAfterEveryLineStraightFromTheResources) {
-  EXPECT_EQ(connect.LoadXML(L"RIBBONXML"), Loaded("ribbon.xml"));
-  EXPECT_EQ(connect.LoadXML(L"contextxml"), Loaded("context.xml"));
-  EXPECT_EQ(connect.LoadXML(L"NOSUCHXML"), L"");
-  // Whatever the resources hold, the text the file's line-by-line reading gave: a line ends at
-  // CR LF only, and every line, the last included, gets one.
+  EXPECT_EQ(ui::LoadXML(outlook.Platform(), L"RIBBONXML"), Loaded("ribbon.xml"));
+  EXPECT_EQ(ui::LoadXML(outlook.Platform(), L"contextxml"), Loaded("context.xml"));
+  EXPECT_EQ(ui::LoadXML(outlook.Platform(), L"NOSUCHXML"), L"");
+  // Whatever the resources hold, every line, the last included, ends with CR LF, whether the
+  // file's lines end with CR LF, LF or CR.
   const std::pair<std::string, std::wstring> cases[] = {{"", L""},
                                                         {"a", L"a\r\n"},
                                                         {"a\r\n", L"a\r\n"},
                                                         {"a\r\n\r\nb", L"a\r\n\r\nb\r\n"},
-                                                        {"a\nb\rc", L"a\nb\rc\r\n"},
+                                                        {"a\n", L"a\r\n"},
+                                                        {"a\n\nb\n", L"a\r\n\r\nb\r\n"},
+                                                        {"a\nb\rc", L"a\r\nb\r\nc\r\n"},
+                                                        {"a\r\r\nb", L"a\r\n\r\nb\r\n"},
+                                                        {"\n", L"\r\n"},
                                                         {"\xe9t\xe9\r\n", L"\u00e9t\u00e9\r\n"}};
   for (const auto& [bytes, text] : cases) {
     outlook.SetResource(L"OTHERXML", L"CUSTOM", {bytes.begin(), bytes.end()});
-    EXPECT_EQ(connect.LoadXML(L"OTHERXML"), text) << bytes;
+    EXPECT_EQ(ui::LoadXML(outlook.Platform(), L"OTHERXML"), text) << bytes;
+  }
+  // The documents themselves keep CR LF line ends, as .gitattributes pins them.
+  for (const char* name : {"ribbon.xml", "context.xml", "task_ribbon.xml"}) {
+    const std::wstring text = Loaded(name);
+    std::size_t bare = 0;  // LF without a CR before it
+    for (std::size_t i = 0; i < text.size(); ++i)
+      bare += text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r');
+    EXPECT_EQ(bare, 0u) << name;
   }
   // Platform calls other than the resource reads: the loader makes none.
   for (const auto& call : outlook.Calls())
@@ -61,11 +75,9 @@ TEST_F(MarkupTest, TheTabAndMenusLoadWhateverTheTemporaryFolder) {
         machine.FailCallsTo(call, static_cast<std::int32_t>(0x80070005), L"Access is denied.");
     }
     Connect addin{machine.Platform()};
-    addin.AddinInstance_OnConnection(machine.Application());
-    EXPECT_EQ(addin.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Appointment"),
-              Loaded("ribbon.xml"));
-    EXPECT_EQ(addin.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Explorer"),
-              Loaded("context.xml"));
+    addin.OnConnection(machine.Application());
+    EXPECT_EQ(addin.GetCustomUI(L"Microsoft.Outlook.Appointment"), Loaded("ribbon.xml"));
+    EXPECT_EQ(addin.GetCustomUI(L"Microsoft.Outlook.Explorer"), Loaded("context.xml"));
     EXPECT_FALSE(machine.Called(L"Platform.TempPath"));
     EXPECT_TRUE(machine.AllFiles().empty());
   }
@@ -92,25 +104,23 @@ TEST_F(MarkupTest, AnEventSourceThatCannotBeHadIsLeftOutAndTheConnectionSucceeds
                         L"The connection to Microsoft Exchange is unavailable.");
     {
       Connect addin{machine.Platform()};
-      EXPECT_NO_THROW(addin.AddinInstance_OnConnection(machine.Application()));
-      EXPECT_TRUE(testing::ConnectView(addin).Application());
-      EXPECT_EQ(static_cast<bool>(addin.get_olItems()), items);
+      EXPECT_NO_THROW(addin.OnConnection(machine.Application()));
+      EXPECT_TRUE(addin.Application());
+      EXPECT_EQ(static_cast<bool>(addin.CalendarItems()), items);
       EXPECT_EQ(machine.EventConnections(), connections);
-      EXPECT_EQ(addin.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Appointment"),
-                Loaded("ribbon.xml"));
-      EXPECT_FALSE(testing::ConnectView(addin).MenuMarkup().empty());
-      addin.AddinInstance_OnDisconnection();
+      EXPECT_EQ(addin.GetCustomUI(L"Microsoft.Outlook.Appointment"), Loaded("ribbon.xml"));
+      EXPECT_EQ(addin.GetCustomUI(L"Microsoft.Outlook.Explorer"), Loaded("context.xml"));
+      addin.OnDisconnection();
       EXPECT_EQ(machine.EventConnections(), 0);
     }
     EXPECT_EQ(machine.OutstandingReferences(), 0);
   }
-  EXPECT_THROW(connect.AddinInstance_OnConnection(nullptr), host::Failure);
+  EXPECT_THROW(connect.OnConnection(nullptr), host::Failure);
 }
 
 TEST_F(MarkupTest, TheTabGoesToAppointmentWindowsAndTheMenusToOutlook14AndLater) {
-  connect.AddinInstance_OnConnection(outlook.Application());
-  const auto& tab = testing::ConnectView(connect).TabMarkup();
-  const auto& menus = testing::ConnectView(connect).MenuMarkup();
+  connect.OnConnection(outlook.Application());
+  const std::wstring tab = Loaded("ribbon.xml"), menus = Loaded("context.xml");
   const std::wstring none;
   const std::tuple<const wchar_t*, const wchar_t*, const std::wstring*> cases[] = {
       {L"12.0.6423.1000", L"Microsoft.Outlook.Appointment", &tab},
@@ -124,21 +134,17 @@ TEST_F(MarkupTest, TheTabGoesToAppointmentWindowsAndTheMenusToOutlook14AndLater)
   };
   for (const auto& [version, ribbon_id, expected] : cases) {
     outlook.SetVersion(version);
-    EXPECT_EQ(connect.IRibbonExtensibility_GetCustomUI(ribbon_id), *expected)
-        << ribbon_id << " on " << version;
+    EXPECT_EQ(connect.GetCustomUI(ribbon_id), *expected) << ribbon_id << " on " << version;
   }
   EXPECT_TRUE(outlook.MessageBoxes().empty());
   // An unreadable version, or no application at all, still hands out the menus, never a failure.
   outlook.SetVersion(L"12.0.6423.1000");
   outlook.FailCallsTo(L"Application.Version");
-  EXPECT_EQ(connect.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Explorer"),
-            testing::ConnectView(connect).MenuMarkup());
+  EXPECT_EQ(connect.GetCustomUI(L"Microsoft.Outlook.Explorer"), menus);
   outlook.ClearFaults();
-  connect.AddinInstance_OnDisconnection();  // no application at all
-  EXPECT_EQ(connect.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Explorer"),
-            testing::ConnectView(connect).MenuMarkup());
-  EXPECT_EQ(connect.IRibbonExtensibility_GetCustomUI(L"Microsoft.Outlook.Appointment"),
-            testing::ConnectView(connect).TabMarkup());
+  connect.OnDisconnection();  // no application at all
+  EXPECT_EQ(connect.GetCustomUI(L"Microsoft.Outlook.Explorer"), menus);
+  EXPECT_EQ(connect.GetCustomUI(L"Microsoft.Outlook.Appointment"), tab);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "demo/native_addin.h"
+#include "support/native_addin.h"
 #include "tests/parity/transcript.h"
 #include "tests/parity/transcript_file.h"
 
@@ -18,7 +18,7 @@ TEST(Parity, EveryScenarioLeavesTheCheckedInEffects) {
   std::vector<std::wstring> all;
   for (const auto& scenario : Scenarios()) {
     SCOPED_TRACE(::testing::PrintToString(std::wstring(scenario.name)));
-    demo::NativeAddin addin;
+    support::NativeAddin addin;
     const auto lines = Play(scenario, addin);
     all.insert(all.end(), lines.begin(), lines.end());
     EXPECT_EQ(lines.back(), L"references after release: 0");

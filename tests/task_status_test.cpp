@@ -63,7 +63,7 @@ TEST_F(TaskStatusTest, AFailureOnTheWayIsReportedEveryTimeAndGivesNoStatus) {
       {LinkedTo(outlook.ReceiveMail(L"Not a task", L"")), L"13 - Type mismatch"},
       {Linked(false, L"Started"), L"91 - Object variable or With block variable not set"}};
   for (const auto& [appointment, text] : cases) {
-    if (text[0] == L'9') connect.AddinInstance_OnDisconnection();
+    if (text[0] == L'9') connect.OnDisconnection();
     for (int ask = 0; ask < 2; ++ask) {
       EXPECT_EQ(StatusOf(appointment), L"");
       ExpectMessages({Report(text, L"GetTaskStatus")});

@@ -72,7 +72,7 @@ TEST_F(CommandBarTest, AMenuReplacesOnlyTheSlotsOfItsOwnKind) {
   ASSERT_TRUE(mail_menu.Click(1));
   EXPECT_EQ(outlook.ActiveWindowItem().Subject(), L"Budget");
 
-  // A second mail menu takes objButton; the first button is no longer heard.
+  // A second mail menu takes the mail button's slot; the first button is no longer heard.
   auto second_menu = outlook.RightClick({mail});
   EXPECT_NE(view.Button(host::Operation::kCopyToTask), mail_button);
   EXPECT_EQ(mail_menu.Control(1).click_subscribers, 0);

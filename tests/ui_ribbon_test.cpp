@@ -73,7 +73,7 @@ TEST_F(UiTest, EveryStatusEnablesTheSameEntriesOnEverySurface) {
       EXPECT_EQ(InvokeDecision(connect, L"VBX_GetEnabled", Control(MixCase(kMenuIds[i]))),
                 enabled[i]);
       EXPECT_EQ(InvokeDecision(connect, L"VBX_GetVisible", Control(kMenuIds[i])), linked);
-      EXPECT_EQ(view.HandedOver().entry_id, appointment.EntryID());
+      EXPECT_EQ(connect.Remembered().entry_id, appointment.EntryID());
     }
 
     // The four buttons top the menu in this order, each with its own tag and the common setup.
@@ -106,7 +106,7 @@ TEST_F(UiTest, OnlyASingleMailPostOrAppointmentIsOffered) {
     for (const wchar_t* id : {L"VBX_Send_To_Ostrand", L"VBX_Fenmark", L"VBX_Open_Ostrand_Task"})
       EXPECT_FALSE(InvokeDecision(connect, L"VBX_GetEnabled", Control(id))) << id;
     EXPECT_FALSE(InvokeDecision(connect, L"VBX_GetVisible", Control(L"VBX_Fenmark")));
-    EXPECT_EQ(view.HandedOver().entry_id, post.EntryID());
+    EXPECT_EQ(connect.Remembered().entry_id, post.EntryID());
   }
 }
 
@@ -276,7 +276,7 @@ TEST_F(UiTest, NoControlOrNoSingleItemToActOn) {
   auto appointment = LinkedAppointment(L"Stopped");
   outlook.Select({appointment});
   EXPECT_TRUE(InvokeDecision(connect, L"VBX_GetVisible", nullptr));
-  EXPECT_EQ(view.HandedOver().entry_id, appointment.EntryID());
+  EXPECT_EQ(connect.Remembered().entry_id, appointment.EntryID());
   auto mail = outlook.ReceiveMail(L"Budget", L"Figures");
   auto contact = outlook.AddItem(sim::kOlContact, L"Jo", L"", sim::FolderKind::kContacts);
   for (const auto& items : std::vector<std::vector<sim::SimItem>>{{mail, appointment}, {contact}}) {
@@ -292,32 +292,58 @@ TEST_F(UiTest, NoControlOrNoSingleItemToActOn) {
   EXPECT_EQ(LinkedTaskOf(appointment).UserProperty(L"OstrandStatus"), L"Started");
 }
 
-// A ribbon put into glblObjRibbon by name, as a script may, is refreshed as a handed-over one is.
-TEST_F(UiTest, APutRibbonIsRefreshedToo) {
+// A ribbon put into glblObjRibbon by name, as a script may, through a reference of its own.
+class PutRibbonTest : public UiTest {
+ protected:
+  struct Alias : host::RibbonUI {
+    explicit Alias(Ref<host::RibbonUI> ribbon) : ribbon(std::move(ribbon)) {}
+    void Invalidate() override { ribbon->Invalidate(); }
+    const void* Identity() noexcept override { return ribbon->Identity(); }
+    Ref<host::RibbonUI> ribbon;
+  };
+  // The ribbons loaded from now on are put by name, and handed to onLoad too when `loaded`.
   struct PutByName : sim::RibbonCallbacks {
-    demo::RibbonBridge& bridge;
-    Connect& connect;
-    PutByName(demo::RibbonBridge& b, Connect& c) : bridge(b), connect(c) {}
-    std::wstring GetCustomUI(const std::wstring& id) override { return bridge.GetCustomUI(id); }
-    void OnLoad(const std::wstring&, const Ref<host::RibbonUI>& r) override {
-      connect.PutRef_glblObjRibbon(r);
+    PutByName(PutRibbonTest& test, bool loaded) : test(test), loaded(loaded) {}
+    std::wstring GetCustomUI(const std::wstring& id) override {
+      return test.bridge.GetCustomUI(id);
+    }
+    void OnLoad(const std::wstring& name, const Ref<host::RibbonUI>& ribbon) override {
+      if (loaded) test.bridge.OnLoad(name, ribbon);
+      test.connect.PutRibbon(std::make_shared<Alias>(ribbon));
     }
     bool GetBool(const std::wstring& n, const Ref<host::RibbonControl>& c) override {
-      return bridge.GetBool(n, c);
+      return test.bridge.GetBool(n, c);
     }
     void Action(const std::wstring& n, const Ref<host::RibbonControl>& c) override {
-      bridge.Action(n, c);
+      test.bridge.Action(n, c);
     }
-  } put_by_name{bridge, connect};
-  outlook.AttachRibbon(&put_by_name);
-  auto appointment = LinkedAppointment(L"Stopped");
-  // The task window's ribbon loads first, so that the appointment's is the one last put.
-  outlook.OpenItem(LinkedTaskOf(appointment));
-  outlook.CloseWindow(LinkedTaskOf(appointment), false);
-  outlook.OpenItem(appointment);
-  const int before = outlook.InvalidateCount(sim::kAppointmentRibbon);
-  ASSERT_TRUE(outlook.ClickTabButton(L"VB_StartTask"));
-  EXPECT_EQ(outlook.InvalidateCount(sim::kAppointmentRibbon), before + 1);
+    PutRibbonTest& test;
+    bool loaded;
+  };
+
+  // How many times a Start on the appointment's tab invalidates the appointment's ribbon.
+  int Invalidations(bool loaded) {
+    PutByName put_by_name(*this, loaded);
+    outlook.AttachRibbon(&put_by_name);
+    auto appointment = LinkedAppointment(L"Stopped");
+    // The task window's ribbon loads first, so that the appointment's is the one last put.
+    outlook.OpenItem(LinkedTaskOf(appointment));
+    outlook.CloseWindow(LinkedTaskOf(appointment), false);
+    outlook.OpenItem(appointment);
+    const int before = outlook.InvalidateCount(sim::kAppointmentRibbon);
+    EXPECT_TRUE(outlook.ClickTabButton(L"VB_StartTask"));
+    outlook.AttachRibbon(&bridge);
+    return outlook.InvalidateCount(sim::kAppointmentRibbon) - before;
+  }
+};
+
+TEST_F(PutRibbonTest, APutRibbonIsRefreshedToo) {
+  EXPECT_EQ(Invalidations(false), 1);
+}
+
+// The same ribbon loaded and put by name is one ribbon, refreshed once.
+TEST_F(PutRibbonTest, ALoadedRibbonPutByNameIsRefreshedOnce) {
+  EXPECT_EQ(Invalidations(true), 1);
 }
 
 TEST_F(UiTest, HostFailuresGoBackToTheHostWithoutAMessage) {

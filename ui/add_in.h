@@ -18,15 +18,18 @@ class AddIn {
   virtual host::Platform& Platform() = 0;
   // Empty before the connection and after the disconnection.
   virtual Ref<host::Application> Application() = 0;
-  // The item the next operation acts on.
-  virtual host::ItemRef& HandedOver() = 0;
+  // The item that a drawing was about, or the last one acted on: what a click that names no item
+  // acts on.
+  virtual const host::ItemRef& Remembered() const = 0;
+  // A drawing names the item a click that follows may act on.
+  virtual void RememberDrawn(host::ItemRef item) = 0;
   // The status of the appointment's linked task, with its failure left to the caller.
   virtual std::wstring ReadTaskStatus(const Ref<host::Item>& appointment) = 0;
   // The status the callbacks of one drawing share.
   virtual DrawingStatus& Statuses() = 0;
-  // Runs the operation on the item handed over. It reports its own failures; one that changes a
-  // task has every tab drawn anew.
-  virtual void Run(host::Operation operation) = 0;
+  // Runs the operation on the item, which is remembered. It reports its own failures; one that
+  // changes a task has every tab drawn anew.
+  virtual void Run(host::Operation operation, host::ItemRef item) = 0;
   // Puts the button into the operation's command-bar slot, connecting its click to the operation
   // after dropping the button held before, and returns the button the slot now holds.
   virtual host::CommandBarControl& Store(host::Operation operation,

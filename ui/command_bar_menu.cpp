@@ -28,7 +28,7 @@ std::wstring SetUp(AddIn& addin, const MenuButton& spec, Ref<host::CommandBarCon
   } catch (const host::Failure& failure) {
     throw Untrapped{failure};
   }
-  if (!Allows(spec.rule, item_class, status)) button.SetEnabled(false);
+  if (!Allows(spec.operation, item_class, status)) button.SetEnabled(false);
   button.SetOnAction(std::wstring(kButtonOnAction));
   return entry_id;
 }
@@ -46,7 +46,7 @@ void AddButtons(AddIn& addin, host::CommandBar& command_bar, Menu menu, host::It
   }
   // A button carries the entry ID only; the click finds the store here, as long as no other
   // menu's item has been handed over since.
-  addin.HandedOver() = {entry_id, host::StoreIDOf(item)};
+  addin.RememberDrawn({entry_id, host::StoreIDOf(item)});
   // The host's first own entry, now just below the add-in's buttons.
   host::Require(controls->Item(added + 1)).SetBeginGroup(true);
 }
@@ -60,8 +60,8 @@ void Build(AddIn& addin, const Ref<host::CommandBar>& command_bar,
   if (item_class == host::kOlMail || item_class == host::kOlPost) {
     AddButtons(addin, host::Require(command_bar), Menu::kMail, *item, L"", item_class);
   } else if (item_class == host::kOlAppointment) {
-    const std::wstring status = addin.Statuses().Status(addin, item, item->EntryID(), Drawn::kMenu,
-                                                        kContextMenuOperation, L"");
+    const std::wstring status =
+        addin.Statuses().Status(addin, item, item->EntryID(), Asking::kCommandBarMenu, L"");
     if (status.empty()) return;
     AddButtons(addin, host::Require(command_bar), Menu::kAppointment, *item, status, item_class);
   } else if (item_class == host::kOlTask) {
@@ -87,9 +87,10 @@ void ShowContextMenu(AddIn& addin, const Ref<host::CommandBar>& command_bar,
 }
 
 void ButtonClick(AddIn& addin, host::Operation operation,
-                 const Ref<host::CommandBarControl>& ctrl) {
-  addin.HandedOver().SetEntryID(host::Require(ctrl).Parameter());
-  addin.Run(operation);
+                 const Ref<host::CommandBarControl>& button) {
+  host::ItemRef item = addin.Remembered();
+  item.SetEntryID(host::Require(button).Parameter());
+  addin.Run(operation, std::move(item));
 }
 
 }  // namespace fenmark::ui

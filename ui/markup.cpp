@@ -10,21 +10,24 @@ namespace fenmark::ui {
 namespace {
 
 using host::CompareNoCase;
+using host::kAppointmentRibbon;
+using host::kExplorerRibbon;
+using host::kTaskRibbon;
 
-// The markup is ASCII; other bytes are taken as Latin-1 rather than dropped.
+// A line ends at CR LF, LF or CR, whichever the file has; each line, the last included, gets
+// CR LF. The markup is ASCII; other bytes are taken as Latin-1 rather than dropped.
 std::wstring LinesWithCrLf(const std::vector<std::uint8_t>& bytes) {
   std::wstring text;
   text.reserve(bytes.size() + 2);
-  std::size_t start = 0;
-  while (start < bytes.size()) {
-    std::size_t end = start;
-    while (end < bytes.size() &&
-           !(bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n')) {
-      ++end;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto c = bytes[i];
+    if (c != '\r' && c != '\n') {
+      text.push_back(static_cast<wchar_t>(c));
+      if (i + 1 < bytes.size()) continue;
+    } else if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+      ++i;
     }
-    for (std::size_t i = start; i < end; ++i) text.push_back(static_cast<wchar_t>(bytes[i]));
     text += L"\r\n";
-    start = end + 2;
   }
   return text;
 }

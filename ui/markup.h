@@ -6,16 +6,14 @@
 #include <string>
 #include <string_view>
 
+#include "host/office.h"
 #include "host/platform.h"
 
 namespace fenmark::ui {
 
-inline constexpr std::wstring_view kAppointmentRibbon = L"Microsoft.Outlook.Appointment";
-inline constexpr std::wstring_view kExplorerRibbon = L"Microsoft.Outlook.Explorer";
-inline constexpr std::wstring_view kTaskRibbon = L"Microsoft.Outlook.Task";
-
 // The text of the "CUSTOM" resource of that name, read straight from the add-in's resources, with
-// CR LF after every line (the last included). "" for no such resource or any other failure.
+// CR LF after every line (the last included), whatever line ends the resource has. "" for no such
+// resource or any other failure.
 std::wstring LoadXML(host::Platform& platform, const std::wstring& resource_id) noexcept;
 
 // Whether a host version sorts before "14" as text, without regard to case. Outlook 12 does;

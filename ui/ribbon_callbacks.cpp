@@ -43,11 +43,11 @@ Ref<host::Item> SelectedItem(AddIn& addin, const host::RibbonContext& context) {
 }
 
 // Both from the item a drawing asks about. An entry ID names one store's item, so the store is
-// read only for an item not handed over already: eight callbacks of one menu read it once.
-void HandOver(AddIn& addin, host::Item& item, const std::wstring& entry_id) {
-  auto& handed = addin.HandedOver();
-  if (entry_id == handed.entry_id && !handed.store_id.empty()) return;
-  handed = {entry_id, host::StoreIDOf(item)};
+// read only for an item not remembered already: eight callbacks of one menu read it once.
+void RememberDrawn(AddIn& addin, host::Item& item, const std::wstring& entry_id) {
+  const auto& remembered = addin.Remembered();
+  if (entry_id == remembered.entry_id && !remembered.store_id.empty()) return;
+  addin.RememberDrawn({entry_id, host::StoreIDOf(item)});
 }
 
 // The store is read first, then the entry ID.
@@ -66,8 +66,8 @@ bool TabGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control) {
     return IsEnabled(host::Require(control).Id(), item_class, TaskItemStatus(*appointment));
   if (item_class != host::kOlAppointment) throw host::errors::TypeMismatch();
   const std::wstring id = host::Require(control).Id();
-  const std::wstring status = addin.Statuses().Status(addin, appointment, appointment->EntryID(),
-                                                      Drawn::kTab, L"VB_GetEnabled", id);
+  const std::wstring status =
+      addin.Statuses().Status(addin, appointment, appointment->EntryID(), Asking::kTabEnabled, id);
   return IsEnabled(id, host::kOlAppointment, status);
 }
 
@@ -77,11 +77,11 @@ bool MenuGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control) {
   const int item_class = item->Class();
   if (!Accepted(item_class)) return false;
   const std::wstring entry_id = item->EntryID();
-  HandOver(addin, *item, entry_id);
+  RememberDrawn(addin, *item, entry_id);
   const std::wstring id = host::Require(control).Id();
   std::wstring status;
   if (item_class == host::kOlAppointment)
-    status = addin.Statuses().Status(addin, item, entry_id, Drawn::kMenu, L"VBX_GetEnabled", id);
+    status = addin.Statuses().Status(addin, item, entry_id, Asking::kMenuEnabled, id);
   if (item_class == host::kOlTask) status = TaskItemStatus(*item);
   return IsEnabled(id, item_class, status);
 }
@@ -90,21 +90,18 @@ bool MenuGetVisible(AddIn& addin, const Ref<host::RibbonControl>& control) {
   auto item = SelectedItem(addin, ContextOf(control));
   if (!item || item->Class() != host::kOlAppointment) return false;
   const std::wstring entry_id = item->EntryID();
-  HandOver(addin, *item, entry_id);
+  RememberDrawn(addin, *item, entry_id);
   // The four entries show or hide together; the id only tells the drawing's callbacks apart, and
   // a call without a control is answered all the same.
   const std::wstring id = control ? control->Id() : std::wstring();
-  return !addin.Statuses()
-              .Status(addin, item, entry_id, Drawn::kMenu, L"VBX_GetVisible", id)
-              .empty();
+  return !addin.Statuses().Status(addin, item, entry_id, Asking::kMenuVisible, id).empty();
 }
 
 void TabClick(AddIn& addin, const Ref<host::RibbonControl>& control, host::Operation operation) {
   // Kept from before the operation: completing brings the task's window up, which changes the
   // active inspector, and the window to close is the appointment's.
   auto item = InspectorItem(addin, control);
-  addin.HandedOver() = RefOf(*item);
-  addin.Run(operation);
+  addin.Run(operation, RefOf(*item));
   if (operation == host::Operation::kCompleteTask) item->Close(host::kOlSave);
 }
 
@@ -113,12 +110,10 @@ void MenuClick(AddIn& addin, const Ref<host::RibbonControl>& control, host::Oper
   // stands. Items named that are not one accepted item leave nothing to act on: an entry ID
   // stored earlier may be another item's.
   const auto context = ContextOf(control);
-  if (context.selection || context.explorer) {
-    auto item = SelectedItem(addin, context);
-    if (!item || !Accepted(item->Class())) return;
-    addin.HandedOver() = RefOf(*item);
-  }
-  addin.Run(operation);
+  if (!context.selection && !context.explorer) return addin.Run(operation, addin.Remembered());
+  auto item = SelectedItem(addin, context);
+  if (!item || !Accepted(item->Class())) return;
+  addin.Run(operation, RefOf(*item));
 }
 
 }  // namespace fenmark::ui

@@ -11,48 +11,50 @@ using host::kStarted;
 using host::kStopped;
 using host::SameText;
 
-struct ControlRule {
+using enum host::Operation;
+
+struct ControlOperation {
   std::wstring_view id;
-  Rule rule;
+  host::Operation operation;
 };
 
-constexpr ControlRule kControlRules[] = {
-    {L"VBX_Send_To_Ostrand", Rule::kSendToTask},
-    {L"VB_CompleteTask", Rule::kComplete},
-    {L"VBX_Fenmark", Rule::kComplete},
-    {L"VB_OpenTask", Rule::kOpen},
-    {L"VBX_Open_Ostrand_Task", Rule::kOpen},
-    {L"VB_StartTask", Rule::kStart},
-    {L"VBX_Start_Ostrand_Task", Rule::kStart},
-    {L"VB_StopTask", Rule::kStop},
-    {L"VBX_Stop_Ostrand_Task", Rule::kStop},
-    {L"VB_ScheduleTask", Rule::kSchedule},
-    {L"VBX_Schedule_Ostrand_Task", Rule::kSchedule},
+constexpr ControlOperation kControls[] = {
+    {L"VBX_Send_To_Ostrand", kCopyToTask},
+    {L"VB_CompleteTask", kCompleteTask},
+    {L"VBX_Fenmark", kCompleteTask},
+    {L"VB_OpenTask", kOpenTask},
+    {L"VBX_Open_Ostrand_Task", kOpenTask},
+    {L"VB_StartTask", kStartTask},
+    {L"VBX_Start_Ostrand_Task", kStartTask},
+    {L"VB_StopTask", kStopTask},
+    {L"VBX_Stop_Ostrand_Task", kStopTask},
+    {L"VB_ScheduleTask", kScheduleTask},
+    {L"VBX_Schedule_Ostrand_Task", kScheduleTask},
 };
 
 }  // namespace
 
-std::optional<Rule> RuleOf(std::wstring_view control_id) {
-  for (const auto& entry : kControlRules) {
-    if (SameText(entry.id, control_id)) return entry.rule;
+std::optional<host::Operation> OperationOf(std::wstring_view control_id) {
+  for (const auto& entry : kControls) {
+    if (SameText(entry.id, control_id)) return entry.operation;
   }
   return std::nullopt;
 }
 
-bool Allows(Rule rule, int item_class, std::wstring_view status) {
+bool Allows(host::Operation operation, int item_class, std::wstring_view status) {
   const bool linked = !status.empty();
-  switch (rule) {
-    case Rule::kSendToTask:
+  switch (operation) {
+    case kCopyToTask:  // a single mail or post item
       return item_class == host::kOlMail || item_class == host::kOlPost;
-    case Rule::kOpen:
+    case kOpenTask:  // any linked task
       return linked;
-    case Rule::kComplete:
+    case kCompleteTask:  // a linked task that is not complete
       return linked && !SameText(status, kComplete);
-    case Rule::kStart:
+    case kStartTask:  // a linked task neither complete nor started
       return linked && !SameText(status, kComplete) && !SameText(status, kStarted);
-    case Rule::kStop:
+    case kStopTask:  // a linked task neither complete nor stopped
       return linked && !SameText(status, kComplete) && !SameText(status, kStopped);
-    case Rule::kSchedule:
+    case kScheduleTask:  // a saved task that is not complete
       return item_class == host::kOlTask && linked && !SameText(status, kComplete);
   }
   return false;
@@ -64,8 +66,8 @@ std::wstring TaskItemStatus(host::Item& task) {
 }
 
 bool IsEnabled(std::wstring_view control_id, int item_class, std::wstring_view status) {
-  const auto rule = RuleOf(control_id);
-  return rule && Allows(*rule, item_class, status);
+  const auto operation = OperationOf(control_id);
+  return operation && Allows(*operation, item_class, status);
 }
 
 }  // namespace fenmark::ui

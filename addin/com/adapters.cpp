@@ -309,6 +309,10 @@ class RibbonUIAdapter final : public Adapter, public host::RibbonUI {
     else
       Call(L"Invalidate");
   }
+  // COM's identity: the object's IUnknown, whichever interface or adapter reaches it.
+  const void* Identity() noexcept override {
+    return com_ptr<IDispatch>::retain(dispatch()).try_as<IUnknown>().get();
+  }
 };
 
 class RibbonControlAdapter final : public Adapter, public host::RibbonControl {

@@ -1,12 +1,14 @@
 #pragma once
 // IUnknown written once: a COM object deriving from ComObject<Self, Interfaces...> answers
-// IUnknown and each interface's IID, counts its references and deletes itself on the last
-// release. A class that answers more IIDs (IDispatch as one of its duals, an event DIID) or fewer
-// hides Find and calls ComObject::Find for the rest.
+// IUnknown and each interface's IID, counts its references, deletes itself on the last release
+// and counts among the DLL's live objects while it lives. A class that answers more IIDs (IDispatch
+// as one of its duals, an event DIID) or fewer hides Find and calls ComObject::Find for the rest.
 
 #include <windows.h>
 
 #include <atomic>
+
+#include "addin/com/module.h"
 
 namespace fenmark::com {
 
@@ -59,6 +61,7 @@ class ComObject : public First, public Rest... {
   }
 
   std::atomic<ULONG> refs_{1};
+  ObjectCount count_;
 };
 
 }  // namespace fenmark::com

@@ -11,8 +11,10 @@
 #include "addin/com/office_interfaces.h"
 #include "addin/com/platform.h"
 #include "addin/connect.h"
-#include "addin/ribbon_dispatch.h"
 #include "fenmark_h.h"
+#include "links/send_to_task.h"
+#include "ui/markup.h"
+#include "ui/ribbon_callbacks.h"
 
 namespace fenmark::com {
 namespace {
@@ -99,29 +101,30 @@ class ConnectObject final : public ComObject<ConnectObject, _Connect, IDTExtensi
 
   // ---- _Connect ----
   HRESULT STDMETHODCALLTYPE get_glblObjRibbon(IDispatch** result) noexcept override {
-    return Out(result, [&] { return DispatchOf(connect_.get_glblObjRibbon()); });
+    return Out(result, [&] { return DispatchOf(connect_.Ribbon()); });
   }
   HRESULT STDMETHODCALLTYPE putref_glblObjRibbon(IDispatch* value) noexcept override {
-    return Boundary([&] { connect_.PutRef_glblObjRibbon(WrapBorrowed<host::RibbonUI>(value)); });
+    return Boundary([&] { connect_.PutRibbon(WrapBorrowed<host::RibbonUI>(value)); });
   }
   HRESULT STDMETHODCALLTYPE get_olItems(IDispatch** result) noexcept override {
-    return Out(result, [&] { return DispatchOf(connect_.get_olItems()); });
+    return Out(result, [&] { return DispatchOf(connect_.CalendarItems()); });
   }
   HRESULT STDMETHODCALLTYPE putref_olItems(IDispatch* value) noexcept override {
-    return Boundary([&] { connect_.PutRef_olItems(WrapBorrowed<host::ItemCollection>(value)); });
+    return Boundary([&] { connect_.PutCalendarItems(WrapBorrowed<host::ItemCollection>(value)); });
   }
   HRESULT STDMETHODCALLTYPE AttachOrigItem(IDispatch* source, IDispatch* target) noexcept override {
     return Boundary([&] {
-      connect_.AttachOrigItem(WrapBorrowed<host::Item>(source), WrapBorrowed<host::Item>(target));
+      links::AttachOrigItem(platform_, WrapBorrowed<host::Item>(source),
+                            WrapBorrowed<host::Item>(target));
     });
   }
   HRESULT STDMETHODCALLTYPE CleanFileName(BSTR* text, BSTR* result) noexcept override {
     if (!text || !result) return E_POINTER;
     *result = nullptr;
-    // The caller's text stays the caller's: it is only read, never freed or replaced.
+    // The caller's text stays the caller's: it is only read, never freed or replaced; no caller
+    // reads it back.
     return Boundary([&] {
-      std::wstring value = Text(*text);
-      *result = NewBstr(connect_.CleanFileName(value));
+      *result = NewBstr(links::CleanFileName(Text(*text), [this] { return platform_.Now(); }));
     });
   }
   HRESULT STDMETHODCALLTYPE GetTaskStatus(IDispatch* item, BSTR* result) noexcept override {
@@ -130,76 +133,51 @@ class ConnectObject final : public ComObject<ConnectObject, _Connect, IDTExtensi
     return Boundary(
         [&] { *result = NewBstr(connect_.GetTaskStatus(WrapBorrowed<host::Item>(item))); });
   }
-  HRESULT STDMETHODCALLTYPE Ribbon_OnLoad(IDispatch* ribbon) noexcept override {
-    return Boundary([&] { connect_.Ribbon_OnLoad(WrapBorrowed<host::RibbonUI>(ribbon)); });
-  }
-  HRESULT STDMETHODCALLTYPE VB_GetEnabled(IDispatch* c, VARIANT_BOOL* r) noexcept override {
-    return Flag(r, [&] { return InvokeDecision(connect_, L"VB_GetEnabled", Control(c)); });
-  }
-  HRESULT STDMETHODCALLTYPE VBX_GetEnabled(IDispatch* c, VARIANT_BOOL* r) noexcept override {
-    return Flag(r, [&] { return InvokeDecision(connect_, L"VBX_GetEnabled", Control(c)); });
-  }
-  HRESULT STDMETHODCALLTYPE VBX_GetVisible(IDispatch* c, VARIANT_BOOL* r) noexcept override {
-    return Flag(r, [&] { return InvokeDecision(connect_, L"VBX_GetVisible", Control(c)); });
-  }
-  HRESULT STDMETHODCALLTYPE VB_OpenTask(IDispatch* c) noexcept override {
-    return Boundary([&] { InvokeAction(connect_, L"VB_OpenTask", Control(c)); });
-  }
-  HRESULT STDMETHODCALLTYPE VB_CompleteTask(IDispatch* c) noexcept override {
-    return Boundary([&] { InvokeAction(connect_, L"VB_CompleteTask", Control(c)); });
-  }
-  HRESULT STDMETHODCALLTYPE VB_StartTask(IDispatch* c) noexcept override {
-    return Boundary([&] { InvokeAction(connect_, L"VB_StartTask", Control(c)); });
-  }
-  HRESULT STDMETHODCALLTYPE VB_StopTask(IDispatch* c) noexcept override {
-    return Boundary([&] { InvokeAction(connect_, L"VB_StopTask", Control(c)); });
-  }
-  HRESULT STDMETHODCALLTYPE VBX_OpenTask(IDispatch* c) noexcept override {
-    return Boundary([&] { InvokeAction(connect_, L"VBX_OpenTask", Control(c)); });
-  }
-  HRESULT STDMETHODCALLTYPE VBX_CompleteTask(IDispatch* c) noexcept override {
-    return Boundary([&] { InvokeAction(connect_, L"VBX_CompleteTask", Control(c)); });
-  }
-  HRESULT STDMETHODCALLTYPE VBX_StartTask(IDispatch* c) noexcept override {
-    return Boundary([&] { InvokeAction(connect_, L"VBX_StartTask", Control(c)); });
-  }
-  HRESULT STDMETHODCALLTYPE VBX_StopTask(IDispatch* c) noexcept override {
-    return Boundary([&] { InvokeAction(connect_, L"VBX_StopTask", Control(c)); });
-  }
-  HRESULT STDMETHODCALLTYPE VBX_CopyToTask(IDispatch* c) noexcept override {
-    return Boundary([&] { InvokeAction(connect_, L"VBX_CopyToTask", Control(c)); });
-  }
   HRESULT STDMETHODCALLTYPE LoadXML(BSTR id, BSTR* result) noexcept override {
     if (!result) return E_POINTER;
     *result = nullptr;
-    return Boundary([&] { *result = NewBstr(connect_.LoadXML(Text(id))); });
+    return Boundary([&] { *result = NewBstr(ui::LoadXML(platform_, Text(id))); });
   }
-  HRESULT STDMETHODCALLTYPE VB_ScheduleTask(IDispatch* c) noexcept override {
-    return Boundary([&] { InvokeAction(connect_, L"VB_ScheduleTask", Control(c)); });
+
+  // The ribbon callbacks, each calling what its row calls.
+#define FENMARK_ON_LOAD(name, dispid)                                                      \
+  HRESULT STDMETHODCALLTYPE name(IDispatch* ribbon) noexcept override {                    \
+    return Boundary([&] { connect_.OnRibbonLoad(WrapBorrowed<host::RibbonUI>(ribbon)); }); \
   }
-  HRESULT STDMETHODCALLTYPE VBX_ScheduleTask(IDispatch* c) noexcept override {
-    return Boundary([&] { InvokeAction(connect_, L"VBX_ScheduleTask", Control(c)); });
+#define FENMARK_DECISION(name, dispid, decide)                                      \
+  HRESULT STDMETHODCALLTYPE name(IDispatch* c, VARIANT_BOOL* r) noexcept override { \
+    return Flag(r, [&] { return ui::decide(connect_, Control(c)); });               \
   }
+#define FENMARK_ACTION(name, dispid, click, operation)                                     \
+  HRESULT STDMETHODCALLTYPE name(IDispatch* c) noexcept override {                         \
+    return Boundary([&] { ui::click(connect_, Control(c), host::Operation::operation); }); \
+  }
+#define FENMARK_MEMBER(name, dispid)
+#include "addin/ribbon_callback_list.h"
 
   // ---- IDTExtensibility2 ----
   HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* application, int, IDispatch*,
                                          SAFEARRAY**) noexcept override {
-    return Boundary(
-        [&] { connect_.AddinInstance_OnConnection(WrapBorrowed<host::Application>(application)); });
+    return Boundary([&] { connect_.OnConnection(WrapBorrowed<host::Application>(application)); });
   }
   HRESULT STDMETHODCALLTYPE OnDisconnection(int, SAFEARRAY**) noexcept override {
-    return Boundary([&] { connect_.AddinInstance_OnDisconnection(); });
+    return Boundary([&] { connect_.OnDisconnection(); });
   }
-  HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY**) noexcept override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY**) noexcept override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY**) noexcept override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY**) noexcept override {
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY**) noexcept override {
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY**) noexcept override {
+    return S_OK;
+  }
 
   // ---- IRibbonExtensibility ----
   HRESULT STDMETHODCALLTYPE GetCustomUI(BSTR ribbon_id, BSTR* xml) noexcept override {
     if (!xml) return E_POINTER;
     *xml = nullptr;
-    return Boundary(
-        [&] { *xml = NewBstr(connect_.IRibbonExtensibility_GetCustomUI(Text(ribbon_id))); });
+    return Boundary([&] { *xml = NewBstr(connect_.GetCustomUI(Text(ribbon_id))); });
   }
 
   // ---- ISupportErrorInfo ----
@@ -208,7 +186,9 @@ class ConnectObject final : public ComObject<ConnectObject, _Connect, IDTExtensi
   }
 
  private:
-  static std::wstring Text(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : std::wstring(); }
+  static std::wstring Text(BSTR b) {
+    return b ? std::wstring(b, SysStringLen(b)) : std::wstring();
+  }
   static host::Ref<host::RibbonControl> Control(IDispatch* c) {
     return WrapBorrowed<host::RibbonControl>(c);
   }
@@ -251,7 +231,6 @@ class ConnectObject final : public ComObject<ConnectObject, _Connect, IDTExtensi
     return Boundary([&] { *result = get() ? VARIANT_TRUE : VARIANT_FALSE; }, where);
   }
 
-  ObjectCount count_;
   com_ptr<ITypeInfo> type_info_;
   WindowsPlatform platform_;
   Connect connect_{platform_};
@@ -271,9 +250,6 @@ class ClassFactory final : public ComObject<ClassFactory, IClassFactory> {
     LockModule(lock != FALSE);
     return S_OK;
   }
-
- private:
-  ObjectCount count_;
 };
 
 }  // namespace

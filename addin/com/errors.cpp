@@ -3,6 +3,7 @@
 #include <new>
 
 #include "addin/com/com_types.h"
+#include "addin/com/unique_any.h"
 
 namespace fenmark::com {
 
@@ -62,53 +63,31 @@ void FillExcepInfo(EXCEPINFO* info, const host::Failure& failure) noexcept {
 
 namespace {
 
-// The automation runtime's own errors: its small numbers with its texts, and the HRESULTs it
-// reports as those numbers. The system's message table knows neither (the scripting runtime, for
-// one, fails with them and no description).
-struct RuntimeError {
+// The HRESULTs that the automation runtime reports as its own error numbers (their texts are
+// host::errors::kRuntimeErrors').
+struct ReportedAs {
+  HRESULT hr;
   std::int32_t number;
-  HRESULT reported_from;  // S_OK: only the control-facility code
-  const wchar_t* text;
 };
-constexpr RuntimeError kRuntimeErrors[] = {
-    {5, E_INVALIDARG, L"Invalid procedure call or argument"},
-    {6, DISP_E_OVERFLOW, L"Overflow"},
-    {7, E_OUTOFMEMORY, L"Out of memory"},
-    {9, DISP_E_BADINDEX, L"Subscript out of range"},
-    {10, DISP_E_ARRAYISLOCKED, L"This array is fixed or temporarily locked"},
-    {11, DISP_E_DIVBYZERO, L"Division by zero"},
-    {13, DISP_E_TYPEMISMATCH, L"Type mismatch"},
-    {52, S_OK, L"Bad file name or number"},
-    {53, S_OK, L"File not found"},
-    {54, S_OK, L"Bad file mode"},
-    {57, S_OK, L"Device I/O error"},
-    {58, S_OK, L"File already exists"},
-    {61, S_OK, L"Disk full"},
-    {70, S_OK, L"Permission denied"},
-    {71, S_OK, L"Disk not ready"},
-    {75, S_OK, L"Path/File access error"},
-    {76, S_OK, L"Path not found"},
-    {91, S_OK, L"Object variable or With block variable not set"},
-    {424, S_OK, L"Object required"},
-    {430, E_NOINTERFACE,
-     L"Class does not support Automation or does not support expected interface"},
-    {438, DISP_E_MEMBERNOTFOUND, L"Object doesn't support this property or method"},
-    {438, DISP_E_UNKNOWNNAME, L"Object doesn't support this property or method"},
-    {446, DISP_E_NONAMEDARGS, L"Object doesn't support named arguments"},
-    {447, DISP_E_UNKNOWNLCID, L"Object doesn't support current locale setting"},
-    {448, DISP_E_PARAMNOTFOUND, L"Named argument not found"},
-    {449, DISP_E_PARAMNOTOPTIONAL, L"Argument not optional"},
-    {450, DISP_E_BADPARAMCOUNT, L"Wrong number of arguments or invalid property assignment"},
-    {451, DISP_E_NOTACOLLECTION,
-     L"Property let procedure not defined and property get procedure did not return an object"},
-    {458, DISP_E_BADVARTYPE, L"Variable uses an Automation type not supported in Visual Basic"},
+constexpr ReportedAs kReportedAs[] = {
+    {E_INVALIDARG, 5},
+    {DISP_E_OVERFLOW, 6},
+    {E_OUTOFMEMORY, 7},
+    {DISP_E_BADINDEX, 9},
+    {DISP_E_ARRAYISLOCKED, 10},
+    {DISP_E_DIVBYZERO, 11},
+    {DISP_E_TYPEMISMATCH, 13},
+    {E_NOINTERFACE, 430},
+    {DISP_E_MEMBERNOTFOUND, 438},
+    {DISP_E_UNKNOWNNAME, 438},
+    {DISP_E_NONAMEDARGS, 446},
+    {DISP_E_UNKNOWNLCID, 447},
+    {DISP_E_PARAMNOTFOUND, 448},
+    {DISP_E_PARAMNOTOPTIONAL, 449},
+    {DISP_E_BADPARAMCOUNT, 450},
+    {DISP_E_NOTACOLLECTION, 451},
+    {DISP_E_BADVARTYPE, 458},
 };
-
-const wchar_t* RuntimeText(std::int32_t number) noexcept {
-  for (const auto& error : kRuntimeErrors)
-    if (error.number == number) return error.text;
-  return nullptr;
-}
 
 // A control-facility HRESULT is the runtime's small error number, as callers of the runtime see
 // it (0x800A0035 is error 53), and so is every HRESULT the runtime reports as one of its own
@@ -116,8 +95,8 @@ const wchar_t* RuntimeText(std::int32_t number) noexcept {
 std::int32_t NumberOf(HRESULT hr) noexcept {
   if (HRESULT_SEVERITY(hr) == SEVERITY_ERROR && HRESULT_FACILITY(hr) == FACILITY_CONTROL)
     return HRESULT_CODE(hr);
-  for (const auto& error : kRuntimeErrors)
-    if (error.reported_from != S_OK && error.reported_from == hr) return error.number;
+  for (const auto& reported : kReportedAs)
+    if (reported.hr == hr) return reported.number;
   return hr;
 }
 
@@ -126,22 +105,14 @@ std::int32_t NumberOf(HRESULT hr) noexcept {
 std::wstring MessageOf(HRESULT hr) {
   // The runtime's own errors carry its texts; the system's message table does not know them.
   if (const std::int32_t number = NumberOf(hr); number != hr) {
-    if (const wchar_t* text = RuntimeText(number)) return text;
+    if (const wchar_t* text = host::errors::RuntimeText(number)) return text;
   }
-  wchar_t* buffer = nullptr;
+  unique_local<wchar_t> buffer;
   const DWORD n = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+      nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(buffer.put()), 0, nullptr);
   std::wstring text;
-  if (n && buffer) {
-    try {
-      text.assign(buffer, n);
-    } catch (...) {
-      LocalFree(buffer);
-      throw;
-    }
-  }
-  if (buffer) LocalFree(buffer);
+  if (n && buffer) text.assign(buffer.get(), n);
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
     text.pop_back();
   return text.empty() ? std::wstring(L"Automation error") : text;

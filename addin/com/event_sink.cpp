@@ -86,7 +86,6 @@ class Sink final : public ComObject<Sink, IDispatch> {
   }
 
  private:
-  ObjectCount count_;
   IUnknown* owner_;  // not counted: the owner ends the subscription before it goes
   IID diid_;
   EventTable handlers_;

@@ -38,10 +38,15 @@ ObjectCount::~ObjectCount() {
 }
 
 void LockModule(bool lock) noexcept {
-  if (lock)
+  if (lock) {
     ++g_locks;
-  else
-    --g_locks;
+    return;
+  }
+  // An unlock without a lock before it is the caller's mistake: the count stays at zero, so that
+  // a later lock still keeps the DLL loaded.
+  long locks = g_locks.load();
+  while (locks > 0 && !g_locks.compare_exchange_weak(locks, locks - 1)) {
+  }
 }
 
 bool ModuleIdle() noexcept {

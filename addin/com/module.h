@@ -11,7 +11,7 @@ HMODULE ModuleHandle() noexcept;
 // The DLL's full path, as registered for its class.
 std::wstring ModulePath();
 
-// Every live object of this DLL holds one of these.
+// Every live object of this DLL holds one of these: ComObject, the base of each, does.
 class ObjectCount {
  public:
   ObjectCount() noexcept;
@@ -20,7 +20,7 @@ class ObjectCount {
   ObjectCount& operator=(const ObjectCount&) = delete;
 };
 
-// IClassFactory::LockServer.
+// IClassFactory::LockServer; never below zero.
 void LockModule(bool lock) noexcept;
 // No live object and no lock.
 bool ModuleIdle() noexcept;

@@ -1,5 +1,6 @@
 // Registration for the current user only: the class, its type library and the Outlook add-in
-// key. Unregistering removes exactly these, and the Office keys left empty by that.
+// key. Unregistering removes exactly these, and the Office keys left empty by that; the ProgID and
+// the add-in key, which both bitnesses' registrations share, go with the last of them.
 
 #include <windows.h>
 
@@ -9,6 +10,7 @@
 #include "addin/com/com_types.h"
 #include "addin/com/errors.h"
 #include "addin/com/module.h"
+#include "addin/com/unique_any.h"
 #include "fenmark_h.h"
 
 // Present in oleaut32's import library, missing from mingw-w64's headers.
@@ -28,8 +30,11 @@ constexpr wchar_t kAddins[] = L"Software\\Microsoft\\Office\\Outlook\\Addins";
 constexpr LCID kTypeLibLcid = 0x0409;
 #ifdef _WIN64
 constexpr SYSKIND kSysKind = SYS_WIN64;
+// The registry view that COM of the other bitness reads the class from.
+constexpr REGSAM kOtherView = KEY_WOW64_32KEY;
 #else
 constexpr SYSKIND kSysKind = SYS_WIN32;
+constexpr REGSAM kOtherView = KEY_WOW64_64KEY;
 #endif
 
 std::wstring GuidText(const GUID& guid) {
@@ -56,26 +61,24 @@ class Key {
  public:
   explicit Key(const std::wstring& path) {
     CheckWin32(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                               KEY_SET_VALUE, nullptr, &key_, nullptr));
+                               KEY_SET_VALUE, nullptr, key_.put(), nullptr));
   }
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  ~Key() { RegCloseKey(key_); }
 
   // A null name is the key's default value.
   Key& Text(const wchar_t* name, const std::wstring& value) {
-    CheckWin32(RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    CheckWin32(RegSetValueExW(key_.get(), name, 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(value.c_str()),
                               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))));
     return *this;
   }
   Key& Number(const wchar_t* name, DWORD value) {
-    CheckWin32(RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+    CheckWin32(RegSetValueExW(key_.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                               sizeof value));
     return *this;
   }
 
  private:
-  HKEY key_ = nullptr;
+  unique_hkey key_;
 };
 
 // Removes a tree; a tree that is not there is already removed.
@@ -90,14 +93,23 @@ HRESULT RemoveTree(const std::wstring& path) noexcept {
 
 // Removes a key that holds nothing at all.
 void RemoveIfEmpty(const wchar_t* path) noexcept {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
   DWORD subkeys = 1, values = 1;
-  const LSTATUS status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr,
-                                          nullptr, &values, nullptr, nullptr, nullptr, nullptr);
-  RegCloseKey(key);
-  if (status == ERROR_SUCCESS && subkeys == 0 && values == 0)
-    RegDeleteKeyW(HKEY_CURRENT_USER, path);
+  {
+    unique_hkey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
+    if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      return;
+  }
+  if (subkeys == 0 && values == 0) RegDeleteKeyW(HKEY_CURRENT_USER, path);
+}
+
+// Whether the DLL of the other bitness is registered: its class names a server in the view that
+// COM of that bitness reads. On a 32-bit system that view is this one.
+bool OtherBitnessRegistered() {
+  unique_hkey key;
+  return RegOpenKeyExW(HKEY_CURRENT_USER, (ClassKey() + L"\\InprocServer32").c_str(), 0,
+                       KEY_READ | kOtherView, key.put()) == ERROR_SUCCESS;
 }
 
 HRESULT Unregister() noexcept {
@@ -106,12 +118,14 @@ HRESULT Unregister() noexcept {
     if (FAILED(hr) && SUCCEEDED(result)) result = hr;
   };
   try {
-    keep_first(RemoveTree(AddinKey()));
-    RemoveIfEmpty(kAddins);
-    RemoveIfEmpty(kOutlook);
-    RemoveIfEmpty(kOffice);
-    keep_first(RemoveTree(ProgIdKey()));
     keep_first(RemoveTree(ClassKey()));
+    if (!OtherBitnessRegistered()) {
+      keep_first(RemoveTree(AddinKey()));
+      RemoveIfEmpty(kAddins);
+      RemoveIfEmpty(kOutlook);
+      RemoveIfEmpty(kOffice);
+      keep_first(RemoveTree(ProgIdKey()));
+    }
   } catch (...) {
     keep_first(to_hresult());
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "addin/com/unique_any.h"
 #include "sim/com/message_boxes.h"
 #include "sim/com/served.h"
 
@@ -23,8 +24,8 @@ sim::Outcome OutcomeOf(HRESULT hr) {
 // Files and folders (with a trailing backslash) below `folder`, at any depth.
 void CollectBelow(const std::wstring& folder, std::vector<std::wstring>& entries) {
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
+  const com::unique_find search(FindFirstFileW((folder + L"\\*").c_str(), &found));
+  if (!search) return;
   do {
     const std::wstring name = found.cFileName;
     if (name == L"." || name == L"..") continue;
@@ -34,8 +35,7 @@ void CollectBelow(const std::wstring& folder, std::vector<std::wstring>& entries
     } else {
       entries.push_back(folder + L"\\" + name);
     }
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  } while (FindNextFileW(search.get(), &found));
 }
 
 std::vector<std::wstring> FilesIn(const std::wstring& folder) {

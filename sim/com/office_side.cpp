@@ -1,5 +1,6 @@
 #include "sim/com/office_side.h"
 
+#include "addin/com/unique_any.h"
 #include "sim/com/served.h"
 
 namespace fenmark::wintest {
@@ -9,23 +10,23 @@ using com::unique_bstr;
 using com::unique_variant;
 
 std::wstring StartupAddinProgId() {
-  HKEY addins = nullptr;
+  com::unique_hkey addins;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Office\\Outlook\\Addins", 0, KEY_READ,
-                    &addins) != ERROR_SUCCESS)
+                    addins.put()) != ERROR_SUCCESS)
     return {};
   std::wstring chosen;
   for (DWORD i = 0; chosen.empty(); ++i) {
     wchar_t name[256];
     DWORD size = 256;
-    if (RegEnumKeyExW(addins, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    if (RegEnumKeyExW(addins.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS)
       break;
     DWORD behavior = 0, type = 0, bytes = sizeof behavior;
-    if (RegGetValueW(addins, name, L"LoadBehavior", RRF_RT_REG_DWORD, &type, &behavior, &bytes) ==
-            ERROR_SUCCESS &&
+    if (RegGetValueW(addins.get(), name, L"LoadBehavior", RRF_RT_REG_DWORD, &type, &behavior,
+                     &bytes) == ERROR_SUCCESS &&
         behavior == 3)
       chosen = name;
   }
-  RegCloseKey(addins);
   return chosen;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "addin/com/office_interfaces.h"
+#include "addin/com/unique_any.h"
 #include "sim/com/served_object.h"
 
 namespace fenmark::wintest {
@@ -31,7 +32,7 @@ void MirrorBack(const std::wstring& path) {
 }
 // Real files that the mirror holds open without sharing their removal, as a virus scanner would,
 // while the sim says they are held.
-std::vector<HANDLE> g_held;
+std::vector<com::unique_file> g_held;
 }  // namespace
 
 namespace served {
@@ -165,9 +166,9 @@ void MirrorOneFile(const std::wstring& path) {
               static_cast<std::streamsize>(bytes->size()));
   }
   if (!g_mirror->FileHeld(path)) return;
-  HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (held != INVALID_HANDLE_VALUE) g_held.push_back(held);
+  com::unique_file held(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (held) g_held.push_back(std::move(held));
 }
 
 // The file the sim wrote, and the pictures folder beside an HTML file, also where the real file
@@ -306,7 +307,6 @@ using namespace served;  // NOLINT: the machinery of these files
 
 void SetFileMirror(sim::Outlook* outlook) {
   g_mirror = outlook;
-  for (HANDLE held : g_held) CloseHandle(held);
   g_held.clear();
 }
 

@@ -8,6 +8,8 @@
 #include <exception>
 #include <string>
 
+#include "addin/com/unique_any.h"
+
 namespace fenmark::wintest {
 
 struct Tally {
@@ -62,11 +64,10 @@ inline DWORD Regsvr32(const std::wstring& arguments) {
   if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process))
     return static_cast<DWORD>(-1);
-  WaitForSingleObject(process.hProcess, INFINITE);
+  const com::unique_handle thread(process.hThread), running(process.hProcess);
+  WaitForSingleObject(running.get(), INFINITE);
   DWORD code = static_cast<DWORD>(-1);
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  GetExitCodeProcess(running.get(), &code);
   return code;
 }
 

@@ -32,23 +32,22 @@ std::wstring Guid(const GUID& guid) {
   return text;
 }
 
-bool KeyExists(HKEY root, const std::wstring& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+bool KeyExists(HKEY root, const std::wstring& path, REGSAM view = 0) {
+  com::unique_hkey key;
+  return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, key.put()) == ERROR_SUCCESS;
 }
 
 // Every key and value under `path`, one line each, in a stable order.
 void Dump(HKEY root, const std::wstring& path, std::vector<std::wstring>& lines) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  com::unique_hkey key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
   lines.push_back(path);
   for (DWORD i = 0;; ++i) {
     wchar_t name[256];
     BYTE data[2048];
     DWORD name_size = 256, type = 0, data_size = sizeof data;
-    if (RegEnumValueW(key, i, name, &name_size, nullptr, &type, data, &data_size) != ERROR_SUCCESS)
+    if (RegEnumValueW(key.get(), i, name, &name_size, nullptr, &type, data, &data_size) !=
+        ERROR_SUCCESS)
       break;
     std::wstring line = path + L" | " + (name_size ? name : L"(default)");
     if (type == REG_SZ)
@@ -63,12 +62,12 @@ void Dump(HKEY root, const std::wstring& path, std::vector<std::wstring>& lines)
   for (DWORD i = 0;; ++i) {
     wchar_t name[256];
     DWORD name_size = 256;
-    if (RegEnumKeyExW(key, i, name, &name_size, nullptr, nullptr, nullptr, nullptr) !=
+    if (RegEnumKeyExW(key.get(), i, name, &name_size, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS)
       break;
     subkeys.push_back(name);
   }
-  RegCloseKey(key);
+  key.reset();
   for (const auto& subkey : subkeys) Dump(root, path + L"\\" + subkey, lines);
 }
 
@@ -160,6 +159,29 @@ void TestRegistration(const std::wstring& dll) {
   CHECK(!KeyExists(HKEY_CLASSES_ROOT, L"Interface\\" + Guid(IID__Connect)));
   // Unregistering what is not registered is not a failure.
   CHECK(Regsvr32(L"/u /s \"" + dll + L"\"") == 0);
+
+  // The 32-bit DLL registered too (its class where 32-bit COM reads it) still needs the ProgID
+  // and the add-in key: unregistering the 64-bit one keeps them, and the last takes them. (Wine
+  // writes a 32-bit registration where the 64-bit one is, so the 32-bit suite cannot tell.)
+  if (sizeof(void*) == 8) {
+    const std::wstring other_server = class_key + L"\\InprocServer32";
+    com::unique_hkey other;
+    CHECK(RegCreateKeyExW(HKEY_CURRENT_USER, other_server.c_str(), 0, nullptr, 0,
+                          KEY_WRITE | KEY_WOW64_32KEY, nullptr, other.put(),
+                          nullptr) == ERROR_SUCCESS);
+    other.reset();
+    CHECK(Regsvr32(L"/s \"" + dll + L"\"") == 0);
+    CHECK(Regsvr32(L"/u /s \"" + dll + L"\"") == 0);
+    std::vector<std::wstring> shared;
+    for (const auto& line : expected)
+      if (line.rfind(class_key, 0) != 0) shared.push_back(line);
+    CheckLines(shared, Registration());
+    CHECK(KeyExists(HKEY_CURRENT_USER, other_server, KEY_WOW64_32KEY));
+    RegDeleteKeyExW(HKEY_CURRENT_USER, other_server.c_str(), KEY_WOW64_32KEY, 0);
+    RegDeleteKeyExW(HKEY_CURRENT_USER, class_key.c_str(), KEY_WOW64_32KEY, 0);
+    CHECK(Regsvr32(L"/u /s \"" + dll + L"\"") == 0);
+    CheckLines({}, Registration());
+  }
   if (HMODULE module = LoadLibraryW(dll.c_str())) {
     using Unregister = HRESULT(STDAPICALLTYPE*)();
     auto unregister = reinterpret_cast<Unregister>(

@@ -65,7 +65,7 @@ std::wstring ShapeOf(const FUNCDESC& func) {
 
 // The native table of ribbon callbacks and the type library that Office resolves names through
 // cannot disagree: the callback-shaped members of the one, resolved through the object's
-// IDispatch, are the entries of the other, of the same shape.
+// IDispatch, are the entries of the other, of the same shape and DISPID.
 // Every member, and what scripts call by name, resolves in any case through each interface.
 void CheckCallbackTable(IDispatch* dispatch, std::initializer_list<IDispatch*> interfaces) {
   com_ptr<ITypeInfo> info;
@@ -85,14 +85,16 @@ void CheckCallbackTable(IDispatch* dispatch, std::initializer_list<IDispatch*> i
     const std::wstring shape = ShapeOf(*func);
     if (!shape.empty())
       library[Cased(name.str(), std::towlower)] =
-          name.str() + L": " + shape + (IdOf(dispatch, name.str()) == func->memid ? L"" : L" (?)");
+          name.str() + L": " + shape + L" " + std::to_wstring(func->memid) +
+          (IdOf(dispatch, name.str()) == func->memid ? L"" : L" (?)");
     info->ReleaseFuncDesc(func);
   }
   info->ReleaseTypeAttr(attributes);
   for (const auto& callback : AllRibbonCallbacks())
     table[Cased(std::wstring(callback.name), std::towlower)] =
         std::wstring(callback.name) + L": " +
-        (callback.kind == RibbonCallback::Kind::kDecision ? L"decision" : L"action");
+        (callback.kind == RibbonCallback::Kind::kDecision ? L"decision " : L"action ") +
+        std::to_wstring(callback.dispid);
   for (const auto& [key, line] : library) table.try_emplace(key, L"(not in the table)");
   for (const auto& [key, line] : table)
     CHECK_TEXT(line, library.count(key) ? library[key] : L"(not in the type library)");
@@ -148,7 +150,8 @@ void TestObject(const std::wstring& dll, const std::wstring& ribbon_file) {
       reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
   if (!CHECK(can_unload && get_class)) return;
 
-  // The class factory: only its own class, and an honest lock count.
+  // The class factory: only its own class, and an honest lock count that an unlock without a
+  // lock before it leaves at zero.
   {
     com_ptr<IClassFactory> factory;
     CHECK_HR(CLASS_E_CLASSNOTAVAILABLE,
@@ -156,6 +159,7 @@ void TestObject(const std::wstring& dll, const std::wstring& ribbon_file) {
     CHECK_HR(S_OK, get_class(CLSID_Connect, IID_IClassFactory, factory.put_void()));
     CHECK_HR(S_FALSE, can_unload());
     if (factory) {
+      factory->LockServer(FALSE);
       factory->LockServer(TRUE);
       factory.reset();
       CHECK_HR(S_FALSE, can_unload());

@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "addin/connect.h"
-#include "demo/ribbon_bridge.h"
 #include "sim/loaded_addin.h"
+#include "support/ribbon_bridge.h"
 
-namespace fenmark::demo {
+namespace fenmark::support {
 
 class NativeAddin final : public sim::LoadedAddin {
  public:
@@ -20,10 +20,10 @@ class NativeAddin final : public sim::LoadedAddin {
     bridge_ = std::make_unique<RibbonBridge>(*connect_);
   }
   Outcome Connect() override {
-    return Run([&] { connect_->AddinInstance_OnConnection(outlook_->Application()); });
+    return Run([&] { connect_->OnConnection(outlook_->Application()); });
   }
   Outcome Disconnect() override {
-    return Run([&] { connect_->AddinInstance_OnDisconnection(); });
+    return Run([&] { connect_->OnDisconnection(); });
   }
   void Release() override {
     bridge_.reset();
@@ -64,4 +64,4 @@ class NativeAddin final : public sim::LoadedAddin {
   std::vector<std::wstring> planted_;
 };
 
-}  // namespace fenmark::demo
+}  // namespace fenmark::support

@@ -1,5 +1,7 @@
 // The demo end to end: a whole working session through its command interpreter, as a user sees
 // it in either Outlook.
+#include "demo/session.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,8 +9,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "demo/session.h"
 
 namespace fenmark::testing {
 namespace {

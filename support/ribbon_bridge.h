@@ -8,14 +8,14 @@
 #include "addin/ribbon_dispatch.h"
 #include "sim/outlook.h"
 
-namespace fenmark::demo {
+namespace fenmark::support {
 
 class RibbonBridge final : public sim::RibbonCallbacks {
  public:
   explicit RibbonBridge(Connect& connect) : connect_(connect) {}
 
   std::wstring GetCustomUI(const std::wstring& ribbon_id) override {
-    return connect_.IRibbonExtensibility_GetCustomUI(ribbon_id);
+    return connect_.GetCustomUI(ribbon_id);
   }
   void OnLoad(const std::wstring& name, const Ref<host::RibbonUI>& ribbon) override {
     InvokeOnLoad(connect_, name, ribbon);
@@ -31,4 +31,4 @@ class RibbonBridge final : public sim::RibbonCallbacks {
   Connect& connect_;
 };
 
-}  // namespace fenmark::demo
+}  // namespace fenmark::support
