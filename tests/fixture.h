@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "addin/connect.h"
+#include "links/working_folder.h"
 #include "sim/loaded_addin.h"
 #include "support/ribbon_bridge.h"
 #include "tests/parity/stage.h"
@@ -131,6 +132,17 @@ class AddinTest : public ::testing::Test {
 
   // Files and folders left in the temporary folder, at any depth.
   std::vector<std::wstring> TempFiles() const { return outlook.EntriesBelow(outlook.TempFolder()); }
+  // Sends the mail to a task and answers the task it made (empty when none).
+  sim::SimItem Send(const sim::SimItem& mail) {
+    const auto before = outlook.AllItems().size();
+    connect.Run(host::Operation::kCopyToTask, {mail.EntryID()});
+    const auto items = outlook.AllItems();
+    return items.size() > before ? items.back() : sim::SimItem{};
+  }
+  // The working folder the next send tries first.
+  std::wstring NextWorkingFolder() const {
+    return outlook.TempFolder() + L"\\" + links::WorkingFolderName(outlook.NextRandomBits());
+  }
 
   // The call log holds calls starting with these texts ("Interface.Member(arguments..."), in this
   // order, each the first such after the one before.

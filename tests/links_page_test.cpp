@@ -101,15 +101,7 @@ TEST(RemoteReferences, NoFetchingFormSurvivesAndWhatFetchesNothingStays) {
             L"<p>a &lt; b</p>&lt;img src=http://e/p>");
 }
 
-class PasteTest : public AddinTest {
- protected:
-  sim::SimItem Send(const sim::SimItem& mail) {
-    const auto before = outlook.AllItems().size();
-    connect.RunOn({mail.EntryID()}, host::Operation::kCopyToTask);
-    const auto items = outlook.AllItems();
-    return items.size() > before ? items.back() : sim::SimItem{};
-  }
-};
+using PasteTest = AddinTest;
 
 TEST_F(PasteTest, AMailWithRemoteContentIsPastedWithNothingFetched) {
   const std::wstring page =

@@ -20,15 +20,6 @@ class SendFilesTest : public AddinTest {
     outlook.PutTextFile(thesis, L"four years of work");
   }
 
-  sim::SimItem Send(const sim::SimItem& mail) {
-    const auto before = outlook.AllItems().size();
-    connect.RunOn({mail.EntryID()}, host::Operation::kCopyToTask);
-    const auto items = outlook.AllItems();
-    return items.size() > before ? items.back() : sim::SimItem{};
-  }
-  std::wstring NextWorkingFolder() const {
-    return outlook.TempFolder() + L"\\" + links::WorkingFolderName(outlook.NextRandomBits());
-  }
   // A folder named as a run's, in the temporary folder, as `owner` made it `age_seconds` ago,
   // with the run's mark when `marked`.
   std::wstring Plant(const std::wstring& name, bool marked, std::uint64_t age_seconds = 7200,

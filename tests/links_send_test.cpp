@@ -14,14 +14,6 @@ namespace {
 
 class SendToTaskTest : public AddinTest {
  protected:
-  // Sends the mail and answers the task it made (empty when none).
-  sim::SimItem Send(const sim::SimItem& mail) {
-    const auto before = outlook.AllItems().size();
-    connect.Run(host::Operation::kCopyToTask, {mail.EntryID()});
-    const auto items = outlook.AllItems();
-    return items.size() > before ? items.back() : sim::SimItem{};
-  }
-
   // The paths the mail was saved under, in order.
   std::vector<std::wstring> SavedPaths() const {
     std::vector<std::wstring> paths;
@@ -36,10 +28,6 @@ class SendToTaskTest : public AddinTest {
     for (const auto& call : outlook.Calls())
       if (call.Name() == L"Platform.MakeOwnFolder" && !call.failed) folder = call.arguments;
     return folder.substr(1, folder.size() - 2) + L"\\" + name;
-  }
-  // The working folder the next run tries first.
-  std::wstring NextWorkingFolder() const {
-    return outlook.TempFolder() + L"\\" + links::WorkingFolderName(outlook.NextRandomBits());
   }
 };
 

@@ -7,7 +7,7 @@
 #include "addin/com/charsets.h"
 #include "addin/com/errors.h"
 #include "addin/com/module.h"
-#include "addin/com/win_handles.h"
+#include "addin/com/unique_any.h"
 
 // The system's random generator (advapi32's SystemFunction036), which every Windows has.
 extern "C" BOOLEAN WINAPI SystemFunction036(PVOID buffer, ULONG length);
@@ -47,7 +47,7 @@ std::vector<BYTE> TokenPart(HANDLE token, TOKEN_INFORMATION_CLASS part) {
 }
 
 UserSids CurrentUser() {
-  unique_token token;
+  unique_handle token;
   if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, token.put()) &&
       !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()))
     return {};
@@ -56,7 +56,7 @@ UserSids CurrentUser() {
 
 bool IsUsersOwn(HANDLE handle) {
   PSID owner = nullptr;
-  unique_local<PSECURITY_DESCRIPTOR> descriptor;
+  unique_local<void> descriptor;
   if (GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
                       nullptr, descriptor.put()) != ERROR_SUCCESS ||
       !owner)
@@ -69,11 +69,11 @@ bool IsUsersOwn(HANDLE handle) {
 
 // Full control for the current user, nothing inherited from the folder above; empty where it
 // cannot be made, and the folder then takes its parent's.
-unique_local<PSECURITY_DESCRIPTOR> PrivateDescriptor() {
-  unique_local<PSECURITY_DESCRIPTOR> descriptor;
+unique_local<void> PrivateDescriptor() {
+  unique_local<void> descriptor;
   const UserSids user = CurrentUser();
   if (user.user.empty()) return descriptor;
-  unique_local<LPWSTR> sid_text;
+  unique_local<wchar_t> sid_text;
   if (!ConvertSidToStringSidW(const_cast<BYTE*>(user.user.data()), sid_text.put())) return {};
   const std::wstring sddl = std::wstring(L"D:P(A;OICI;FA;;;") + sid_text.get() + L")";
   ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
@@ -85,7 +85,7 @@ unique_local<PSECURITY_DESCRIPTOR> PrivateDescriptor() {
 // everyone else; its removal goes through the same handle, so it can reach nothing else.
 class WindowsHeldEntry final : public host::HeldEntry {
  public:
-  explicit WindowsHeldEntry(unique_handle handle) : handle_(std::move(handle)) {}
+  explicit WindowsHeldEntry(unique_file handle) : handle_(std::move(handle)) {}
 
   host::EntryFacts Facts() override {
     BY_HANDLE_FILE_INFORMATION information;
@@ -146,12 +146,12 @@ class WindowsHeldEntry final : public host::HeldEntry {
   }
 
  private:
-  unique_handle handle_;
+  unique_file handle_;
 };
 
 std::unique_ptr<host::HeldEntry> HoldEntry(const std::wstring& path,
                                            DWORD disposition = OPEN_EXISTING) {
-  unique_handle handle(CreateFileW(
+  unique_file handle(CreateFileW(
       path.c_str(),
       DELETE | READ_CONTROL | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES |
           SYNCHRONIZE,
@@ -254,7 +254,7 @@ std::unique_ptr<host::HeldEntry> WindowsPlatform::OpenEntry(const std::wstring& 
 }
 
 host::FileIdentity WindowsPlatform::IdentityAt(const std::wstring& path) {
-  const unique_handle file(CreateFileW(
+  const unique_file file(CreateFileW(
       path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return {};
@@ -284,7 +284,7 @@ std::vector<host::FolderEntry> WindowsPlatform::FolderEntries(const std::wstring
 }
 
 std::vector<std::uint8_t> WindowsPlatform::ReadBytes(const std::wstring& path) {
-  const unique_handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+  const unique_file file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) ThrowLastError();
   LARGE_INTEGER size;
@@ -300,7 +300,7 @@ std::vector<std::uint8_t> WindowsPlatform::ReadBytes(const std::wstring& path) {
 }
 
 void WindowsPlatform::WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
-  const unique_handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  const unique_file file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) ThrowLastError();
   DWORD written = 0;
