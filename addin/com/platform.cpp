@@ -54,13 +54,15 @@ UserSids CurrentUser() {
   return {TokenPart(token.get(), TokenUser), TokenPart(token.get(), TokenOwner)};
 }
 
-bool IsUsersOwn(HANDLE handle) {
+// Whether the entry is the user's; nothing where the file system keeps no owner (FAT, some
+// network shares).
+std::optional<bool> OwnedByUser(HANDLE handle) {
   PSID owner = nullptr;
   unique_local<void> descriptor;
   if (GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
                       nullptr, descriptor.put()) != ERROR_SUCCESS ||
       !owner)
-    return false;
+    return std::nullopt;
   const UserSids user = CurrentUser();
   for (const auto* sid : {&user.user, &user.owner})
     if (!sid->empty() && EqualSid(owner, const_cast<BYTE*>(sid->data()))) return true;
@@ -86,6 +88,7 @@ unique_local<void> PrivateDescriptor() {
 class WindowsHeldEntry final : public host::HeldEntry {
  public:
   explicit WindowsHeldEntry(unique_file handle) : handle_(std::move(handle)) {}
+  HANDLE Handle() const noexcept { return handle_.get(); }
 
   host::EntryFacts Facts() override {
     BY_HANDLE_FILE_INFORMATION information;
@@ -94,7 +97,8 @@ class WindowsHeldEntry final : public host::HeldEntry {
     facts.identity = IdentityOf(information);
     facts.folder = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     facts.link = (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    facts.users_own = IsUsersOwn(handle_.get());
+    // Where no owner is kept, nothing is provably the user's.
+    facts.users_own = OwnedByUser(handle_.get()).value_or(false);
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     const auto ticks = [](const FILETIME& t) {
@@ -149,8 +153,8 @@ class WindowsHeldEntry final : public host::HeldEntry {
   unique_file handle_;
 };
 
-std::unique_ptr<host::HeldEntry> HoldEntry(const std::wstring& path,
-                                           DWORD disposition = OPEN_EXISTING) {
+std::unique_ptr<WindowsHeldEntry> HoldEntry(const std::wstring& path,
+                                            DWORD disposition = OPEN_EXISTING) {
   unique_file handle(CreateFileW(
       path.c_str(),
       DELETE | READ_CONTROL | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES |
@@ -241,7 +245,8 @@ std::unique_ptr<host::HeldEntry> WindowsPlatform::MakeOwnFolder(const std::wstri
   auto held = HoldEntry(path);
   // Between making and opening, someone may have put something else there: not ours to use.
   const host::EntryFacts facts = held->Facts();
-  if (!facts.folder || facts.link || !facts.users_own) ThrowFailure(E_ACCESSDENIED);
+  if (!facts.folder || facts.link || OwnedByUser(held->Handle()) == false)
+    ThrowFailure(E_ACCESSDENIED);
   return held;
 }
 
@@ -285,7 +290,7 @@ std::vector<host::FolderEntry> WindowsPlatform::FolderEntries(const std::wstring
 
 std::vector<std::uint8_t> WindowsPlatform::ReadBytes(const std::wstring& path) {
   const unique_file file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) ThrowLastError();
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size)) ThrowLastError();
@@ -301,7 +306,7 @@ std::vector<std::uint8_t> WindowsPlatform::ReadBytes(const std::wstring& path) {
 
 void WindowsPlatform::WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
   const unique_file file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) ThrowLastError();
   DWORD written = 0;
   if (!bytes.empty() &&
