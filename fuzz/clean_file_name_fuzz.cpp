@@ -113,6 +113,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   Check(Blank(text) || text.size() < fenmark::links::kFileNameOverflowLength);
   Check(clock_reads == (Blank(text) ? 1 : 0));
+  // A stretched text is there for the count's edge alone: the rest is checked on texts of the
+  // length subjects have, so that the fuzzer's minute covers many of them.
+  if (stretch) return 0;
 
   const std::wstring folder =
       L"C:\\" + std::wstring(((data[0] >> 4) & 7) * 36 + data[6] % 37, L'f') + L"\\";
