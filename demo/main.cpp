@@ -1,7 +1,9 @@
 // fenmark-demo: a working session with the Fenmark add-in in a simulated Outlook.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -47,9 +49,11 @@ int main(int argc, char** argv) {
   }
   std::ifstream in;
   if (!file.empty() && file != "-") {
+    errno = 0;
     in.open(file);
     if (!in) {
-      std::cerr << "fenmark-demo: cannot read " << file << "\n";
+      std::cerr << "fenmark-demo: cannot read " << file << ": "
+                << (errno ? std::strerror(errno) : "unknown error") << "\n";
       return 2;
     }
   }

@@ -409,16 +409,13 @@ bool IsLocalSourceSet(std::wstring_view value) {
   }
 }
 
+// In double quotes, as an attribute's value: '&' and '"' as entities.
 std::wstring Quoted(std::wstring_view value) {
   std::wstring out = L"\"";
-  for (const wchar_t c : value) {
-    if (c == L'&')
-      out += L"&amp;";
-    else if (c == L'"')
-      out += L"&quot;";
-    else
-      out += c;
-  }
+  for (const wchar_t c : value)
+    out += c == L'&'   ? std::wstring(L"&amp;")
+           : c == L'"' ? std::wstring(L"&quot;")
+                       : std::wstring(1, c);
   return out + L"\"";
 }
 

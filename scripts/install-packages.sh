@@ -7,4 +7,4 @@ cd "$(dirname "$0")/.."
 . scripts/packages.sh
 ensure_architecture i386  # for 32-bit Wine
 ensure_packages "${native_packages[@]}" clang libclang-rt-14-dev mingw-w64 mingw-w64-tools \
-  wine wine64 wine32:i386 libwine-dev wixl msitools osslsigncode openssl python3
+  wine wine64 wine32:i386 libwine-dev wixl msitools osslsigncode openssl python3 clang-format
