@@ -214,6 +214,9 @@ std::unique_ptr<host::HeldEntry> PlatformImpl::OpenEntry(const std::wstring& pat
   if (!core_.dirs.count(Core::Parent(key)))
     throw host::Failure(kWin32PathNotFound, kPathNotFoundText);
   if (!core_.Exists(key)) throw host::Failure(kWin32FileNotFound, kFileNotFoundText);
+  // A handle that denies deletion denies it to a second handle of the add-in's own as well.
+  if (core_.holds_kept && core_.add_in_holds.count(key))
+    throw host::Failure(host::kSharingViolation, kSharingViolationText);
   if (auto held = core_.held_files.find(key); held != core_.held_files.end()) {
     if (core_.milliseconds < held->second)
       throw host::Failure(host::kSharingViolation, kSharingViolationText);
