@@ -1,6 +1,7 @@
-// The end-to-end scenarios against the portable add-in on the simulated Outlook; their transcript
-// must equal the checked-in one, which the DLL's run under Wine is held to as well.
-// FENMARK_PARITY_WRITE=<file> writes this run's transcript there (to review and check in).
+// The end-to-end scenarios against the portable add-in on the simulated Outlook; their transcripts
+// must equal the checked-in ones, which the DLL's run under Wine is held to as well.
+// FENMARK_PARITY_ACCEPT=1 writes this run's transcripts over the checked-in ones (review the diff
+// with git); FENMARK_PARITY_WRITE=<folder> writes them elsewhere.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,14 +14,14 @@ namespace fenmark::parity {
 namespace {
 
 TEST(Parity, EveryScenarioLeavesTheCheckedInEffects) {
-  const auto expected =
-      Sections(ReadTranscript(FENMARK_SOURCE_DIR "/tests/parity/expected_transcript.txt"));
-  std::vector<std::wstring> all;
+  const std::filesystem::path checked_in = FENMARK_SOURCE_DIR "/tests/parity/transcripts";
+  const auto expected = ReadTranscripts(checked_in);
+  std::map<std::wstring, std::vector<std::wstring>> all;
   for (const auto& scenario : Scenarios()) {
     SCOPED_TRACE(::testing::PrintToString(std::wstring(scenario.name)));
     support::NativeAddin addin;
     const auto lines = Play(scenario, addin);
-    all.insert(all.end(), lines.begin(), lines.end());
+    all[scenario.name] = lines;
     EXPECT_EQ(lines.back(), L"references after release: 0");
     auto found = expected.find(scenario.name);
     if (found == expected.end()) {
@@ -29,7 +30,10 @@ TEST(Parity, EveryScenarioLeavesTheCheckedInEffects) {
     }
     EXPECT_EQ(FirstDifference(found->second, lines), L"");
   }
-  if (const char* path = std::getenv("FENMARK_PARITY_WRITE")) WriteTranscript(path, all);
+  if (std::getenv("FENMARK_PARITY_ACCEPT")) {
+    EXPECT_TRUE(WriteTranscripts(checked_in, all));
+  }
+  if (const char* path = std::getenv("FENMARK_PARITY_WRITE")) WriteTranscripts(path, all);
 }
 
 }  // namespace

@@ -98,18 +98,6 @@ inline std::vector<std::wstring> Play(const Scenario& scenario, sim::LoadedAddin
   return lines;
 }
 
-// "== name" sections of a transcript file, by name.
-inline std::map<std::wstring, std::vector<std::wstring>> Sections(
-    const std::vector<std::wstring>& lines) {
-  std::map<std::wstring, std::vector<std::wstring>> sections;
-  std::vector<std::wstring>* current = nullptr;
-  for (const auto& line : lines) {
-    if (line.rfind(L"== ", 0) == 0) current = &sections[line.substr(3)];
-    if (current) current->push_back(line);
-  }
-  return sections;
-}
-
 // The first difference between two transcripts, or "" when they agree.
 inline std::wstring FirstDifference(const std::vector<std::wstring>& expected,
                                     const std::vector<std::wstring>& actual) {

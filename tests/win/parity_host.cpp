@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -44,14 +45,14 @@ void PrepareOutlook(sim::Outlook& outlook) {
 
 int RunScenarios(const std::wstring& prog_id, const std::wstring& expected_path,
                  const std::wstring& write_path) {
-  const auto expected = parity::Sections(parity::ReadTranscript(FullPath(expected_path)));
+  const auto expected = parity::ReadTranscripts(FullPath(expected_path));
   CHECK(!expected.empty());
-  std::vector<std::wstring> all;
+  std::map<std::wstring, std::vector<std::wstring>> all;
   for (const auto& scenario : parity::Scenarios()) {
     std::printf("  %s\n", Narrow(scenario.name).c_str());
     ComAddin addin(prog_id);
     const auto lines = parity::Play(scenario, addin, PrepareOutlook);
-    all.insert(all.end(), lines.begin(), lines.end());
+    all[scenario.name] = lines;
     CHECK_TEXT(L"references after release: 0", lines.back());
     CHECK(Counters().live == 0 && Counters().connections == 0);
     auto found = expected.find(scenario.name);
@@ -60,7 +61,7 @@ int RunScenarios(const std::wstring& prog_id, const std::wstring& expected_path,
     if (!CHECK(difference.empty()))
       std::printf("%s\n", std::string(difference.begin(), difference.end()).c_str());
   }
-  if (!write_path.empty()) parity::WriteTranscript(FullPath(write_path), all);
+  if (!write_path.empty()) parity::WriteTranscripts(FullPath(write_path), all);
   return 0;
 }
 
