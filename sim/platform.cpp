@@ -4,27 +4,22 @@
 #include <algorithm>
 #include <cstdio>
 #include <cwctype>
-#include <set>
 #include <string_view>
 
 #include "sim/core.h"
 #include "sim/platform_impl.h"
+#include "sim/windows_facts.h"
 #include "ui/embedded_markup.h"
 
 namespace fenmark::sim::detail {
 namespace {
 
-constexpr std::size_t kMaxPath = 259;  // MAX_PATH less the terminating NUL
-
 // A name Windows opens as a device: its part before the first dot, less trailing blanks.
 bool IsDevice(const std::wstring& name) {
   std::wstring stem = Upper(name.substr(0, name.find(L'.')));
   while (!stem.empty() && stem.back() == L' ') stem.pop_back();
-  static const std::set<std::wstring> kDevices = {
-      L"CON",  L"PRN",  L"AUX",  L"NUL",  L"COM1", L"COM2", L"COM3",   L"COM4",
-      L"COM5", L"COM6", L"COM7", L"COM8", L"COM9", L"LPT1", L"LPT2",   L"LPT3",
-      L"LPT4", L"LPT5", L"LPT6", L"LPT7", L"LPT8", L"LPT9", L"CONIN$", L"CONOUT$"};
-  return kDevices.count(stem) > 0;
+  return std::find(std::begin(kReservedNames), std::end(kReservedNames), stem) !=
+         std::end(kReservedNames);
 }
 
 bool Leap(int year) {
@@ -127,7 +122,7 @@ void Core::CheckFilePath(const std::wstring& path, std::int32_t path_not_found,
   if (!absolute || !FitsMaxPath(path)) throw host::Failure(path_not_found, path_not_found_text);
   std::wstring parent = Parent(path);
   std::wstring name = path.substr(parent.size() + 1);
-  if (name.empty() || name.find_first_of(L"<>:\"|?*") != std::wstring::npos ||
+  if (name.empty() || name.find_first_of(kRefusedCharacters) != std::wstring::npos ||
       std::any_of(name.begin(), name.end(), [](wchar_t c) { return c < 32; }) || IsDevice(name))
     throw host::Failure(bad_name, bad_name_text);
   if (!dirs.count(Key(parent))) throw host::Failure(path_not_found, path_not_found_text);

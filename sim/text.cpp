@@ -3,6 +3,7 @@
 
 #include <cwctype>
 
+#include "host/text.h"
 #include "sim/core.h"
 #include "sim/utf8.h"
 
@@ -19,7 +20,7 @@ std::wstring Upper(std::wstring text) {
 }
 
 bool EqualsNoCase(const std::wstring& a, const std::wstring& b) {
-  return Lower(a) == Lower(b);
+  return host::SameText(a, b);
 }
 
 std::wstring Quote(const std::wstring& text) {

@@ -35,7 +35,8 @@ TEST(SimGuards, EndlessSavesAndNamesWindowsRefusesFail) {
   const std::wstring temp = outlook.TempFolder();
   auto mail = outlook.AddinRef(outlook.ReceiveMail(L"M", L""));
   // Devices in any case and with an extension, paths of MAX_PATH or more.
-  for (const auto* name : {L"CON", L"nul.txt", L"Com1 .msg", L"lpt9.a.b", L"CONIN$"})
+  for (const auto* name :
+       {L"CON", L"nul.txt", L"Com1 .msg", L"lpt9.a.b", L"CONIN$", L"com\u00b2.msg"})
     EXPECT_THROW(mail->SaveAs(temp + L"\\" + name, host::kOlMsg), host::Failure) << name;
   EXPECT_THROW(mail->SaveAs(temp + L"\\" + std::wstring(259 - temp.size(), L'x'), 3),
                host::Failure);
