@@ -94,8 +94,10 @@ std::wstring Connect::GetTaskStatus(const Ref<host::Item>& appointment) {
   return links::GetTaskStatus(platform_, application_.Get(), appointment, &task_stores_);
 }
 
-std::wstring Connect::ReadTaskStatus(const Ref<host::Item>& appointment) {
-  return links::ReadTaskStatus(application_.Get(), appointment, &task_stores_);
+std::wstring Connect::ReadTaskStatus(const Ref<host::Item>& appointment,
+                                     const std::wstring& entry_id) {
+  if (entry_id.empty()) return {};
+  return links::ReadSavedTaskStatus(application_.Get(), host::Require(appointment), &task_stores_);
 }
 
 }  // namespace fenmark

@@ -12,6 +12,7 @@
 #include "host/host.h"
 #include "host/operation.h"
 #include "host/scope_exit.h"
+#include "links/own_saves.h"
 #include "links/task_stores.h"
 #include "ui/add_in.h"
 #include "ui/drawing_status.h"
@@ -65,7 +66,8 @@ class Connect final : public ui::AddIn {
   Ref<host::Application> Application() override { return application_.Get(); }
   const host::ItemRef& Remembered() const override { return remembered_; }
   void RememberDrawn(host::ItemRef item) override { remembered_ = std::move(item); }
-  std::wstring ReadTaskStatus(const Ref<host::Item>& appointment) override;
+  std::wstring ReadTaskStatus(const Ref<host::Item>& appointment,
+                              const std::wstring& entry_id) override;
   ui::DrawingStatus& Statuses() override { return drawing_status_; }
   // Every operation of every surface comes through here, as the add-in's own saves.
   void Run(host::Operation operation, host::ItemRef item) override;
@@ -94,10 +96,6 @@ class Connect final : public ui::AddIn {
   template <class GetInspector>
   void Watch(ItemWindows& windows, Ref<host::Item> item, GetInspector&& get_inspector,
              void (Connect::*on_write)(ItemWindow&, bool&));
-  // Runs `work` as the add-in's own: the write and add events of the saves it makes are not the
-  // user's, whichever window or folder watches the item.
-  template <class Work>
-  void AsOwnSaves(Work&& work);
   // Makes every ribbon the add-in holds ask its callbacks again: a link or a task changed under
   // an open tab. One that fails is passed over.
   void RefreshTabs() noexcept;
@@ -132,14 +130,9 @@ class Connect final : public ui::AddIn {
   links::TaskStores task_stores_;
   // False after the disconnection: events that still arrive then change nothing.
   bool connected_ = true;
-  bool own_saves_ = false;
+  // The write and add events of these saves are not the user's, whichever window or folder
+  // watches the item.
+  links::OwnSaves own_saves_;
 };
-
-template <class Work>
-void Connect::AsOwnSaves(Work&& work) {
-  const auto restore = host::scope_exit([this, outer = own_saves_] { own_saves_ = outer; });
-  own_saves_ = true;
-  work();
-}
 
 }  // namespace fenmark

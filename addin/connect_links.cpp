@@ -12,10 +12,8 @@ void Connect::Run(host::Operation operation, host::ItemRef item) {
   drawing_status_.Forget();
   remembered_ = std::move(item);
   const links::OperationRow& row = links::RowOf(operation);
-  Ref<host::Item> shown;
-  AsOwnSaves([&] {
-    shown = row.run({platform_, application_.Get(), &task_stores_}, remembered_, row);
-  });
+  const Ref<host::Item> shown =
+      row.run({platform_, own_saves_, application_.Get(), &task_stores_}, remembered_, row);
   // Schedule's appointment: its first save must show the task's commands in its own tab at
   // once, add event or not.
   if (shown) {
@@ -50,7 +48,7 @@ void Connect::Watch(ItemWindows& windows, Ref<host::Item> item, GetInspector&& g
 
 void Connect::OnAppointmentWrite(ItemWindow&, bool& /*cancel*/) {
   drawing_status_.Forget();
-  if (own_saves_ || !connected_) return;
+  if (own_saves_.Underway() || !connected_) return;
   RefreshTabs();
 }
 
@@ -81,10 +79,10 @@ void Connect::OnNewInspector(const Ref<host::Inspector>& inspector) {
 void Connect::OnTaskWrite(ItemWindow& window, bool& /*cancel: the save always goes ahead*/) {
   drawing_status_.Forget();
   // The add-in's own saves raise this event too; those are not the user's.
-  if (own_saves_ || !connected_) return;
+  if (own_saves_.Underway() || !connected_) return;
   // Held here, so that the task outlives the call even if its window goes meanwhile.
   const Ref<host::Item> task = window.item.Get();
-  AsOwnSaves([&] { links::StampWatchedTask(host::Require(task)); });
+  links::StampTask(host::Require(task), application_.Get(), own_saves_, true);
   // A tab drawn before the save offers what the task's old status allowed.
   RefreshTabs();
 }
@@ -98,17 +96,15 @@ void Connect::OnWindowClose(ItemWindows& windows, const ItemWindow& window) {
 void Connect::OnCalendarItemAdd(const Ref<host::Item>& item) {
   if (!connected_) return;
   drawing_status_.Forget();
-  bool linked = false;
-  AsOwnSaves([&] { linked = links::LinkAddedItem(host::Require(item)); });
   // The appointment's window may be open already (Save rather than Save & Close).
-  if (linked) RefreshTabs();
+  if (links::LinkAddedItem(host::Require(item), application_.Get(), own_saves_)) RefreshTabs();
 }
 
 void Connect::OnTaskItemAdd(const Ref<host::Item>& item) noexcept {
   // A stamping save of the add-in's own brings a new task into the folder.
-  if (!connected_ || own_saves_ || !item) return;
+  if (!connected_ || own_saves_.Underway() || !item) return;
   try {
-    AsOwnSaves([&] { links::StampAddedTask(*item); });
+    links::StampAddedTask(*item, application_.Get(), own_saves_);
   } catch (...) {
     // A conflict or a store error leaves the task as it was; its next save in a window stamps it.
   }

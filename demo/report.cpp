@@ -66,9 +66,15 @@ void Session::PrintItem(const sim::SimItem& item, bool with_body) {
   }
   for (const auto& property : item.UserProperties()) {
     const std::string name = Utf8(property.name);
-    const std::string value = SameCaption(name, "TaskLinkEntryID")
-                                  ? DescribeEntryID(property.value)
-                                  : "\"" + Utf8(property.value) + "\"";
+    std::string value = "\"" + Utf8(property.value) + "\"";
+    for (const char* entry_id : {"TaskLinkEntryID", "OstrandTaskKey", "TaskLinkKey"})
+      if (SameCaption(name, entry_id)) value = DescribeEntryID(property.value);
+    if (SameCaption(name, "TaskLinkStoreID")) {
+      value = ShortId(property.value);
+      if (property.value == outlook_->StoreID(sim::FolderKind::kInbox)) value += " (Avery's store)";
+      if (property.value == outlook_->StoreID(sim::FolderKind::kSharedInbox))
+        value += " (the team's store)";
+    }
     print_.Wrap("    " + name + ": ", value, 8);
   }
   if (!with_body) return;

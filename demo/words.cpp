@@ -116,6 +116,8 @@ std::string FolderName(std::optional<sim::FolderKind> folder) {
       return "Drafts";
     case sim::FolderKind::kOtherCalendar:
       return "a second calendar";
+    case sim::FolderKind::kOtherTasks:
+      return "a Tasks subfolder";
     case sim::FolderKind::kSharedInbox:
       return "the team's Inbox";
     case sim::FolderKind::kSharedCalendar:

@@ -40,6 +40,10 @@ inline constexpr int kOlSave = 0;             // Close: save changes
 inline constexpr int kOlTaskInProgress = 1;   // TaskItem.Status
 inline constexpr int kOlTaskDeferred = 4;     // TaskItem.Status
 inline constexpr int kOlText = 1;             // UserProperties.Add
+// AppointmentItem.MeetingStatus of a meeting someone else organised, as it arrived or once
+// cancelled.
+inline constexpr int kOlMeetingReceived = 3;
+inline constexpr int kOlMeetingReceivedAndCanceled = 7;
 
 class UserProperty {
  public:
@@ -48,6 +52,8 @@ class UserProperty {
   virtual std::wstring Value() = 0;
   // Stored with the item's next save.
   virtual void SetValue(const std::wstring& value) = 0;
+  // Removes the property from the item; stored with the item's next save.
+  virtual void Delete() = 0;
 };
 
 class UserPropertyCollection {
@@ -112,6 +118,8 @@ class Item {
   // Appointment items only: the start in local time, and the length in minutes.
   virtual void SetStart(const DateTime& local) = 0;
   virtual void SetDuration(int minutes) = 0;
+  // Appointment items only: whether and how the item is a meeting (kOlMeetingReceived...).
+  virtual int MeetingStatus() = 0;
 
   // `Write`: raised when the item is saved; `cancel` is passed by reference.
   virtual Subscription OnWrite(std::function<void(bool& cancel)> handler) = 0;

@@ -21,14 +21,57 @@ Ref<host::Item> AsAppointment(Ref<host::Item> item) {
   return AsClass(std::move(item), host::kOlAppointment);
 }
 
+bool IsEntryIdText(std::wstring_view text) noexcept {
+  if (text.empty() || text.size() % 2 != 0 || text.size() > kMaxEntryIdLength) return false;
+  for (const wchar_t c : text)
+    if (!std::iswxdigit(static_cast<std::wint_t>(c)) || c > 0x7F) return false;
+  return true;
+}
+
+bool IsReceivedMeeting(host::Item& appointment) {
+  const int status = appointment.MeetingStatus();
+  return status == host::kOlMeetingReceived || status == host::kOlMeetingReceivedAndCanceled;
+}
+
+namespace {
+// The value of the item's property of that name, or "" when it has none.
+std::wstring ValueOf(host::UserPropertyCollection& properties, std::wstring_view name) {
+  auto property = properties.Item(std::wstring(name));
+  return property ? property->Value() : std::wstring();
+}
+}  // namespace
+
 std::optional<TaskLink> FindTaskLink(host::Item& appointment) {
+  if (IsReceivedMeeting(appointment)) return std::nullopt;
   auto properties = appointment.UserProperties();
-  if (auto link = host::Require(properties).Item(std::wstring(kTaskLinkEntryID)))
-    return TaskLink{link->Value(), false};
+  auto& props = host::Require(properties);
+  if (auto link = props.Item(std::wstring(kTaskLinkEntryID))) {
+    std::wstring entry_id = link->Value();
+    // A link saved from a broken marker before it was checked names nothing: the marker stands.
+    if (IsEntryIdText(entry_id)) return TaskLink{entry_id, ValueOf(props, kTaskLinkStoreID)};
+  }
   // A marker that names nothing, or runs to the end of the body, links nothing either.
   const MarkerLine line = FindMarkerLine(appointment.Body());
-  if (line.kind != MarkerLine::Kind::kFound || line.entry_id.empty()) return std::nullopt;
-  return TaskLink{line.entry_id, true};
+  if (line.kind != MarkerLine::Kind::kFound || !IsEntryIdText(line.entry_id)) return std::nullopt;
+  return TaskLink{line.entry_id, {}, true};
+}
+
+void SetTextProperty(host::UserPropertyCollection& properties, std::wstring_view name,
+                     const std::wstring& value) {
+  host::Require(properties.Add(std::wstring(name), host::kOlText)).SetValue(value);
+}
+
+std::wstring StoreOf(host::Item& item) {
+  auto folder = item.Parent();
+  return host::Require(folder).StoreID();
+}
+
+std::wstring TaskKeyOf(host::Item& task) {
+  auto properties = task.UserProperties();
+  auto& props = host::Require(properties);
+  for (const auto name : {kOstrandTaskKey, kTaskLinkEntryID})
+    if (std::wstring key = ValueOf(props, name); IsEntryIdText(key)) return key;
+  return task.EntryID();
 }
 
 bool NotInThisStore(const host::Failure& failure) noexcept {
@@ -37,8 +80,10 @@ bool NotInThisStore(const host::Failure& failure) noexcept {
   return failure.Number() == kNotFound || failure.Number() == kInvalidEntryId;
 }
 
-Ref<host::Item> GetLinkedTask(host::Namespace& ns, const std::wstring& entry_id,
-                              host::Item& appointment, TaskStores* stores) {
+Ref<host::Item> GetLinkedTask(host::Namespace& ns, const TaskLink& link, host::Item& appointment,
+                              TaskStores* stores) {
+  const std::wstring& entry_id = link.task_entry_id;
+  if (!link.store_id.empty()) return AsTask(ns.GetItemFromID(entry_id, link.store_id));
   if (const std::wstring known = stores ? stores->StoreOf(entry_id) : L""; !known.empty()) {
     try {
       return AsTask(ns.GetItemFromID(entry_id, known));
@@ -66,10 +111,15 @@ Ref<host::Item> GetLinkedTask(host::Namespace& ns, const std::wstring& entry_id,
 std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::Item>& appointment,
                             TaskStores* stores) {
   if (host::Require(appointment).EntryID().empty()) return {};
-  auto ns = host::Require(app).GetNamespace(L"MAPI");
-  const auto link = FindTaskLink(*appointment);
+  return ReadSavedTaskStatus(app, *appointment, stores);
+}
+
+std::wstring ReadSavedTaskStatus(const Ref<host::Application>& app, host::Item& appointment,
+                                 TaskStores* stores) {
+  const auto link = FindTaskLink(appointment);
   if (!link) return {};
-  auto task = GetLinkedTask(host::Require(ns), link->task_entry_id, *appointment, stores);
+  auto ns = host::Require(app).GetNamespace(L"MAPI");
+  auto task = GetLinkedTask(host::Require(ns), *link, appointment, stores);
   if (host::Require(task).Complete()) return std::wstring(kComplete);
   if (auto ostrand = task->UserProperties()->Item(std::wstring(kOstrandStatus))) {
     return ostrand->Value();

@@ -3,6 +3,7 @@
 
 #include "host/host.h"
 #include "host/operation.h"
+#include "links/own_saves.h"
 #include "links/task_stores.h"
 
 namespace fenmark::links {
@@ -12,6 +13,8 @@ using host::Ref;
 // What an operation needs of the add-in.
 struct Session {
   host::Platform& platform;
+  // Every save an operation makes goes through here.
+  OwnSaves& saves;
   // Empty before the connection and after the disconnection.
   Ref<host::Application> app;
   // The stores that found linked tasks before, asked first.

@@ -31,14 +31,20 @@ host::DateTime NextHalfHour(const host::DateTime& now) {
 
 namespace {
 
+// What the appointment records of its task.
+struct LinkedTo {
+  std::wstring entry_id, key, store_id;
+};
+
 // Fills and shows the new appointment; the caller discards it if anything fails.
-void Prepare(host::Item& appointment, host::Item& task, const std::wstring& task_entry_id,
+void Prepare(host::Item& appointment, host::Item& task, const LinkedTo& link,
              const host::DateTime& now) {
   appointment.SetSubject(task.Subject());
-  appointment.SetBody(std::wstring(kMarker) + L" " + task_entry_id + L"\r\n" + task.Body());
+  appointment.SetBody(std::wstring(kMarker) + L" " + link.entry_id + L"\r\n" + task.Body());
   auto properties = appointment.UserProperties();
-  host::Require(host::Require(properties).Add(std::wstring(kTaskLinkEntryID), host::kOlText))
-      .SetValue(task_entry_id);
+  // The appointment lands in the user's own calendar, whichever store holds the task.
+  for (const auto& [name, value] : LinkPropertiesOf(link.entry_id, link.key, link.store_id))
+    SetTextProperty(host::Require(properties), name, value);
   appointment.SetStart(NextHalfHour(now));
   appointment.SetDuration(ScheduledMinutes(task.TotalWork(), task.ActualWork()));
   appointment.Display();
@@ -64,13 +70,14 @@ Ref<host::Item> ScheduleTask(const Session& session, const host::ItemRef& task_r
       return;
     }
     // An older task, or one made on a phone, has no stamp yet: it gets the one a save gives.
-    StampAddedTask(*task);
-    const std::wstring entry_id = task->EntryID();
+    StampAddedTask(*task, app, session.saves);
+    const LinkedTo link{task->EntryID(), TaskKeyOf(*task),
+                        task_ref.store_id.empty() ? StoreOf(*task) : task_ref.store_id};
     const host::DateTime now = platform.ReadClock().local;
     auto appointment = app->CreateItem(host::kOlAppointmentItem);
     auto& made = host::Require(appointment);
     try {
-      Prepare(made, *task, entry_id, now);
+      Prepare(made, *task, link, now);
     } catch (...) {
       // Never saved, it is gone once its window is: nothing half-made stays behind.
       try {

@@ -84,9 +84,9 @@ Ref<host::Item> RunTaskAction(const Session& session, const host::ItemRef& appoi
     }
     const auto link = FindTaskLink(*appointment);
     if (!link) throw host::errors::ObjectNotSet();
-    if (link->by_marker) LinkFoundByMarker(*appointment, link->task_entry_id);
-    auto task_ref = GetLinkedTask(*ns, link->task_entry_id, *appointment, session.stores);
+    auto task_ref = GetLinkedTask(*ns, *link, *appointment, session.stores);
     auto& task = host::Require(task_ref);
+    if (link->by_marker) LinkFoundByMarker(*appointment, link->task_entry_id, task, session.saves);
 
     std::wstring note;
     host::ClockReading now;
@@ -112,7 +112,7 @@ Ref<host::Item> RunTaskAction(const Session& session, const host::ItemRef& appoi
       // Typing would replace the text that the user has selected; the note goes before it.
       at.Collapse(host::kWdCollapseStart);
       TypeInserting(at, note);
-      task.Close(host::kOlSave);
+      session.saves.CloseSaving(task);
     }
 
     if (traits.marks_complete) task.MarkComplete();
@@ -125,7 +125,7 @@ Ref<host::Item> RunTaskAction(const Session& session, const host::ItemRef& appoi
     if (traits.outlook_status != 0) task.SetStatus(traits.outlook_status);
     if (traits.work_time == WorkTime::kRecordStart) RecordStart(task, now.utc, stopped);
     if (traits.work_time == WorkTime::kAddSinceStart) AddWorkSinceStart(task, now.utc);
-    task.Save();
+    session.saves.Save(task);
   });
   return nullptr;
 }

@@ -1,5 +1,9 @@
 #include "links/tracking.h"
 
+#include <optional>
+#include <utility>
+#include <vector>
+
 #include "links/linked_task.h"
 
 namespace fenmark::links {
@@ -29,44 +33,77 @@ Ref<host::Item> TaskShownIn(host::Inspector& inspector) {
   return item;
 }
 
-void StampWatchedTask(host::Item& task) {
-  // The first save gives a new task the entry ID that is stamped below.
-  task.Save();
-  auto properties = task.UserProperties();
-  auto& props = host::Require(properties);
-  props.Add(std::wstring(kTaskLinkEntryID), host::kOlText);
-  host::Require(props.Item(std::wstring(kTaskLinkEntryID))).SetValue(task.EntryID());
-  if (!props.Item(std::wstring(kOstrandStatus))) {
-    host::Require(props.Add(std::wstring(kOstrandStatus), host::kOlText))
-        .SetValue(std::wstring(kStopped));
-  }
-  task.Save();
-}
-
 namespace {
 
-Ref<host::UserProperty> AddLink(host::Item& item) {
-  auto properties = item.UserProperties();
-  auto link = host::Require(properties).Add(std::wstring(kTaskLinkEntryID), host::kOlText);
-  host::Require(link);
-  return link;
+// Whether `entry_id` (a stamp the task carries that is not its own) names another task still
+// there: the task is then a copy of it. Asked in the task's store; a move or a restore left the
+// old entry ID naming nothing.
+bool NamesAnotherTask(const Ref<host::Application>& app, const std::wstring& entry_id,
+                      host::Item& task) {
+  auto ns = host::Require(app).GetNamespace(L"MAPI");
+  try {
+    auto other = host::Require(ns).GetItemFromID(entry_id, host::StoreIDOf(task));
+    return other && other->Class() == host::kOlTask;
+  } catch (const host::Failure& failure) {
+    if (NotInThisStore(failure)) return false;
+    throw;
+  }
 }
 
 }  // namespace
 
-bool LinkAddedItem(host::Item& item) {
+bool StampTask(host::Item& task, const Ref<host::Application>& app, OwnSaves& saves,
+               bool with_status) {
+  std::wstring entry_id = task.EntryID();
+  const bool unsaved = entry_id.empty();
+  // The first save gives a new task the entry ID that is stamped below.
+  if (unsaved) {
+    saves.Save(task);
+    entry_id = task.EntryID();
+  }
+  auto properties = task.UserProperties();
+  auto& props = host::Require(properties);
+  const auto link = props.Item(std::wstring(kTaskLinkEntryID));
+  const std::wstring stamped = link ? link->Value() : std::wstring();
+  const bool elsewhere = IsEntryIdText(stamped) && !SameText(stamped, entry_id);
+  const bool copy = elsewhere && NamesAnotherTask(app, stamped, task);
+  bool changed = false;
+  // The key first, before the stamp it may come from is rewritten.
+  if (copy || !props.Item(std::wstring(kOstrandTaskKey))) {
+    SetTextProperty(props, kOstrandTaskKey, IsEntryIdText(stamped) && !copy ? stamped : entry_id);
+    changed = true;
+  }
+  if (!link || !SameText(stamped, entry_id)) {
+    SetTextProperty(props, kTaskLinkEntryID, entry_id);
+    changed = true;
+  }
+  if (with_status && !props.Item(std::wstring(kOstrandStatus))) {
+    SetTextProperty(props, kOstrandStatus, std::wstring(kStopped));
+    changed = true;
+  }
+  if (changed) saves.Save(task);
+  return changed || unsaved;
+}
+
+bool LinkAddedItem(host::Item& item, const Ref<host::Application>& app, OwnSaves& saves) {
   switch (item.Class()) {
     case host::kOlTask:
-      item.Save();
-      AddLink(item)->SetValue(item.EntryID());
-      item.Save();
+      StampTask(item, app, saves, false);
       return false;
     case host::kOlAppointment: {
+      // Someone else's meeting carries their marker, naming their task; Outlook is still busy
+      // with it while this event runs.
+      if (IsReceivedMeeting(item)) return false;
+      auto properties = item.UserProperties();
+      if (host::Require(properties).Item(std::wstring(kTaskLinkEntryID))) return false;
       const MarkerLine line = FindMarkerLine(item.Body());
       if (line.kind == MarkerLine::Kind::kAbsent) return false;
       if (line.kind == MarkerLine::Kind::kUnterminated) throw host::errors::InvalidArgument();
-      AddLink(item)->SetValue(line.entry_id);
-      item.Save();
+      if (!IsEntryIdText(line.entry_id)) return false;
+      const std::wstring store_id = StoreOf(item);
+      auto ns = host::Require(app).GetNamespace(L"MAPI");
+      auto task = AsTask(host::Require(ns).GetItemFromID(line.entry_id, store_id));
+      WriteLink(item, line.entry_id, TaskKeyOf(host::Require(task)), store_id, saves);
       return true;
     }
     default:
@@ -74,33 +111,46 @@ bool LinkAddedItem(host::Item& item) {
   }
 }
 
-bool StampAddedTask(host::Item& task) {
+bool StampAddedTask(host::Item& task, const Ref<host::Application>& app, OwnSaves& saves) {
   if (task.Class() != host::kOlTask) return false;
-  auto properties = task.UserProperties();
-  auto& props = host::Require(properties);
-  std::wstring entry_id = task.EntryID();
-  const auto link = props.Item(std::wstring(kTaskLinkEntryID));
-  const bool has_status = static_cast<bool>(props.Item(std::wstring(kOstrandStatus)));
-  // A copy of a stamped task carries its original's entry ID: that one is no stamp of its own.
-  if (!entry_id.empty() && link && link->Value() == entry_id && has_status) return false;
-  if (entry_id.empty()) {
-    task.Save();
-    entry_id = task.EntryID();
-  }
-  host::Require(props.Add(std::wstring(kTaskLinkEntryID), host::kOlText)).SetValue(entry_id);
-  if (!has_status) {
-    host::Require(props.Add(std::wstring(kOstrandStatus), host::kOlText))
-        .SetValue(std::wstring(kStopped));
-  }
-  task.Save();
-  return true;
+  return StampTask(task, app, saves, true);
 }
 
-bool LinkFoundByMarker(host::Item& appointment, const std::wstring& task_entry_id) noexcept {
+void WriteLink(host::Item& appointment, const std::wstring& task_entry_id, const std::wstring& key,
+               const std::wstring& store_id, OwnSaves& saves) {
+  auto properties = appointment.UserProperties();
+  auto& props = host::Require(properties);
+  struct Before {
+    std::wstring_view name;
+    std::optional<std::wstring> value;  // none: the property was not there
+  };
+  std::vector<Before> before;
+  try {
+    for (const auto& [name, value] : LinkPropertiesOf(task_entry_id, key, store_id)) {
+      auto existing = props.Item(std::wstring(name));
+      before.push_back({name, existing ? std::optional(existing->Value()) : std::nullopt});
+      SetTextProperty(props, name, value);
+    }
+    saves.Save(appointment);
+  } catch (...) {
+    // Nothing of a link that is not saved stays in the item, to be saved by the user unawares.
+    for (const auto& [name, value] : before) {
+      try {
+        auto property = props.Item(std::wstring(name));
+        if (property && value) property->SetValue(*value);
+        if (property && !value) property->Delete();
+      } catch (...) {
+      }
+    }
+    throw;
+  }
+}
+
+bool LinkFoundByMarker(host::Item& appointment, const std::wstring& task_entry_id, host::Item& task,
+                       OwnSaves& saves) noexcept {
   try {
     if (!appointment.Saved()) return false;
-    AddLink(appointment)->SetValue(task_entry_id);
-    appointment.Save();
+    WriteLink(appointment, task_entry_id, TaskKeyOf(task), StoreOf(task), saves);
     return true;
   } catch (...) {
     return false;

@@ -152,6 +152,7 @@ Core::Core() {
       {FolderKind::kTasks, L"Tasks"},
       {FolderKind::kDrafts, L"Drafts"},
       {FolderKind::kOtherCalendar, L"Team Calendar"},
+      {FolderKind::kOtherTasks, L"Projects"},
       {FolderKind::kSharedInbox, L"Inbox - Team"},
       {FolderKind::kSharedCalendar, L"Calendar - Team"},
       {FolderKind::kSharedTasks, L"Tasks - Team"}};

@@ -112,8 +112,10 @@ struct ItemState {
   int status = 0;
   int actual_work = 0;
   int total_work = 0;
-  std::optional<host::DateTime> start;  // appointments
-  int duration = 0;                     // appointments, minutes
+  std::optional<host::DateTime> start;   // appointments
+  int duration = 0;                      // appointments, minutes
+  int meeting_status = 0;                // appointments: olNonMeeting
+  std::vector<std::wstring> former_ids;  // entry IDs before each move, oldest first
   std::optional<FolderKind> folder;
   std::optional<FolderKind> pending_folder;  // where the first save puts it
   bool creating = false;  // the user's save that brings the item into being: no write
@@ -157,6 +159,8 @@ struct FolderState {
   EventSource<const Ref<host::Item>&> item_add;
   // Outlook raises no ItemAdd for items that arrive many at once (a bulk import, a sync).
   bool add_events_dropped = false;
+  // The add-in's saves of items here fail, as in a calendar the user may only read.
+  bool refuses_saves = false;
 };
 
 struct ControlState {

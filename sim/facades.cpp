@@ -95,7 +95,9 @@ class NamespaceImpl : public host::Namespace {
     auto core = Lock(core_);
     core->Enter(L"Namespace", L"GetDefaultFolder", std::to_wstring(folder_type));
     auto kind = static_cast<FolderKind>(folder_type);
-    if (kind == FolderKind::kOtherCalendar || !core->folders.count(kind)) throw InvalidArgument();
+    if (kind == FolderKind::kOtherCalendar || kind == FolderKind::kOtherTasks ||
+        !core->folders.count(kind))
+      throw InvalidArgument();
     return core->Hand<host::Folder>(std::make_shared<FolderImpl>(core_, kind));
   }
 

@@ -25,6 +25,12 @@ class UserPropertyImpl : public host::UserProperty {
     Find(*call.item).value = value;
     call.item->Write(L"UserProperty " + name_ + L"=" + value);
   }
+  void Delete() override {
+    auto call = EnterItem(core_, item_, L"UserProperty", L"Delete", Quote(name_));
+    auto& props = call.item->props;
+    props.erase(props.begin() + (&Find(*call.item) - props.data()));
+    call.item->Write(L"UserProperty- " + name_);
+  }
 
  private:
   UserProp& Find(ItemState& item) {
@@ -123,7 +129,7 @@ class ItemImpl : public host::Item {
   bool Saved() override { return !Enter(L"Saved").item->dirty; }
   void Save() override {
     auto call = Enter(L"Save");
-    call.core->Save(*call.item);
+    Persist(call);
   }
   void SaveAs(const std::wstring& path, int type) override {
     auto call = Enter(L"SaveAs", Quote(path) + L", " + std::to_wstring(type));
@@ -152,7 +158,7 @@ class ItemImpl : public host::Item {
     auto call = Enter(L"Close", std::to_wstring(mode));
     auto& item = *call.item;
     if (mode == host::kOlSave || mode == 2) {
-      call.core->Save(item);
+      Persist(call);
     } else if (mode == 1) {  // olDiscard
       if (item.persisted) item.Restore(*item.persisted);
     } else {
@@ -199,6 +205,7 @@ class ItemImpl : public host::Item {
     call.item->duration = minutes;
     call.item->Write(L"Duration=" + std::to_wstring(minutes));
   }
+  int MeetingStatus() override { return EnterAppointment(L"MeetingStatus").item->meeting_status; }
   int ActualWork() override { return EnterTask(L"ActualWork").item->actual_work; }
   void SetActualWork(int minutes) override {
     auto call = EnterTask(L"SetActualWork", std::to_wstring(minutes));
@@ -211,6 +218,14 @@ class ItemImpl : public host::Item {
   }
 
  private:
+  // A folder the user may only read refuses the save before anything is raised.
+  static void Persist(const ItemCall& call) {
+    const auto home = call.item->Home();
+    if (home && call.core->folders.at(*home)->refuses_saves)
+      throw host::Failure(kNoPermission,
+                          L"You don't have appropriate permission to perform this operation.");
+    call.core->Save(*call.item);
+  }
   ItemCall Enter(const wchar_t* member, std::wstring arguments = {}) {
     return EnterItem(core_, item_, L"Item", member, std::move(arguments));
   }

@@ -108,6 +108,50 @@ void Outlook::AddToCalendar(const SimItem& item) {
   core_->JoinFolder(item.State(), FolderKind::kCalendar);
 }
 
+SimItem Outlook::ReceiveMeeting(const std::wstring& subject, const std::wstring& body,
+                                FolderKind folder) {
+  auto item = core_->NewItem(host::kOlAppointment);
+  item->subject = subject;
+  item->body = body;
+  item->meeting_status = host::kOlMeetingReceived;
+  item->pending_folder = folder;
+  item->creating = true;
+  core_->Save(*item);
+  return SimItem(item);
+}
+
+void Outlook::MoveItem(const SimItem& item, FolderKind folder) {
+  auto& state = Need(item);
+  if (state.deleted || !state.folder) throw std::invalid_argument("MoveItem of an unsaved item");
+  state.former_ids.push_back(state.entry_id);
+  state.entry_id = core_->NewEntryID();
+  core_->JoinFolder(item.State(), folder);
+}
+
+SimItem Outlook::CopyItem(const SimItem& item, FolderKind folder) {
+  auto& source = Need(item);
+  if (source.deleted || !source.folder) throw std::invalid_argument("CopyItem of an unsaved item");
+  auto copy = core_->NewItem(source.item_class);
+  copy->subject = source.subject;
+  copy->body = source.body;
+  copy->props = source.props;
+  copy->complete = source.complete;
+  copy->status = source.status;
+  copy->actual_work = source.actual_work;
+  copy->total_work = source.total_work;
+  copy->start = source.start;
+  copy->duration = source.duration;
+  copy->meeting_status = source.meeting_status;
+  copy->pending_folder = folder;
+  copy->creating = true;
+  core_->Save(*copy);
+  return SimItem(copy);
+}
+
+void Outlook::SetSavesRefused(FolderKind folder, bool refused) {
+  core_->folders.at(folder)->refuses_saves = refused;
+}
+
 void Outlook::DeleteItem(const SimItem& item) {
   auto& state = Need(item);
   core_->CloseWindow(state);

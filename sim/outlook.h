@@ -52,6 +52,7 @@ inline constexpr std::int32_t kInvalidArg = -2147024809;    // 0x80070057
 inline constexpr std::int32_t kBadIndex = -2147352565;      // 0x8002000B, collection index
 inline constexpr std::int32_t kNotSupported = 438;          // member not on this kind of object
 inline constexpr std::int32_t kDisconnected = -2147417848;  // 0x80010108, host object gone
+inline constexpr std::int32_t kNoPermission = -2147024891;  // 0x80070005, a save refused
 // A Save nested deeper than this in Write handlers fails with kRecursionDescription.
 inline constexpr int kMaxWriteDepth = 32;
 inline constexpr wchar_t kRecursionDescription[] =
@@ -136,6 +137,20 @@ class Outlook {
   void SetAddEventsDropped(FolderKind folder, bool dropped);
   // The user moves an existing item (of any class) into the default calendar: ItemAdd.
   void AddToCalendar(const SimItem& item);
+  // A meeting someone else organised arrives in the folder: an appointment whose MeetingStatus
+  // is olMeetingReceived (3), the organiser's body; ItemAdd.
+  SimItem ReceiveMeeting(const std::wstring& subject, const std::wstring& body,
+                         FolderKind folder = FolderKind::kCalendar);
+  // The user moves a saved item to another folder (Deleted Items is one; restoring is another
+  // move): it gets a new entry ID, the old one is no longer found, its user properties go with
+  // it; ItemAdd of the folder.
+  void MoveItem(const SimItem& item, FolderKind folder);
+  // The user copies a saved item into a folder: a new item with its own entry ID, carrying the
+  // original's fields and user properties; ItemAdd of the folder.
+  SimItem CopyItem(const SimItem& item, FolderKind folder);
+  // While refused, the add-in's saves of items in the folder fail with kNoPermission, as in a
+  // calendar the user may only read.
+  void SetSavesRefused(FolderKind folder, bool refused);
   // Hard delete: the entry ID is no longer found; references the add-in holds fail with kDeleted;
   // the item's window closes and it leaves the selection.
   void DeleteItem(const SimItem& item);
@@ -261,8 +276,10 @@ class Outlook {
   std::vector<MessageBoxRecord> MessageBoxes() const;
   void ClearMessageBoxes();
   // Called while a box is "shown" (the add-in waits); its result is the button pressed.
-  // Default: OK (1).
+  // Default: OK (1). The user may act meanwhile (save another item, say).
   void SetMessageBoxHandler(std::function<int(const MessageBoxRecord&)> handler);
+  // A box that a loaded DLL shows and records itself: the handler's answer, OK when none.
+  int AnswerMessageBox(const MessageBoxRecord& box);
   // Local time, default 2024-03-15 14:25:07. `step_seconds` is added after every reading.
   // Setting it forward moves the tick count as far.
   void SetNow(const host::DateTime& now, int step_seconds = 0);

@@ -207,6 +207,10 @@ void Outlook::SetMessageBoxHandler(std::function<int(const MessageBoxRecord&)> h
   core_->message_box_handler = std::move(handler);
 }
 
+int Outlook::AnswerMessageBox(const MessageBoxRecord& box) {
+  return core_->message_box_handler ? core_->message_box_handler(box) : 1;
+}
+
 void Outlook::AdvanceMilliseconds(std::uint64_t milliseconds) {
   core_->milliseconds += milliseconds;
 }

@@ -20,6 +20,12 @@ int SimItem::Class() const {
 std::wstring SimItem::EntryID() const {
   return Need(*this).entry_id;
 }
+std::vector<std::wstring> SimItem::FormerEntryIDs() const {
+  return Need(*this).former_ids;
+}
+int SimItem::MeetingStatus() const {
+  return Need(*this).meeting_status;
+}
 std::wstring SimItem::Subject() const {
   return Need(*this).subject;
 }
@@ -137,6 +143,12 @@ void SimItem::SetTotalWork(int minutes) {
   auto& item = Need(*this);
   item.total_work = minutes;
   item.Write(L"TotalWork=" + std::to_wstring(minutes));
+}
+
+void SimItem::SetMeetingStatus(int status) {
+  auto& item = Need(*this);
+  item.meeting_status = status;
+  item.Write(L"MeetingStatus=" + std::to_wstring(status));
 }
 
 void SimItem::SetActualWork(int minutes) {

@@ -15,7 +15,7 @@ struct ItemState;
 }  // namespace detail
 
 // Default folders of the one store. The numbers are Outlook's for GetDefaultFolder;
-// kOtherCalendar is a second calendar that is no default folder.
+// kOtherCalendar and kOtherTasks are folders of the user's that are no default folder.
 enum class FolderKind : int {
   kDeletedItems = 3,
   kInbox = 6,
@@ -24,6 +24,7 @@ enum class FolderKind : int {
   kTasks = 13,
   kDrafts = 16,
   kOtherCalendar = 1009,
+  kOtherTasks = 1013,  // a subfolder of Tasks
   // A second store (a shared mailbox or a delegate's): its items are found by entry ID only when
   // the store ID is given too.
   kSharedInbox = 2006,
@@ -71,6 +72,8 @@ class SimItem {
   int Class() const;
   // Empty until the first save; then a long upper-case hex text, unique in the sim.
   std::wstring EntryID() const;
+  // The entry IDs it had before each move, oldest first.
+  std::vector<std::wstring> FormerEntryIDs() const;
   std::wstring Subject() const;
   std::wstring Body() const;
   // Current values (saved or not), in the order they were added.
@@ -83,6 +86,7 @@ class SimItem {
   int ActualWork() const;                       // minutes
   std::optional<host::DateTime> Start() const;  // appointments: local time
   int Duration() const;                         // appointments: minutes
+  int MeetingStatus() const;                    // appointments: 0 no meeting, 3 received...
 
   // Persistence.
   int SaveCount() const;
@@ -109,6 +113,8 @@ class SimItem {
   void SetComplete(bool complete);
   void SetActualWork(int minutes);
   void SetTotalWork(int minutes);
+  // The organiser cancels a received meeting (7), or any other MeetingStatus.
+  void SetMeetingStatus(int status);
   void SetInsertionPoint(std::size_t position);
   // The user selects `length` characters of the body from `position` in the item's window.
   void SetSelection(std::size_t position, std::size_t length);

@@ -84,6 +84,7 @@ class AddinTest : public ::testing::Test {
       outlook.CloseWindow(task, true);
     } else {
       task.SetUserProperty(L"TaskLinkEntryID", task.EntryID());
+      task.SetUserProperty(L"OstrandTaskKey", task.EntryID());
       // The Tasks folder's add event stamped "Stopped" already.
       status.empty() ? task.RemoveUserProperty(L"OstrandStatus")
                      : task.SetUserProperty(L"OstrandStatus", status);

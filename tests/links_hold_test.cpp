@@ -34,8 +34,10 @@ TEST_F(LinksHoldTest, AppointmentsTheAddEventMissedOfferTheirTaskByTheMarker) {
   // The first command links a saved appointment with one save of its own, then acts.
   outlook.ClearCalls();
   EXPECT_TRUE(outlook.RightClick({elsewhere}).ClickRibbonEntry(L"VBX_Start_Ostrand_Task"));
-  EXPECT_EQ(elsewhere.Persisted()->user_properties.size(), 1u);
+  EXPECT_EQ(elsewhere.Persisted()->user_properties.size(), 3u);
   EXPECT_EQ(elsewhere.UserProperty(L"TaskLinkEntryID"), task.EntryID());
+  EXPECT_EQ(elsewhere.UserProperty(L"TaskLinkKey"), task.UserProperty(L"OstrandTaskKey"));
+  EXPECT_EQ(elsewhere.UserProperty(L"TaskLinkStoreID"), outlook.StoreID(FolderKind::kTasks));
   EXPECT_EQ(elsewhere.SaveCount(), 2);
   EXPECT_EQ(task.UserProperty(L"OstrandStatus"), L"Started");
 }

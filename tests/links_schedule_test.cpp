@@ -83,8 +83,9 @@ TEST_F(ScheduleTest, AnOlderUnstampedTaskIsStampedFirst) {
   outlook.SetAddEventsDropped(FolderKind::kTasks, false);
   ASSERT_FALSE(task.HasUserProperty(L"TaskLinkEntryID"));
   EXPECT_TRUE(outlook.RightClick({task}).ClickRibbonEntry(L"VBX_Schedule_Ostrand_Task"));
-  EXPECT_EQ(task.Persisted()->user_properties.size(), 2u);
+  EXPECT_EQ(task.Persisted()->user_properties.size(), 3u);
   EXPECT_EQ(task.UserProperty(L"TaskLinkEntryID"), task.EntryID());
+  EXPECT_EQ(task.UserProperty(L"OstrandTaskKey"), task.EntryID());
   EXPECT_EQ(task.UserProperty(L"OstrandStatus"), L"Stopped");
   EXPECT_EQ(task.SaveCount(), 2);
   EXPECT_EQ(outlook.ActiveWindowItem().UserProperty(L"TaskLinkEntryID"), task.EntryID());

@@ -1,5 +1,6 @@
 // Links made without a command: the watched task stamps itself when saved, and appointments that
 // arrive in the calendar with the marker line take their task's entry ID.
+#include <cwctype>
 #include <optional>
 #include <tuple>
 
@@ -44,12 +45,13 @@ TEST_F(TrackingTest, EveryOpenTaskWindowIsWatchedUntilItCloses) {
   outlook.OpenItem(newer);
   EXPECT_EQ(view.TaskWindows(), 2u);
 
-  // A save in the window opened first stamps its task, with exactly the stamp's own two saves.
+  // A save in the window opened first stamps its task, with one save of its own: the task has
+  // its entry ID already.
   outlook.ClearCalls();
   outlook.UserSave(older);
   EXPECT_EQ(PersistedProperty(older, L"TaskLinkEntryID"), older.EntryID());
   EXPECT_EQ(PersistedProperty(older, L"OstrandStatus"), L"Stopped");
-  EXPECT_EQ(outlook.CountCalls(L"Item.Save"), 2) << outlook.CallsText();
+  EXPECT_EQ(outlook.CountCalls(L"Item.Save"), 1) << outlook.CallsText();
   outlook.UserSave(newer);
   EXPECT_EQ(PersistedProperty(newer, L"TaskLinkEntryID"), newer.EntryID());
 
@@ -102,67 +104,93 @@ TEST_F(TrackingTest, TasksMadeWithoutAWindowAreStampedOnce) {
 }
 
 TEST_F(TrackingTest, AppointmentsTakeTheEntryIdOfTheirFirstMarkerLine) {
-  // The body, the link it gives (none: neither changed nor saved by the add-in), and whether a
-  // failure goes back to the calendar's event.
-  const std::tuple<const wchar_t*, std::wstring, std::optional<std::wstring>, bool> cases[] = {
-      {L"CR LF", L"Agenda\r\nTaskLinkEntryID: 0000A1B2C3\r\nBring figures", L"0000A1B2C3", false},
-      {L"lower case", L"tasklinkentryid: 0000a1\r\n", L"0000a1", false},
-      {L"two markers", L"TaskLinkEntryID: FIRST\r\nTaskLinkEntryID: SECOND\r\n", L"FIRST", false},
-      {L"empty ID", L"TaskLinkEntryID: \r\nNotes", L"", false},
-      {L"kept as read", L"TaskLinkEntryID:  padded id \r\n", L" padded id ", false},
-      {L"no marker", L"Lunch with Bo\r\n", std::nullopt, false},
-      {L"near miss", L"TaskLink EntryID: 0000A1\r\n", std::nullopt, false},
-      {L"no CR after", L"TaskLinkEntryID: 0000A1", std::nullopt, true},
-      {L"marker at the end", L"Notes TaskLinkEntryID:", std::nullopt, true},
-      {L"CR only before", L"Notes\r\nTaskLinkEntryID: 0000A1\n", std::nullopt, true},
-      {L"CR as separator", L"TaskLinkEntryID:\r", std::nullopt, true},
-      {L"CR after CR", L"TaskLinkEntryID:\r\r", L"", false},
-      {L"any separator", L"xTASKlinkENTRYid:-ab\rc\r", L"ab", false},
-      {L"LF kept", L"TaskLinkEntryID: a\nb\r", L"a\nb", false},
-  };
-  for (const auto& [name, body, link, fails] : cases) {
+  const std::wstring id = LinkedTask(L"Report", L"Stopped", false).EntryID();
+  std::wstring lower = id;
+  for (auto& c : lower) c = static_cast<wchar_t>(std::towlower(c));
+  const std::wstring mail = outlook.ReceiveMail(L"Not a task", L"").EntryID();
+  constexpr std::int32_t kNone = 0, kBadArgument = host::errors::kInvalidArgument;
+  // The body, the link it gives (none: neither changed nor saved by the add-in), and the failure
+  // that goes back to the calendar's event.
+  const std::tuple<const wchar_t*, std::wstring, std::optional<std::wstring>, std::int32_t>
+      cases[] = {
+          {L"CR LF", L"Agenda\r\nTaskLinkEntryID: " + id + L"\r\nBring figures", id, kNone},
+          {L"lower case", L"tasklinkentryid: " + lower + L"\r\n", lower, kNone},
+          {L"two markers", L"TaskLinkEntryID: " + id + L"\r\nTaskLinkEntryID: " + mail + L"\r\n",
+           id, kNone},
+          {L"any separator", L"xTASKlinkENTRYid:-" + id + L"\rc\r", id, kNone},
+          {L"empty ID", L"TaskLinkEntryID: \r\nNotes", std::nullopt, kNone},
+          {L"padded", L"TaskLinkEntryID:  " + id + L" \r\n", std::nullopt, kNone},
+          {L"not hexadecimal", L"TaskLinkEntryID: 00G1\r\n", std::nullopt, kNone},
+          {L"odd length", L"TaskLinkEntryID: " + id + L"0\r\n", std::nullopt, kNone},
+          {L"over-long", L"TaskLinkEntryID: " + std::wstring(1026, L'A') + L"\r\n", std::nullopt,
+           kNone},
+          {L"LF inside", L"TaskLinkEntryID: A0\nB1\r", std::nullopt, kNone},
+          {L"CR after CR", L"TaskLinkEntryID:\r\r", std::nullopt, kNone},
+          {L"names a mail", L"TaskLinkEntryID: " + mail + L"\r\n", std::nullopt,
+           host::errors::kTypeMismatch},
+          {L"names nothing", L"TaskLinkEntryID: 00A1B2\r\n", std::nullopt, sim::kNotFound},
+          {L"no marker", L"Lunch with Bo\r\n", std::nullopt, kNone},
+          {L"near miss", L"TaskLink EntryID: " + id + L"\r\n", std::nullopt, kNone},
+          {L"no CR after", L"TaskLinkEntryID: " + id, std::nullopt, kBadArgument},
+          {L"marker at the end", L"Notes TaskLinkEntryID:", std::nullopt, kBadArgument},
+          {L"CR only before", L"Notes\r\nTaskLinkEntryID: 00A1\n", std::nullopt, kBadArgument},
+          {L"CR as separator", L"TaskLinkEntryID:\r", std::nullopt, kBadArgument},
+      };
+  for (const auto& [name, body, link, failure] : cases) {
     SCOPED_TRACE(name);
-    outlook.ClearCalls();
     outlook.ClearReturnedFailures();
     auto appointment = outlook.CreateAppointment(name, body);
     EXPECT_EQ(PersistedProperty(appointment, L"TaskLinkEntryID"), link);
+    EXPECT_EQ(appointment.UserProperties().size(), link ? 3u : 0u);
     EXPECT_EQ(appointment.SaveCount(), link ? 2 : 1);
     EXPECT_FALSE(appointment.Dirty());
     const auto returned = outlook.ReturnedFailures();
-    ASSERT_EQ(returned.size(), fails ? 1u : 0u);
-    for (const auto& failure : returned) {
-      EXPECT_EQ(failure.source, L"Items.ItemAdd");
-      EXPECT_EQ(failure.number, host::errors::kInvalidArgument);
-      EXPECT_FALSE(failure.foreign_exception);
+    ASSERT_EQ(returned.size(), failure ? 1u : 0u);
+    for (const auto& back : returned) {
+      EXPECT_EQ(back.source, L"Items.ItemAdd");
+      EXPECT_EQ(back.number, failure);
+      EXPECT_FALSE(back.foreign_exception);
     }
   }
+  outlook.ClearReturnedFailures();
   // A contact in the calendar is not looked at, whatever its body.
   outlook.ClearCalls();
-  auto contact = outlook.AddItem(sim::kOlContact, L"Bo", L"TaskLinkEntryID: 00A1\r\n",
+  auto contact = outlook.AddItem(sim::kOlContact, L"Bo", L"TaskLinkEntryID: " + id + L"\r\n",
                                  sim::FolderKind::kCalendar);
   EXPECT_EQ(contact.WriteCount(), 0u);
   EXPECT_EQ(contact.SaveCount(), 1);
   EXPECT_FALSE(outlook.Called(L"Item.Body")) << outlook.CallsText();
 }
 
-TEST_F(TrackingTest, AnAddedTaskIsSavedBeforeAndAfterItsStampALinkedAppointmentOnce) {
-  // A task moved into the calendar gets its own entry ID, but no status.
+TEST_F(TrackingTest, AnAddedTaskIsStampedWithOneSaveALinkedAppointmentOnce) {
+  // A task moved into the calendar gets its own entry ID and key, but no status.
   outlook.SetAddEventsDropped(sim::FolderKind::kTasks, true);
   auto task = outlook.CreateTask(L"Moved task");
   const int task_saves = task.SaveCount();
   outlook.ClearCalls();
   outlook.AddToCalendar(task);
   EXPECT_EQ(PersistedProperty(task, L"TaskLinkEntryID"), task.EntryID());
+  EXPECT_EQ(PersistedProperty(task, L"OstrandTaskKey"), task.EntryID());
   EXPECT_FALSE(task.HasUserProperty(L"OstrandStatus"));
-  EXPECT_EQ(task.SaveCount(), task_saves + 2);
-  ExpectCallOrder(
-      {L"Item.Save", L"UserPropertyCollection.Add", L"UserProperty.SetValue", L"Item.Save"});
+  EXPECT_EQ(task.SaveCount(), task_saves + 1);
+  ExpectCallOrder({L"UserPropertyCollection.Add(\"OstrandTaskKey\"", L"UserProperty.SetValue",
+                   L"UserPropertyCollection.Add(\"TaskLinkEntryID\"", L"UserProperty.SetValue",
+                   L"Item.Save"});
 
+  // The appointment: its task looked up once, in its own store; then one save of the link.
   outlook.ClearCalls();
-  auto appointment = outlook.CreateAppointment(L"Scheduled", L"TaskLinkEntryID: 00A1\r\n");
+  auto appointment =
+      outlook.CreateAppointment(L"Scheduled", L"TaskLinkEntryID: " + task.EntryID() + L"\r\n");
   EXPECT_EQ(outlook.CountCalls(L"Item.Save"), 1) << outlook.CallsText();
-  ExpectCallOrder({L"UserPropertyCollection.Add", L"UserProperty.SetValue", L"Item.Save"});
-  EXPECT_EQ(PersistedProperty(appointment, L"TaskLinkEntryID"), L"00A1");
+  EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), 1);
+  ExpectCallOrder({L"Item.MeetingStatus", L"Item.Body", L"Folder.StoreID",
+                   L"Namespace.GetItemFromID(\"" + task.EntryID() + L"\", \"" +
+                       outlook.StoreID(sim::FolderKind::kCalendar),
+                   L"UserPropertyCollection.Add", L"UserProperty.SetValue", L"Item.Save"});
+  EXPECT_EQ(PersistedProperty(appointment, L"TaskLinkEntryID"), task.EntryID());
+  EXPECT_EQ(PersistedProperty(appointment, L"TaskLinkKey"), task.EntryID());
+  EXPECT_EQ(PersistedProperty(appointment, L"TaskLinkStoreID"),
+            outlook.StoreID(sim::FolderKind::kCalendar));
 }
 
 TEST_F(TrackingTest, AfterDisconnectionNothingIsConnectedAndAddedItemsStayUnlinked) {

@@ -166,6 +166,7 @@ TEST_F(UiTest, EveryEntryRunsItsOwnOperationAndRefreshesEveryTab) {
 TEST_F(UiTest, OneDrawingReadsTheTaskOnce) {
   auto appointment = LinkedAppointment(L"Stopped");
   auto task = LinkedTaskOf(appointment);
+  outlook.ClearCalls();
   outlook.OpenItem(appointment);
   outlook.ShowTab();
   EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), 1);

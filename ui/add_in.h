@@ -23,8 +23,10 @@ class AddIn {
   virtual const host::ItemRef& Remembered() const = 0;
   // A drawing names the item a click that follows may act on.
   virtual void RememberDrawn(host::ItemRef item) = 0;
-  // The status of the appointment's linked task, with its failure left to the caller.
-  virtual std::wstring ReadTaskStatus(const Ref<host::Item>& appointment) = 0;
+  // The status of the appointment's linked task, with its failure left to the caller; the
+  // caller has read its entry ID already.
+  virtual std::wstring ReadTaskStatus(const Ref<host::Item>& appointment,
+                                      const std::wstring& entry_id) = 0;
   // The status the callbacks of one drawing share.
   virtual DrawingStatus& Statuses() = 0;
   // Runs the operation on the item, which is remembered. It reports its own failures; one that

@@ -26,7 +26,7 @@ std::wstring DrawingStatus::Status(AddIn& addin, const Ref<host::Item>& appointm
   valid_ = false;
   std::wstring status;
   try {
-    status = addin.ReadTaskStatus(appointment);
+    status = addin.ReadTaskStatus(appointment, entry_id);
   } catch (...) {
     // Offered as for an appointment without a task; see the header.
   }

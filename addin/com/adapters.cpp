@@ -44,6 +44,7 @@ class UserPropertyAdapter final : public Adapter, public host::UserProperty {
   using Adapter::Adapter;
   std::wstring Value() override { return Text(L"Value"); }
   void SetValue(const std::wstring& value) override { Put(L"Value", value); }
+  void Delete() override { Call(L"Delete"); }
 };
 
 class UserPropertiesAdapter final : public Adapter, public host::UserPropertyCollection {
@@ -104,6 +105,7 @@ class ItemAdapter final : public Adapter, public host::Item {
     Put(L"Start", Arg::Date(date));
   }
   void SetDuration(int minutes) override { Put(L"Duration", minutes); }
+  int MeetingStatus() override { return ToInt(*Get(L"MeetingStatus").get()); }
   int ActualWork() override { return ToInt(*Get(L"ActualWork").get()); }
   void SetActualWork(int minutes) override { Put(L"ActualWork", minutes); }
   host::Subscription OnWrite(std::function<void(bool&)> handler) override {

@@ -77,6 +77,7 @@ void ComAddin::Create(sim::Outlook& outlook) {
   Release();
   outlook_ = &outlook;
   SetFileMirror(&outlook);
+  BoxAnswerer() = &outlook;
   files_before_ = FilesIn(RealTempFolder());
   boxes_before_ = RecordedBoxes().size();
   CLSID clsid{};
@@ -108,6 +109,7 @@ void ComAddin::Release() {
   ribbon_.Detach();
   extensibility_.reset();
   SetFileMirror(nullptr);
+  BoxAnswerer() = nullptr;
   for (auto it = planted_.rbegin(); it != planted_.rend(); ++it)
     it->back() == L'\\' ? RemoveDirectoryW(it->c_str()) : DeleteFileW(it->c_str());
   planted_.clear();

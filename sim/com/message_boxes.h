@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/outlook.h"
+
 namespace fenmark::wintest {
 
 struct MessageBoxRecord {
@@ -22,10 +24,19 @@ inline std::vector<MessageBoxRecord>& RecordedBoxes() {
   return boxes;
 }
 
+// The simulated Outlook whose user answers the boxes, and may act while one is up.
+inline sim::Outlook*& BoxAnswerer() {
+  static sim::Outlook* outlook = nullptr;
+  return outlook;
+}
+
 inline int WINAPI RecordMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
   RecordedBoxes().push_back(
       {text ? text : L"", caption ? caption : L"", style, owner == GetActiveWindow()});
-  return IDOK;
+  if (!BoxAnswerer()) return IDOK;
+  const auto& box = RecordedBoxes().back();
+  return BoxAnswerer()->AnswerMessageBox(
+      {box.text, static_cast<int>(style), box.caption, box.caption != L"Fenmark"});
 }
 
 // Points `module`'s import of `function` from `dll` at `replacement`; false if it has none.

@@ -45,7 +45,8 @@ com_ptr<IDispatch> Serve(const Ref<host::UserProperty>& property) {
         [property](const VARIANT& value, const Args&) {
           std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
           property->SetValue(Args(std::move(one)).Text(0));
-        }}});
+        }},
+       Method(L"Delete", 0, [property](const Args&) { property->Delete(); })});
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::UserPropertyCollection>& properties) {
@@ -229,6 +230,10 @@ com_ptr<IDispatch> Serve(const Ref<host::Item>& item) {
       PutOnly(L"Status", [item](const Args& a) { item->SetStatus(a.Int(0)); }),
       PutOnly(L"Start", [item](const Args& a) { item->SetStart(a.Date(0)); }),
       PutOnly(L"Duration", [item](const Args& a) { item->SetDuration(a.Int(0)); }),
+      {L"MeetingStatus",
+       0,
+       [item](const Args&, VARIANT* r) { ReturnInt(r, item->MeetingStatus()); },
+       {}},
       {L"TotalWork", 0, [item](const Args&, VARIANT* r) { ReturnInt(r, item->TotalWork()); }, {}},
       {L"ActualWork", 0, [item](const Args&, VARIANT* r) { ReturnInt(r, item->ActualWork()); },
        [item](const VARIANT& value, const Args&) {

@@ -184,4 +184,81 @@ inline void FileHeldAtCleanUp(Stage& s) {
          std::to_wstring(task ? task.Attachments().size() : 0));
 }
 
+// A task keeps its key through a move (saved in its new folder) and a restore; a copy gets its
+// own.
+inline void KeysThroughMovesAndCopies(Stage& s) {
+  auto task = s.outlook.CreateTask(L"Q3 figures", L"Task notes");
+  const std::wstring first = task.EntryID();
+  const auto key = [&](const sim::SimItem& item) {
+    const auto value = item.UserProperty(L"OstrandTaskKey").value_or(L"(none)");
+    return value == first            ? std::wstring(L"the first entry ID")
+           : value == item.EntryID() ? std::wstring(L"its own")
+                                     : value;
+  };
+  s.outlook.MoveItem(task, sim::FolderKind::kOtherTasks);
+  s.outlook.OpenItem(task);
+  s.outlook.UserSave(task);
+  s.outlook.CloseWindow(task, false);
+  s.Note(L"moved and saved, key: " + key(task));
+  s.outlook.MoveItem(task, sim::FolderKind::kDeletedItems);
+  s.outlook.MoveItem(task, sim::FolderKind::kTasks);
+  s.Note(L"restored, key: " + key(task));
+  s.Note(L"copy, key: " + key(s.outlook.CopyItem(task, sim::FolderKind::kTasks)));
+  const int saves = task.SaveCount();
+  s.outlook.OpenItem(task);
+  s.outlook.UserSave(task);
+  s.Note(L"a user's save of it, saves: " + std::to_wstring(task.SaveCount() - saves));
+}
+
+// Schedule from a shared mailbox's task: the appointment acts at once, its task asked for in
+// its store.
+inline void ScheduleFromASharedTask(Stage& s) {
+  auto task = s.outlook.AddItem(host::kOlTask, L"Team review", L"", sim::FolderKind::kSharedTasks);
+  s.MenuClick(L"VBX_Schedule_Ostrand_Task", task, L"VBX_Schedule_Ostrand_Task");
+  auto appointment = s.outlook.ActiveWindowItem();
+  if (!appointment || appointment.Class() != host::kOlAppointment)
+    return s.Note(L"no appointment shown");
+  s.outlook.UserSave(appointment);
+  s.outlook.CloseWindow(appointment, false);
+  const int before = s.outlook.CountCalls(L"Namespace.GetItemFromID");
+  auto menu = s.outlook.RightClick({appointment});
+  s.NoteMenu(menu);
+  s.Note(L"lookups: " + std::to_wstring(s.outlook.CountCalls(L"Namespace.GetItemFromID") - before));
+  s.NoteClick(L"VBX_Start_Ostrand_Task", menu.ClickRibbonEntry(L"VBX_Start_Ostrand_Task"));
+}
+
+// Nothing links that is not the user's own link to a task: a received meeting, markers that name
+// no entry ID or no task, a link the calendar refuses to save.
+inline void OnlyTheUsersOwnLinks(Stage& s) {
+  auto task = s.outlook.CreateTask(L"Q3 figures", L"Task notes");
+  const auto marker = [](const std::wstring& id) { return L"TaskLinkEntryID: " + id + L"\r\n"; };
+  auto meeting = s.outlook.ReceiveMeeting(L"Their review", marker(task.EntryID()));
+  s.NoteMenu(s.outlook.RightClick({meeting}));
+  const auto mail = s.outlook.ReceiveMail(L"Budget", L"Figures");
+  for (const std::wstring& id :
+       {std::wstring(), std::wstring(L"00G1"), std::wstring(1026, L'A'), mail.EntryID()}) {
+    auto appointment = s.outlook.CreateAppointment(L"Marker", marker(id));
+    s.MenuClick(L"VBX_Start_Ostrand_Task", appointment, L"VBX_Start_Ostrand_Task");
+  }
+  s.outlook.SetSavesRefused(sim::FolderKind::kCalendar, true);
+  auto refused = s.outlook.ScheduleTask(task);
+  s.Note(L"refused, properties: " + std::to_wstring(refused.UserProperties().size()));
+}
+
+// While a command's box is up the user saves another task: that save is the user's, stamped.
+inline void SaveWhileABoxIsUp(Stage& s) {
+  auto appointment = s.LinkedAppointment(L"Q3 figures", L"Task notes");
+  s.outlook.SetWordAvailable(s.TaskOf(appointment), false);
+  s.outlook.SetAddEventsDropped(sim::FolderKind::kTasks, true);
+  auto other = s.outlook.CreateTask(L"Other");
+  s.outlook.OpenItem(other);
+  s.outlook.SetMessageBoxHandler([&s, other](const sim::MessageBoxRecord&) {
+    s.outlook.UserSave(other);
+    return 1;
+  });
+  s.MenuClick(L"VBX_Start_Ostrand_Task", appointment, L"VBX_Start_Ostrand_Task");
+  s.outlook.SetMessageBoxHandler({});
+  s.Note(L"other stamped: " + YesNo(other.UserProperty(L"TaskLinkEntryID") == other.EntryID()));
+}
+
 }  // namespace fenmark::parity

@@ -374,6 +374,10 @@ inline const std::vector<Scenario>& Scenarios() {
                              L"The connection to Microsoft Exchange is unavailable.");
        }},
       {L"a file held at clean-up", FileHeldAtCleanUp},
+      {L"keys through moves and copies", KeysThroughMovesAndCopies},
+      {L"schedule from a shared mailbox's task", ScheduleFromASharedTask},
+      {L"only the user's own links", OnlyTheUsersOwnLinks},
+      {L"a save while a box is up", SaveWhileABoxIsUp},
   };
   return all;
 }

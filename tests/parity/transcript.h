@@ -78,7 +78,10 @@ inline std::vector<std::wstring> Play(const Scenario& scenario, sim::LoadedAddin
   addin.Release();
 
   Canon canon(addin.TempFolder());
-  for (const auto& item : outlook.AllItems()) canon.NameEntryId(item.EntryID());
+  for (const auto& item : outlook.AllItems()) {
+    for (const auto& former : item.FormerEntryIDs()) canon.NameEntryId(former);
+    canon.NameEntryId(item.EntryID());
+  }
   canon.Name(outlook.StoreID(sim::FolderKind::kInbox), L"<store1>");
   canon.Name(outlook.StoreID(sim::FolderKind::kSharedInbox), L"<store2>");
   auto add = [&](const std::wstring& line) { lines.push_back(canon(line)); };
