@@ -28,6 +28,15 @@ class WordSelection {
   virtual void HomeKey(int unit) = 0;
 };
 
+// A stretch of the document, apart from the user's selection.
+class WordRange {
+ public:
+  virtual ~WordRange() = default;
+  // Inserts before the range, whatever the Overtype mode; a carriage return (13) becomes a
+  // paragraph break. A selection after it stays on the same text.
+  virtual void InsertBefore(const std::wstring& text) = 0;
+};
+
 class WordWindow {
  public:
   virtual ~WordWindow() = default;
@@ -39,6 +48,8 @@ class WordDocument {
   virtual ~WordDocument() = default;
   // 1-based; an index past the end fails.
   virtual std::shared_ptr<WordWindow> Windows(int index) = 0;
+  // The characters from `start` to `end` (0, 0: the very start of the body).
+  virtual std::shared_ptr<WordRange> Range(int start, int end) = 0;
 };
 
 }  // namespace fenmark::host

@@ -175,6 +175,7 @@ class ItemImpl : public host::Item {
   }
   void MarkComplete() override {
     auto call = EnterTask(L"MarkComplete");
+    if (call.item->recurring) return call.core->CompleteOccurrence(call.item);
     call.item->complete = true;
     call.item->status = 2;  // olTaskComplete
     call.item->Write(L"MarkComplete");
@@ -199,6 +200,29 @@ class ItemImpl : public host::Item {
     call.item->duration = minutes;
     call.item->Write(L"Duration=" + std::to_wstring(minutes));
   }
+  int Sensitivity() override { return Enter(L"Sensitivity").item->sensitivity; }
+  void SetSensitivity(int sensitivity) override {
+    auto call = Enter(L"SetSensitivity", std::to_wstring(sensitivity));
+    if (sensitivity < 0 || sensitivity > 3) throw InvalidArgument();
+    call.item->sensitivity = sensitivity;
+    call.item->Write(L"Sensitivity=" + std::to_wstring(sensitivity));
+  }
+  std::wstring Categories() override { return Enter(L"Categories").item->categories; }
+  void SetCategories(const std::wstring& categories) override {
+    auto call = Enter(L"SetCategories", Quote(categories));
+    call.item->categories = categories;
+    call.item->Write(L"Categories=" + categories);
+  }
+  int ReminderMinutesBeforeStart() override {
+    return EnterAppointment(L"ReminderMinutesBeforeStart").item->reminder_minutes;
+  }
+  void SetReminderMinutesBeforeStart(int minutes) override {
+    auto call = EnterAppointment(L"SetReminderMinutesBeforeStart", std::to_wstring(minutes));
+    if (minutes < 0) throw InvalidArgument();
+    call.item->reminder_minutes = minutes;
+    call.item->Write(L"ReminderMinutesBeforeStart=" + std::to_wstring(minutes));
+  }
+  bool IsRecurring() override { return EnterTask(L"IsRecurring").item->recurring; }
   int ActualWork() override { return EnterTask(L"ActualWork").item->actual_work; }
   void SetActualWork(int minutes) override {
     auto call = EnterTask(L"SetActualWork", std::to_wstring(minutes));

@@ -61,6 +61,22 @@ int SimItem::Duration() const {
   return Need(*this).duration;
 }
 
+int SimItem::Sensitivity() const {
+  return Need(*this).sensitivity;
+}
+
+std::wstring SimItem::Categories() const {
+  return Need(*this).categories;
+}
+
+int SimItem::ReminderMinutes() const {
+  return Need(*this).reminder_minutes;
+}
+
+bool SimItem::Recurring() const {
+  return Need(*this).recurring;
+}
+
 int SimItem::ActualWork() const {
   return Need(*this).actual_work;
 }
@@ -131,6 +147,24 @@ void SimItem::SetComplete(bool complete) {
   item.complete = complete;
   if (complete) item.status = 2;
   item.Write(complete ? L"Complete=True" : L"Complete=False");
+}
+
+void SimItem::SetSensitivity(int sensitivity) {
+  auto& item = Need(*this);
+  item.sensitivity = sensitivity;
+  item.Write(L"Sensitivity=" + std::to_wstring(sensitivity));
+}
+
+void SimItem::SetCategories(const std::wstring& categories) {
+  auto& item = Need(*this);
+  item.categories = categories;
+  item.Write(L"Categories=" + categories);
+}
+
+void SimItem::SetRecurring(bool recurring) {
+  auto& item = Need(*this);
+  item.recurring = recurring;
+  item.Write(recurring ? L"Recurring=True" : L"Recurring=False");
 }
 
 void SimItem::SetTotalWork(int minutes) {

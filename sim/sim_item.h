@@ -83,6 +83,10 @@ class SimItem {
   int ActualWork() const;                       // minutes
   std::optional<host::DateTime> Start() const;  // appointments: local time
   int Duration() const;                         // appointments: minutes
+  int Sensitivity() const;                      // 0 normal, 1 personal, 2 private, 3 confidential
+  std::wstring Categories() const;
+  int ReminderMinutes() const;  // appointments: before the start; 15 for a new one
+  bool Recurring() const;       // tasks
 
   // Persistence.
   int SaveCount() const;
@@ -109,6 +113,10 @@ class SimItem {
   void SetComplete(bool complete);
   void SetActualWork(int minutes);
   void SetTotalWork(int minutes);
+  void SetSensitivity(int sensitivity);
+  void SetCategories(const std::wstring& categories);
+  // A task that repeats: completing it makes a completed copy and keeps it open for the next time.
+  void SetRecurring(bool recurring);
   void SetInsertionPoint(std::size_t position);
   // The user selects `length` characters of the body from `position` in the item's window.
   void SetSelection(std::size_t position, std::size_t length);

@@ -32,6 +32,13 @@ std::vector<std::wstring> ItemLines(const Outlook& outlook) {
     if (item.Complete()) line += L" complete";
     line += L" status " + std::to_wstring(item.Status());
     if (item.ActualWork() != 0) line += L" work " + std::to_wstring(item.ActualWork());
+    if (item.Recurring()) line += L" recurring";
+    if (item.Sensitivity() != 0) line += L" sensitivity " + std::to_wstring(item.Sensitivity());
+    if (!item.Categories().empty())
+      line += L" categories \"" + EscapeText(item.Categories()) + L"\"";
+    // 15 minutes: Outlook's own default
+    if (item.Class() == host::kOlAppointment && item.ReminderMinutes() != 15)
+      line += L" reminder " + std::to_wstring(item.ReminderMinutes());
     lines.push_back(line);
     lines.push_back(L"  body \"" + EscapeText(item.Body()) + L"\"");
     for (const auto& property : item.UserProperties())

@@ -79,6 +79,10 @@ void ComAddin::Create(sim::Outlook& outlook) {
   SetFileMirror(&outlook);
   files_before_ = FilesIn(RealTempFolder());
   boxes_before_ = RecordedBoxes().size();
+  BoxAnswerer() = [&outlook](const MessageBoxRecord& box) {
+    return outlook.AnswerMessageBox(
+        {box.text, static_cast<int>(box.style), box.caption, box.caption != L"Fenmark"});
+  };
   CLSID clsid{};
   if (FAILED(CLSIDFromProgID(prog_id_.c_str(), &clsid))) return;
   com_ptr<IUnknown> object;
@@ -107,6 +111,7 @@ sim::Outcome ComAddin::Disconnect() {
 void ComAddin::Release() {
   ribbon_.Detach();
   extensibility_.reset();
+  BoxAnswerer() = nullptr;
   SetFileMirror(nullptr);
   for (auto it = planted_.rbegin(); it != planted_.rend(); ++it)
     it->back() == L'\\' ? RemoveDirectoryW(it->c_str()) : DeleteFileW(it->c_str());

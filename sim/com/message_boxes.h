@@ -1,10 +1,12 @@
 #pragma once
 // Records the message boxes a loaded DLL shows, without any hook inside it: the DLL's import of
-// user32!MessageBoxW is pointed at a recorder that answers OK.
+// user32!MessageBoxW is pointed at a recorder that answers as the user of the simulated Outlook
+// would, OK when there is none.
 
 #include <windows.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,10 +24,16 @@ inline std::vector<MessageBoxRecord>& RecordedBoxes() {
   return boxes;
 }
 
+// The button pressed for a recorded box.
+inline std::function<int(const MessageBoxRecord&)>& BoxAnswerer() {
+  static std::function<int(const MessageBoxRecord&)> answerer;
+  return answerer;
+}
+
 inline int WINAPI RecordMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
   RecordedBoxes().push_back(
       {text ? text : L"", caption ? caption : L"", style, owner == GetActiveWindow()});
-  return IDOK;
+  return BoxAnswerer() ? BoxAnswerer()(RecordedBoxes().back()) : IDOK;
 }
 
 // Points `module`'s import of `function` from `dll` at `replacement`; false if it has none.

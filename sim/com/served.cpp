@@ -104,6 +104,11 @@ com_ptr<IDispatch> Serve(const Ref<host::WordSelection>& selection) {
   });
 }
 
+com_ptr<IDispatch> Serve(const Ref<host::WordRange>& range) {
+  return Make(
+      {Method(L"InsertBefore", 1, [range](const Args& a) { range->InsertBefore(a.Text(0)); })});
+}
+
 com_ptr<IDispatch> Serve(const Ref<host::WordWindow>& window) {
   return Make({Object(L"Selection", 0,
                       [window](const Args&) { return ServeOrNothing(window->Selection()); })});
@@ -124,7 +129,12 @@ com_ptr<IDispatch> Serve(const Ref<host::WordDocument>& document) {
                   else
                     ReturnObject(r, windows(a));
                 },
-                {}}});
+                {}},
+               // Range(Start, End): the add-in always gives both.
+               Object(L"Range", 2, [document](const Args& a) {
+                 if (!a.Given(0) || !a.Given(1)) throw DispError{E_INVALIDARG};
+                 return ServeOrNothing(document->Range(a.Int(0), a.Int(1)));
+               })});
 }
 
 // What an object is, as Outlook answers `Class` on it without asking the sim.
@@ -190,16 +200,12 @@ com_ptr<IDispatch> Serve(const Ref<host::Item>& item) {
   std::vector<Member> members = {
       {L"Class", 0, [item](const Args&, VARIANT* r) { ReturnInt(r, item->Class()); }, {}},
       TextGet(L"EntryID", [item] { return item->EntryID(); }),
-      {L"Subject", 0, [item](const Args&, VARIANT* r) { ReturnText(r, item->Subject()); },
-       [item](const VARIANT& value, const Args&) {
-         std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
-         item->SetSubject(Args(std::move(one)).Text(0));
-       }},
-      {L"Body", 0, [item](const Args&, VARIANT* r) { ReturnText(r, item->Body()); },
-       [item](const VARIANT& value, const Args&) {
-         std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
-         item->SetBody(Args(std::move(one)).Text(0));
-       }},
+      TextProperty(
+          L"Subject", [item] { return item->Subject(); },
+          [item](const std::wstring& subject) { item->SetSubject(subject); }),
+      TextProperty(
+          L"Body", [item] { return item->Body(); },
+          [item](const std::wstring& body) { item->SetBody(body); }),
       Object(L"UserProperties", 0,
              [item](const Args&) { return ServeOrNothing(item->UserProperties()); }),
       {L"Saved", 0, [item](const Args&, VARIANT* r) { ReturnBool(r, item->Saved()); }, {}},
@@ -230,11 +236,22 @@ com_ptr<IDispatch> Serve(const Ref<host::Item>& item) {
       PutOnly(L"Start", [item](const Args& a) { item->SetStart(a.Date(0)); }),
       PutOnly(L"Duration", [item](const Args& a) { item->SetDuration(a.Int(0)); }),
       {L"TotalWork", 0, [item](const Args&, VARIANT* r) { ReturnInt(r, item->TotalWork()); }, {}},
-      {L"ActualWork", 0, [item](const Args&, VARIANT* r) { ReturnInt(r, item->ActualWork()); },
-       [item](const VARIANT& value, const Args&) {
-         std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
-         item->SetActualWork(Args(std::move(one)).Int(0));
-       }},
+      IntProperty(
+          L"ActualWork", [item] { return item->ActualWork(); },
+          [item](int minutes) { item->SetActualWork(minutes); }),
+      IntProperty(
+          L"Sensitivity", [item] { return item->Sensitivity(); },
+          [item](int sensitivity) { item->SetSensitivity(sensitivity); }),
+      TextProperty(
+          L"Categories", [item] { return item->Categories(); },
+          [item](const std::wstring& categories) { item->SetCategories(categories); }),
+      IntProperty(
+          L"ReminderMinutesBeforeStart", [item] { return item->ReminderMinutesBeforeStart(); },
+          [item](int minutes) { item->SetReminderMinutesBeforeStart(minutes); }),
+      {L"IsRecurring",
+       0,
+       [item](const Args&, VARIANT* r) { ReturnBool(r, item->IsRecurring()); },
+       {}},
   };
   return Make(std::move(members), &kItemEvents10, [item](com_ptr<IDispatch> sink) {
     return item->OnWrite([sink](bool& cancel) {

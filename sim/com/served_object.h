@@ -331,6 +331,7 @@ com_ptr<IDispatch> Serve(const Ref<host::UserProperty>&);
 com_ptr<IDispatch> Serve(const Ref<host::UserPropertyCollection>&);
 com_ptr<IDispatch> Serve(const Ref<host::AttachmentCollection>&);
 com_ptr<IDispatch> Serve(const Ref<host::WordSelection>&);
+com_ptr<IDispatch> Serve(const Ref<host::WordRange>&);
 com_ptr<IDispatch> Serve(const Ref<host::WordWindow>&);
 com_ptr<IDispatch> Serve(const Ref<host::WordDocument>&);
 com_ptr<IDispatch> Serve(const Ref<host::Inspector>&);
@@ -362,6 +363,23 @@ template <class Get>
 Member TextGet(std::wstring name, Get get) {
   return {
       std::move(name), 0, [get](const Args&, VARIANT* result) { ReturnText(result, get()); }, {}};
+}
+// A property read and written as a number, or as text.
+template <class Get, class Put>
+Member IntProperty(std::wstring name, Get get, Put put) {
+  return {std::move(name), 0, [get](const Args&, VARIANT* result) { ReturnInt(result, get()); },
+          [put](const VARIANT& value, const Args&) {
+            std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
+            put(Args(std::move(one)).Int(0));
+          }};
+}
+template <class Get, class Put>
+Member TextProperty(std::wstring name, Get get, Put put) {
+  return {std::move(name), 0, [get](const Args&, VARIANT* result) { ReturnText(result, get()); },
+          [put](const VARIANT& value, const Args&) {
+            std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
+            put(Args(std::move(one)).Text(0));
+          }};
 }
 template <class Run>
 Member Method(std::wstring name, std::size_t max_args, Run run) {
