@@ -16,6 +16,7 @@ using host::Ref;
 inline constexpr std::wstring_view kTaskLinkEntryID = L"TaskLinkEntryID";
 inline constexpr std::wstring_view kOstrandStatus = L"OstrandStatus";
 using host::kComplete;
+using host::kCompleteButStarted;
 using host::kStarted;
 using host::kStopped;
 using host::SameText;
@@ -44,8 +45,9 @@ bool NotInThisStore(const host::Failure& failure) noexcept;
 Ref<host::Item> GetLinkedTask(host::Namespace& ns, const std::wstring& task_entry_id,
                               host::Item& appointment, TaskStores* stores = nullptr);
 
-// The status text of the appointment's linked task: "", "Complete", or what `OstrandStatus` holds.
-// A failure on the way goes to the caller.
+// The status text of the appointment's linked task: "", "Complete" (kCompleteButStarted when work
+// is recorded as started on it), or what `OstrandStatus` holds. A failure on the way goes to the
+// caller.
 std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::Item>& appointment,
                             TaskStores* stores = nullptr);
 

@@ -1,6 +1,7 @@
 #include "links/task_actions.h"
 
 #include <cstdlib>
+#include <optional>
 
 #include "links/linked_task.h"
 #include "links/report_guard.h"
@@ -29,21 +30,15 @@ std::wstring DateOrder(std::wstring_view pattern) {
   return order.size() == 3 ? order : L"Mdy";
 }
 
-// Typing in Overtype mode would replace as much of the body as the note is long: the mode is off
-// for the typing, then as it was.
-void TypeInserting(host::WordSelection& at, const std::wstring& text) {
-  if (!at.Overtype()) return at.TypeText(text);
-  at.SetOvertype(false);
-  try {
-    at.TypeText(text);
-  } catch (...) {
-    try {
-      at.SetOvertype(true);
-    } catch (...) {  // the typing's failure is the one to report
-    }
-    throw;
-  }
-  at.SetOvertype(true);
+// Asked before anything changes: a Stop forgotten for days is no day's work. No is the default,
+// so that Enter never adds them. The answer: kIdYes, kIdNo, or anything else for Cancel.
+int AskAboutLongSession(host::Platform& platform, const std::wstring& subject,
+                        const std::wstring& started, long long minutes, host::Operation operation) {
+  return platform.MsgBox(L"Work on \"" + subject + L"\" started " + started +
+                             L" and was not stopped: " + std::to_wstring(minutes / 60) +
+                             L" hours. Add them to Actual work?",
+                         host::kMbYesNoCancel | host::kMbIconQuestion | host::kMbDefButton2,
+                         L"Ostrand - " + std::wstring(host::NameOf(operation)));
 }
 
 }  // namespace
@@ -64,70 +59,95 @@ std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view short_da
   return text;
 }
 
-Ref<host::Item> RunTaskAction(const Session& session, const host::ItemRef& appointment_ref,
-                              const OperationRow& row) noexcept {
-  if (!row.action) return nullptr;
+Ran RunTaskAction(const Session& session, const host::ItemRef& appointment_ref,
+                  const OperationRow& row) noexcept {
+  if (!row.action) return {};
   const TaskAction& traits = *row.action;
   auto& platform = session.platform;
   const std::wstring& appointment_entry_id = appointment_ref.entry_id;
-  RunReporting(platform, host::NameOf(row.operation), [&] {
+  const bool done = RunReporting(platform, host::NameOf(row.operation), [&] {
     if (appointment_entry_id.empty()) {
       host::ShowMessage(platform, host::kNoEntryIdMessage);
-      return;
+      return false;
     }
     auto ns = host::Require(session.app).GetNamespace(L"MAPI");
     auto appointment = AsAppointment(
         host::Require(ns).GetItemFromID(appointment_entry_id, appointment_ref.store_id));
     if (!appointment) {
       host::ShowMessage(platform, host::kNoItemMessage);
-      return;
+      return false;
     }
     const auto link = FindTaskLink(*appointment);
     if (!link) throw host::errors::ObjectNotSet();
-    if (link->by_marker) LinkFoundByMarker(*appointment, link->task_entry_id);
     auto task_ref = GetLinkedTask(*ns, link->task_entry_id, *appointment, session.stores);
     auto& task = host::Require(task_ref);
 
     std::wstring note;
     host::ClockReading now;
     const bool writes_note = traits.WritesNote();
+    auto stamp = [&](const host::DateTime& local) {
+      return NoteTimestamp(local, platform.ShortDatePattern(), platform.DateSeparator(),
+                           platform.TimeSeparator());
+    };
+    std::optional<RecordedWork> work;
+    bool add_work = true;
     if (writes_note) {
       now = platform.ReadClock();
-      note = std::wstring(traits.note_prefix) +
-             NoteTimestamp(now.local, platform.ShortDatePattern(), platform.DateSeparator(),
-                           platform.TimeSeparator()) +
-             L"\r";
+      note = std::wstring(traits.note_prefix) + stamp(now.local);
+      if (traits.work_time == WorkTime::kAddSinceStart) work = ReadRecordedWork(task, now.utc);
+      if (work && work->started_utc && work->minutes > kLongSessionMinutes) {
+        const std::wstring started = stamp(platform.LocalTime(*work->started_utc));
+        const int answer =
+            AskAboutLongSession(platform, task.Subject(), started, work->minutes, row.operation);
+        if (answer != host::kIdYes && answer != host::kIdNo) return false;
+        add_work = answer == host::kIdYes;
+        note += L" (started " + started + L")";
+      }
+      note += L"\r";
     }
+    if (link->by_marker) LinkFoundByMarker(*appointment, link->task_entry_id);
 
+    const std::uint64_t windows_before = session.windows_opened ? *session.windows_opened : 0;
     auto document = host::Require(task.GetInspector()).WordEditor();
     if (!document) {
       host::ShowMessage(platform, std::wstring(host::kNoWordDocumentMessage) + task.Subject());
-      if (!writes_note) return;
+      if (!writes_note) return false;
     } else {
       host::Require(task.GetInspector()).Activate();
-      if (!writes_note) return;
-      auto window = document->Windows(1);
-      auto selection = host::Require(window).Selection();
-      auto& at = host::Require(selection);
-      // Typing would replace the text that the user has selected; the note goes before it.
-      at.Collapse(host::kWdCollapseStart);
-      TypeInserting(at, note);
-      task.Close(host::kOlSave);
+      if (!writes_note) return true;
+      // The user's own window: their cursor and their text stay as they were, and so does the
+      // window; the save below keeps the note.
+      const bool opened_here = !session.windows_opened || *session.windows_opened != windows_before;
+      host::Require(document->Range(0, 0)).InsertBefore(note);
+      if (opened_here) task.Close(host::kOlSave);
     }
 
-    if (traits.marks_complete) task.MarkComplete();
+    // Outlook completes a recurring task by making a completed copy of it: the copy is to carry the
+    // note, the status and the work, so all are saved first.
+    const bool recurring = traits.marks_complete && task.IsRecurring();
+    const int work_before = recurring ? task.ActualWork() : 0;
+    if (traits.marks_complete && !recurring) task.MarkComplete();
     auto task_properties = task.UserProperties();
     bool stopped = false;  // before this start
     if (auto status = host::Require(task_properties).Item(std::wstring(kOstrandStatus))) {
       if (traits.work_time == WorkTime::kRecordStart) stopped = SameText(status->Value(), kStopped);
       status->SetValue(std::wstring(traits.ostrand_status));
     }
-    if (traits.outlook_status != 0) task.SetStatus(traits.outlook_status);
+    if (traits.outlook_status != 0 && !(traits.keeps_completion && task.Complete()))
+      task.SetStatus(traits.outlook_status);
     if (traits.work_time == WorkTime::kRecordStart) RecordStart(task, now.utc, stopped);
-    if (traits.work_time == WorkTime::kAddSinceStart) AddWorkSinceStart(task, now.utc);
+    if (work) EndRecordedWork(task, *work, add_work);
     task.Save();
+    if (recurring) {
+      task.MarkComplete();
+      // The next occurrence goes on with the work done before this session, whatever Outlook
+      // made of it.
+      task.SetActualWork(work_before);
+      task.Save();
+    }
+    return true;
   });
-  return nullptr;
+  return {nullptr, done};
 }
 
 }  // namespace fenmark::links
