@@ -3,6 +3,7 @@
 // effect.
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 
 #include "sim/facade_call.h"
@@ -195,17 +196,13 @@ class ItemImpl : public host::Item {
     call.item->Write(L"Start=" + DateText(local));
   }
   void SetDuration(int minutes) override {
-    auto call = EnterAppointment(L"SetDuration", std::to_wstring(minutes));
-    if (minutes < 0) throw InvalidArgument();
-    call.item->duration = minutes;
-    call.item->Write(L"Duration=" + std::to_wstring(minutes));
+    PutNumber(EnterAppointment(L"SetDuration", std::to_wstring(minutes)), &ItemState::duration,
+              L"Duration", minutes);
   }
   int Sensitivity() override { return Enter(L"Sensitivity").item->sensitivity; }
   void SetSensitivity(int sensitivity) override {
-    auto call = Enter(L"SetSensitivity", std::to_wstring(sensitivity));
-    if (sensitivity < 0 || sensitivity > 3) throw InvalidArgument();
-    call.item->sensitivity = sensitivity;
-    call.item->Write(L"Sensitivity=" + std::to_wstring(sensitivity));
+    PutNumber(Enter(L"SetSensitivity", std::to_wstring(sensitivity)), &ItemState::sensitivity,
+              L"Sensitivity", sensitivity, 3);
   }
   std::wstring Categories() override { return Enter(L"Categories").item->categories; }
   void SetCategories(const std::wstring& categories) override {
@@ -217,10 +214,8 @@ class ItemImpl : public host::Item {
     return EnterAppointment(L"ReminderMinutesBeforeStart").item->reminder_minutes;
   }
   void SetReminderMinutesBeforeStart(int minutes) override {
-    auto call = EnterAppointment(L"SetReminderMinutesBeforeStart", std::to_wstring(minutes));
-    if (minutes < 0) throw InvalidArgument();
-    call.item->reminder_minutes = minutes;
-    call.item->Write(L"ReminderMinutesBeforeStart=" + std::to_wstring(minutes));
+    PutNumber(EnterAppointment(L"SetReminderMinutesBeforeStart", std::to_wstring(minutes)),
+              &ItemState::reminder_minutes, L"ReminderMinutesBeforeStart", minutes);
   }
   bool IsRecurring() override { return EnterTask(L"IsRecurring").item->recurring; }
   int ActualWork() override { return EnterTask(L"ActualWork").item->actual_work; }
@@ -247,6 +242,13 @@ class ItemImpl : public host::Item {
     auto call = Enter(member, std::move(arguments));
     if (call.item->item_class != host::kOlAppointment) throw NotSupported();
     return call;
+  }
+  // A number the add-in puts, from 0 to `most`.
+  static void PutNumber(const ItemCall& call, int ItemState::*field, const wchar_t* name, int value,
+                        int most = INT_MAX) {
+    if (value < 0 || value > most) throw InvalidArgument();
+    call.item.get()->*field = value;
+    call.item->Write(name + (L"=" + std::to_wstring(value)));
   }
   static std::wstring DateText(const host::DateTime& t) {
     wchar_t text[32];

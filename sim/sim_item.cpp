@@ -61,20 +61,9 @@ int SimItem::Duration() const {
   return Need(*this).duration;
 }
 
-int SimItem::Sensitivity() const {
-  return Need(*this).sensitivity;
-}
-
-std::wstring SimItem::Categories() const {
-  return Need(*this).categories;
-}
-
-int SimItem::ReminderMinutes() const {
-  return Need(*this).reminder_minutes;
-}
-
-bool SimItem::Recurring() const {
-  return Need(*this).recurring;
+ItemSettings SimItem::Settings() const {
+  const auto& item = Need(*this);
+  return {item.sensitivity, item.categories, item.reminder_minutes, item.recurring};
 }
 
 int SimItem::ActualWork() const {

@@ -47,6 +47,14 @@ struct UserPropertyValue {
   std::wstring value;
 };
 
+// An item's privacy, filing, reminder and recurrence.
+struct ItemSettings {
+  int sensitivity = 0;  // 0 normal, 1 personal, 2 private, 3 confidential
+  std::wstring categories;
+  int reminder_minutes = 0;  // appointments: before the start; the user's default when new
+  bool recurring = false;    // tasks
+};
+
 // What an item's last save put into the store.
 struct PersistedState {
   std::wstring subject;
@@ -83,10 +91,7 @@ class SimItem {
   int ActualWork() const;                       // minutes
   std::optional<host::DateTime> Start() const;  // appointments: local time
   int Duration() const;                         // appointments: minutes
-  int Sensitivity() const;                      // 0 normal, 1 personal, 2 private, 3 confidential
-  std::wstring Categories() const;
-  int ReminderMinutes() const;  // appointments: before the start; 15 for a new one
-  bool Recurring() const;       // tasks
+  ItemSettings Settings() const;
 
   // Persistence.
   int SaveCount() const;

@@ -106,9 +106,9 @@ TEST_F(ScheduleTest, APrivateTaskStaysPrivateAndNoReminderFiresAtOnce) {
     EXPECT_TRUE(outlook.RightClick({task}).ClickRibbonEntry(L"VBX_Schedule_Ostrand_Task"));
     auto shown = outlook.ActiveWindowItem();
     ASSERT_EQ(shown.Class(), host::kOlAppointment);
-    EXPECT_EQ(shown.Sensitivity(), host::kOlPrivate);
-    EXPECT_EQ(shown.Categories(), L"Personal, HR");
-    EXPECT_EQ(shown.ReminderMinutes(), reminder) << now.minute << ":" << now.second;
+    EXPECT_EQ(shown.Settings().sensitivity, host::kOlPrivate);
+    EXPECT_EQ(shown.Settings().categories, L"Personal, HR");
+    EXPECT_EQ(shown.Settings().reminder_minutes, reminder) << now.minute << ":" << now.second;
     outlook.CloseWindow(shown, false);
   }
 }
