@@ -8,8 +8,7 @@
 
 namespace fenmark::host {
 
-inline constexpr int kWdStory = 6;          // HomeKey unit: the whole story
-inline constexpr int kWdCollapseStart = 1;  // Collapse direction
+inline constexpr int kWdStory = 6;  // HomeKey unit: the whole story
 
 class WordSelection {
  public:
@@ -17,11 +16,6 @@ class WordSelection {
   // Types at the insertion point, replacing selected text, and in Overtype mode as many of the
   // characters after it as it types; a carriage return (13) becomes a paragraph break.
   virtual void TypeText(const std::wstring& text) = 0;
-  // Word's Overtype mode (`Application.Options.Overtype`), one setting for every document.
-  virtual bool Overtype() = 0;
-  virtual void SetOvertype(bool on) = 0;
-  // Shrinks the selection to its start (kWdCollapseStart) or end, leaving the text as it is.
-  virtual void Collapse(int direction) = 0;
   // Inserts the file's content at the insertion point (never as an attachment).
   virtual void InsertFile(const std::wstring& path) = 0;
   // Moves the insertion point to the start of `unit` (kWdStory: the whole body).

@@ -9,7 +9,6 @@
 namespace fenmark::sim::detail {
 namespace {
 
-constexpr int kWdCollapseEnd = 0;
 constexpr int kWdLine = 5;
 
 // A file's text as Word reads it: by its byte-order mark, else the character set its page
@@ -55,25 +54,6 @@ class WordSelectionImpl : public host::WordSelection {
       item.ReplaceSelection(typed);
     }
     item.Write(L"TypeText(" + Quote(text) + L")");
-  }
-
-  bool Overtype() override {
-    return EnterItem(core_, item_, L"WordSelection", L"Overtype").core->overtype;
-  }
-  void SetOvertype(bool on) override {
-    EnterItem(core_, item_, L"WordSelection", L"SetOvertype", on ? L"True" : L"False")
-        .core->overtype = on;
-  }
-
-  void Collapse(int direction) override {
-    auto call = EnterItem(core_, item_, L"WordSelection", L"Collapse", std::to_wstring(direction));
-    auto& item = *call.item;
-    if (direction == host::kWdCollapseStart)
-      item.Place(item.insertion_point);
-    else if (direction == kWdCollapseEnd)
-      item.Place(item.insertion_point + item.selection_length);
-    else
-      throw host::Failure(4120, L"Bad parameter");
   }
 
   void InsertFile(const std::wstring& path) override {

@@ -128,25 +128,10 @@ class WordSelectionAdapter final : public Adapter, public host::WordSelection {
  public:
   using Adapter::Adapter;
   void TypeText(const std::wstring& text) override { Call(L"TypeText", {text}); }
-  bool Overtype() override {
-    return ToBool(*Invoke(Options().get(), L"Overtype", Access::kGet).get());
-  }
-  void SetOvertype(bool on) override { Invoke(Options().get(), L"Overtype", Access::kPut, {on}); }
-  void Collapse(int direction) override { Call(L"Collapse", {direction}); }
   void InsertFile(const std::wstring& path) override {
     Call(L"InsertFile", {path, Arg(), Arg(), Arg(), false});
   }
   void HomeKey(int unit) override { Call(L"HomeKey", {unit}); }
-
- private:
-  // Word's options, reached from the selection (`Application.Options`); never nothing.
-  com_ptr<IDispatch> Options() const {
-    auto application = ToObject(*Get(L"Application").get());
-    if (!application) throw host::errors::ObjectNotSet();
-    auto options = ToObject(*Invoke(application.get(), L"Options", Access::kGet).get());
-    if (!options) throw host::errors::ObjectNotSet();
-    return options;
-  }
 };
 
 class WordRangeAdapter final : public Adapter, public host::WordRange {

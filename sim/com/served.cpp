@@ -73,11 +73,6 @@ com_ptr<IDispatch> Serve(const Ref<host::AttachmentCollection>& attachments) {
 com_ptr<IDispatch> Serve(const Ref<host::WordSelection>& selection) {
   return Make({
       Method(L"TypeText", 1, [selection](const Args& a) { selection->TypeText(a.Text(0)); }),
-      // Collapse(Direction): wdCollapseStart when left out.
-      Method(L"Collapse", 1,
-             [selection](const Args& a) {
-               selection->Collapse(a.Given(0) ? a.Int(0) : host::kWdCollapseStart);
-             }),
       // InsertFile(FileName, Range, ConfirmConversions, Link, Attachment)
       Method(L"InsertFile", 5,
              [selection](const Args& a) {
@@ -88,19 +83,6 @@ com_ptr<IDispatch> Serve(const Ref<host::WordSelection>& selection) {
       // HomeKey(Unit, Extend)
       Method(L"HomeKey", 2,
              [selection](const Args& a) { selection->HomeKey(a.Given(0) ? a.Int(0) : 5); }),
-      // Application.Options.Overtype: Word's one setting.
-      Object(L"Application", 0,
-             [selection](const Args&) {
-               const Member overtype{
-                   L"Overtype", 0,
-                   [selection](const Args&, VARIANT* r) { ReturnBool(r, selection->Overtype()); },
-                   [selection](const VARIANT& value, const Args&) {
-                     std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
-                     selection->SetOvertype(Args(std::move(one)).Bool(0));
-                   }};
-               return Make(
-                   {Object(L"Options", 0, [overtype](const Args&) { return Make({overtype}); })});
-             }),
   });
 }
 
