@@ -41,6 +41,14 @@ int AskAboutLongSession(host::Platform& platform, const std::wstring& subject,
                          L"Ostrand - " + std::wstring(host::NameOf(operation)));
 }
 
+// What a note-writing command is to write, once the user has said what to do with a long session.
+struct Plan {
+  host::ClockReading now;
+  std::wstring note;
+  std::optional<RecordedWork> work;  // the start recorded, for Stop and Complete
+  bool add_work = true;
+};
+
 }  // namespace
 
 std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view short_date_pattern,
@@ -58,6 +66,35 @@ std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view short_da
   text.append(hour < 12 ? L" am" : L" pm");
   return text;
 }
+
+namespace {
+
+// The note, the time and the work to end; nothing when the user cancelled.
+std::optional<Plan> PlanNote(host::Platform& platform, host::Item& task, const TaskAction& traits,
+                             host::Operation operation) {
+  auto stamp = [&](const host::DateTime& local) {
+    return NoteTimestamp(local, platform.ShortDatePattern(), platform.DateSeparator(),
+                         platform.TimeSeparator());
+  };
+  Plan plan;
+  plan.now = platform.ReadClock();
+  plan.note = std::wstring(traits.note_prefix) + stamp(plan.now.local);
+  if (traits.work_time == WorkTime::kAddSinceStart)
+    plan.work = ReadRecordedWork(task, plan.now.utc);
+  const auto& work = plan.work;
+  if (work && work->started_utc && work->minutes > kLongSessionMinutes) {
+    const std::wstring started = stamp(platform.LocalTime(*work->started_utc));
+    const int answer =
+        AskAboutLongSession(platform, task.Subject(), started, work->minutes, operation);
+    if (answer != host::kIdYes && answer != host::kIdNo) return std::nullopt;
+    plan.add_work = answer == host::kIdYes;
+    plan.note += L" (started " + started + L")";
+  }
+  plan.note += L"\r";
+  return plan;
+}
+
+}  // namespace
 
 Ran RunTaskAction(const Session& session, const host::ItemRef& appointment_ref,
                   const OperationRow& row) noexcept {
@@ -82,28 +119,12 @@ Ran RunTaskAction(const Session& session, const host::ItemRef& appointment_ref,
     auto task_ref = GetLinkedTask(*ns, link->task_entry_id, *appointment, session.stores);
     auto& task = host::Require(task_ref);
 
-    std::wstring note;
-    host::ClockReading now;
     const bool writes_note = traits.WritesNote();
-    auto stamp = [&](const host::DateTime& local) {
-      return NoteTimestamp(local, platform.ShortDatePattern(), platform.DateSeparator(),
-                           platform.TimeSeparator());
-    };
-    std::optional<RecordedWork> work;
-    bool add_work = true;
+    Plan plan;
     if (writes_note) {
-      now = platform.ReadClock();
-      note = std::wstring(traits.note_prefix) + stamp(now.local);
-      if (traits.work_time == WorkTime::kAddSinceStart) work = ReadRecordedWork(task, now.utc);
-      if (work && work->started_utc && work->minutes > kLongSessionMinutes) {
-        const std::wstring started = stamp(platform.LocalTime(*work->started_utc));
-        const int answer =
-            AskAboutLongSession(platform, task.Subject(), started, work->minutes, row.operation);
-        if (answer != host::kIdYes && answer != host::kIdNo) return false;
-        add_work = answer == host::kIdYes;
-        note += L" (started " + started + L")";
-      }
-      note += L"\r";
+      auto planned = PlanNote(platform, task, traits, row.operation);
+      if (!planned) return false;
+      plan = std::move(*planned);
     }
     if (link->by_marker) LinkFoundByMarker(*appointment, link->task_entry_id);
 
@@ -118,7 +139,7 @@ Ran RunTaskAction(const Session& session, const host::ItemRef& appointment_ref,
       // The user's own window: their cursor and their text stay as they were, and so does the
       // window; the save below keeps the note.
       const bool opened_here = !session.windows_opened || *session.windows_opened != windows_before;
-      host::Require(document->Range(0, 0)).InsertBefore(note);
+      host::Require(document->Range(0, 0)).InsertBefore(plan.note);
       if (opened_here) task.Close(host::kOlSave);
     }
 
@@ -135,8 +156,8 @@ Ran RunTaskAction(const Session& session, const host::ItemRef& appointment_ref,
     }
     if (traits.outlook_status != 0 && !(traits.keeps_completion && task.Complete()))
       task.SetStatus(traits.outlook_status);
-    if (traits.work_time == WorkTime::kRecordStart) RecordStart(task, now.utc, stopped);
-    if (work) EndRecordedWork(task, *work, add_work);
+    if (traits.work_time == WorkTime::kRecordStart) RecordStart(task, plan.now.utc, stopped);
+    if (plan.work) EndRecordedWork(task, *plan.work, plan.add_work);
     task.Save();
     if (recurring) {
       task.MarkComplete();
