@@ -11,6 +11,10 @@ namespace fenmark::host {
 inline constexpr std::wstring_view kStarted = L"Started";
 inline constexpr std::wstring_view kStopped = L"Stopped";
 inline constexpr std::wstring_view kComplete = L"Complete";
+// What the surfaces are told of a complete task whose work is recorded as started (the user
+// completed it in Outlook's own window): it can still be stopped. Callers of GetTaskStatus see
+// "Complete".
+inline constexpr std::wstring_view kCompleteButStarted = L"Complete, started";
 
 // <0, 0 or >0, as the texts sort without regard to letter case.
 inline int CompareNoCase(std::wstring_view a, std::wstring_view b) noexcept {

@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "links/tracking.h"
+#include "links/work_time.h"
 
 namespace fenmark::links {
 
@@ -120,17 +121,21 @@ std::wstring ReadSavedTaskStatus(const Ref<host::Application>& app, host::Item& 
   if (!link) return {};
   auto ns = host::Require(app).GetNamespace(L"MAPI");
   auto task = GetLinkedTask(host::Require(ns), *link, appointment, stores);
-  if (host::Require(task).Complete()) return std::wstring(kComplete);
-  if (auto ostrand = task->UserProperties()->Item(std::wstring(kOstrandStatus))) {
-    return ostrand->Value();
-  }
-  return {};
+  const bool complete = host::Require(task).Complete();
+  auto properties = task->UserProperties();
+  auto ostrand = host::Require(properties).Item(std::wstring(kOstrandStatus));
+  if (!complete) return ostrand ? ostrand->Value() : std::wstring();
+  // Work started and then the task ticked complete by hand: only Stop can end that work.
+  if (!ostrand || !SameText(ostrand->Value(), kStarted)) return std::wstring(kComplete);
+  auto started = properties->Item(std::wstring(kOstrandStartedAt));
+  return std::wstring(started && !started->Value().empty() ? kCompleteButStarted : kComplete);
 }
 
 std::wstring GetTaskStatus(host::Platform& platform, const Ref<host::Application>& app,
                            const Ref<host::Item>& appointment, TaskStores* stores) {
   try {
-    return ReadTaskStatus(app, appointment, stores);
+    const std::wstring status = ReadTaskStatus(app, appointment, stores);
+    return std::wstring(status == kCompleteButStarted ? kComplete : status);
   } catch (...) {
     host::ReportFailure(platform, host::CurrentFailure(), L"GetTaskStatus");
   }

@@ -43,6 +43,9 @@ std::optional<host::Operation> OperationOf(std::wstring_view control_id) {
 
 bool Allows(host::Operation operation, int item_class, std::wstring_view status) {
   const bool linked = !status.empty();
+  // A complete task whose work is still recorded as started: its window and Stop.
+  if (SameText(status, host::kCompleteButStarted))
+    return operation == kOpenTask || operation == kStopTask;
   switch (operation) {
     case kCopyToTask:  // a single mail or post item
       return item_class == host::kOlMail || item_class == host::kOlPost;
