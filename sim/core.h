@@ -358,6 +358,18 @@ struct Core : std::enable_shared_from_this<Core> {
     bool visible, enabled;
   };
   DrawnState Draw(const ParsedControl& control, const ControlContext& context);
+  // A menu entry or tab button as the user sees it, drawn in that context.
+  template <class Shown>
+  Shown Drawn(const ParsedControl& control, const ControlContext& context) {
+    Shown shown;
+    shown.id = control.id;
+    shown.label = control.label;
+    shown.on_action = control.on_action;
+    const auto drawn = Draw(control, context);
+    shown.visible = drawn.visible;
+    shown.enabled = drawn.enabled;
+    return shown;
+  }
   void AddButton(const std::shared_ptr<ControlState>& button);
   Ref<host::RibbonControl> HandControl(const std::wstring& id, const ControlContext& context);
   // A right-click on `items`: the host's menu, ItemContextMenuDisplay, then the markup's entries.
