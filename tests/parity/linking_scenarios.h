@@ -214,6 +214,8 @@ inline void KeysThroughMovesAndCopies(Stage& s) {
 // Schedule from a shared mailbox's task: the appointment acts at once, its task asked for in
 // its store.
 inline void ScheduleFromASharedTask(Stage& s) {
+  // No default reminder: the DLL's slot comes from the real clock, which the reminder would follow.
+  s.outlook.SetDefaultReminder(0);
   auto task = s.outlook.AddItem(host::kOlTask, L"Team review", L"", sim::FolderKind::kSharedTasks);
   s.MenuClick(L"VBX_Schedule_Ostrand_Task", task, L"VBX_Schedule_Ostrand_Task");
   auto appointment = s.outlook.ActiveWindowItem();
