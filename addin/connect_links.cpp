@@ -10,6 +10,7 @@ namespace fenmark {
 
 void Connect::Run(host::Operation operation, host::ItemRef item) {
   drawing_status_.Forget();
+  task_stores_.ForgetMisses();
   remembered_ = std::move(item);
   const links::OperationRow& row = links::RowOf(operation);
   const Ref<host::Item> shown =
@@ -48,6 +49,7 @@ void Connect::Watch(ItemWindows& windows, Ref<host::Item> item, GetInspector&& g
 
 void Connect::OnAppointmentWrite(ItemWindow&, bool& /*cancel*/) {
   drawing_status_.Forget();
+  task_stores_.ForgetMisses();
   if (own_saves_.Underway() || !connected_) return;
   RefreshTabs();
 }
@@ -97,7 +99,10 @@ void Connect::OnCalendarItemAdd(const Ref<host::Item>& item) {
   if (!connected_) return;
   drawing_status_.Forget();
   // The appointment's window may be open already (Save rather than Save & Close).
-  if (links::LinkAddedItem(host::Require(item), application_.Get(), own_saves_)) RefreshTabs();
+  if (links::LinkAddedItem(host::Require(item), application_.Get(), own_saves_)) {
+    task_stores_.ForgetMisses();
+    RefreshTabs();
+  }
 }
 
 void Connect::OnTaskItemAdd(const Ref<host::Item>& item) noexcept {

@@ -11,6 +11,9 @@ namespace fenmark::host {
 inline constexpr std::wstring_view kStarted = L"Started";
 inline constexpr std::wstring_view kStopped = L"Stopped";
 inline constexpr std::wstring_view kComplete = L"Complete";
+// The status of a linked task that its entry ID no longer finds (moved or deleted): only Open is
+// offered, which looks for it. A control character, so no stored status can read the same.
+inline constexpr std::wstring_view kTaskNotFound = L"\x01NotFound";
 
 // <0, 0 or >0, as the texts sort without regard to letter case.
 inline int CompareNoCase(std::wstring_view a, std::wstring_view b) noexcept {

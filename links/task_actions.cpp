@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "links/linked_task.h"
+#include "links/moved_task.h"
 #include "links/report_guard.h"
 #include "links/tracking.h"
 #include "links/work_time.h"
@@ -46,6 +47,29 @@ void TypeInserting(host::WordSelection& at, const std::wstring& text) {
   at.SetOvertype(true);
 }
 
+// The task that the link no longer finds, looked for and linked anew; no object, once the user
+// is told why, when it is nowhere to be found.
+MovedTask ReachMovedTask(const Session& session, host::Namespace& ns, const TaskLink& link,
+                         host::Item& appointment, const std::wstring& appointment_entry_id) {
+  auto& platform = session.platform;
+  MovedTask moved = FindMovedTask(platform, ns, SearchKeyOf(appointment, link), appointment);
+  if (!moved.task) {
+    if (moved.stopped_at_bound) {
+      host::ShowMessage(
+          platform, std::wstring(host::kSearchBoundMessage) + std::to_wstring(kMaxFoldersSearched));
+    } else {
+      host::ShowMessage(platform, host::kTaskGoneMessage);
+    }
+    return moved;
+  }
+  const std::wstring entry_id = moved.task->EntryID();
+  const std::wstring store_id = StoreOf(*moved.task);
+  if (session.stores) session.stores->Remember(entry_id, store_id);
+  if (!LinkFoundByMarker(appointment, entry_id, *moved.task, session.saves) && session.stores)
+    session.stores->Relinked(appointment_entry_id, {entry_id, store_id});
+  return moved;
+}
+
 }  // namespace
 
 std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view short_date_pattern,
@@ -82,11 +106,23 @@ Ref<host::Item> RunTaskAction(const Session& session, const host::ItemRef& appoi
       host::ShowMessage(platform, host::kNoItemMessage);
       return;
     }
-    const auto link = FindTaskLink(*appointment);
+    const auto link = FindTaskLink(*appointment, appointment_entry_id, session.stores);
     if (!link) throw host::errors::ObjectNotSet();
-    auto task_ref = GetLinkedTask(*ns, *link, *appointment, session.stores);
-    auto& task = host::Require(task_ref);
-    if (link->by_marker) LinkFoundByMarker(*appointment, link->task_entry_id, task, session.saves);
+    MovedTask moved;
+    try {
+      moved.task = GetLinkedTask(*ns, *link, *appointment, session.stores);
+    } catch (const host::Failure& failure) {
+      if (!traits.finds_moved_task || !NotInThisStore(failure)) throw;
+      moved = ReachMovedTask(session, *ns, *link, *appointment, appointment_entry_id);
+      if (!moved.task) return;
+    }
+    auto& task = host::Require(moved.task);
+    if (link->by_marker && !moved.found_by_search)
+      LinkFoundByMarker(*appointment, link->task_entry_id, task, session.saves);
+    // Said once the task's window is up, or its editor's absence told.
+    auto tell_where = [&] {
+      if (moved.in_deleted_items) host::ShowMessage(platform, host::kTaskInDeletedItemsMessage);
+    };
 
     std::wstring note;
     host::ClockReading now;
@@ -102,10 +138,10 @@ Ref<host::Item> RunTaskAction(const Session& session, const host::ItemRef& appoi
     auto document = host::Require(task.GetInspector()).WordEditor();
     if (!document) {
       host::ShowMessage(platform, std::wstring(host::kNoWordDocumentMessage) + task.Subject());
-      if (!writes_note) return;
+      if (!writes_note) return tell_where();
     } else {
       host::Require(task.GetInspector()).Activate();
-      if (!writes_note) return;
+      if (!writes_note) return tell_where();
       auto window = document->Windows(1);
       auto selection = host::Require(window).Selection();
       auto& at = host::Require(selection);

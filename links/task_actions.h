@@ -27,6 +27,8 @@ struct TaskAction {
   int outlook_status = 0;  // 0: left as it is
   std::wstring_view ostrand_status = {};
   WorkTime work_time = WorkTime::kNone;
+  // Open: a task its link no longer finds is looked for (links/moved_task.h) and linked anew.
+  bool finds_moved_task = false;
 
   constexpr bool WritesNote() const noexcept { return !note_prefix.empty(); }
 };
@@ -36,9 +38,11 @@ struct TaskAction {
 // before any text selected there, inserting even in Overtype mode (closing it with saving), then
 // set the task's completion or Outlook status and `OstrandStatus` (when the task has it), keep its
 // actual work (links/work_time.h) and save it; open only brings the task's window up. The
-// appointment is never changed. Reports its own failures under "Ostrand - <operation>"; never fails
-// towards the caller.
-// `appointment` is the hand-over; the row's action is the command carried out.
+// appointment is never changed, except by Open when it finds a task that moved: the link then
+// names the task where it is now, saved when the appointment has no unsaved changes (else held for
+// the session), and a task in Deleted Items is said to be there. Reports its own failures under
+// "Ostrand - <operation>"; never fails towards the caller. `appointment` is the hand-over; the
+// row's action is the command carried out.
 Ref<host::Item> RunTaskAction(const Session& session, const host::ItemRef& appointment,
                               const OperationRow& row) noexcept;
 

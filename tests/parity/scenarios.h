@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/parity/linking_scenarios.h"
+#include "tests/parity/moved_scenarios.h"
 #include "tests/parity/send_file_scenarios.h"
 #include "tests/parity/stage.h"
 
@@ -378,6 +379,10 @@ inline const std::vector<Scenario>& Scenarios() {
       {L"schedule from a shared mailbox's task", ScheduleFromASharedTask},
       {L"only the user's own links", OnlyTheUsersOwnLinks},
       {L"a save while a box is up", SaveWhileABoxIsUp},
+      {L"a task moved to a subfolder, opened from its appointment", MovedToASubfolder},
+      {L"a task in Deleted Items, opened from its appointment", InDeletedItems},
+      {L"a task gone for good, opened from its appointment", GoneForGood},
+      {L"a task moved into an archive, opened from its appointment", MovedIntoAnArchive},
   };
   return all;
 }
