@@ -5,6 +5,7 @@
 // these; the tests drive one directly against the simulated Outlook.
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,7 +71,7 @@ class Connect final : public ui::AddIn {
                               const std::wstring& entry_id) override;
   ui::DrawingStatus& Statuses() override { return drawing_status_; }
   // Every operation of every surface comes through here, as the add-in's own saves.
-  void Run(host::Operation operation, host::ItemRef item) override;
+  bool Run(host::Operation operation, host::ItemRef item) override;
   host::CommandBarControl& Store(host::Operation operation,
                                  Ref<host::CommandBarControl> button) override;
 
@@ -117,6 +118,8 @@ class Connect final : public ui::AddIn {
   host::Connected<host::ItemCollection> task_items_;
   // Every open task window, oldest first.
   ItemWindows task_windows_;
+  // Item windows opened since the connection: an operation tells the windows it opens itself.
+  std::uint64_t windows_opened_ = 0;
   // The windows of appointments that Schedule made, until they close.
   ItemWindows scheduled_windows_;
   // The Outlook 12 menu's buttons: the one last added for each operation.

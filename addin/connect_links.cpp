@@ -8,13 +8,15 @@
 
 namespace fenmark {
 
-void Connect::Run(host::Operation operation, host::ItemRef item) {
+bool Connect::Run(host::Operation operation, host::ItemRef item) {
   drawing_status_.Forget();
   task_stores_.ForgetMisses();
   remembered_ = std::move(item);
   const links::OperationRow& row = links::RowOf(operation);
-  const Ref<host::Item> shown =
-      row.run({platform_, own_saves_, application_.Get(), &task_stores_}, remembered_, row);
+  const links::Ran ran = row.run(
+      {platform_, own_saves_, application_.Get(), &task_stores_, &windows_opened_}, remembered_,
+      row);
+  const Ref<host::Item>& shown = ran.shown;
   // Schedule's appointment: its first save must show the task's commands in its own tab at
   // once, add event or not.
   if (shown) {
@@ -28,6 +30,7 @@ void Connect::Run(host::Operation operation, host::ItemRef item) {
   }
   // No open window's tab may go on offering what the task's new status rules out.
   if (row.ChangesTask()) RefreshTabs();
+  return ran.succeeded;
 }
 
 template <class GetInspector>
@@ -71,6 +74,7 @@ void Connect::RefreshTabs() noexcept {
 // of them stamps its task.
 void Connect::OnNewInspector(const Ref<host::Inspector>& inspector) {
   if (!connected_) return;
+  ++windows_opened_;
   drawing_status_.Forget();
   auto task = links::TaskShownIn(host::Require(inspector));
   if (!task) return;

@@ -24,11 +24,11 @@ struct CommandRoundTrips {
 // new task, subject read and put) + AttachOrigItem 15 (subject, SaveAs, Attachments, Add,
 // subject, SaveAs, GetInspector, WordEditor, GetInspector, Activate, Windows, Selection,
 // TypeText, InsertFile, HomeKey) + Display; a note-writing action 6 (namespace, appointment,
-// its UserProperties, Item, Value, task) + 2 (GetInspector, WordEditor) + 7 (GetInspector,
-// Activate, Windows, Selection, Collapse, TypeText, Close) + 1 (MarkComplete or Status) + 3
-// (UserProperties, Item, Value put) + Save; OpenTask 6 + 4.
+// its UserProperties, Item, Value, task) + 2 (GetInspector, WordEditor) + 5 (GetInspector,
+// Activate, Range, InsertBefore, Close) + 1 (MarkComplete or Status) + 3 (UserProperties, Item,
+// Value put) + Save; OpenTask 6 + 4.
 inline constexpr int kCopyToTaskCalls = 21;
-inline constexpr int kNoteActionCalls = 20;
+inline constexpr int kNoteActionCalls = 18;
 inline constexpr int kOpenTaskCalls = 10;
 
 inline int HostCalls(const sim::Outlook& outlook) {

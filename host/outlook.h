@@ -45,6 +45,8 @@ inline constexpr int kOlText = 1;                // UserProperties.Add
 // cancelled.
 inline constexpr int kOlMeetingReceived = 3;
 inline constexpr int kOlMeetingReceivedAndCanceled = 7;
+inline constexpr int kOlNormal = 0;           // Sensitivity
+inline constexpr int kOlPrivate = 2;          // Sensitivity: details hidden from those sharing
 
 class UserProperty {
  public:
@@ -121,6 +123,20 @@ class Item {
   virtual void SetDuration(int minutes) = 0;
   // Appointment items only: whether and how the item is a meeting (kOlMeetingReceived...).
   virtual int MeetingStatus() = 0;
+
+  // Who may read the item, how it is filed, when it reminds, whether it repeats.
+  // `Sensitivity` (kOlNormal to kOlConfidential) and `Categories` (names separated by the user's
+  // list separator): any item.
+  virtual int Sensitivity() = 0;
+  virtual void SetSensitivity(int sensitivity) = 0;
+  virtual std::wstring Categories() = 0;
+  virtual void SetCategories(const std::wstring& categories) = 0;
+  // Appointments: minutes before the start that the reminder fires.
+  virtual int ReminderMinutesBeforeStart() = 0;
+  virtual void SetReminderMinutesBeforeStart(int minutes) = 0;
+  // Tasks: completing a recurring one makes a completed copy (a new item) and moves the task
+  // itself on to its next occurrence.
+  virtual bool IsRecurring() = 0;
 
   // `Write`: raised when the item is saved; `cancel` is passed by reference.
   virtual Subscription OnWrite(std::function<void(bool& cancel)> handler) = 0;

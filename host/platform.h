@@ -20,6 +20,14 @@ inline constexpr std::int32_t kSharingViolation = static_cast<std::int32_t>(0x80
 inline constexpr std::int32_t kDirectoryNotEmpty = static_cast<std::int32_t>(0x80070091);
 inline constexpr int kMbOk = 0;         // message-box style: OK only, no icon
 inline constexpr int kMbIconStop = 16;  // message-box style: OK with the critical-stop icon
+// A question: Yes, No and Cancel, the question icon, No the default button (Windows' MB_ styles);
+// the answers are the button pressed.
+inline constexpr int kMbYesNoCancel = 3;
+inline constexpr int kMbIconQuestion = 0x20;
+inline constexpr int kMbDefButton2 = 0x100;
+inline constexpr int kIdCancel = 2;
+inline constexpr int kIdYes = 6;
+inline constexpr int kIdNo = 7;
 
 // One reading of the clock in both zones, so that a note and a stored instant agree.
 struct ClockReading {
@@ -80,6 +88,8 @@ class Platform {
   virtual ClockReading ReadClock() = 0;
   // Local time, to the second.
   DateTime Now() { return ReadClock().local; }
+  // The local time of a UTC instant, by the rule of that date.
+  virtual DateTime LocalTime(const DateTime& utc) = 0;
   // A steady count of milliseconds (the system's tick count): for the age of an answer, not dates.
   virtual std::uint64_t Milliseconds() = 0;
   // The user's regional separators ("/" and ":" in a United States setting).

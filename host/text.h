@@ -11,6 +11,10 @@ namespace fenmark::host {
 inline constexpr std::wstring_view kStarted = L"Started";
 inline constexpr std::wstring_view kStopped = L"Stopped";
 inline constexpr std::wstring_view kComplete = L"Complete";
+// What the surfaces are told of a complete task whose work is recorded as started (the user
+// completed it in Outlook's own window): it can still be stopped. Callers of GetTaskStatus see
+// "Complete".
+inline constexpr std::wstring_view kCompleteButStarted = L"Complete, started";
 // The status of a linked task that its entry ID no longer finds (moved or deleted): only Open is
 // offered, which looks for it. A control character, so no stored status can read the same.
 inline constexpr std::wstring_view kTaskNotFound = L"\x01NotFound";

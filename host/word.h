@@ -8,8 +8,7 @@
 
 namespace fenmark::host {
 
-inline constexpr int kWdStory = 6;          // HomeKey unit: the whole story
-inline constexpr int kWdCollapseStart = 1;  // Collapse direction
+inline constexpr int kWdStory = 6;  // HomeKey unit: the whole story
 
 class WordSelection {
  public:
@@ -17,15 +16,19 @@ class WordSelection {
   // Types at the insertion point, replacing selected text, and in Overtype mode as many of the
   // characters after it as it types; a carriage return (13) becomes a paragraph break.
   virtual void TypeText(const std::wstring& text) = 0;
-  // Word's Overtype mode (`Application.Options.Overtype`), one setting for every document.
-  virtual bool Overtype() = 0;
-  virtual void SetOvertype(bool on) = 0;
-  // Shrinks the selection to its start (kWdCollapseStart) or end, leaving the text as it is.
-  virtual void Collapse(int direction) = 0;
   // Inserts the file's content at the insertion point (never as an attachment).
   virtual void InsertFile(const std::wstring& path) = 0;
   // Moves the insertion point to the start of `unit` (kWdStory: the whole body).
   virtual void HomeKey(int unit) = 0;
+};
+
+// A stretch of the document, apart from the user's selection.
+class WordRange {
+ public:
+  virtual ~WordRange() = default;
+  // Inserts before the range, whatever the Overtype mode; a carriage return (13) becomes a
+  // paragraph break. A selection after it stays on the same text.
+  virtual void InsertBefore(const std::wstring& text) = 0;
 };
 
 class WordWindow {
@@ -39,6 +42,8 @@ class WordDocument {
   virtual ~WordDocument() = default;
   // 1-based; an index past the end fails.
   virtual std::shared_ptr<WordWindow> Windows(int index) = 0;
+  // The characters from `start` to `end` (0, 0: the very start of the body).
+  virtual std::shared_ptr<WordRange> Range(int start, int end) = 0;
 };
 
 }  // namespace fenmark::host

@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "links/tracking.h"
+#include "links/work_time.h"
 
 namespace fenmark::links {
 
@@ -123,11 +124,14 @@ std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::I
 
 namespace {
 std::wstring StatusOf(host::Item& task) {
-  if (task.Complete()) return std::wstring(kComplete);
-  if (auto ostrand = task.UserProperties()->Item(std::wstring(kOstrandStatus))) {
-    return ostrand->Value();
-  }
-  return {};
+  const bool complete = task.Complete();
+  auto properties = task.UserProperties();
+  auto ostrand = host::Require(properties).Item(std::wstring(kOstrandStatus));
+  if (!complete) return ostrand ? ostrand->Value() : std::wstring();
+  // Work started and then the task ticked complete by hand: only Stop can end that work.
+  if (!ostrand || !SameText(ostrand->Value(), kStarted)) return std::wstring(kComplete);
+  auto started = properties->Item(std::wstring(kOstrandStartedAt));
+  return std::wstring(started && !started->Value().empty() ? kCompleteButStarted : kComplete);
 }
 }  // namespace
 
@@ -159,7 +163,8 @@ std::wstring ReadDrawnTaskStatus(const Ref<host::Application>& app, host::Item& 
 std::wstring GetTaskStatus(host::Platform& platform, const Ref<host::Application>& app,
                            const Ref<host::Item>& appointment, TaskStores* stores) {
   try {
-    return ReadTaskStatus(app, appointment, stores);
+    const std::wstring status = ReadTaskStatus(app, appointment, stores);
+    return std::wstring(status == kCompleteButStarted ? kComplete : status);
   } catch (...) {
     host::ReportFailure(platform, host::CurrentFailure(), L"GetTaskStatus");
   }

@@ -26,6 +26,7 @@ inline constexpr std::wstring_view kTaskLinkStoreID = L"TaskLinkStoreID";
 // The longest entry ID a marker may name.
 inline constexpr std::size_t kMaxEntryIdLength = 1024;
 using host::kComplete;
+using host::kCompleteButStarted;
 using host::kStarted;
 using host::kStopped;
 using host::kTaskNotFound;
@@ -89,8 +90,9 @@ bool NotInThisStore(const host::Failure& failure) noexcept;
 Ref<host::Item> GetLinkedTask(host::Namespace& ns, const TaskLink& link, host::Item& appointment,
                               TaskStores* stores = nullptr);
 
-// The status text of the appointment's linked task: "", "Complete", or what `OstrandStatus` holds.
-// A failure on the way goes to the caller. The second form is for an appointment known saved.
+// The status text of the appointment's linked task: "", "Complete" (kCompleteButStarted when work
+// is recorded as started on it), or what `OstrandStatus` holds. A failure on the way goes to the
+// caller. The second form is for an appointment known saved.
 std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::Item>& appointment,
                             TaskStores* stores = nullptr);
 std::wstring ReadSavedTaskStatus(const Ref<host::Application>& app, host::Item& appointment,

@@ -16,7 +16,7 @@ constexpr TaskAction kOpen{.finds_moved_task = true};
 constexpr TaskAction kStart{L"Ostrand task started - ", false, host::kOlTaskInProgress, kStarted,
                             WorkTime::kRecordStart};
 constexpr TaskAction kStop{L"Ostrand task stopped - ", false, host::kOlTaskDeferred, kStopped,
-                           WorkTime::kAddSinceStart};
+                           WorkTime::kAddSinceStart,   true};
 
 // In the order of the operations, one row each.
 // clang-format off

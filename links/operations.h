@@ -1,6 +1,8 @@
 #pragma once
 // Every operation by the code that carries it out: an operation a surface names is one row here.
 
+#include <cstdint>
+
 #include "host/host.h"
 #include "host/operation.h"
 #include "links/own_saves.h"
@@ -19,6 +21,17 @@ struct Session {
   Ref<host::Application> app;
   // The stores that found linked tasks before, asked first.
   TaskStores* stores = nullptr;
+  // How many item windows have opened so far (NewInspector), so that a command tells a window it
+  // opened itself from one the user had open; none known: every window counts as its own.
+  const std::uint64_t* windows_opened = nullptr;
+};
+
+// What one run came to: the item it left in a window for the user to place and save (Schedule's
+// appointment), or no object; and whether it did what it was asked (a failure reported, a message
+// instead of the work, or the user's Cancel: not).
+struct Ran {
+  Ref<host::Item> shown;
+  bool succeeded = false;
 };
 
 struct OperationRow;
@@ -26,10 +39,8 @@ struct OperationRow;
 struct TaskAction;
 
 // Runs the row's operation on the item handed over; it reports its own failures and never fails
-// towards the caller. Returns the item it left in a window for the user to place and save
-// (Schedule's appointment), or no object.
-using Runner = Ref<host::Item> (*)(const Session&, const host::ItemRef&,
-                                   const OperationRow&) noexcept;
+// towards the caller.
+using Runner = Ran (*)(const Session&, const host::ItemRef&, const OperationRow&) noexcept;
 
 struct OperationRow {
   host::Operation operation;

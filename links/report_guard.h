@@ -2,6 +2,7 @@
 // The frame of an operation that reports its own failures.
 
 #include <string_view>
+#include <type_traits>
 
 #include "host/report.h"
 
@@ -17,13 +18,20 @@ inline void Report(host::Platform& platform, const host::Failure& failure,
 }
 
 // Runs `body`; whatever it throws is reported under "Ostrand - <operation>" and ends the operation.
+// Whether it succeeded: what `body` returns (true when it returns nothing), false after a failure.
 template <class Body>
-void RunReporting(host::Platform& platform, std::wstring_view operation, Body&& body) noexcept {
+bool RunReporting(host::Platform& platform, std::wstring_view operation, Body&& body) noexcept {
   try {
-    body();
+    if constexpr (std::is_void_v<decltype(body())>) {
+      body();
+      return true;
+    } else {
+      return body();
+    }
   } catch (...) {
     Report(platform, host::CurrentFailure(), operation);
   }
+  return false;
 }
 
 }  // namespace fenmark::links

@@ -5,6 +5,7 @@
 #include "links/linked_task.h"
 #include "links/report_guard.h"
 #include "links/tracking.h"
+#include "links/work_time.h"
 
 namespace fenmark::links {
 
@@ -45,15 +46,22 @@ void Prepare(host::Item& appointment, host::Item& task, const LinkedTo& link,
   // The appointment lands in the user's own calendar, whichever store holds the task.
   for (const auto& [name, value] : LinkPropertiesOf(link.entry_id, link.key, link.store_id))
     SetTextProperty(host::Require(properties), name, value);
-  appointment.SetStart(NextHalfHour(now));
+  // A private task's subject and body stay hidden from those who share the calendar.
+  appointment.SetSensitivity(task.Sensitivity());
+  appointment.SetCategories(task.Categories());
+  const host::DateTime start = NextHalfHour(now);
+  appointment.SetStart(start);
   appointment.SetDuration(ScheduledMinutes(task.TotalWork(), task.ActualWork()));
+  // A reminder due by now would fire the moment the appointment is saved: it fires at the start.
+  if (SecondsOf(start) - SecondsOf(now) <= 60LL * appointment.ReminderMinutesBeforeStart())
+    appointment.SetReminderMinutesBeforeStart(0);
   appointment.Display();
 }
 
 }  // namespace
 
-Ref<host::Item> ScheduleTask(const Session& session, const host::ItemRef& task_ref,
-                             const OperationRow& row) noexcept {
+Ran ScheduleTask(const Session& session, const host::ItemRef& task_ref,
+                 const OperationRow& row) noexcept {
   auto& platform = session.platform;
   const auto& app = session.app;
   const std::wstring& task_entry_id = task_ref.entry_id;
@@ -88,7 +96,7 @@ Ref<host::Item> ScheduleTask(const Session& session, const host::ItemRef& task_r
     }
     shown = std::move(appointment);
   });
-  return shown;
+  return {shown, shown != nullptr};
 }
 
 }  // namespace fenmark::links

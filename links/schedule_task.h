@@ -19,10 +19,11 @@ host::DateTime NextHalfHour(const host::DateTime& now);
 
 // Stamps the task with that entry ID (looked up in that store, when known) when it lacks its
 // stamp, then shows a new appointment for it, unsaved, in its window: the task's subject, the
-// marker line and the task's body, the link already set, at the next half hour. Returns that
-// appointment, or no object when none was shown. Reports its own failures under
+// marker line and the task's body, the link already set, the task's sensitivity and categories,
+// at the next half hour, with a reminder that cannot fire the moment it is saved. Returns
+// that appointment, or no object when none was shown. Reports its own failures under
 // "Ostrand - ScheduleTask" and then leaves no appointment behind.
-Ref<host::Item> ScheduleTask(const Session& session, const host::ItemRef& task_ref,
-                             const OperationRow&) noexcept;
+Ran ScheduleTask(const Session& session, const host::ItemRef& task_ref,
+                 const OperationRow&) noexcept;
 
 }  // namespace fenmark::links

@@ -126,27 +126,28 @@ void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
   }
 }
 
-Ref<host::Item> CopyToTask(const Session& session, const host::ItemRef& mail,
-                           const OperationRow& row) noexcept {
+Ran CopyToTask(const Session& session, const host::ItemRef& mail,
+               const OperationRow& row) noexcept {
   auto& platform = session.platform;
-  RunReporting(platform, host::NameOf(row.operation), [&] {
+  const bool done = RunReporting(platform, host::NameOf(row.operation), [&] {
     if (mail.entry_id.empty()) {
       host::ShowMessage(platform, host::kNoEntryIdMessage);
-      return;
+      return false;
     }
     auto& application = host::Require(session.app);
     auto ns = application.GetNamespace(L"MAPI");
     auto item = host::Require(ns).GetItemFromID(mail.entry_id, mail.store_id);
     if (!item) {
       host::ShowMessage(platform, host::kNoItemMessage);
-      return;
+      return false;
     }
     auto task = application.CreateItem(host::kOlTaskItem);
     host::Require(task).SetSubject(item->Subject());
     AttachOrigItem(platform, item, task);
     task->Display();
+    return true;
   });
-  return nullptr;
+  return {nullptr, done};
 }
 
 }  // namespace fenmark::links

@@ -44,7 +44,6 @@ void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
                     const Ref<host::Item>& target);
 
 // Makes a task of the item handed over and shows it; shows nothing left to watch.
-Ref<host::Item> CopyToTask(const Session& session, const host::ItemRef& mail,
-                           const OperationRow&) noexcept;
+Ran CopyToTask(const Session& session, const host::ItemRef& mail, const OperationRow&) noexcept;
 
 }  // namespace fenmark::links

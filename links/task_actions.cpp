@@ -1,6 +1,7 @@
 #include "links/task_actions.h"
 
 #include <cstdlib>
+#include <optional>
 
 #include "links/linked_task.h"
 #include "links/moved_task.h"
@@ -30,22 +31,24 @@ std::wstring DateOrder(std::wstring_view pattern) {
   return order.size() == 3 ? order : L"Mdy";
 }
 
-// Typing in Overtype mode would replace as much of the body as the note is long: the mode is off
-// for the typing, then as it was.
-void TypeInserting(host::WordSelection& at, const std::wstring& text) {
-  if (!at.Overtype()) return at.TypeText(text);
-  at.SetOvertype(false);
-  try {
-    at.TypeText(text);
-  } catch (...) {
-    try {
-      at.SetOvertype(true);
-    } catch (...) {  // the typing's failure is the one to report
-    }
-    throw;
-  }
-  at.SetOvertype(true);
+// Asked before anything changes: a Stop forgotten for days is no day's work. No is the default,
+// so that Enter never adds them. The answer: kIdYes, kIdNo, or anything else for Cancel.
+int AskAboutLongSession(host::Platform& platform, const std::wstring& subject,
+                        const std::wstring& started, long long minutes, host::Operation operation) {
+  return platform.MsgBox(L"Work on \"" + subject + L"\" started " + started +
+                             L" and was not stopped: " + std::to_wstring(minutes / 60) +
+                             L" hours. Add them to Actual work?",
+                         host::kMbYesNoCancel | host::kMbIconQuestion | host::kMbDefButton2,
+                         L"Ostrand - " + std::wstring(host::NameOf(operation)));
 }
+
+// What a note-writing command is to write, once the user has said what to do with a long session.
+struct Plan {
+  host::ClockReading now;
+  std::wstring note;
+  std::optional<RecordedWork> work;  // the start recorded, for Stop and Complete
+  bool add_work = true;
+};
 
 // The task that the link no longer finds, looked for and linked anew; no object, once the user
 // is told why, when it is nowhere to be found.
@@ -88,23 +91,52 @@ std::wstring NoteTimestamp(const host::DateTime& now, std::wstring_view short_da
   return text;
 }
 
-Ref<host::Item> RunTaskAction(const Session& session, const host::ItemRef& appointment_ref,
-                              const OperationRow& row) noexcept {
-  if (!row.action) return nullptr;
+namespace {
+
+// The note, the time and the work to end; nothing when the user cancelled.
+std::optional<Plan> PlanNote(host::Platform& platform, host::Item& task, const TaskAction& traits,
+                             host::Operation operation) {
+  auto stamp = [&](const host::DateTime& local) {
+    return NoteTimestamp(local, platform.ShortDatePattern(), platform.DateSeparator(),
+                         platform.TimeSeparator());
+  };
+  Plan plan;
+  plan.now = platform.ReadClock();
+  plan.note = std::wstring(traits.note_prefix) + stamp(plan.now.local);
+  if (traits.work_time == WorkTime::kAddSinceStart)
+    plan.work = ReadRecordedWork(task, plan.now.utc);
+  const auto& work = plan.work;
+  if (work && work->started_utc && work->minutes > kLongSessionMinutes) {
+    const std::wstring started = stamp(platform.LocalTime(*work->started_utc));
+    const int answer =
+        AskAboutLongSession(platform, task.Subject(), started, work->minutes, operation);
+    if (answer != host::kIdYes && answer != host::kIdNo) return std::nullopt;
+    plan.add_work = answer == host::kIdYes;
+    plan.note += L" (started " + started + L")";
+  }
+  plan.note += L"\r";
+  return plan;
+}
+
+}  // namespace
+
+Ran RunTaskAction(const Session& session, const host::ItemRef& appointment_ref,
+                  const OperationRow& row) noexcept {
+  if (!row.action) return {};
   const TaskAction& traits = *row.action;
   auto& platform = session.platform;
   const std::wstring& appointment_entry_id = appointment_ref.entry_id;
-  RunReporting(platform, host::NameOf(row.operation), [&] {
+  const bool done = RunReporting(platform, host::NameOf(row.operation), [&] {
     if (appointment_entry_id.empty()) {
       host::ShowMessage(platform, host::kNoEntryIdMessage);
-      return;
+      return false;
     }
     auto ns = host::Require(session.app).GetNamespace(L"MAPI");
     auto appointment = AsAppointment(
         host::Require(ns).GetItemFromID(appointment_entry_id, appointment_ref.store_id));
     if (!appointment) {
       host::ShowMessage(platform, host::kNoItemMessage);
-      return;
+      return false;
     }
     const auto link = FindTaskLink(*appointment, appointment_entry_id, session.stores);
     if (!link) throw host::errors::ObjectNotSet();
@@ -114,56 +146,72 @@ Ref<host::Item> RunTaskAction(const Session& session, const host::ItemRef& appoi
     } catch (const host::Failure& failure) {
       if (!traits.finds_moved_task || !NotInThisStore(failure)) throw;
       moved = ReachMovedTask(session, *ns, *link, *appointment, appointment_entry_id);
-      if (!moved.task) return;
+      if (!moved.task) return false;
     }
     auto& task = host::Require(moved.task);
-    if (link->by_marker && !moved.found_by_search)
-      LinkFoundByMarker(*appointment, link->task_entry_id, task, session.saves);
     // Said once the task's window is up, or its editor's absence told.
     auto tell_where = [&] {
       if (moved.in_deleted_items) host::ShowMessage(platform, host::kTaskInDeletedItemsMessage);
     };
 
-    std::wstring note;
-    host::ClockReading now;
     const bool writes_note = traits.WritesNote();
+    Plan plan;
     if (writes_note) {
-      now = platform.ReadClock();
-      note = std::wstring(traits.note_prefix) +
-             NoteTimestamp(now.local, platform.ShortDatePattern(), platform.DateSeparator(),
-                           platform.TimeSeparator()) +
-             L"\r";
+      auto planned = PlanNote(platform, task, traits, row.operation);
+      if (!planned) return false;
+      plan = std::move(*planned);
     }
+    // Linked once the target has proved to be a task and the user has not cancelled.
+    if (link->by_marker && !moved.found_by_search)
+      LinkFoundByMarker(*appointment, link->task_entry_id, task, session.saves);
 
+    const std::uint64_t windows_before = session.windows_opened ? *session.windows_opened : 0;
     auto document = host::Require(task.GetInspector()).WordEditor();
     if (!document) {
       host::ShowMessage(platform, std::wstring(host::kNoWordDocumentMessage) + task.Subject());
-      if (!writes_note) return tell_where();
+      if (!writes_note) {
+        tell_where();
+        return false;
+      }
     } else {
       host::Require(task.GetInspector()).Activate();
-      if (!writes_note) return tell_where();
-      auto window = document->Windows(1);
-      auto selection = host::Require(window).Selection();
-      auto& at = host::Require(selection);
-      // Typing would replace the text that the user has selected; the note goes before it.
-      at.Collapse(host::kWdCollapseStart);
-      TypeInserting(at, note);
-      session.saves.CloseSaving(task);
+      if (!writes_note) {
+        tell_where();
+        return true;
+      }
+      // The user's own window: their cursor and their text stay as they were, and so does the
+      // window; the save below keeps the note.
+      const bool opened_here = !session.windows_opened || *session.windows_opened != windows_before;
+      host::Require(document->Range(0, 0)).InsertBefore(plan.note);
+      if (opened_here) session.saves.CloseSaving(task);
     }
 
-    if (traits.marks_complete) task.MarkComplete();
+    // Outlook completes a recurring task by making a completed copy of it: the copy is to carry the
+    // note, the status and the work, so all are saved first.
+    const bool recurring = traits.marks_complete && task.IsRecurring();
+    const int work_before = recurring ? task.ActualWork() : 0;
+    if (traits.marks_complete && !recurring) task.MarkComplete();
     auto task_properties = task.UserProperties();
     bool stopped = false;  // before this start
     if (auto status = host::Require(task_properties).Item(std::wstring(kOstrandStatus))) {
       if (traits.work_time == WorkTime::kRecordStart) stopped = SameText(status->Value(), kStopped);
       status->SetValue(std::wstring(traits.ostrand_status));
     }
-    if (traits.outlook_status != 0) task.SetStatus(traits.outlook_status);
-    if (traits.work_time == WorkTime::kRecordStart) RecordStart(task, now.utc, stopped);
-    if (traits.work_time == WorkTime::kAddSinceStart) AddWorkSinceStart(task, now.utc);
+    if (traits.outlook_status != 0 && !(traits.keeps_completion && task.Complete()))
+      task.SetStatus(traits.outlook_status);
+    if (traits.work_time == WorkTime::kRecordStart) RecordStart(task, plan.now.utc, stopped);
+    if (plan.work) EndRecordedWork(task, *plan.work, plan.add_work);
     session.saves.Save(task);
+    if (recurring) {
+      task.MarkComplete();
+      // The next occurrence goes on with the work done before this session, whatever Outlook
+      // made of it.
+      task.SetActualWork(work_before);
+      session.saves.Save(task);
+    }
+    return true;
   });
-  return nullptr;
+  return {nullptr, done};
 }
 
 }  // namespace fenmark::links

@@ -15,8 +15,11 @@ int DaysIn(long long year, int month) {
   return month == 2 && Leap(year) ? 29 : kDays[month - 1];
 }
 
-// Seconds since 1970-01-01T00:00:00 of a valid proleptic Gregorian date and time.
-long long SecondsOf(long long year, int month, int day, int hour, int minute, int second) {
+}  // namespace
+
+long long SecondsOf(const host::DateTime& t) {
+  const long long year = t.year;
+  const int month = t.month, day = t.day, hour = t.hour, minute = t.minute, second = t.second;
   // Days from the civil date, counting years from March so that February comes last.
   const long long y = year - (month <= 2 ? 1 : 0);
   const long long era = (y >= 0 ? y : y - 399) / 400;
@@ -27,6 +30,8 @@ long long SecondsOf(long long year, int month, int day, int hour, int minute, in
   const long long days = era * 146097 + day_of_era - 719468;
   return ((days * 24 + hour) * 60 + minute) * 60 + second;
 }
+
+namespace {
 
 std::wstring Digits(int value, int width) {
   std::wstring text(static_cast<std::size_t>(width), L'0');
@@ -49,24 +54,27 @@ std::wstring UtcStamp(const host::DateTime& utc) {
          Digits(utc.hour, 2) + L":" + Digits(utc.minute, 2) + L":" + Digits(utc.second, 2) + L"Z";
 }
 
-std::optional<long long> MinutesSince(std::wstring_view started_at, const host::DateTime& utc_now) {
+std::optional<host::DateTime> ParseUtcStamp(std::wstring_view stamp) {
   const std::wstring_view shape = L"0000-00-00T00:00:00Z";
-  if (started_at.size() != shape.size()) return std::nullopt;
+  if (stamp.size() != shape.size()) return std::nullopt;
   for (std::size_t i = 0; i < shape.size(); ++i) {
-    const wchar_t c = started_at[i];
+    const wchar_t c = stamp[i];
     const bool fits = shape[i] == L'0' ? c >= L'0' && c <= L'9'
                                        : std::towupper(c) == static_cast<wint_t>(shape[i]);
     if (!fits) return std::nullopt;
   }
-  const int year = Number(started_at, 0, 4), month = Number(started_at, 5, 2),
-            day = Number(started_at, 8, 2), hour = Number(started_at, 11, 2),
-            minute = Number(started_at, 14, 2), second = Number(started_at, 17, 2);
-  if (month < 1 || month > 12 || day < 1 || day > DaysIn(year, month) || hour > 23 || minute > 59 ||
-      second > 59)
+  const host::DateTime at{Number(stamp, 0, 4),  Number(stamp, 5, 2),  Number(stamp, 8, 2),
+                          Number(stamp, 11, 2), Number(stamp, 14, 2), Number(stamp, 17, 2)};
+  if (at.month < 1 || at.month > 12 || at.day < 1 || at.day > DaysIn(at.year, at.month) ||
+      at.hour > 23 || at.minute > 59 || at.second > 59)
     return std::nullopt;
-  const long long elapsed = SecondsOf(utc_now.year, utc_now.month, utc_now.day, utc_now.hour,
-                                      utc_now.minute, utc_now.second) -
-                            SecondsOf(year, month, day, hour, minute, second);
+  return at;
+}
+
+std::optional<long long> MinutesSince(std::wstring_view started_at, const host::DateTime& utc_now) {
+  const auto start = ParseUtcStamp(started_at);
+  if (!start) return std::nullopt;
+  const long long elapsed = SecondsOf(utc_now) - SecondsOf(*start);
   if (elapsed < 0) return std::nullopt;
   return (elapsed + 30) / 60;
 }
@@ -79,17 +87,23 @@ void RecordStart(host::Item& task, const host::DateTime& utc_now, bool stopped) 
   host::Require(started).SetValue(UtcStamp(utc_now));
 }
 
-void AddWorkSinceStart(host::Item& task, const host::DateTime& utc_now) {
+std::optional<RecordedWork> ReadRecordedWork(host::Item& task, const host::DateTime& utc_now) {
   auto started = host::Require(task.UserProperties()).Item(std::wstring(kOstrandStartedAt));
-  if (!started) return;
+  if (!started) return std::nullopt;
   const std::wstring value = started->Value();
-  if (value.empty()) return;
-  if (const auto minutes = MinutesSince(value, utc_now); minutes && *minutes > 0) {
-    const long long total = task.ActualWork() + *minutes;
+  if (value.empty()) return std::nullopt;
+  RecordedWork work{std::move(started), ParseUtcStamp(value)};
+  work.minutes = MinutesSince(value, utc_now).value_or(0);
+  return work;
+}
+
+void EndRecordedWork(host::Item& task, const RecordedWork& work, bool add) {
+  if (add && work.minutes > 0) {
+    const long long total = task.ActualWork() + work.minutes;
     // A sum beyond the field's Long adds nothing rather than wrapping round.
     if (total <= INT_MAX) task.SetActualWork(static_cast<int>(total));
   }
-  started->SetValue(L"");
+  host::Require(work.started_at).SetValue(L"");
 }
 
 }  // namespace fenmark::links

@@ -11,7 +11,12 @@
 
 namespace fenmark::links {
 
+using host::Ref;
+
 inline constexpr std::wstring_view kOstrandStartedAt = L"OstrandStartedAt";
+
+// Seconds since 1970-01-01T00:00:00 of a valid proleptic Gregorian date and time, in its own zone.
+long long SecondsOf(const host::DateTime& t);
 
 // "yyyy-mm-ddThh:mm:ssZ".
 std::wstring UtcStamp(const host::DateTime& utc);
@@ -25,8 +30,20 @@ std::optional<long long> MinutesSince(std::wstring_view started_at, const host::
 // an older version stopped without emptying it.
 void RecordStart(host::Item& task, const host::DateTime& utc_now, bool stopped);
 
-// For a task with a non-empty `OstrandStartedAt`: adds the minutes since then to `ActualWork`
-// and empties the property. Both are stored by the task's next save.
-void AddWorkSinceStart(host::Item& task, const host::DateTime& utc_now);
+// The UTC instant of a UtcStamp; nothing when the text is not one.
+std::optional<host::DateTime> ParseUtcStamp(std::wstring_view stamp);
+
+// A task's recorded start: a non-empty `OstrandStartedAt`.
+struct RecordedWork {
+  Ref<host::UserProperty> started_at;
+  std::optional<host::DateTime> started_utc;  // nothing when the text is no stamp
+  long long minutes = 0;                      // since then; 0 when unknown or in the future
+};
+// Nothing when the task has no start recorded.
+std::optional<RecordedWork> ReadRecordedWork(host::Item& task, const host::DateTime& utc_now);
+
+// Ends the recorded work: adds its minutes to `ActualWork` when `add`, and empties
+// `OstrandStartedAt`. Both are stored by the task's next save.
+void EndRecordedWork(host::Item& task, const RecordedWork& work, bool add);
 
 }  // namespace fenmark::links

@@ -85,12 +85,8 @@ done
   { echo "make-msi.sh: $dll32 is not an x86 DLL but $(machine "$dll32")" >&2; exit 2; }
 
 # wixl reads the file named by a relative path only, so it runs beside copies of the DLLs.
-work=
-trap '[ -z "$work" ] || rm -rf "$work"' EXIT
-trap 'exit 129' HUP
-trap 'exit 130' INT
-trap 'exit 143' TERM
-work=$(mktemp -d)
+. "$(dirname "$0")/work_dir.sh"
+make_work_dir
 cp "$dll" "$work/Fenmark.dll"
 [ -z "$dll32" ] || { mkdir "$work/x86" && cp "$dll32" "$work/x86/Fenmark.dll"; }
 case $output in /*) ;; *) output=$PWD/$output ;; esac

@@ -28,12 +28,8 @@ elif [ -n "${FENMARK_SIGN_KEY:-}" ]; then
   fail "FENMARK_SIGN_KEY is set without FENMARK_SIGN_PKCS11_MODULE, the token's module"
 fi
 # The secrets' folder goes when the script ends, however it ends: a signal ends it through exit.
-work=
-trap '[ -z "$work" ] || rm -rf "$work"' EXIT
-trap 'exit 129' HUP
-trap 'exit 130' INT
-trap 'exit 143' TERM
-work=$(mktemp -d)
+. "$(dirname "$0")/work_dir.sh"
+make_work_dir
 # The password goes through a file, not the command line that other users can see.
 (umask 077 && printf '%s' "$FENMARK_SIGN_PASSWORD" >"$work/password")
 sign() { # FILE

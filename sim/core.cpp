@@ -237,8 +237,26 @@ std::shared_ptr<ItemState> Core::NewItem(int item_class) {
   item->serial = ++next_serial;
   item->item_class = item_class;
   item->word_available = word_default;
+  if (item_class == host::kOlAppointment) item->reminder_minutes = default_reminder;
   items.push_back(item);
   return item;
+}
+
+void Core::CompleteOccurrence(const std::shared_ptr<ItemState>& task) {
+  auto copy = NewItem(host::kOlTask);
+  copy->subject = task->subject;
+  copy->body = task->body;
+  copy->categories = task->categories;
+  copy->props = task->props;
+  copy->actual_work = task->actual_work;
+  copy->total_work = task->total_work;
+  copy->sensitivity = task->sensitivity;
+  copy->complete = true;
+  copy->status = 2;  // olTaskComplete
+  copy->pending_folder = task->Home();
+  copy->creating = true;
+  Save(*copy);
+  task->writes.push_back(L"next occurrence");
 }
 
 std::wstring Core::NewEntryID() {

@@ -116,6 +116,10 @@ struct ItemState {
   int duration = 0;                      // appointments, minutes
   int meeting_status = 0;                // appointments: olNonMeeting
   std::vector<std::wstring> former_ids;  // entry IDs before each move, oldest first
+  int sensitivity = 0;
+  std::wstring categories;
+  int reminder_minutes = 0;  // appointments: before the start
+  bool recurring = false;    // tasks
   std::optional<FolderKind> folder;
   std::optional<FolderKind> pending_folder;  // where the first save puts it
   bool creating = false;  // the user's save that brings the item into being: no write
@@ -248,7 +252,8 @@ struct Core : std::enable_shared_from_this<Core> {
   std::vector<std::weak_ptr<ControlState>> buttons;
   std::uint64_t activation_clock = 0;
   bool word_default = true;
-  bool overtype = false;  // Word's Options.Overtype, one setting for every window
+  int default_reminder = 15;  // what a new appointment's reminder is set to, in minutes
+  bool overtype = false;      // Word's Options.Overtype, one setting for every window
   bool item_from_id_nothing = false;
   int wait_cursor = 0;  // shown while above zero
   int added_folders = 0;
@@ -286,6 +291,9 @@ struct Core : std::enable_shared_from_this<Core> {
   std::map<std::wstring, std::vector<std::uint8_t>> resources;  // by "NAME|TYPE"
   std::vector<MessageBoxRecord> message_boxes;
   std::function<int(const MessageBoxRecord&)> message_box_handler;
+  int Answer(const MessageBoxRecord& box) {
+    return message_box_handler ? message_box_handler(box) : 1;
+  }
   host::DateTime now{2024, 3, 15, 14, 25, 7};
   int clock_step = 0;
   // The tick count: each user command takes kCommandMilliseconds, and the clock set forward
@@ -325,6 +333,9 @@ struct Core : std::enable_shared_from_this<Core> {
 
   // ---- store operations ----
   std::shared_ptr<ItemState> NewItem(int item_class);
+  // Completing an occurrence of a recurring task: a completed copy, saved into the task's folder
+  // with an entry ID of its own; the task itself stays open for its next occurrence.
+  void CompleteOccurrence(const std::shared_ptr<ItemState>& task);
   std::wstring NewEntryID();
   std::shared_ptr<ItemState> ByEntryID(const std::wstring& entry_id) const;
   // Raises Write, then persists (entry ID at the first save, joining its folder: ItemAdd).
@@ -351,6 +362,18 @@ struct Core : std::enable_shared_from_this<Core> {
     bool visible, enabled;
   };
   DrawnState Draw(const ParsedControl& control, const ControlContext& context);
+  // A menu entry or tab button as the user sees it, drawn in that context.
+  template <class Shown>
+  Shown Drawn(const ParsedControl& control, const ControlContext& context) {
+    Shown shown;
+    shown.id = control.id;
+    shown.label = control.label;
+    shown.on_action = control.on_action;
+    const auto drawn = Draw(control, context);
+    shown.visible = drawn.visible;
+    shown.enabled = drawn.enabled;
+    return shown;
+  }
   void AddButton(const std::shared_ptr<ControlState>& button);
   Ref<host::RibbonControl> HandControl(const std::wstring& id, const ControlContext& context);
   // A right-click on `items`: the host's menu, ItemContextMenuDisplay, then the markup's entries.

@@ -3,6 +3,7 @@
 // effect.
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 
 #include "sim/facade_call.h"
@@ -181,6 +182,7 @@ class ItemImpl : public host::Item {
   }
   void MarkComplete() override {
     auto call = EnterTask(L"MarkComplete");
+    if (call.item->recurring) return call.core->CompleteOccurrence(call.item);
     call.item->complete = true;
     call.item->status = 2;  // olTaskComplete
     call.item->Write(L"MarkComplete");
@@ -200,12 +202,29 @@ class ItemImpl : public host::Item {
     call.item->Write(L"Start=" + DateText(local));
   }
   void SetDuration(int minutes) override {
-    auto call = EnterAppointment(L"SetDuration", std::to_wstring(minutes));
-    if (minutes < 0) throw InvalidArgument();
-    call.item->duration = minutes;
-    call.item->Write(L"Duration=" + std::to_wstring(minutes));
+    PutNumber(EnterAppointment(L"SetDuration", std::to_wstring(minutes)), &ItemState::duration,
+              L"Duration", minutes);
   }
   int MeetingStatus() override { return EnterAppointment(L"MeetingStatus").item->meeting_status; }
+  int Sensitivity() override { return Enter(L"Sensitivity").item->sensitivity; }
+  void SetSensitivity(int sensitivity) override {
+    PutNumber(Enter(L"SetSensitivity", std::to_wstring(sensitivity)), &ItemState::sensitivity,
+              L"Sensitivity", sensitivity, 3);
+  }
+  std::wstring Categories() override { return Enter(L"Categories").item->categories; }
+  void SetCategories(const std::wstring& categories) override {
+    auto call = Enter(L"SetCategories", Quote(categories));
+    call.item->categories = categories;
+    call.item->Write(L"Categories=" + categories);
+  }
+  int ReminderMinutesBeforeStart() override {
+    return EnterAppointment(L"ReminderMinutesBeforeStart").item->reminder_minutes;
+  }
+  void SetReminderMinutesBeforeStart(int minutes) override {
+    PutNumber(EnterAppointment(L"SetReminderMinutesBeforeStart", std::to_wstring(minutes)),
+              &ItemState::reminder_minutes, L"ReminderMinutesBeforeStart", minutes);
+  }
+  bool IsRecurring() override { return EnterTask(L"IsRecurring").item->recurring; }
   int ActualWork() override { return EnterTask(L"ActualWork").item->actual_work; }
   void SetActualWork(int minutes) override {
     auto call = EnterTask(L"SetActualWork", std::to_wstring(minutes));
@@ -238,6 +257,13 @@ class ItemImpl : public host::Item {
     auto call = Enter(member, std::move(arguments));
     if (call.item->item_class != host::kOlAppointment) throw NotSupported();
     return call;
+  }
+  // A number the add-in puts, from 0 to `most`.
+  static void PutNumber(const ItemCall& call, int ItemState::*field, const wchar_t* name, int value,
+                        int most = INT_MAX) {
+    if (value < 0 || value > most) throw InvalidArgument();
+    call.item.get()->*field = value;
+    call.item->Write(name + (L"=" + std::to_wstring(value)));
   }
   static std::wstring DateText(const host::DateTime& t) {
     wchar_t text[32];

@@ -204,6 +204,8 @@ class Outlook {
   void SetItemFromIDAnswersNothing(bool nothing);
 
   void SetVersion(const std::wstring& version);  // default "14.0.4760.1000"
+  // The user's default reminder, set on every new appointment: minutes before its start (15).
+  void SetDefaultReminder(int minutes);
   std::wstring Version() const;
 
   // ---------------- ribbon ----------------
@@ -281,7 +283,8 @@ class Outlook {
   // Called while a box is "shown" (the add-in waits); its result is the button pressed.
   // Default: OK (1). The user may act meanwhile (save another item, say).
   void SetMessageBoxHandler(std::function<int(const MessageBoxRecord&)> handler);
-  // A box that a loaded DLL shows and records itself: the handler's answer, OK when none.
+  // The button the user presses for that box: the handler's answer, or OK. The DLL's boxes, shown
+  // outside the sim, are answered here too.
   int AnswerMessageBox(const MessageBoxRecord& box);
   // Whether the add-in shows the wait cursor now.
   bool WaitCursorShown() const;

@@ -207,8 +207,12 @@ void Outlook::SetMessageBoxHandler(std::function<int(const MessageBoxRecord&)> h
   core_->message_box_handler = std::move(handler);
 }
 
+void Outlook::SetDefaultReminder(int minutes) {
+  core_->default_reminder = minutes;
+}
+
 int Outlook::AnswerMessageBox(const MessageBoxRecord& box) {
-  return core_->message_box_handler ? core_->message_box_handler(box) : 1;
+  return core_->Answer(box);
 }
 
 void Outlook::AdvanceMilliseconds(std::uint64_t milliseconds) {

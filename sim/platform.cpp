@@ -137,8 +137,7 @@ int PlatformImpl::MsgBox(const std::wstring& text, int style,
                   (title ? L", " + Quote(*title) : std::wstring()));
   MessageBoxRecord record{text, style, title.value_or(L"Fenmark"), title.has_value()};
   core_.message_boxes.push_back(record);
-  if (core_.message_box_handler) return core_.message_box_handler(record);
-  return 1;  // IDOK
+  return core_.Answer(record);
 }
 
 host::ClockReading PlatformImpl::ReadClock() {
@@ -146,6 +145,11 @@ host::ClockReading PlatformImpl::ReadClock() {
   const host::DateTime now = core_.now;
   core_.now = AddSeconds(core_.now, core_.clock_step);
   return {now, AddSeconds(now, -60L * core_.utc_offset_minutes)};
+}
+
+host::DateTime PlatformImpl::LocalTime(const host::DateTime& utc) {
+  core_.Enter(L"Platform", L"LocalTime");
+  return AddSeconds(utc, 60L * core_.utc_offset_minutes);
 }
 
 std::wstring PlatformImpl::DateSeparator() {

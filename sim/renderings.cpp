@@ -24,22 +24,15 @@ std::vector<std::uint8_t> Bytes(const std::string& text) {
 std::wstring Escape(const std::wstring& text) {
   std::wstring out;
   for (wchar_t c : text) {
-    switch (c) {
-      case L'&':
-        out += L"&amp;";
-        break;
-      case L'<':
-        out += L"&lt;";
-        break;
-      case L'>':
-        out += L"&gt;";
-        break;
-      case L'"':
-        out += L"&quot;";
-        break;
-      default:
-        out += c;
-    }
+    const std::wstring_view entity = c == L'&'   ? L"&amp;"
+                                     : c == L'<' ? L"&lt;"
+                                     : c == L'>' ? L"&gt;"
+                                     : c == L'"' ? L"&quot;"
+                                                 : L"";
+    if (entity.empty())
+      out.push_back(c);
+    else
+      out.append(entity);
   }
   return out;
 }

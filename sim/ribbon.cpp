@@ -252,14 +252,8 @@ std::vector<RibbonMenuEntry> Core::BuildMenuEntries(const std::wstring& id_mso,
   auto it = ribbon->menus.find(Lower(id_mso));
   if (it == ribbon->menus.end()) return entries;
   for (auto& control : it->second) {
-    RibbonMenuEntry entry;
-    entry.id = control.id;
-    entry.label = control.label;
+    auto entry = Drawn<RibbonMenuEntry>(control, context);
     entry.separator = control.separator;
-    entry.on_action = control.on_action;
-    const auto drawn = Draw(control, context);
-    entry.visible = drawn.visible;
-    entry.enabled = drawn.enabled;
     entries.push_back(entry);
   }
   return entries;

@@ -67,6 +67,11 @@ int SimItem::Duration() const {
   return Need(*this).duration;
 }
 
+ItemSettings SimItem::Settings() const {
+  const auto& item = Need(*this);
+  return {item.sensitivity, item.categories, item.reminder_minutes, item.recurring};
+}
+
 int SimItem::ActualWork() const {
   return Need(*this).actual_work;
 }
@@ -137,6 +142,24 @@ void SimItem::SetComplete(bool complete) {
   item.complete = complete;
   if (complete) item.status = 2;
   item.Write(complete ? L"Complete=True" : L"Complete=False");
+}
+
+void SimItem::SetSensitivity(int sensitivity) {
+  auto& item = Need(*this);
+  item.sensitivity = sensitivity;
+  item.Write(L"Sensitivity=" + std::to_wstring(sensitivity));
+}
+
+void SimItem::SetCategories(const std::wstring& categories) {
+  auto& item = Need(*this);
+  item.categories = categories;
+  item.Write(L"Categories=" + categories);
+}
+
+void SimItem::SetRecurring(bool recurring) {
+  auto& item = Need(*this);
+  item.recurring = recurring;
+  item.Write(recurring ? L"Recurring=True" : L"Recurring=False");
 }
 
 void SimItem::SetTotalWork(int minutes) {

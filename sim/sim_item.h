@@ -58,6 +58,14 @@ struct UserPropertyValue {
   std::wstring value;
 };
 
+// An item's privacy, filing, reminder and recurrence.
+struct ItemSettings {
+  int sensitivity = 0;  // 0 normal, 1 personal, 2 private, 3 confidential
+  std::wstring categories;
+  int reminder_minutes = 0;  // appointments: before the start; the user's default when new
+  bool recurring = false;    // tasks
+};
+
 // What an item's last save put into the store.
 struct PersistedState {
   std::wstring subject;
@@ -97,6 +105,7 @@ class SimItem {
   std::optional<host::DateTime> Start() const;  // appointments: local time
   int Duration() const;                         // appointments: minutes
   int MeetingStatus() const;                    // appointments: 0 no meeting, 3 received...
+  ItemSettings Settings() const;
 
   // Persistence.
   int SaveCount() const;
@@ -125,6 +134,10 @@ class SimItem {
   void SetTotalWork(int minutes);
   // The organiser cancels a received meeting (7), or any other MeetingStatus.
   void SetMeetingStatus(int status);
+  void SetSensitivity(int sensitivity);
+  void SetCategories(const std::wstring& categories);
+  // A task that repeats: completing it makes a completed copy and keeps it open for the next time.
+  void SetRecurring(bool recurring);
   void SetInsertionPoint(std::size_t position);
   // The user selects `length` characters of the body from `position` in the item's window.
   void SetSelection(std::size_t position, std::size_t length);

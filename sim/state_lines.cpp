@@ -32,6 +32,14 @@ std::vector<std::wstring> ItemLines(const Outlook& outlook) {
     if (item.Complete()) line += L" complete";
     line += L" status " + std::to_wstring(item.Status());
     if (item.ActualWork() != 0) line += L" work " + std::to_wstring(item.ActualWork());
+    const auto settings = item.Settings();
+    if (settings.recurring) line += L" recurring";
+    if (settings.sensitivity != 0) line += L" sensitivity " + std::to_wstring(settings.sensitivity);
+    if (!settings.categories.empty())
+      line += L" categories \"" + EscapeText(settings.categories) + L"\"";
+    // 15 minutes: Outlook's own default
+    if (item.Class() == host::kOlAppointment && settings.reminder_minutes != 15)
+      line += L" reminder " + std::to_wstring(settings.reminder_minutes);
     lines.push_back(line);
     lines.push_back(L"  body \"" + EscapeText(item.Body()) + L"\"");
     for (const auto& property : item.UserProperties())

@@ -47,16 +47,7 @@ void Core::DrawTab(const std::shared_ptr<ItemState>& window) {
   ControlContext context;
   context.window = window;
   std::vector<RibbonButton> tab;
-  for (auto& control : ribbon->tab_buttons) {
-    RibbonButton button;
-    button.id = control.id;
-    button.label = control.label;
-    button.on_action = control.on_action;
-    const auto drawn = Draw(control, context);
-    button.visible = drawn.visible;
-    button.enabled = drawn.enabled;
-    tab.push_back(button);
-  }
+  for (auto& control : ribbon->tab_buttons) tab.push_back(Drawn<RibbonButton>(control, context));
   window->tab = std::move(tab);
   window->tab_stale = false;
 }

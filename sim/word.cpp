@@ -9,7 +9,6 @@
 namespace fenmark::sim::detail {
 namespace {
 
-constexpr int kWdCollapseEnd = 0;
 constexpr int kWdLine = 5;
 
 // A file's text as Word reads it: by its byte-order mark, else the character set its page
@@ -57,25 +56,6 @@ class WordSelectionImpl : public host::WordSelection {
     item.Write(L"TypeText(" + Quote(text) + L")");
   }
 
-  bool Overtype() override {
-    return EnterItem(core_, item_, L"WordSelection", L"Overtype").core->overtype;
-  }
-  void SetOvertype(bool on) override {
-    EnterItem(core_, item_, L"WordSelection", L"SetOvertype", on ? L"True" : L"False")
-        .core->overtype = on;
-  }
-
-  void Collapse(int direction) override {
-    auto call = EnterItem(core_, item_, L"WordSelection", L"Collapse", std::to_wstring(direction));
-    auto& item = *call.item;
-    if (direction == host::kWdCollapseStart)
-      item.Place(item.insertion_point);
-    else if (direction == kWdCollapseEnd)
-      item.Place(item.insertion_point + item.selection_length);
-    else
-      throw host::Failure(4120, L"Bad parameter");
-  }
-
   void InsertFile(const std::wstring& path) override {
     auto call = EnterItem(core_, item_, L"WordSelection", L"InsertFile", Quote(path));
     auto it = call.core->files.find(Core::Key(call.core->Resolved(path)));
@@ -112,6 +92,28 @@ class WordSelectionImpl : public host::WordSelection {
   std::weak_ptr<ItemState> item_;
 };
 
+class WordRangeImpl : public host::WordRange {
+ public:
+  WordRangeImpl(std::weak_ptr<Core> core, std::weak_ptr<ItemState> item, std::size_t start)
+      : core_(std::move(core)), item_(std::move(item)), start_(start) {}
+
+  void InsertBefore(const std::wstring& text) override {
+    auto call = EnterItem(core_, item_, L"WordRange", L"InsertBefore", Quote(text));
+    auto& item = *call.item;
+    const std::wstring inserted = ParagraphBreaks(text);
+    const std::size_t at = std::min(start_, item.body.size());
+    item.body.insert(at, inserted);
+    // The user's selection stays on its text.
+    if (item.insertion_point >= at) item.insertion_point += inserted.size();
+    item.Write(L"InsertBefore(" + Quote(text) + L")");
+  }
+
+ private:
+  std::weak_ptr<Core> core_;
+  std::weak_ptr<ItemState> item_;
+  std::size_t start_;
+};
+
 class WordWindowImpl : public host::WordWindow {
  public:
   WordWindowImpl(std::weak_ptr<Core> core, std::weak_ptr<ItemState> item)
@@ -135,6 +137,13 @@ class WordDocumentImpl : public host::WordDocument {
     if (index != 1)
       throw host::Failure(5941, L"The requested member of the collection does not exist.");
     return call.core->Hand<host::WordWindow>(std::make_shared<WordWindowImpl>(core_, item_));
+  }
+  std::shared_ptr<host::WordRange> Range(int start, int end) override {
+    auto call = EnterItem(core_, item_, L"WordDocument", L"Range",
+                          std::to_wstring(start) + L", " + std::to_wstring(end));
+    if (start < 0 || end < start) throw host::Failure(4608, L"Value out of range");
+    return call.core->Hand<host::WordRange>(
+        std::make_shared<WordRangeImpl>(core_, item_, static_cast<std::size_t>(start)));
   }
 
  private:

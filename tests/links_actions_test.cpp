@@ -55,16 +55,22 @@ TEST_F(TaskActionTest, NotesStatusAndSavesFollowTheTableOfDifferences) {
         const auto note = L"Ostrand task " + std::wstring(done) + L" - 03/15/24 02:25:07 pm";
         if (word) {
           EXPECT_EQ(task.Body(), note + L"\r\nTask notes");
-          // One text ending in a bare carriage return, typed once the window is up.
-          EXPECT_EQ(outlook.CountCalls(L"WordSelection.TypeText"), 1);
-          EXPECT_NE(outlook.CallsText().find(L"TypeText(\"" + note + L"\\r\")"), std::wstring::npos)
+          // One text ending in a bare carriage return, put at the start once the window is up.
+          EXPECT_EQ(outlook.CountCalls(L"WordRange.InsertBefore"), 1);
+          EXPECT_NE(outlook.CallsText().find(L"InsertBefore(\"" + note + L"\\r\")"),
+                    std::wstring::npos)
               << outlook.CallsText();
+          EXPECT_FALSE(outlook.Called(L"WordSelection.TypeText"));
           // Complete marks the task first; start and stop set the status before Outlook's.
           const std::wstring set = L"UserProperty.SetValue(\"OstrandStatus\"";
-          std::vector<std::wstring> order = {L"Inspector.Activate", L"WordSelection.TypeText",
-                                             L"Item.Close",         set,
-                                             L"Item.SetStatus",     L"Item.Save"};
-          if (complete) order[3] = L"Item.MarkComplete", order[4] = set;
+          std::vector<std::wstring> order = {L"Inspector.Activate",
+                                             L"WordDocument.Range(0, 0)",
+                                             L"WordRange.InsertBefore",
+                                             L"Item.Close",
+                                             set,
+                                             L"Item.SetStatus",
+                                             L"Item.Save"};
+          if (complete) order[4] = L"Item.MarkComplete", order[5] = set;
           if (status.empty()) std::erase(order, set);
           ExpectCallOrder(order);
         } else {
@@ -89,7 +95,7 @@ TEST_F(TaskActionTest, NotesStatusAndSavesFollowTheTableOfDifferences) {
   }
 }
 
-TEST_F(TaskActionTest, NotesGoBeforeTheSelectionNewestFirstInAFreshWindowReplacingNothing) {
+TEST_F(TaskActionTest, NotesGoAtTheTopNewestFirstAndTheUsersWindowStaysAsTheUserHadIt) {
   auto task = LinkedTask(L"Report", L"Stopped", true);
   auto appointment = ScheduledFrom(task);
   outlook.SetNow({2024, 3, 15, 9, 5, 0});
@@ -101,16 +107,30 @@ TEST_F(TaskActionTest, NotesGoBeforeTheSelectionNewestFirstInAFreshWindowReplaci
             L"Ostrand task started - 03/15/24 09:05:00 am\r\nTask notes");
   EXPECT_EQ(task.UserProperty(L"OstrandStatus"), L"Started");
   EXPECT_EQ(task.Status(), host::kOlTaskInProgress);
+  EXPECT_FALSE(task.WindowOpen());  // the windows the command opened
 
-  // A window the user has open keeps the user's selection ("note"): the note goes before it.
+  // The user is typing in the task's window, "note" selected: the note goes at the top, the
+  // selection stays on the same text, the window stays open, and the user's edit is saved too.
   outlook.OpenItem(task);
-  task.SetSelection(task.Body().size() - 5, 4);
+  outlook.UserTypes(task, L"Call Bo. ");
+  const std::wstring body = task.Body();
+  const std::size_t at = body.size() - 5;
+  task.SetSelection(at, 4);
   outlook.SetSeparators(L".", L".");
+  outlook.ClearCalls();
   Run(kStop, appointment.EntryID());
-  EXPECT_EQ(task.Body(),
-            L"Ostrand task started - 03/15/24 12:30:59 am\r\n"
-            L"Ostrand task started - 03/15/24 09:05:00 am\r\n"
-            L"Task Ostrand task stopped - 03.15.24 12.30.59 am\r\nnotes");
+  const std::wstring note = L"Ostrand task stopped - 03.15.24 12.30.59 am\r\n";
+  EXPECT_EQ(task.Body(), note + body);
+  EXPECT_EQ(task.InsertionPoint(), note.size() + at);
+  EXPECT_EQ(task.Body().substr(task.InsertionPoint(), 4), L"note");
+  EXPECT_TRUE(task.WindowOpen());
+  EXPECT_FALSE(outlook.Called(L"Item.Close"));
+  EXPECT_FALSE(task.Dirty());
+  EXPECT_EQ(task.Persisted()->body, note + body);
+  // Closed by the user, the next command's own window closes again.
+  outlook.CloseWindow(task, false);
+  Run(kStart, appointment.EntryID());
+  EXPECT_FALSE(task.WindowOpen());
 }
 
 TEST_F(TaskActionTest, StopAndCompleteAddTheMinutesSinceTheStartToActualWork) {
@@ -146,7 +166,7 @@ TEST_F(TaskActionTest, StopAndCompleteAddTheMinutesSinceTheStartToActualWork) {
       {"a start time that does not read is replaced", L"noon", ninety, 90, L"", L"Started"},
       {"a sum beyond a Long adds nothing", {}, ninety, INT_MAX - 60, L"", L"Stopped", INT_MAX - 60},
       {"summer time begins: one real hour", {}, {{kStart, 13000, -300}, {kStop, 33000}}, 60},
-      {"lower case, leap day", L"2024-02-29t14:00:00z", {{kStop, 100000}}, 15 * 24 * 60},
+      {"lower case", L"2024-03-15t05:00:00z", {{kStop, 100000}}, 9 * 60},
       {"unparsable", L"09:00", {{kStop, 100000}}, 0},
       {"no such day", L"2023-02-29T14:00:00Z", {{kStop, 100000}}, 0},
       {"trailing blank", L"2024-03-15T13:00:00Z ", {{kStop, 100000}}, 0},
@@ -205,32 +225,21 @@ TEST_F(TaskActionTest, TheNoteFollowsTheRegionsDateOrderAndSeparatorsOnATwelveHo
   }
 }
 
-TEST_F(TaskActionTest, InOvertypeModeTheNoteIsInsertedAndTheModeRestored) {
+TEST_F(TaskActionTest, InOvertypeModeTheNoteIsInsertedWithoutTouchingTheMode) {
   auto task = LinkedTask(L"Report", L"Stopped", true);
   auto appointment = ScheduledFrom(task);
   outlook.SetOvertype(true);
   Run(kStart, appointment.EntryID());
   Run(kStop, appointment.EntryID());
+  outlook.OpenItem(task);
+  task.SetInsertionPoint(task.Body().size() - 5);
   Run(kComplete, appointment.EntryID());
   EXPECT_EQ(task.Body(),
             L"Ostrand task completed - 03/15/24 02:25:07 pm\r\n"
             L"Ostrand task stopped - 03/15/24 02:25:07 pm\r\n"
             L"Ostrand task started - 03/15/24 02:25:07 pm\r\nTask notes");
+  EXPECT_EQ(task.Body().substr(task.InsertionPoint()), L"notes");
   EXPECT_TRUE(outlook.Overtype());
-
-  // In the user's open window the cursor ends after the note, as without Overtype.
-  outlook.OpenItem(task);
-  task.SetInsertionPoint(task.Body().size() - 5);
-  Run(kStart, appointment.EntryID());
-  EXPECT_EQ(task.Body().substr(task.Body().size() - 55),
-            L"Task Ostrand task started - 03/15/24 02:25:07 pm\r\nnotes");
-  EXPECT_TRUE(outlook.Overtype());
-  // Off, it stays off: nothing is switched.
-  outlook.SetOvertype(false);
-  outlook.ClearCalls();
-  Run(kStop, appointment.EntryID());
-  EXPECT_FALSE(outlook.Called(L"WordSelection.SetOvertype"));
-  EXPECT_FALSE(outlook.Overtype());
 }
 
 TEST_F(TaskActionTest, OpenBringsTheWindowUpAndChangesNothing) {

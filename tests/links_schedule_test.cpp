@@ -91,6 +91,29 @@ TEST_F(ScheduleTest, AnOlderUnstampedTaskIsStampedFirst) {
   EXPECT_EQ(outlook.ActiveWindowItem().UserProperty(L"TaskLinkEntryID"), task.EntryID());
 }
 
+TEST_F(ScheduleTest, APrivateTaskStaysPrivateAndNoReminderFiresAtOnce) {
+  auto task = LinkedTask(L"Appraisal", L"Stopped", true);
+  task.SetSensitivity(host::kOlPrivate);
+  task.SetCategories(L"Personal, HR");
+  outlook.UserSave(task);
+  // The clock at the click (the slot is 14:30) and the reminder's lead: the default 15 minutes
+  // only when it falls after the click.
+  const std::pair<host::DateTime, int> cases[] = {{{2024, 3, 15, 14, 25, 7}, 0},
+                                                  {{2024, 3, 15, 14, 15, 0}, 0},
+                                                  {{2024, 3, 15, 14, 14, 59}, 15},
+                                                  {{2024, 3, 15, 14, 0, 0}, 15}};
+  for (const auto& [now, reminder] : cases) {
+    outlook.SetNow(now);
+    EXPECT_TRUE(outlook.RightClick({task}).ClickRibbonEntry(L"VBX_Schedule_Ostrand_Task"));
+    auto shown = outlook.ActiveWindowItem();
+    ASSERT_EQ(shown.Class(), host::kOlAppointment);
+    EXPECT_EQ(shown.Settings().sensitivity, host::kOlPrivate);
+    EXPECT_EQ(shown.Settings().categories, L"Personal, HR");
+    EXPECT_EQ(shown.Settings().reminder_minutes, reminder) << now.minute << ":" << now.second;
+    outlook.CloseWindow(shown, false);
+  }
+}
+
 TEST(ScheduleTime, TheSlotStartsAtTheNextHalfHourForTheRemainingWork) {
   using links::NextHalfHour;
   using links::ScheduledMinutes;

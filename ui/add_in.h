@@ -30,8 +30,8 @@ class AddIn {
   // The status the callbacks of one drawing share.
   virtual DrawingStatus& Statuses() = 0;
   // Runs the operation on the item, which is remembered. It reports its own failures; one that
-  // changes a task has every tab drawn anew.
-  virtual void Run(host::Operation operation, host::ItemRef item) = 0;
+  // changes a task has every tab drawn anew. Whether the operation did what it was asked.
+  virtual bool Run(host::Operation operation, host::ItemRef item) = 0;
   // Puts the button into the operation's command-bar slot, connecting its click to the operation
   // after dropping the button held before, and returns the button the slot now holds.
   virtual host::CommandBarControl& Store(host::Operation operation,

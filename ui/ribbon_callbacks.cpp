@@ -101,8 +101,9 @@ void TabClick(AddIn& addin, const Ref<host::RibbonControl>& control, host::Opera
   // Kept from before the operation: completing brings the task's window up, which changes the
   // active inspector, and the window to close is the appointment's.
   auto item = InspectorItem(addin, control);
-  addin.Run(operation, RefOf(*item));
-  if (operation == host::Operation::kCompleteTask) item->Close(host::kOlSave);
+  // A failed or cancelled Complete leaves the window as the user had it, unsaved edits and all.
+  if (addin.Run(operation, RefOf(*item)) && operation == host::Operation::kCompleteTask)
+    item->Close(host::kOlSave);
 }
 
 void MenuClick(AddIn& addin, const Ref<host::RibbonControl>& control, host::Operation operation) {
@@ -110,7 +111,10 @@ void MenuClick(AddIn& addin, const Ref<host::RibbonControl>& control, host::Oper
   // stands. Items named that are not one accepted item leave nothing to act on: an entry ID
   // stored earlier may be another item's.
   const auto context = ContextOf(control);
-  if (!context.selection && !context.explorer) return addin.Run(operation, addin.Remembered());
+  if (!context.selection && !context.explorer) {
+    addin.Run(operation, addin.Remembered());
+    return;
+  }
   auto item = SelectedItem(addin, context);
   if (!item || !Accepted(item->Class())) return;
   addin.Run(operation, RefOf(*item));

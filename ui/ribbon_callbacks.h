@@ -17,8 +17,8 @@ bool MenuGetEnabled(AddIn& addin, const Ref<host::RibbonControl>& control);
 bool MenuGetVisible(AddIn& addin, const Ref<host::RibbonControl>& control);
 
 // VB_*Task: acts on the current item of the control's window (as above), then refreshes the tabs;
-// completing also saves and closes that item's window. Both follow even when the operation
-// reported a failure.
+// completing also saves and closes that item's window, once the task is complete: a failure or
+// the user's Cancel leaves the window open and unsaved.
 void TabClick(AddIn& addin, const Ref<host::RibbonControl>& control, host::Operation operation);
 // VBX_*: acts on the single item of the control's selection, or, when the host names none, on
 // the item stored while the menu was being built; a selection that is not one accepted item is

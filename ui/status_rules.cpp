@@ -46,6 +46,9 @@ bool Allows(host::Operation operation, int item_class, std::wstring_view status)
   // A task its link no longer finds: Open looks for it; nothing else can act on it.
   const bool missing = status == kTaskNotFound;
   const bool linked = !status.empty() && !missing;
+  // A complete task whose work is still recorded as started: its window and Stop.
+  if (SameText(status, host::kCompleteButStarted))
+    return operation == kOpenTask || operation == kStopTask;
   switch (operation) {
     case kCopyToTask:  // a single mail or post item
       return item_class == host::kOlMail || item_class == host::kOlPost;

@@ -108,6 +108,17 @@ class ItemAdapter final : public Adapter, public host::Item {
   int MeetingStatus() override { return ToInt(*Get(L"MeetingStatus").get()); }
   int ActualWork() override { return ToInt(*Get(L"ActualWork").get()); }
   void SetActualWork(int minutes) override { Put(L"ActualWork", minutes); }
+  int Sensitivity() override { return ToInt(*Get(L"Sensitivity").get()); }
+  void SetSensitivity(int sensitivity) override { Put(L"Sensitivity", sensitivity); }
+  std::wstring Categories() override { return Text(L"Categories"); }
+  void SetCategories(const std::wstring& categories) override { Put(L"Categories", categories); }
+  int ReminderMinutesBeforeStart() override {
+    return ToInt(*Get(L"ReminderMinutesBeforeStart").get());
+  }
+  void SetReminderMinutesBeforeStart(int minutes) override {
+    Put(L"ReminderMinutesBeforeStart", minutes);
+  }
+  bool IsRecurring() override { return ToBool(*Get(L"IsRecurring").get()); }
   host::Subscription OnWrite(std::function<void(bool&)> handler) override {
     return Events(kItemEvents10, {{kItemWrite, [handler](const EventArgs& args) {
                                      WithBoolRef(args.BoolRef(0), handler);
@@ -119,25 +130,16 @@ class WordSelectionAdapter final : public Adapter, public host::WordSelection {
  public:
   using Adapter::Adapter;
   void TypeText(const std::wstring& text) override { Call(L"TypeText", {text}); }
-  bool Overtype() override {
-    return ToBool(*Invoke(Options().get(), L"Overtype", Access::kGet).get());
-  }
-  void SetOvertype(bool on) override { Invoke(Options().get(), L"Overtype", Access::kPut, {on}); }
-  void Collapse(int direction) override { Call(L"Collapse", {direction}); }
   void InsertFile(const std::wstring& path) override {
     Call(L"InsertFile", {path, Arg(), Arg(), Arg(), false});
   }
   void HomeKey(int unit) override { Call(L"HomeKey", {unit}); }
+};
 
- private:
-  // Word's options, reached from the selection (`Application.Options`); never nothing.
-  com_ptr<IDispatch> Options() const {
-    auto application = ToObject(*Get(L"Application").get());
-    if (!application) throw host::errors::ObjectNotSet();
-    auto options = ToObject(*Invoke(application.get(), L"Options", Access::kGet).get());
-    if (!options) throw host::errors::ObjectNotSet();
-    return options;
-  }
+class WordRangeAdapter final : public Adapter, public host::WordRange {
+ public:
+  using Adapter::Adapter;
+  void InsertBefore(const std::wstring& text) override { Call(L"InsertBefore", {text}); }
 };
 
 class WordWindowAdapter final : public Adapter, public host::WordWindow {
@@ -155,6 +157,10 @@ class WordDocumentAdapter final : public Adapter, public host::WordDocument {
     auto windows = ToObject(*Get(L"Windows").get());
     return Wrap<host::WordWindow>(
         ToObject(*Invoke(windows.get(), L"Item", Access::kCall, {index}).get()));
+  }
+  std::shared_ptr<host::WordRange> Range(int start, int end) override {
+    return Wrap<host::WordRange>(
+        ToObject(*Invoke(dispatch(), L"Range", Access::kCall, {start, end}).get()));
   }
 };
 
@@ -402,6 +408,7 @@ template <> struct AdapterFor<host::RibbonControl> : Is<RibbonControlAdapter> {}
 template <> struct AdapterFor<host::WordSelection> : Is<WordSelectionAdapter> {};
 template <> struct AdapterFor<host::WordWindow> : Is<WordWindowAdapter> {};
 template <> struct AdapterFor<host::WordDocument> : Is<WordDocumentAdapter> {};
+template <> struct AdapterFor<host::WordRange> : Is<WordRangeAdapter> {};
 // clang-format on
 
 }  // namespace
@@ -433,5 +440,6 @@ template std::shared_ptr<host::RibbonControl> Wrap(com_ptr<IDispatch>);
 template std::shared_ptr<host::WordSelection> Wrap(com_ptr<IDispatch>);
 template std::shared_ptr<host::WordWindow> Wrap(com_ptr<IDispatch>);
 template std::shared_ptr<host::WordDocument> Wrap(com_ptr<IDispatch>);
+template std::shared_ptr<host::WordRange> Wrap(com_ptr<IDispatch>);
 
 }  // namespace fenmark::com

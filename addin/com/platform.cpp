@@ -184,16 +184,32 @@ std::uint64_t WindowsPlatform::Milliseconds() {
   return GetTickCount64();
 }
 
+namespace {
+host::DateTime DateTimeOf(const SYSTEMTIME& t) {
+  return host::DateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+}  // namespace
+
 host::ClockReading WindowsPlatform::ReadClock() {
   SYSTEMTIME utc, local;
   GetSystemTime(&utc);
   // Converted from the one reading, with the rule of that date, not of today.
   if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) GetLocalTime(&local);
-  auto date_time = [](const SYSTEMTIME& t) {
-    return host::DateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
-  };
-  return {date_time(local), date_time(utc)};
+  return {DateTimeOf(local), DateTimeOf(utc)};
 }
+
+host::DateTime WindowsPlatform::LocalTime(const host::DateTime& utc) {
+  auto word = [](int value) { return static_cast<WORD>(value); };
+  const SYSTEMTIME from{word(utc.year),   word(utc.month),  0, word(utc.day), word(utc.hour),
+                        word(utc.minute), word(utc.second), 0};
+  SYSTEMTIME local{};
+  if (!SystemTimeToTzSpecificLocalTime(nullptr, &from, &local)) ThrowLastError();
+  return DateTimeOf(local);
+}
+
+static_assert(host::kMbYesNoCancel == MB_YESNOCANCEL && host::kMbIconQuestion == MB_ICONQUESTION &&
+              host::kMbDefButton2 == MB_DEFBUTTON2 && host::kIdYes == IDYES &&
+              host::kIdNo == IDNO && host::kIdCancel == IDCANCEL);
 
 std::wstring WindowsPlatform::DateSeparator() {
   return LocaleText(LOCALE_SDATE);

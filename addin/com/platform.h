@@ -10,6 +10,7 @@ class WindowsPlatform final : public host::Platform {
   int MsgBox(const std::wstring& text, int style,
              const std::optional<std::wstring>& title = std::nullopt) override;
   host::ClockReading ReadClock() override;
+  host::DateTime LocalTime(const host::DateTime& utc) override;
   std::uint64_t Milliseconds() override;
   std::wstring DateSeparator() override;
   std::wstring TimeSeparator() override;

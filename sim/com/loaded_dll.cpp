@@ -108,8 +108,8 @@ sim::Outcome ComAddin::Disconnect() {
 void ComAddin::Release() {
   ribbon_.Detach();
   extensibility_.reset();
-  SetFileMirror(nullptr);
   BoxAnswerer() = nullptr;
+  SetFileMirror(nullptr);
   for (auto it = planted_.rbegin(); it != planted_.rend(); ++it)
     it->back() == L'\\' ? RemoveDirectoryW(it->c_str()) : DeleteFileW(it->c_str());
   planted_.clear();

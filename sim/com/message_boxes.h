@@ -1,10 +1,12 @@
 #pragma once
 // Records the message boxes a loaded DLL shows, without any hook inside it: the DLL's import of
-// user32!MessageBoxW is pointed at a recorder that answers OK.
+// user32!MessageBoxW is pointed at a recorder that answers as the user of the simulated Outlook
+// would, OK when there is none.
 
 #include <windows.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 

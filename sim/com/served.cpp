@@ -74,11 +74,6 @@ com_ptr<IDispatch> Serve(const Ref<host::AttachmentCollection>& attachments) {
 com_ptr<IDispatch> Serve(const Ref<host::WordSelection>& selection) {
   return Make({
       Method(L"TypeText", 1, [selection](const Args& a) { selection->TypeText(a.Text(0)); }),
-      // Collapse(Direction): wdCollapseStart when left out.
-      Method(L"Collapse", 1,
-             [selection](const Args& a) {
-               selection->Collapse(a.Given(0) ? a.Int(0) : host::kWdCollapseStart);
-             }),
       // InsertFile(FileName, Range, ConfirmConversions, Link, Attachment)
       Method(L"InsertFile", 5,
              [selection](const Args& a) {
@@ -89,20 +84,12 @@ com_ptr<IDispatch> Serve(const Ref<host::WordSelection>& selection) {
       // HomeKey(Unit, Extend)
       Method(L"HomeKey", 2,
              [selection](const Args& a) { selection->HomeKey(a.Given(0) ? a.Int(0) : 5); }),
-      // Application.Options.Overtype: Word's one setting.
-      Object(L"Application", 0,
-             [selection](const Args&) {
-               const Member overtype{
-                   L"Overtype", 0,
-                   [selection](const Args&, VARIANT* r) { ReturnBool(r, selection->Overtype()); },
-                   [selection](const VARIANT& value, const Args&) {
-                     std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
-                     selection->SetOvertype(Args(std::move(one)).Bool(0));
-                   }};
-               return Make(
-                   {Object(L"Options", 0, [overtype](const Args&) { return Make({overtype}); })});
-             }),
   });
+}
+
+com_ptr<IDispatch> Serve(const Ref<host::WordRange>& range) {
+  return Make(
+      {Method(L"InsertBefore", 1, [range](const Args& a) { range->InsertBefore(a.Text(0)); })});
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::WordWindow>& window) {
@@ -125,7 +112,12 @@ com_ptr<IDispatch> Serve(const Ref<host::WordDocument>& document) {
                   else
                     ReturnObject(r, windows(a));
                 },
-                {}}});
+                {}},
+               // Range(Start, End): the add-in always gives both.
+               Object(L"Range", 2, [document](const Args& a) {
+                 if (!a.Given(0) || !a.Given(1)) throw DispError{E_INVALIDARG};
+                 return ServeOrNothing(document->Range(a.Int(0), a.Int(1)));
+               })});
 }
 
 // What an object is, as Outlook answers `Class` on it without asking the sim.
@@ -191,16 +183,12 @@ com_ptr<IDispatch> Serve(const Ref<host::Item>& item) {
   std::vector<Member> members = {
       {L"Class", 0, [item](const Args&, VARIANT* r) { ReturnInt(r, item->Class()); }, {}},
       TextGet(L"EntryID", [item] { return item->EntryID(); }),
-      {L"Subject", 0, [item](const Args&, VARIANT* r) { ReturnText(r, item->Subject()); },
-       [item](const VARIANT& value, const Args&) {
-         std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
-         item->SetSubject(Args(std::move(one)).Text(0));
-       }},
-      {L"Body", 0, [item](const Args&, VARIANT* r) { ReturnText(r, item->Body()); },
-       [item](const VARIANT& value, const Args&) {
-         std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
-         item->SetBody(Args(std::move(one)).Text(0));
-       }},
+      TextProperty(
+          L"Subject", [item] { return item->Subject(); },
+          [item](const std::wstring& subject) { item->SetSubject(subject); }),
+      TextProperty(
+          L"Body", [item] { return item->Body(); },
+          [item](const std::wstring& body) { item->SetBody(body); }),
       Object(L"UserProperties", 0,
              [item](const Args&) { return ServeOrNothing(item->UserProperties()); }),
       {L"Saved", 0, [item](const Args&, VARIANT* r) { ReturnBool(r, item->Saved()); }, {}},
@@ -235,11 +223,22 @@ com_ptr<IDispatch> Serve(const Ref<host::Item>& item) {
        [item](const Args&, VARIANT* r) { ReturnInt(r, item->MeetingStatus()); },
        {}},
       {L"TotalWork", 0, [item](const Args&, VARIANT* r) { ReturnInt(r, item->TotalWork()); }, {}},
-      {L"ActualWork", 0, [item](const Args&, VARIANT* r) { ReturnInt(r, item->ActualWork()); },
-       [item](const VARIANT& value, const Args&) {
-         std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
-         item->SetActualWork(Args(std::move(one)).Int(0));
-       }},
+      IntProperty(
+          L"ActualWork", [item] { return item->ActualWork(); },
+          [item](int minutes) { item->SetActualWork(minutes); }),
+      IntProperty(
+          L"Sensitivity", [item] { return item->Sensitivity(); },
+          [item](int sensitivity) { item->SetSensitivity(sensitivity); }),
+      TextProperty(
+          L"Categories", [item] { return item->Categories(); },
+          [item](const std::wstring& categories) { item->SetCategories(categories); }),
+      IntProperty(
+          L"ReminderMinutesBeforeStart", [item] { return item->ReminderMinutesBeforeStart(); },
+          [item](int minutes) { item->SetReminderMinutesBeforeStart(minutes); }),
+      {L"IsRecurring",
+       0,
+       [item](const Args&, VARIANT* r) { ReturnBool(r, item->IsRecurring()); },
+       {}},
   };
   return Make(std::move(members), &kItemEvents10, [item](com_ptr<IDispatch> sink) {
     return item->OnWrite([sink](bool& cancel) {

@@ -331,6 +331,7 @@ com_ptr<IDispatch> Serve(const Ref<host::UserProperty>&);
 com_ptr<IDispatch> Serve(const Ref<host::UserPropertyCollection>&);
 com_ptr<IDispatch> Serve(const Ref<host::AttachmentCollection>&);
 com_ptr<IDispatch> Serve(const Ref<host::WordSelection>&);
+com_ptr<IDispatch> Serve(const Ref<host::WordRange>&);
 com_ptr<IDispatch> Serve(const Ref<host::WordWindow>&);
 com_ptr<IDispatch> Serve(const Ref<host::WordDocument>&);
 com_ptr<IDispatch> Serve(const Ref<host::Inspector>&);
@@ -363,6 +364,23 @@ template <class Get>
 Member TextGet(std::wstring name, Get get) {
   return {
       std::move(name), 0, [get](const Args&, VARIANT* result) { ReturnText(result, get()); }, {}};
+}
+// A property read and written: `answer` returns its value, `take` reads the one put.
+template <auto answer, auto take, class Get, class Put>
+Member Property(std::wstring name, Get get, Put put) {
+  return {std::move(name), 0, [get](const Args&, VARIANT* result) { answer(result, get()); },
+          [put](const VARIANT& value, const Args&) {
+            std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
+            put((Args(std::move(one)).*take)(0));
+          }};
+}
+template <class Get, class Put>
+Member IntProperty(std::wstring name, Get get, Put put) {
+  return Property<&ReturnInt, &Args::Int>(std::move(name), get, put);
+}
+template <class Get, class Put>
+Member TextProperty(std::wstring name, Get get, Put put) {
+  return Property<&ReturnText, &Args::Text>(std::move(name), get, put);
 }
 template <class Run>
 Member Method(std::wstring name, std::size_t max_args, Run run) {

@@ -126,8 +126,9 @@ inline void TaskWindowsAndTabs(Stage& s) {
 
 // Schedule from the task window, the task menu and Outlook 12's menu, for an older task without
 // its stamp: each shows a linked appointment whose tab offers the task once saved, add event or
-// not.
+// not. No reminder shorter than the slot is ever away: the DLL's runs read the real clock.
 inline void ScheduleFromEverySurface(Stage& s) {
+  s.outlook.SetDefaultReminder(0);
   s.outlook.SetAddEventsDropped(sim::FolderKind::kTasks, true);
   auto task = s.outlook.CreateTask(L"Q3 figures", L"Task notes");
   s.outlook.SetAddEventsDropped(sim::FolderKind::kTasks, false);
@@ -213,6 +214,8 @@ inline void KeysThroughMovesAndCopies(Stage& s) {
 // Schedule from a shared mailbox's task: the appointment acts at once, its task asked for in
 // its store.
 inline void ScheduleFromASharedTask(Stage& s) {
+  // No default reminder: the DLL's slot comes from the real clock, which the reminder would follow.
+  s.outlook.SetDefaultReminder(0);
   auto task = s.outlook.AddItem(host::kOlTask, L"Team review", L"", sim::FolderKind::kSharedTasks);
   s.MenuClick(L"VBX_Schedule_Ostrand_Task", task, L"VBX_Schedule_Ostrand_Task");
   auto appointment = s.outlook.ActiveWindowItem();

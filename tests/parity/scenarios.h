@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/parity/hours_scenarios.h"
 #include "tests/parity/linking_scenarios.h"
 #include "tests/parity/moved_scenarios.h"
 #include "tests/parity/send_file_scenarios.h"
@@ -152,27 +153,6 @@ inline void SubjectsWindowsRefuses(Stage& s) {
   for (const auto& subject : {std::wstring(L"CON"), std::wstring(L"nul.txt"), LongestSubject(),
                               std::wstring(L"Re: Minutes...")})
     s.Send(s.outlook.ReceiveMail(subject, L"Figures"));
-}
-
-// The task's recorded start, moved 90 minutes back: the DLL reads the real clock.
-inline bool MoveStartBack(Stage& s, sim::SimItem& task) {
-  int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
-  const auto started = task.UserProperty(L"OstrandStartedAt").value_or(L"");
-  if (swscanf(started.c_str(), L"%d-%d-%dT%d:%d:%dZ", &y, &mo, &d, &h, &mi, &sec) != 6) {
-    s.Note(L"no start time: " + started);
-    return false;
-  }
-  using namespace std::chrono;
-  const auto at = sys_days(year_month_day(year(y), month(mo), day(d))) + hours(h) + minutes(mi) +
-                  seconds(sec) - minutes(90);
-  const year_month_day date(floor<days>(at));
-  const hh_mm_ss time(at - floor<days>(at));
-  wchar_t earlier[32];
-  swprintf(earlier, 32, L"%04d-%02u-%02uT%02d:%02d:%02dZ", int(date.year()), unsigned(date.month()),
-           unsigned(date.day()), int(time.hours().count()), int(time.minutes().count()),
-           int(time.seconds().count()));
-  task.SetUserProperty(L"OstrandStartedAt", earlier);
-  return true;
 }
 
 // Start, then stop 90 minutes later.
@@ -379,6 +359,13 @@ inline const std::vector<Scenario>& Scenarios() {
       {L"schedule from a shared mailbox's task", ScheduleFromASharedTask},
       {L"only the user's own links", OnlyTheUsersOwnLinks},
       {L"a save while a box is up", SaveWhileABoxIsUp},
+      {L"a forgotten stop answered yes, no and cancel", ForgottenStopAnswered},
+      {L"a fifty-minute session", FiftyMinuteSession},
+      {L"a task completed in its window while started", CompletedInItsWindowWhileStarted},
+      {L"start into the user's task window", StartIntoTheUsersWindow},
+      {L"a failed complete from the tab", FailedCompleteFromTheTab},
+      {L"a recurring task completed", RecurringTaskCompleted},
+      {L"schedule of a private task", SchedulePrivateTask},
       {L"a task moved to a subfolder, opened from its appointment", MovedToASubfolder},
       {L"a task in Deleted Items, opened from its appointment", InDeletedItems},
       {L"a task gone for good, opened from its appointment", GoneForGood},

@@ -2,6 +2,8 @@
 // What one end-to-end scenario does and sees: the simulated Outlook, the add-in as Outlook loads
 // it, and the notes that go into the transcript beside the sim's own record.
 
+#include <chrono>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -119,6 +121,27 @@ class Stage {
 
   std::vector<std::wstring> notes;
 };
+
+// The task's recorded start, moved `by_minutes` back: the DLL reads the real clock.
+inline bool MoveStartBack(Stage& s, sim::SimItem& task, int by_minutes = 90) {
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
+  const auto started = task.UserProperty(L"OstrandStartedAt").value_or(L"");
+  if (swscanf(started.c_str(), L"%d-%d-%dT%d:%d:%dZ", &y, &mo, &d, &h, &mi, &sec) != 6) {
+    s.Note(L"no start time: " + started);
+    return false;
+  }
+  using namespace std::chrono;
+  const auto at = sys_days(year_month_day(year(y), month(mo), day(d))) + hours(h) + minutes(mi) +
+                  seconds(sec) - minutes(by_minutes);
+  const year_month_day date(floor<days>(at));
+  const hh_mm_ss time(at - floor<days>(at));
+  wchar_t earlier[32];
+  swprintf(earlier, 32, L"%04d-%02u-%02uT%02d:%02d:%02dZ", int(date.year()), unsigned(date.month()),
+           unsigned(date.day()), int(time.hours().count()), int(time.minutes().count()),
+           int(time.seconds().count()));
+  task.SetUserProperty(L"OstrandStartedAt", earlier);
+  return true;
+}
 
 struct Scenario {
   const wchar_t* name;
