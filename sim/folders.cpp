@@ -157,6 +157,9 @@ class FoldersImpl : public host::FolderCollection {
 };
 
 class FolderImpl : public host::Folder {
+  std::weak_ptr<Core> core_;
+  FolderKind folder_;
+
  public:
   FolderImpl(std::weak_ptr<Core> core, FolderKind folder)
       : core_(std::move(core)), folder_(folder) {}
@@ -186,8 +189,6 @@ class FolderImpl : public host::Folder {
     core->Enter(L"Folder", member, L"", core->folders.at(folder_)->name);
     return core;
   }
-  std::weak_ptr<Core> core_;
-  FolderKind folder_;
 };
 
 }  // namespace
