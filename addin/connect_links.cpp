@@ -28,8 +28,8 @@ bool Connect::Run(host::Operation operation, host::ItemRef item) {
       // The appointment is shown; only its tab may wait for the next drawing.
     }
   }
-  // No open window's tab may go on offering what the task's new status rules out.
-  if (row.ChangesTask()) RefreshTabs();
+  // No open window's tab may go on offering what the task's new status or place rules out.
+  if (row.ChangesTask() || ran.relinked) RefreshTabs();
   return ran.succeeded;
 }
 

@@ -126,6 +126,7 @@ Ran RunTaskAction(const Session& session, const host::ItemRef& appointment_ref,
   const TaskAction& traits = *row.action;
   auto& platform = session.platform;
   const std::wstring& appointment_entry_id = appointment_ref.entry_id;
+  bool relinked = false;
   const bool done = RunReporting(platform, host::NameOf(row.operation), [&] {
     if (appointment_entry_id.empty()) {
       host::ShowMessage(platform, host::kNoEntryIdMessage);
@@ -147,6 +148,7 @@ Ran RunTaskAction(const Session& session, const host::ItemRef& appointment_ref,
       if (!traits.finds_moved_task || !NotInThisStore(failure)) throw;
       moved = ReachMovedTask(session, *ns, *link, *appointment, appointment_entry_id);
       if (!moved.task) return false;
+      relinked = true;
     }
     auto& task = host::Require(moved.task);
     // Said once the task's window is up, or its editor's absence told.
@@ -211,7 +213,7 @@ Ran RunTaskAction(const Session& session, const host::ItemRef& appointment_ref,
     }
     return true;
   });
-  return {nullptr, done};
+  return {nullptr, done, relinked};
 }
 
 }  // namespace fenmark::links

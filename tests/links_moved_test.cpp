@@ -176,6 +176,19 @@ TEST_F(Moved, OfSeveralMatchesTheOneNotCompleteAndAnAppointmentWithChangesIsReli
   EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), 1);
 }
 
+// The tab that offered Open alone is drawn anew once Open has found the task.
+TEST_F(Moved, OpenFromTheTabRefreshesIt) {
+  auto appointment = LinkedAppointment(L"Stopped");
+  outlook.MoveItem(LinkedTaskOf(appointment), FolderKind::kOtherTasks);
+  outlook.OpenItem(appointment);
+  EXPECT_EQ(TabState(outlook.ShowTab()),
+            L"VB_CompleteTask- VB_OpenTask+ VB_StartTask- VB_StopTask- ");
+  ASSERT_TRUE(outlook.ClickTabButton(L"VB_OpenTask"));
+  EXPECT_EQ(TabState(outlook.ShowTab(appointment)), kStoppedTab);
+  outlook.CloseWindow(LinkedTaskOf(appointment), false);
+  outlook.CloseWindow(appointment, false);
+}
+
 TEST_F(Moved, OpenStopsAtTheBoundOfFoldersAndSaysSo) {
   for (int i = 0; i < links::kMaxFoldersSearched; ++i)
     outlook.AddFolder(FolderKind::kTasks, L"Folder " + std::to_wstring(i), host::kOlTaskItem);
