@@ -30,6 +30,12 @@ class Moved : public MovedTest {
   void Open(const sim::SimItem& appointment) {
     connect.Run(host::Operation::kOpenTask, {appointment.EntryID()});
   }
+  // The next drawing reads the task where it is now, with one lookup.
+  void ExpectStoppedWithOneLookup(const sim::SimItem& appointment) {
+    outlook.ClearCalls();
+    EXPECT_EQ(Menu(appointment), kStopped);
+    EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), 1);
+  }
   // The folders Open restricted, in order.
   std::vector<std::wstring> Restricted() const {
     std::vector<std::wstring> folders;
@@ -108,9 +114,7 @@ TEST_F(Moved, OpenFindsATaskMovedToASubfolderBeforeAndAfterItsSaveThere) {
     EXPECT_EQ(appointment.SaveCount(), saves + 1);
     EXPECT_FALSE(appointment.Dirty());
     outlook.CloseWindow(task, false);
-    outlook.ClearCalls();
-    EXPECT_EQ(Menu(appointment), kStopped);
-    EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), 1);
+    ExpectStoppedWithOneLookup(appointment);
   }
 }
 
@@ -171,9 +175,7 @@ TEST_F(Moved, OfSeveralMatchesTheOneNotCompleteAndAnAppointmentWithChangesIsReli
   EXPECT_TRUE(appointment.Dirty());
   outlook.CloseWindow(task, false);
   outlook.CloseWindow(appointment, false);
-  outlook.ClearCalls();
-  EXPECT_EQ(Menu(appointment), kStopped);
-  EXPECT_EQ(outlook.CountCalls(L"Namespace.GetItemFromID"), 1);
+  ExpectStoppedWithOneLookup(appointment);
 }
 
 // The tab that offered Open alone is drawn anew once Open has found the task.
