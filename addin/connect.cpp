@@ -97,7 +97,8 @@ std::wstring Connect::GetTaskStatus(const Ref<host::Item>& appointment) {
 std::wstring Connect::ReadTaskStatus(const Ref<host::Item>& appointment,
                                      const std::wstring& entry_id) {
   if (entry_id.empty()) return {};
-  return links::ReadSavedTaskStatus(application_.Get(), host::Require(appointment), &task_stores_);
+  return links::ReadDrawnTaskStatus(application_.Get(), host::Require(appointment), entry_id,
+                                    task_stores_);
 }
 
 }  // namespace fenmark

@@ -10,6 +10,7 @@ namespace fenmark {
 
 bool Connect::Run(host::Operation operation, host::ItemRef item) {
   drawing_status_.Forget();
+  task_stores_.ForgetMisses();
   remembered_ = std::move(item);
   const links::OperationRow& row = links::RowOf(operation);
   const links::Ran ran = row.run(
@@ -27,8 +28,8 @@ bool Connect::Run(host::Operation operation, host::ItemRef item) {
       // The appointment is shown; only its tab may wait for the next drawing.
     }
   }
-  // No open window's tab may go on offering what the task's new status rules out.
-  if (row.ChangesTask()) RefreshTabs();
+  // No open window's tab may go on offering what the task's new status or place rules out.
+  if (row.ChangesTask() || ran.relinked) RefreshTabs();
   return ran.succeeded;
 }
 
@@ -51,6 +52,7 @@ void Connect::Watch(ItemWindows& windows, Ref<host::Item> item, GetInspector&& g
 
 void Connect::OnAppointmentWrite(ItemWindow&, bool& /*cancel*/) {
   drawing_status_.Forget();
+  task_stores_.ForgetMisses();
   if (own_saves_.Underway() || !connected_) return;
   RefreshTabs();
 }
@@ -101,7 +103,10 @@ void Connect::OnCalendarItemAdd(const Ref<host::Item>& item) {
   if (!connected_) return;
   drawing_status_.Forget();
   // The appointment's window may be open already (Save rather than Save & Close).
-  if (links::LinkAddedItem(host::Require(item), application_.Get(), own_saves_)) RefreshTabs();
+  if (links::LinkAddedItem(host::Require(item), application_.Get(), own_saves_)) {
+    task_stores_.ForgetMisses();
+    RefreshTabs();
+  }
 }
 
 void Connect::OnTaskItemAdd(const Ref<host::Item>& item) noexcept {

@@ -30,6 +30,8 @@ constexpr CommandHelp kHelp[] = {
     {"schedule TASK [other]",
      "drag the task into the calendar (other: into a calendar subfolder, whose arrivals the "
      "add-in does not hear of)"},
+    {"move ITEM tasks|subfolder|deleted|archive",
+     "move the item to Tasks, the Tasks subfolder Projects, Deleted Items or the archive's Tasks"},
     {"delete ITEM", "delete the item for good"},
     {"show ITEM", "show the item"},
     {"items", "list every item"},
@@ -118,9 +120,17 @@ close task2 discard
 say With two mails selected, Outlook shows its menu for several items, and the add-in offers nothing there.
 receive mail "Lunch on Friday?" "Who is in?"
 right-click mail1 mail2
-say Someone deletes the task. The appointment can no longer find it; its menu leaves out the task commands, without a message box for each entry.
+say Avery files the finished task in Projects, a Tasks subfolder. The move gives it a new entry ID, so the appointment no longer finds it by the old one: its menu offers Open only, and asks Outlook nothing more while it stays so.
+move task1 subfolder
+right-click appt1
+click "Open Ostrand Task"
+say Open looked for the task by its key, found it in Projects, opened it and linked the appointment to where it is now: its menu reads the task's status again, with one lookup (complete, so Open only).
+close task1 discard
+right-click appt1
+say Someone deletes the task for good. Open says so in words.
 delete task1
 right-click appt1
+click "Open Ostrand Task"
 )";
 }
 

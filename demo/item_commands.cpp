@@ -111,6 +111,30 @@ void Session::Schedule(const Args& args) {
               ".");
 }
 
+void Session::Move(const Args& args) {
+  struct Destination {
+    std::string_view word;
+    sim::FolderKind folder;
+  };
+  static constexpr Destination kDestinations[] = {
+      {"tasks", sim::FolderKind::kTasks},
+      {"subfolder", sim::FolderKind::kOtherTasks},
+      {"deleted", sim::FolderKind::kDeletedItems},
+      {"archive", sim::FolderKind::kArchiveTasks},
+  };
+  if (args.size() != 2) throw UserError("Usage: move ITEM tasks|subfolder|deleted|archive");
+  const Named named = Lookup(args[0]);
+  if (named.item.Deleted()) throw UserError(named.name + " was deleted.");
+  for (const auto& destination : kDestinations) {
+    if (args[1] != destination.word) continue;
+    outlook_->MoveItem(named.item, destination.folder);
+    print_.Wrap("You move " + named.name + " to " + FolderName(destination.folder) +
+                "; it gets a new entry ID there, and the old one no longer finds it.");
+    return;
+  }
+  throw UserError("Usage: move ITEM tasks|subfolder|deleted|archive");
+}
+
 void Session::Delete(const Args& args) {
   if (args.size() != 1) throw UserError("Usage: delete ITEM");
   const Named named = Lookup(args[0]);

@@ -149,6 +149,7 @@ void Session::Dispatch(const std::string& command, const Args& args) {
       {"close", &Session::Close},
       {"type", &Session::Type},
       {"schedule", &Session::Schedule},
+      {"move", &Session::Move},
       {"delete", &Session::Delete},
       {"show", &Session::Show},
       {"items", &Session::ListItems},

@@ -86,6 +86,7 @@ class Session {
   void Close(const Args& args);
   void Type(const Args& args);
   void Schedule(const Args& args);
+  void Move(const Args& args);
   void Delete(const Args& args);
   void Show(const Args& args);
   void ListItems(const Args& args);

@@ -124,6 +124,18 @@ std::string FolderName(std::optional<sim::FolderKind> folder) {
       return "the team's Calendar";
     case sim::FolderKind::kSharedTasks:
       return "the team's Tasks";
+    case sim::FolderKind::kMailbox:
+      return "the mailbox";
+    case sim::FolderKind::kSharedMailbox:
+      return "the team's mailbox";
+    case sim::FolderKind::kArchive:
+      return "the archive";
+    case sim::FolderKind::kArchiveTasks:
+      return "the archive's Tasks";
+    case sim::FolderKind::kPublicFolders:
+      return "the public folders";
+    case sim::FolderKind::kPublicTasks:
+      return "the public Team Tasks";
   }
   return "";
 }

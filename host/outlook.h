@@ -28,18 +28,19 @@ enum ItemClass : int {
   kOlMeetingRequest = 53,
 };
 
-inline constexpr int kOlFolderCalendar = 9;   // GetDefaultFolder
-inline constexpr int kOlFolderTasks = 13;     // GetDefaultFolder
-inline constexpr int kOlAppointmentItem = 1;  // CreateItem
-inline constexpr int kOlTaskItem = 3;         // CreateItem
-inline constexpr int kOlDiscard = 1;          // Close: drop unsaved changes
-inline constexpr int kOlMsg = 3;              // SaveAs: message file, ANSI
-inline constexpr int kOlMsgUnicode = 9;       // SaveAs: message file, Unicode
-inline constexpr int kOlHtml = 5;             // SaveAs: HTML
-inline constexpr int kOlSave = 0;             // Close: save changes
-inline constexpr int kOlTaskInProgress = 1;   // TaskItem.Status
-inline constexpr int kOlTaskDeferred = 4;     // TaskItem.Status
-inline constexpr int kOlText = 1;             // UserProperties.Add
+inline constexpr int kOlFolderDeletedItems = 3;  // GetDefaultFolder
+inline constexpr int kOlFolderCalendar = 9;      // GetDefaultFolder
+inline constexpr int kOlFolderTasks = 13;        // GetDefaultFolder
+inline constexpr int kOlAppointmentItem = 1;     // CreateItem
+inline constexpr int kOlTaskItem = 3;            // CreateItem
+inline constexpr int kOlDiscard = 1;             // Close: drop unsaved changes
+inline constexpr int kOlMsg = 3;                 // SaveAs: message file, ANSI
+inline constexpr int kOlMsgUnicode = 9;          // SaveAs: message file, Unicode
+inline constexpr int kOlHtml = 5;                // SaveAs: HTML
+inline constexpr int kOlSave = 0;                // Close: save changes
+inline constexpr int kOlTaskInProgress = 1;      // TaskItem.Status
+inline constexpr int kOlTaskDeferred = 4;        // TaskItem.Status
+inline constexpr int kOlText = 1;                // UserProperties.Add
 // AppointmentItem.MeetingStatus of a meeting someone else organised, as it arrived or once
 // cancelled.
 inline constexpr int kOlMeetingReceived = 3;
@@ -165,6 +166,20 @@ class ItemCollection {
   virtual ~ItemCollection() = default;
   // `ItemAdd`: raised for every item added to the folder.
   virtual Subscription OnItemAdd(std::function<void(const Ref<Item>&)> handler) = 0;
+  // The items that match `filter`, a DASL filter ("@SQL=..."), as a collection of their own; one
+  // round trip to the server in online mode.
+  virtual Ref<ItemCollection> Restrict(const std::wstring& filter) = 0;
+  virtual int Count() = 0;
+  // 1-based.
+  virtual Ref<host::Item> Item(int index) = 0;
+};
+
+class FolderCollection {
+ public:
+  virtual ~FolderCollection() = default;
+  virtual int Count() = 0;
+  // 1-based.
+  virtual Ref<Folder> Item(int index) = 0;
 };
 
 class Folder {
@@ -173,6 +188,10 @@ class Folder {
   virtual Ref<ItemCollection> Items() = 0;
   // The entry ID of the store that holds the folder.
   virtual std::wstring StoreID() = 0;
+  // The subfolders.
+  virtual Ref<FolderCollection> Folders() = 0;
+  // The kind of item the folder holds (kOlTaskItem for a task folder).
+  virtual int DefaultItemType() = 0;
 };
 
 // The store of the item's folder (`Parent.StoreID`), or "" when the host cannot tell: the store
@@ -193,6 +212,9 @@ class Namespace {
   // The item with that entry ID, or no object. An entry ID that no store holds is a failure, and
   // so may be one of an item outside the default store when `store_id` is empty (left out).
   virtual Ref<Item> GetItemFromID(const std::wstring& entry_id, const std::wstring& store_id) = 0;
+  // The root folder of each of the user's stores loaded (`Folders`); the public folders are
+  // nobody's own and not among them.
+  virtual Ref<FolderCollection> Folders() = 0;
 };
 
 class ItemSelection {

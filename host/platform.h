@@ -129,6 +129,9 @@ class Platform {
                                                  const std::wstring& charset) = 0;
   // Holds the calling thread.
   virtual void Wait(int milliseconds) = 0;
+  // The wait cursor while the add-in searches, then the cursor as it was; calls come in pairs.
+  virtual void BeginWaitCursor() = 0;
+  virtual void EndWaitCursor() = 0;
 };
 
 }  // namespace fenmark::host

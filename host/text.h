@@ -15,6 +15,9 @@ inline constexpr std::wstring_view kComplete = L"Complete";
 // completed it in Outlook's own window): it can still be stopped. Callers of GetTaskStatus see
 // "Complete".
 inline constexpr std::wstring_view kCompleteButStarted = L"Complete, started";
+// The status of a linked task that its entry ID no longer finds (moved or deleted): only Open is
+// offered, which looks for it. A control character, so no stored status can read the same.
+inline constexpr std::wstring_view kTaskNotFound = L"\x01NotFound";
 
 // <0, 0 or >0, as the texts sort without regard to letter case.
 inline int CompareNoCase(std::wstring_view a, std::wstring_view b) noexcept {

@@ -57,6 +57,13 @@ std::optional<TaskLink> FindTaskLink(host::Item& appointment) {
   return TaskLink{line.entry_id, {}, true};
 }
 
+std::optional<TaskLink> FindTaskLink(host::Item& appointment, const std::wstring& entry_id,
+                                     const TaskStores* stores) {
+  if (const auto* relink = stores ? stores->RelinkOf(entry_id) : nullptr)
+    return TaskLink{relink->first, relink->second};
+  return FindTaskLink(appointment);
+}
+
 void SetTextProperty(host::UserPropertyCollection& properties, std::wstring_view name,
                      const std::wstring& value) {
   host::Require(properties.Add(std::wstring(name), host::kOlText)).SetValue(value);
@@ -115,20 +122,42 @@ std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::I
   return ReadSavedTaskStatus(app, *appointment, stores);
 }
 
-std::wstring ReadSavedTaskStatus(const Ref<host::Application>& app, host::Item& appointment,
-                                 TaskStores* stores) {
-  const auto link = FindTaskLink(appointment);
-  if (!link) return {};
-  auto ns = host::Require(app).GetNamespace(L"MAPI");
-  auto task = GetLinkedTask(host::Require(ns), *link, appointment, stores);
-  const bool complete = host::Require(task).Complete();
-  auto properties = task->UserProperties();
+namespace {
+std::wstring StatusOf(host::Item& task) {
+  const bool complete = task.Complete();
+  auto properties = task.UserProperties();
   auto ostrand = host::Require(properties).Item(std::wstring(kOstrandStatus));
   if (!complete) return ostrand ? ostrand->Value() : std::wstring();
   // Work started and then the task ticked complete by hand: only Stop can end that work.
   if (!ostrand || !SameText(ostrand->Value(), kStarted)) return std::wstring(kComplete);
   auto started = properties->Item(std::wstring(kOstrandStartedAt));
   return std::wstring(started && !started->Value().empty() ? kCompleteButStarted : kComplete);
+}
+}  // namespace
+
+std::wstring ReadSavedTaskStatus(const Ref<host::Application>& app, host::Item& appointment,
+                                 TaskStores* stores) {
+  const auto link = FindTaskLink(appointment);
+  if (!link) return {};
+  auto ns = host::Require(app).GetNamespace(L"MAPI");
+  return StatusOf(host::Require(GetLinkedTask(host::Require(ns), *link, appointment, stores)));
+}
+
+std::wstring ReadDrawnTaskStatus(const Ref<host::Application>& app, host::Item& appointment,
+                                 const std::wstring& entry_id, TaskStores& stores) {
+  if (stores.Missed(entry_id)) return std::wstring(kTaskNotFound);
+  const auto link = FindTaskLink(appointment, entry_id, &stores);
+  if (!link) return {};
+  auto ns = host::Require(app).GetNamespace(L"MAPI");
+  Ref<host::Item> task;
+  try {
+    task = GetLinkedTask(host::Require(ns), *link, appointment, &stores);
+  } catch (const host::Failure& failure) {
+    if (!NotInThisStore(failure)) throw;
+    stores.RememberMiss(entry_id);
+    return std::wstring(kTaskNotFound);
+  }
+  return StatusOf(host::Require(task));
 }
 
 std::wstring GetTaskStatus(host::Platform& platform, const Ref<host::Application>& app,

@@ -29,6 +29,7 @@ using host::kComplete;
 using host::kCompleteButStarted;
 using host::kStarted;
 using host::kStopped;
+using host::kTaskNotFound;
 using host::SameText;
 
 // The item typed as a task or an appointment, as a typed reference takes it: no object stays no
@@ -53,6 +54,10 @@ struct TaskLink {
   bool by_marker = false;      // the appointment is not linked yet
 };
 std::optional<TaskLink> FindTaskLink(host::Item& appointment);
+// The same, where the session holds a link that Open mended for the appointment with that entry
+// ID (not saved, since the user had unsaved changes): that one, without reading the item.
+std::optional<TaskLink> FindTaskLink(host::Item& appointment, const std::wstring& entry_id,
+                                     const TaskStores* stores);
 
 // The store of the item's folder, for a link that records it; a failure goes to the caller.
 std::wstring StoreOf(host::Item& item);
@@ -92,6 +97,12 @@ std::wstring ReadTaskStatus(const Ref<host::Application>& app, const Ref<host::I
                             TaskStores* stores = nullptr);
 std::wstring ReadSavedTaskStatus(const Ref<host::Application>& app, host::Item& appointment,
                                  TaskStores* stores = nullptr);
+
+// ReadSavedTaskStatus for a drawing of the appointment with that entry ID: a task that is not
+// found (moved or deleted; not a server that cannot answer) is kTaskNotFound, remembered in
+// `stores`, so that drawing the appointment again asks Outlook nothing.
+std::wstring ReadDrawnTaskStatus(const Ref<host::Application>& app, host::Item& appointment,
+                                 const std::wstring& entry_id, TaskStores& stores);
 
 // ReadTaskStatus that reports its own failures under "Ostrand - GetTaskStatus" and then answers "".
 // `app` may be empty (after disconnection); that is a failure once the appointment is saved.

@@ -12,7 +12,7 @@ using enum host::Operation;
 
 constexpr TaskAction kComplete{L"Ostrand task completed - ", true, 0, kStopped,
                                WorkTime::kAddSinceStart};
-constexpr TaskAction kOpen{};
+constexpr TaskAction kOpen{.finds_moved_task = true};
 constexpr TaskAction kStart{L"Ostrand task started - ", false, host::kOlTaskInProgress, kStarted,
                             WorkTime::kRecordStart};
 constexpr TaskAction kStop{L"Ostrand task stopped - ", false, host::kOlTaskDeferred, kStopped,

@@ -32,6 +32,8 @@ struct Session {
 struct Ran {
   Ref<host::Item> shown;
   bool succeeded = false;
+  // An appointment was linked anew to a task that had moved: open tabs show the old reading.
+  bool relinked = false;
 };
 
 struct OperationRow;

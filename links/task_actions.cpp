@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "links/linked_task.h"
+#include "links/moved_task.h"
 #include "links/report_guard.h"
 #include "links/tracking.h"
 #include "links/work_time.h"
@@ -48,6 +49,29 @@ struct Plan {
   std::optional<RecordedWork> work;  // the start recorded, for Stop and Complete
   bool add_work = true;
 };
+
+// The task that the link no longer finds, looked for and linked anew; no object, once the user
+// is told why, when it is nowhere to be found.
+MovedTask ReachMovedTask(const Session& session, host::Namespace& ns, const TaskLink& link,
+                         host::Item& appointment, const std::wstring& appointment_entry_id) {
+  auto& platform = session.platform;
+  MovedTask moved = FindMovedTask(platform, ns, SearchKeyOf(appointment, link), appointment);
+  if (!moved.task) {
+    if (moved.stopped_at_bound) {
+      host::ShowMessage(
+          platform, std::wstring(host::kSearchBoundMessage) + std::to_wstring(kMaxFoldersSearched));
+    } else {
+      host::ShowMessage(platform, host::kTaskGoneMessage);
+    }
+    return moved;
+  }
+  const std::wstring entry_id = moved.task->EntryID();
+  const std::wstring store_id = StoreOf(*moved.task);
+  if (session.stores) session.stores->Remember(entry_id, store_id);
+  if (!LinkFoundByMarker(appointment, entry_id, *moved.task, session.saves) && session.stores)
+    session.stores->Relinked(appointment_entry_id, {entry_id, store_id});
+  return moved;
+}
 
 }  // namespace
 
@@ -102,6 +126,7 @@ Ran RunTaskAction(const Session& session, const host::ItemRef& appointment_ref,
   const TaskAction& traits = *row.action;
   auto& platform = session.platform;
   const std::wstring& appointment_entry_id = appointment_ref.entry_id;
+  bool relinked = false;
   const bool done = RunReporting(platform, host::NameOf(row.operation), [&] {
     if (appointment_entry_id.empty()) {
       host::ShowMessage(platform, host::kNoEntryIdMessage);
@@ -114,10 +139,22 @@ Ran RunTaskAction(const Session& session, const host::ItemRef& appointment_ref,
       host::ShowMessage(platform, host::kNoItemMessage);
       return false;
     }
-    const auto link = FindTaskLink(*appointment);
+    const auto link = FindTaskLink(*appointment, appointment_entry_id, session.stores);
     if (!link) throw host::errors::ObjectNotSet();
-    auto task_ref = GetLinkedTask(*ns, *link, *appointment, session.stores);
-    auto& task = host::Require(task_ref);
+    MovedTask moved;
+    try {
+      moved.task = GetLinkedTask(*ns, *link, *appointment, session.stores);
+    } catch (const host::Failure& failure) {
+      if (!traits.finds_moved_task || !NotInThisStore(failure)) throw;
+      moved = ReachMovedTask(session, *ns, *link, *appointment, appointment_entry_id);
+      if (!moved.task) return false;
+      relinked = true;
+    }
+    auto& task = host::Require(moved.task);
+    // Said once the task's window is up, or its editor's absence told.
+    auto tell_where = [&] {
+      if (moved.in_deleted_items) host::ShowMessage(platform, host::kTaskInDeletedItemsMessage);
+    };
 
     const bool writes_note = traits.WritesNote();
     Plan plan;
@@ -127,16 +164,23 @@ Ran RunTaskAction(const Session& session, const host::ItemRef& appointment_ref,
       plan = std::move(*planned);
     }
     // Linked once the target has proved to be a task and the user has not cancelled.
-    if (link->by_marker) LinkFoundByMarker(*appointment, link->task_entry_id, task, session.saves);
+    if (link->by_marker && !moved.found_by_search)
+      LinkFoundByMarker(*appointment, link->task_entry_id, task, session.saves);
 
     const std::uint64_t windows_before = session.windows_opened ? *session.windows_opened : 0;
     auto document = host::Require(task.GetInspector()).WordEditor();
     if (!document) {
       host::ShowMessage(platform, std::wstring(host::kNoWordDocumentMessage) + task.Subject());
-      if (!writes_note) return false;
+      if (!writes_note) {
+        tell_where();
+        return false;
+      }
     } else {
       host::Require(task.GetInspector()).Activate();
-      if (!writes_note) return true;
+      if (!writes_note) {
+        tell_where();
+        return true;
+      }
       // The user's own window: their cursor and their text stay as they were, and so does the
       // window; the save below keeps the note.
       const bool opened_here = !session.windows_opened || *session.windows_opened != windows_before;
@@ -169,7 +213,7 @@ Ran RunTaskAction(const Session& session, const host::ItemRef& appointment_ref,
     }
     return true;
   });
-  return {nullptr, done};
+  return {nullptr, done, relinked};
 }
 
 }  // namespace fenmark::links

@@ -30,6 +30,8 @@ struct TaskAction {
   // A complete task keeps its completion and Outlook status: stopping work recorded on a task
   // that the user completed in Outlook's own window.
   bool keeps_completion = false;
+  // Open: a task its link no longer finds is looked for (links/moved_task.h) and linked anew.
+  bool finds_moved_task = false;
 
   constexpr bool WritesNote() const noexcept { return !note_prefix.empty(); }
 };
@@ -45,7 +47,10 @@ inline constexpr long long kLongSessionMinutes = 10 * 60;
 // save it; open only brings the task's window up. Work longer than kLongSessionMinutes is added
 // only when the user says so, and their Cancel leaves everything as it was. A recurring task is
 // written and saved before Outlook completes the occurrence, so that its completed copy carries
-// the work; the task itself goes on with the work it had before. The appointment is never changed.
+// the work; the task itself goes on with the work it had before. The appointment is never changed,
+// except by Open when it finds a task that moved: the link then names the task where it is now,
+// saved when the appointment has no unsaved changes (else held for the session), and a task in
+// Deleted Items is said to be there.
 // Reports its own failures under "Ostrand - <operation>"; never fails towards the caller.
 // `appointment` is the hand-over; the row's action is the command carried out.
 Ran RunTaskAction(const Session& session, const host::ItemRef& appointment,

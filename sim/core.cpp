@@ -1,5 +1,6 @@
 #include "sim/core.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "sim/platform_impl.h"
@@ -144,22 +145,37 @@ void ItemState::Restore(const PersistedState& state) {
 // ---------------- Core ----------------
 
 Core::Core() {
-  const std::pair<FolderKind, const wchar_t*> kFolders[] = {
-      {FolderKind::kDeletedItems, L"Deleted Items"},
-      {FolderKind::kInbox, L"Inbox"},
-      {FolderKind::kCalendar, L"Calendar"},
-      {FolderKind::kContacts, L"Contacts"},
-      {FolderKind::kTasks, L"Tasks"},
-      {FolderKind::kDrafts, L"Drafts"},
-      {FolderKind::kOtherCalendar, L"Team Calendar"},
-      {FolderKind::kOtherTasks, L"Projects"},
-      {FolderKind::kSharedInbox, L"Inbox - Team"},
-      {FolderKind::kSharedCalendar, L"Calendar - Team"},
-      {FolderKind::kSharedTasks, L"Tasks - Team"}};
-  for (auto& [kind, name] : kFolders) {
+  struct Made {
+    FolderKind kind;
+    const wchar_t* name;
+    std::optional<FolderKind> parent;
+    int item_type = 0;
+  };
+  using enum FolderKind;
+  const Made kFolders[] = {
+      {kMailbox, L"Mailbox - Avery", {}},
+      {kDeletedItems, L"Deleted Items", kMailbox},
+      {kInbox, L"Inbox", kMailbox},
+      {kCalendar, L"Calendar", kMailbox, host::kOlAppointmentItem},
+      {kContacts, L"Contacts", kMailbox},
+      {kTasks, L"Tasks", kMailbox, host::kOlTaskItem},
+      {kDrafts, L"Drafts", kMailbox},
+      {kOtherCalendar, L"Team Calendar", kCalendar, host::kOlAppointmentItem},
+      {kOtherTasks, L"Projects", kTasks, host::kOlTaskItem},
+      {kSharedMailbox, L"Mailbox - Team", {}},
+      {kSharedInbox, L"Inbox - Team", kSharedMailbox},
+      {kSharedCalendar, L"Calendar - Team", kSharedMailbox, host::kOlAppointmentItem},
+      {kSharedTasks, L"Tasks - Team", kSharedMailbox, host::kOlTaskItem},
+      {kArchive, L"Online Archive - Avery", {}},
+      {kArchiveTasks, L"Tasks", kArchive, host::kOlTaskItem},
+      {kPublicFolders, L"Public Folders - Avery", {}},
+      {kPublicTasks, L"Team Tasks", kPublicFolders, host::kOlTaskItem}};
+  for (const auto& made : kFolders) {
     auto folder = std::make_shared<FolderState>();
-    folder->name = name;
-    folders[kind] = folder;
+    folder->name = made.name;
+    folder->parent = made.parent;
+    folder->item_type = made.item_type;
+    folders[made.kind] = folder;
   }
   store_uid = L"A1F3C0D27B9E4F6A8C5D2E1B0F9A7C63";
   temp_folder = L"C:\\Users\\Avery\\AppData\\Local\\Temp";
@@ -199,17 +215,19 @@ void Core::Enter(const wchar_t* interface_name, const wchar_t* member, std::wstr
 }
 
 int StoreOf(FolderKind folder) {
-  return static_cast<int>(folder) >= static_cast<int>(FolderKind::kSharedInbox) ? 2 : 1;
+  return std::max(1, static_cast<int>(folder) / 1000);
 }
 
 std::wstring StoreIDOf(int store) {
   // Shaped like a store entry ID: flags, the MAPI provider UID, then the store's own part.
+  static const wchar_t* const kOwnParts[] = {L"A1F3C0D27B9E4F6A", L"B7D2E4F1096C4A3E",
+                                             L"C4E8A2F6193D5B7E", L"D9B1F5E3287A6C4F"};
   return L"0000000038A1BB1005E5101AA1BB08002B2A56C20000" +
-         std::wstring(store == 1 ? L"A1F3C0D27B9E4F6A" : L"B7D2E4F1096C4A3E");
+         std::wstring(kOwnParts[std::clamp(store, 1, kStoreCount) - 1]);
 }
 
 int StoreByID(const std::wstring& store_id) {
-  for (int store : {1, 2})
+  for (int store = 1; store <= kStoreCount; ++store)
     if (EqualsNoCase(store_id, StoreIDOf(store))) return store;
   return 0;
 }

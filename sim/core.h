@@ -160,6 +160,8 @@ struct ItemState {
 
 struct FolderState {
   std::wstring name;
+  std::optional<FolderKind> parent;  // none for a store's root
+  int item_type = 0;                 // DefaultItemType: olMailItem
   EventSource<const Ref<host::Item>&> item_add;
   // Outlook raises no ItemAdd for items that arrive many at once (a bulk import, a sync).
   bool add_events_dropped = false;
@@ -253,6 +255,8 @@ struct Core : std::enable_shared_from_this<Core> {
   int default_reminder = 15;  // what a new appointment's reminder is set to, in minutes
   bool overtype = false;      // Word's Options.Overtype, one setting for every window
   bool item_from_id_nothing = false;
+  int wait_cursor = 0;  // shown while above zero
+  int added_folders = 0;
 
   // ---- ribbon ----
   RibbonCallbacks* ribbon_callbacks = nullptr;
@@ -403,9 +407,11 @@ struct Core : std::enable_shared_from_this<Core> {
                      const std::wstring& bad_name_text) const;
 };
 
-// Stores: the default one and a second one (a shared mailbox or a delegate's), which holds the
-// folders numbered from kSharedInbox on.
-int StoreOf(FolderKind folder);  // 1 or 2
+// Stores: the default one (1), a second one (2, a shared mailbox or a delegate's), an archive (3)
+// and the public folders (4); a folder's number tells its store.
+inline constexpr int kStoreCount = 4;
+inline constexpr int kPublicStore = 4;
+int StoreOf(FolderKind folder);
 std::wstring StoreIDOf(int store);
 int StoreByID(const std::wstring& store_id);  // 0 for none
 
@@ -418,6 +424,8 @@ Ref<host::Application> HandApplication(Core& core);
 Ref<host::ItemSelection> HandSelection(Core& core,
                                        const std::vector<std::weak_ptr<ItemState>>& items);
 Ref<host::Folder> HandFolder(Core& core, FolderKind folder);
+// The roots of the user's own stores, as the namespace lists them (folders.cpp).
+Ref<host::FolderCollection> HandStoreRoots(Core& core);
 
 // What SaveAs of `type` writes for the item at `path` (renderings.cpp): the file itself first,
 // then, for an HTML rendering of a mail with pictures, the pictures in "<name>_files" beside it.

@@ -52,41 +52,6 @@ class InspectorsImpl : public host::InspectorCollection {
   std::weak_ptr<Core> core_;
 };
 
-class ItemsImpl : public host::ItemCollection {
- public:
-  ItemsImpl(std::weak_ptr<Core> core, FolderKind folder)
-      : core_(std::move(core)), folder_(folder) {}
-  host::Subscription OnItemAdd(std::function<void(const Ref<host::Item>&)> handler) override {
-    auto core = Lock(core_);
-    core->Enter(L"ItemCollection", L"OnItemAdd", L"", core->folders.at(folder_)->name);
-    return core->folders.at(folder_)->item_add.Subscribe(std::move(handler));
-  }
-
- private:
-  std::weak_ptr<Core> core_;
-  FolderKind folder_;
-};
-
-class FolderImpl : public host::Folder {
- public:
-  FolderImpl(std::weak_ptr<Core> core, FolderKind folder)
-      : core_(std::move(core)), folder_(folder) {}
-  Ref<host::ItemCollection> Items() override {
-    auto core = Lock(core_);
-    core->Enter(L"Folder", L"Items", L"", core->folders.at(folder_)->name);
-    return core->Hand<host::ItemCollection>(std::make_shared<ItemsImpl>(core_, folder_));
-  }
-  std::wstring StoreID() override {
-    auto core = Lock(core_);
-    core->Enter(L"Folder", L"StoreID", L"", core->folders.at(folder_)->name);
-    return StoreIDOf(StoreOf(folder_));
-  }
-
- private:
-  std::weak_ptr<Core> core_;
-  FolderKind folder_;
-};
-
 class NamespaceImpl : public host::Namespace {
  public:
   explicit NamespaceImpl(std::weak_ptr<Core> core) : core_(std::move(core)) {}
@@ -95,10 +60,10 @@ class NamespaceImpl : public host::Namespace {
     auto core = Lock(core_);
     core->Enter(L"Namespace", L"GetDefaultFolder", std::to_wstring(folder_type));
     auto kind = static_cast<FolderKind>(folder_type);
-    if (kind == FolderKind::kOtherCalendar || kind == FolderKind::kOtherTasks ||
+    if (StoreOf(kind) != 1 || static_cast<int>(kind) >= static_cast<int>(FolderKind::kMailbox) ||
         !core->folders.count(kind))
       throw InvalidArgument();
-    return core->Hand<host::Folder>(std::make_shared<FolderImpl>(core_, kind));
+    return HandFolder(*core, kind);
   }
 
   // Without the store ID only the default store is searched, as Outlook may do with stores of
@@ -115,6 +80,12 @@ class NamespaceImpl : public host::Namespace {
       throw host::Failure(kNotFound, L"The operation failed. An object cannot be found.");
     if (core->item_from_id_nothing) return nullptr;
     return core->HandItem(item);
+  }
+
+  Ref<host::FolderCollection> Folders() override {
+    auto core = Lock(core_);
+    core->Enter(L"Namespace", L"Folders");
+    return HandStoreRoots(*core);
   }
 
  private:
@@ -230,10 +201,6 @@ class ApplicationImpl : public host::Application {
 
 Ref<host::Inspector> Core::HandInspector(const std::shared_ptr<ItemState>& item) {
   return Hand<host::Inspector>(std::make_shared<InspectorImpl>(weak_from_this(), item));
-}
-
-Ref<host::Folder> HandFolder(Core& core, FolderKind folder) {
-  return core.Hand<host::Folder>(std::make_shared<FolderImpl>(core.weak_from_this(), folder));
 }
 
 Ref<host::Application> HandApplication(Core& core) {

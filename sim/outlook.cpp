@@ -55,6 +55,21 @@ std::wstring Outlook::StoreID(FolderKind folder) const {
   return detail::StoreIDOf(detail::StoreOf(folder));
 }
 
+FolderKind Outlook::AddFolder(FolderKind parent, const std::wstring& name, int item_type) {
+  auto& folders = core_->folders;
+  if (!folders.count(parent) || core_->added_folders >= 899)
+    throw std::invalid_argument("AddFolder: no such parent, or too many folders");
+  // Numbered within the parent's store: its thousands, from 100 on.
+  const auto kind =
+      static_cast<FolderKind>(detail::StoreOf(parent) * 1000 + 100 + core_->added_folders++);
+  auto folder = std::make_shared<detail::FolderState>();
+  folder->name = name;
+  folder->parent = parent;
+  folder->item_type = item_type;
+  folders[kind] = std::move(folder);
+  return kind;
+}
+
 SimItem Outlook::AddItem(int item_class, const std::wstring& subject, const std::wstring& body,
                          FolderKind folder) {
   auto item = core_->NewItem(item_class);
@@ -259,6 +274,10 @@ void Outlook::SetWordAvailableByDefault(bool available) {
 void Outlook::SetOvertype(bool on) {
   core_->overtype = on;
 }
+bool Outlook::WaitCursorShown() const {
+  return core_->wait_cursor > 0;
+}
+
 bool Outlook::Overtype() const {
   return core_->overtype;
 }

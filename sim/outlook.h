@@ -111,6 +111,9 @@ class Outlook {
   SimItem FindByEntryID(const std::wstring& entry_id) const;  // empty handle if none
   // The store ID of the folder's store.
   std::wstring StoreID(FolderKind folder) const;
+  // The user makes a folder in `parent`, of the store of `parent`, holding items of `item_type`
+  // (host::kOlTaskItem for tasks; 0, mail, by default).
+  FolderKind AddFolder(FolderKind parent, const std::wstring& name, int item_type = 0);
 
   // ---------------- user actions (not logged, never injected) ----------------
   // A mail (class 43) or post (45) arrives in the Inbox, saved; raises the Inbox's ItemAdd.
@@ -283,6 +286,8 @@ class Outlook {
   // The button the user presses for that box: the handler's answer, or OK. The DLL's boxes, shown
   // outside the sim, are answered here too.
   int AnswerMessageBox(const MessageBoxRecord& box);
+  // Whether the add-in shows the wait cursor now.
+  bool WaitCursorShown() const;
   // Local time, default 2024-03-15 14:25:07. `step_seconds` is added after every reading.
   // Setting it forward moves the tick count as far.
   void SetNow(const host::DateTime& now, int step_seconds = 0);

@@ -181,6 +181,15 @@ std::wstring PlatformImpl::TempPath() {
   return core_.temp_folder + L"\\";
 }
 
+// Not logged: the cursor is the user's to see, not a call on Outlook.
+void PlatformImpl::BeginWaitCursor() {
+  ++core_.wait_cursor;
+}
+
+void PlatformImpl::EndWaitCursor() {
+  --core_.wait_cursor;
+}
+
 void PlatformImpl::Wait(int milliseconds) {
   core_.Enter(L"Platform", L"Wait", std::to_wstring(milliseconds));
   core_.milliseconds += static_cast<std::uint64_t>(std::max(milliseconds, 0));

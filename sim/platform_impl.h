@@ -34,6 +34,8 @@ class PlatformImpl : public host::Platform {
   std::optional<std::wstring> DecodeText(const std::vector<std::uint8_t>& bytes,
                                          const std::wstring& charset) override;
   void Wait(int milliseconds) override;
+  void BeginWaitCursor() override;
+  void EndWaitCursor() override;
 
  private:
   Core& core_;

@@ -14,8 +14,10 @@ namespace detail {
 struct ItemState;
 }  // namespace detail
 
-// Default folders of the one store. The numbers are Outlook's for GetDefaultFolder;
-// kOtherCalendar and kOtherTasks are folders of the user's that are no default folder.
+// The folders of the stores. The numbers below 1000 are Outlook's for GetDefaultFolder, in the
+// default store; a folder's store is its number's thousands (1 for the default store).
+// kOtherCalendar and kOtherTasks are folders of the user's that are no default folder; the roots
+// hold each store's folders (Outlook::AddFolder makes more).
 enum class FolderKind : int {
   kDeletedItems = 3,
   kInbox = 6,
@@ -23,13 +25,21 @@ enum class FolderKind : int {
   kContacts = 10,
   kTasks = 13,
   kDrafts = 16,
+  kMailbox = 1000,  // the default store's root
   kOtherCalendar = 1009,
   kOtherTasks = 1013,  // a subfolder of Tasks
   // A second store (a shared mailbox or a delegate's): its items are found by entry ID only when
   // the store ID is given too.
+  kSharedMailbox = 2000,
   kSharedInbox = 2006,
   kSharedCalendar = 2009,
   kSharedTasks = 2013,
+  // An archive (an online archive, a data file): a store of the user's like the second one.
+  kArchive = 3000,
+  kArchiveTasks = 3013,
+  // The public folders: nobody's own store, left out of the namespace's stores.
+  kPublicFolders = 4000,
+  kPublicTasks = 4013,
 };
 
 struct Attachment {

@@ -275,6 +275,8 @@ TEST_F(TaskActionTest, BrokenLinksAndNoApplicationAreReportedUnderTheOperationAn
   for (const Action& action : {kComplete, kOpen, kStart, kStop}) {
     const std::wstring operation = action.first;
     SCOPED_TRACE(::testing::PrintToString(operation));
+    // Open looks for a task its link no longer finds, and says in words that it is nowhere.
+    const bool open = action.second == host::Operation::kOpenTask;
     // The entry ID handed over, the start of the box's text, whether it is a failure report
     // (else a plain message), and whether the host answers no item for the entry ID.
     const std::tuple<std::wstring, std::wstring, bool, bool> cases[] = {
@@ -283,7 +285,8 @@ TEST_F(TaskActionTest, BrokenLinksAndNoApplicationAreReportedUnderTheOperationAn
          true},
         {unlinked.EntryID(), L"91 - Object variable or With block variable not set", true, false},
         {mail.EntryID(), L"13 - Type mismatch", true, false},
-        {orphan.EntryID(), L"-", true, false},  // the host's own failure
+        {orphan.EntryID(), open ? std::wstring(host::kTaskGoneMessage) : L"-", !open,
+         false},  // the host's own failure
         {L"00000000DEADBEEF", std::to_wstring(sim::kNotFound) + L" - ", true, false},
     };
     for (const auto& [entry_id, text_prefix, report, nothing] : cases) {

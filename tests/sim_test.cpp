@@ -69,3 +69,30 @@ TEST(SimClock, TheTickCountMovesWithCommandsAndTheClock) {
 
 }  // namespace
 }  // namespace fenmark::sim
+
+namespace fenmark::sim {
+namespace {
+
+// A user property is found by its DASL name in any folder; by its name in brackets only where the
+// folder defines it, which none of the add-in's are. Only saved values are found.
+TEST(SimGuards, RestrictFindsUserPropertiesByTheirDaslNameOnly) {
+  Outlook outlook;
+  auto task = outlook.CreateTask(L"T");
+  task.SetUserProperty(L"OstrandTaskKey", L"00AB");
+  outlook.UserSave(task);
+  auto unsaved = outlook.CreateTask(L"U");
+  unsaved.SetUserProperty(L"OstrandTaskKey", L"00AB");
+  auto items = outlook.Application()->GetNamespace(L"MAPI")->GetDefaultFolder(13)->Items();
+  const std::wstring dasl =
+      L"\"http://schemas.microsoft.com/mapi/string/{00020329-0000-0000-C000-000000000046}/";
+  auto found = items->Restrict(L"@SQL=" + dasl + L"OstrandTaskKey\" = '00ab' OR " + dasl +
+                               L"TaskLinkEntryID\" = '00ab'");
+  ASSERT_EQ(found->Count(), 1);
+  EXPECT_EQ(outlook.Find(found->Item(1)).Subject(), L"T");
+  EXPECT_THROW(items->Restrict(L"[OstrandTaskKey] = '00AB'"), host::Failure);
+  EXPECT_THROW(items->Restrict(L"@SQL=OstrandTaskKey = '00AB'"), host::Failure);
+  EXPECT_EQ(outlook.CountCalls(L"ItemCollection.Restrict"), 3);
+}
+
+}  // namespace
+}  // namespace fenmark::sim

@@ -9,6 +9,7 @@ namespace {
 using host::kComplete;
 using host::kStarted;
 using host::kStopped;
+using host::kTaskNotFound;
 using host::SameText;
 
 using enum host::Operation;
@@ -42,15 +43,17 @@ std::optional<host::Operation> OperationOf(std::wstring_view control_id) {
 }
 
 bool Allows(host::Operation operation, int item_class, std::wstring_view status) {
-  const bool linked = !status.empty();
+  // A task its link no longer finds: Open looks for it; nothing else can act on it.
+  const bool missing = status == kTaskNotFound;
+  const bool linked = !status.empty() && !missing;
   // A complete task whose work is still recorded as started: its window and Stop.
   if (SameText(status, host::kCompleteButStarted))
     return operation == kOpenTask || operation == kStopTask;
   switch (operation) {
     case kCopyToTask:  // a single mail or post item
       return item_class == host::kOlMail || item_class == host::kOlPost;
-    case kOpenTask:  // any linked task
-      return linked;
+    case kOpenTask:  // any linked task, found or not
+      return linked || missing;
     case kCompleteTask:  // a linked task that is not complete
       return linked && !SameText(status, kComplete);
     case kStartTask:  // a linked task neither complete nor started

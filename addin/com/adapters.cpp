@@ -197,6 +197,18 @@ class ItemsAdapter final : public Adapter, public host::ItemCollection {
                                     handler(Wrap<host::Item>(args.Object(0)));
                                   }}});
   }
+  Ref<host::ItemCollection> Restrict(const std::wstring& filter) override {
+    return Object<host::ItemCollection>(L"Restrict", {filter});
+  }
+  int Count() override { return ToInt(*Get(L"Count").get()); }
+  Ref<host::Item> Item(int index) override { return Object<host::Item>(L"Item", {index}); }
+};
+
+class FoldersAdapter final : public Adapter, public host::FolderCollection {
+ public:
+  using Adapter::Adapter;
+  int Count() override { return ToInt(*Get(L"Count").get()); }
+  Ref<host::Folder> Item(int index) override { return Object<host::Folder>(L"Item", {index}); }
 };
 
 class FolderAdapter final : public Adapter, public host::Folder {
@@ -204,6 +216,10 @@ class FolderAdapter final : public Adapter, public host::Folder {
   using Adapter::Adapter;
   Ref<host::ItemCollection> Items() override { return Object<host::ItemCollection>(L"Items"); }
   std::wstring StoreID() override { return Text(L"StoreID"); }
+  Ref<host::FolderCollection> Folders() override {
+    return Object<host::FolderCollection>(L"Folders");
+  }
+  int DefaultItemType() override { return ToInt(*Get(L"DefaultItemType").get()); }
 };
 
 class NamespaceAdapter final : public Adapter, public host::Namespace {
@@ -217,6 +233,11 @@ class NamespaceAdapter final : public Adapter, public host::Namespace {
                                 const std::wstring& store_id) override {
     if (store_id.empty()) return Object<host::Item>(L"GetItemFromID", {entry_id});
     return Object<host::Item>(L"GetItemFromID", {entry_id, store_id});
+  }
+  // Every version lists the stores' roots here; the public folders' root among them is not told
+  // apart, since nothing the add-in relies on names a store's kind.
+  Ref<host::FolderCollection> Folders() override {
+    return Object<host::FolderCollection>(L"Folders");
   }
 };
 
@@ -374,6 +395,7 @@ template <> struct AdapterFor<host::Inspector> : Is<InspectorAdapter> {};
 template <> struct AdapterFor<host::InspectorCollection> : Is<InspectorsAdapter> {};
 template <> struct AdapterFor<host::ItemCollection> : Is<ItemsAdapter> {};
 template <> struct AdapterFor<host::Folder> : Is<FolderAdapter> {};
+template <> struct AdapterFor<host::FolderCollection> : Is<FoldersAdapter> {};
 template <> struct AdapterFor<host::Namespace> : Is<NamespaceAdapter> {};
 template <> struct AdapterFor<host::ItemSelection> : Is<SelectionAdapter> {};
 template <> struct AdapterFor<host::Explorer> : Is<ExplorerAdapter> {};
@@ -405,6 +427,7 @@ template std::shared_ptr<host::Inspector> Wrap(com_ptr<IDispatch>);
 template std::shared_ptr<host::InspectorCollection> Wrap(com_ptr<IDispatch>);
 template std::shared_ptr<host::ItemCollection> Wrap(com_ptr<IDispatch>);
 template std::shared_ptr<host::Folder> Wrap(com_ptr<IDispatch>);
+template std::shared_ptr<host::FolderCollection> Wrap(com_ptr<IDispatch>);
 template std::shared_ptr<host::Namespace> Wrap(com_ptr<IDispatch>);
 template std::shared_ptr<host::ItemSelection> Wrap(com_ptr<IDispatch>);
 template std::shared_ptr<host::Explorer> Wrap(com_ptr<IDispatch>);

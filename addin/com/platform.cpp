@@ -341,3 +341,17 @@ void WindowsPlatform::Wait(int milliseconds) {
 }
 
 }  // namespace fenmark::com
+
+namespace fenmark::com {
+
+// Outlook's thread runs no message loop while the add-in searches, so the cursor stays as set.
+void WindowsPlatform::BeginWaitCursor() {
+  before_wait_ = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+}
+
+void WindowsPlatform::EndWaitCursor() {
+  SetCursor(static_cast<HCURSOR>(before_wait_));
+  before_wait_ = nullptr;
+}
+
+}  // namespace fenmark::com

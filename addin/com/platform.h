@@ -30,6 +30,12 @@ class WindowsPlatform final : public host::Platform {
   std::optional<std::wstring> DecodeText(const std::vector<std::uint8_t>& bytes,
                                          const std::wstring& charset) override;
   void Wait(int milliseconds) override;
+  void BeginWaitCursor() override;
+  void EndWaitCursor() override;
+
+ private:
+  // The cursor the wait cursor replaced, put back at the end.
+  void* before_wait_ = nullptr;  // an HCURSOR
 };
 
 }  // namespace fenmark::com

@@ -262,7 +262,13 @@ com_ptr<IDispatch> Serve(const Ref<host::InspectorCollection>& inspectors) {
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::ItemCollection>& items) {
-  return Make({}, &kItemsEvents, [items](com_ptr<IDispatch> sink) {
+  std::vector<Member> members{
+      Object(L"Restrict", 1,
+             [items](const Args& a) { return ServeOrNothing(items->Restrict(a.Text(0))); }),
+      {L"Count", 0, [items](const Args&, VARIANT* r) { ReturnInt(r, items->Count()); }, {}},
+      Object(L"Item", 1, [items](const Args& a) { return ServeOrNothing(items->Item(a.Int(0))); }),
+  };
+  return Make(std::move(members), &kItemsEvents, [items](com_ptr<IDispatch> sink) {
     return items->OnItemAdd([sink](const Ref<host::Item>& item) {
       auto served = ServeOrNothing(item);
       Raise(sink.get(), 0xF001, {ObjectArg(served.get())});
@@ -270,10 +276,23 @@ com_ptr<IDispatch> Serve(const Ref<host::ItemCollection>& items) {
   });
 }
 
+com_ptr<IDispatch> Serve(const Ref<host::FolderCollection>& folders) {
+  return Make({
+      {L"Count", 0, [folders](const Args&, VARIANT* r) { ReturnInt(r, folders->Count()); }, {}},
+      Object(L"Item", 1,
+             [folders](const Args& a) { return ServeOrNothing(folders->Item(a.Int(0))); }),
+  });
+}
+
 com_ptr<IDispatch> Serve(const Ref<host::Folder>& folder) {
   return Make({
       Object(L"Items", 0, [folder](const Args&) { return ServeOrNothing(folder->Items()); }),
       TextGet(L"StoreID", [folder] { return folder->StoreID(); }),
+      Object(L"Folders", 0, [folder](const Args&) { return ServeOrNothing(folder->Folders()); }),
+      {L"DefaultItemType",
+       0,
+       [folder](const Args&, VARIANT* r) { ReturnInt(r, folder->DefaultItemType()); },
+       {}},
   });
 }
 
@@ -287,6 +306,7 @@ com_ptr<IDispatch> Serve(const Ref<host::Namespace>& ns) {
                return ServeOrNothing(
                    ns->GetItemFromID(a.Text(0), a.Given(1) ? a.Text(1) : std::wstring()));
              }),
+      Object(L"Folders", 0, [ns](const Args&) { return ServeOrNothing(ns->Folders()); }),
   });
 }
 

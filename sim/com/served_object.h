@@ -338,6 +338,7 @@ com_ptr<IDispatch> Serve(const Ref<host::Inspector>&);
 com_ptr<IDispatch> Serve(const Ref<host::Item>&);
 com_ptr<IDispatch> Serve(const Ref<host::InspectorCollection>&);
 com_ptr<IDispatch> Serve(const Ref<host::ItemCollection>&);
+com_ptr<IDispatch> Serve(const Ref<host::FolderCollection>&);
 com_ptr<IDispatch> Serve(const Ref<host::Folder>&);
 com_ptr<IDispatch> Serve(const Ref<host::Namespace>&);
 com_ptr<IDispatch> Serve(const Ref<host::ItemSelection>&);

@@ -10,6 +10,7 @@
 
 #include "tests/parity/hours_scenarios.h"
 #include "tests/parity/linking_scenarios.h"
+#include "tests/parity/moved_scenarios.h"
 #include "tests/parity/send_file_scenarios.h"
 #include "tests/parity/stage.h"
 
@@ -365,6 +366,10 @@ inline const std::vector<Scenario>& Scenarios() {
       {L"a failed complete from the tab", FailedCompleteFromTheTab},
       {L"a recurring task completed", RecurringTaskCompleted},
       {L"schedule of a private task", SchedulePrivateTask},
+      {L"a task moved to a subfolder, opened from its appointment", MovedToASubfolder},
+      {L"a task in Deleted Items, opened from its appointment", InDeletedItems},
+      {L"a task gone for good, opened from its appointment", GoneForGood},
+      {L"a task moved into an archive, opened from its appointment", MovedIntoAnArchive},
   };
   return all;
 }
