@@ -13,9 +13,9 @@ bool Connect::Run(host::Operation operation, host::ItemRef item) {
   task_stores_.ForgetMisses();
   remembered_ = std::move(item);
   const links::OperationRow& row = links::RowOf(operation);
-  const links::Ran ran = row.run(
-      {platform_, own_saves_, application_.Get(), &task_stores_, &windows_opened_}, remembered_,
-      row);
+  const links::Ran ran =
+      row.run({platform_, own_saves_, application_.Get(), &task_stores_, &windows_opened_},
+              remembered_, row);
   const Ref<host::Item>& shown = ran.shown;
   // Schedule's appointment: its first save must show the task's commands in its own tab at
   // once, add event or not.

@@ -45,8 +45,8 @@ inline constexpr int kOlText = 1;                // UserProperties.Add
 // cancelled.
 inline constexpr int kOlMeetingReceived = 3;
 inline constexpr int kOlMeetingReceivedAndCanceled = 7;
-inline constexpr int kOlNormal = 0;           // Sensitivity
-inline constexpr int kOlPrivate = 2;          // Sensitivity: details hidden from those sharing
+inline constexpr int kOlNormal = 0;   // Sensitivity
+inline constexpr int kOlPrivate = 2;  // Sensitivity: details hidden from those sharing
 
 class UserProperty {
  public:

@@ -1,9 +1,10 @@
 // Text as the sim compares, logs and renders it: letter case, quoting for the call log, UTF-8,
 // paragraph breaks, and the text an editor makes of an HTML file.
 
+#include "host/text.h"
+
 #include <cwctype>
 
-#include "host/text.h"
 #include "sim/core.h"
 #include "sim/utf8.h"
 
