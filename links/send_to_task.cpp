@@ -104,7 +104,6 @@ void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
     const std::wstring htm_name = SafeFileName(folder_path, SubjectFileName(source->Subject(), now),
                                                L".htm", kPictureFolderReserve);
     source->SaveAs(folder_path + htm_name, host::kOlHtml);
-    const bool page_safe = MakePageSafe(platform, folder_path + htm_name);
 
     auto document = host::Require(target->GetInspector()).WordEditor();
     if (!document) {
@@ -115,7 +114,8 @@ void AttachOrigItem(host::Platform& platform, const Ref<host::Item>& source,
       auto selection = host::Require(window).Selection();
       auto& at = host::Require(selection);
       at.TypeText(std::wstring(kBodySeparator));
-      if (page_safe)
+      // Only a page that will be inserted is read and rewritten.
+      if (MakePageSafe(platform, folder_path + htm_name))
         at.InsertFile(folder_path + htm_name);
       else
         at.TypeText(TypedParagraphs(source->Body()));
