@@ -89,7 +89,7 @@ std::optional<std::vector<std::uint8_t>> Encoded(const std::wstring& text,
 
 std::optional<std::wstring> PlatformImpl::DecodeText(const std::vector<std::uint8_t>& bytes,
                                                      const std::wstring& charset) {
-  core_.Enter(L"Platform", L"DecodeText", Quote(charset));
+  Enter(L"DecodeText", Quote(charset));
   return Decoded(bytes, charset);
 }
 

@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "sim/core.h"
+#include "sim/facade_call.h"
 
 namespace fenmark::sim::detail {
 namespace {
@@ -13,11 +13,10 @@ host::Failure BadArgument() {
   return {kInvalidArg, host::errors::RuntimeText(host::errors::kInvalidArgument)};
 }
 
-class ControlImpl : public host::CommandBarControl,
-                    public std::enable_shared_from_this<ControlImpl> {
+class ControlImpl : public host::CommandBarControl, Facade {
  public:
   ControlImpl(std::weak_ptr<Core> core, std::shared_ptr<ControlState> control)
-      : core_(std::move(core)), control_(std::move(control)) {}
+      : Facade(std::move(core), L"CommandBarControl"), control_(std::move(control)) {}
 
   void SetCaption(const std::wstring& caption) override {
     Enter(L"SetCaption", Quote(caption));
@@ -65,27 +64,22 @@ class ControlImpl : public host::CommandBarControl,
  private:
   MenuControl& data() { return control_->data; }
   void Enter(const wchar_t* member, std::wstring arguments = {}) {
-    Lock(core_)->Enter(L"CommandBarControl", member, std::move(arguments),
-                       Quote(control_->data.caption));
+    Facade::Enter(member, std::move(arguments), Quote(control_->data.caption));
   }
   void EnterButton(const wchar_t* member, std::wstring arguments = {}) {
     Enter(member, std::move(arguments));
-    if (control_->data.type != host::kMsoControlButton)
-      throw host::Failure(kNotSupported, L"Object doesn't support this property or method");
+    if (control_->data.type != host::kMsoControlButton) throw NotSupported();
   }
-  std::weak_ptr<Core> core_;
   std::shared_ptr<ControlState> control_;
 };
 
-class ControlsImpl : public host::CommandBarControlCollection {
+class ControlsImpl : public host::CommandBarControlCollection, Facade {
  public:
   ControlsImpl(std::weak_ptr<Core> core, std::shared_ptr<MenuState> menu)
-      : core_(std::move(core)), menu_(std::move(menu)) {}
+      : Facade(std::move(core), L"CommandBarControlCollection"), menu_(std::move(menu)) {}
 
   std::shared_ptr<host::CommandBarControl> Add(int type, int before) override {
-    auto core = Lock(core_);
-    core->Enter(L"CommandBarControlCollection", L"Add",
-                std::to_wstring(type) + L", " + std::to_wstring(before));
+    auto core = Enter(L"Add", std::to_wstring(type) + L", " + std::to_wstring(before)).core;
     auto& controls = menu_->controls;
     if (type != host::kMsoControlButton && type != 10) throw BadArgument();
     if (before < 1 || before > static_cast<int>(controls.size()) + 1) throw BadArgument();
@@ -98,8 +92,7 @@ class ControlsImpl : public host::CommandBarControlCollection {
   }
 
   std::shared_ptr<host::CommandBarControl> Item(int index) override {
-    auto core = Lock(core_);
-    core->Enter(L"CommandBarControlCollection", L"Item", std::to_wstring(index));
+    auto core = Enter(L"Item", std::to_wstring(index)).core;
     auto& controls = menu_->controls;
     if (index < 1 || index > static_cast<int>(controls.size())) throw BadArgument();
     return core->Hand<host::CommandBarControl>(
@@ -107,23 +100,19 @@ class ControlsImpl : public host::CommandBarControlCollection {
   }
 
  private:
-  std::weak_ptr<Core> core_;
   std::shared_ptr<MenuState> menu_;
 };
 
-class CommandBarImpl : public host::CommandBar {
+class CommandBarImpl : public host::CommandBar, Facade {
  public:
   CommandBarImpl(std::weak_ptr<Core> core, std::shared_ptr<MenuState> menu)
-      : core_(std::move(core)), menu_(std::move(menu)) {}
+      : Facade(std::move(core), L"CommandBar"), menu_(std::move(menu)) {}
   std::shared_ptr<host::CommandBarControlCollection> Controls() override {
-    auto core = Lock(core_);
-    core->Enter(L"CommandBar", L"Controls");
-    return core->Hand<host::CommandBarControlCollection>(
-        std::make_shared<ControlsImpl>(core_, menu_));
+    return Enter(L"Controls")
+        ->Hand<host::CommandBarControlCollection>(std::make_shared<ControlsImpl>(core_, menu_));
   }
 
  private:
-  std::weak_ptr<Core> core_;
   std::shared_ptr<MenuState> menu_;
 };
 

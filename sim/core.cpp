@@ -187,31 +187,27 @@ Core::Core() {
 
 Core::~Core() = default;
 
-void Core::Enter(const wchar_t* interface_name, const wchar_t* member, std::wstring arguments,
-                 std::wstring object) {
-  HostCall call{interface_name, member, std::move(arguments), std::move(object), false};
-  ++call_number;
-  const std::wstring name = Lower(call.Name());
-  const Fault* hit = nullptr;
-  for (auto& fault : faults) {
-    if (fault.by_position) {
-      if (fault.position == call_number && !hit) hit = &fault;
-    } else if (fault.name == name) {
-      ++fault.seen;
-      bool fires = fault.only_once ? fault.seen == fault.nth : fault.seen >= fault.nth;
-      if (fires && !hit) hit = &fault;
+void Gate::Pass(HostCall call) {
+  const std::size_t number = ++passed_;
+  log.push_back(call);
+  const std::size_t logged = log.size() - 1;
+  std::optional<host::Failure> failure;
+  std::vector<CallOverride> staying, running = std::move(overrides_);
+  overrides_.clear();  // an override may add others: they come after those that stay
+  for (auto& override : running) {
+    bool stays = true;
+    try {
+      stays = override(call, number);
+    } catch (const host::Failure& thrown) {
+      if (!failure) failure = thrown;
     }
+    if (stays) staying.push_back(std::move(override));
   }
-  call.failed = hit != nullptr;
-  calls.push_back(call);
-  for (auto it = before_calls.begin(); it != before_calls.end(); ++it) {
-    if (it->first != name) continue;
-    auto action = std::move(it->second);
-    before_calls.erase(it);
-    action();
-    break;
-  }
-  if (hit) throw host::Failure(hit->number, hit->description);
+  staying.insert(staying.end(), overrides_.begin(), overrides_.end());
+  overrides_ = std::move(staying);
+  if (!failure) return;
+  log[logged].failed = true;
+  throw *failure;
 }
 
 int StoreOf(FolderKind folder) {

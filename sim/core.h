@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "sim/gate.h"
 #include "sim/outlook.h"
 
 namespace fenmark::sim::detail {
@@ -218,17 +219,6 @@ struct FileEntry {
   int save_type = -1;  // the SaveAs type that wrote it; -1 for other writers
 };
 
-struct Fault {
-  bool by_position = false;
-  std::size_t position = 0;  // call number (1-based, over all calls) for by_position
-  std::wstring name;         // lower-case "interface.member"
-  int nth = 1;
-  bool only_once = false;
-  int seen = 0;
-  std::int32_t number = 0;
-  std::wstring description;
-};
-
 class PlatformImpl;
 
 struct Core : std::enable_shared_from_this<Core> {
@@ -286,8 +276,6 @@ struct Core : std::enable_shared_from_this<Core> {
   std::uint64_t next_identity = 1;
   std::uint64_t random_state = 0x9E3779B97F4A7C15ull;
   std::vector<std::wstring> fetched;  // what Word fetched from beyond the inserted file's folder
-  // Actions run just before the add-in's next call of a name (lower-case "interface.member").
-  std::vector<std::pair<std::wstring, std::function<void()>>> before_calls;
   std::map<std::wstring, std::vector<std::uint8_t>> resources;  // by "NAME|TYPE"
   std::vector<MessageBoxRecord> message_boxes;
   std::function<int(const MessageBoxRecord&)> message_box_handler;
@@ -307,28 +295,14 @@ struct Core : std::enable_shared_from_this<Core> {
   std::wstring short_date_pattern = L"M/d/yyyy";
   std::unique_ptr<PlatformImpl> platform;
 
-  // ---- log, faults, references, returned failures ----
-  std::vector<HostCall> calls;
-  std::size_t call_number = 0;  // every call ever, not reset by ClearCalls
-  std::vector<Fault> faults;
-  std::shared_ptr<long> outstanding = std::make_shared<long>(0);
+  // ---- the gate, and what went back to the host ----
+  Gate gate;
   std::vector<ReturnedFailure> returned;
   bool write_overflow = false;
 
-  // Logs an add-in call and fails it when a fault says so.
-  void Enter(const wchar_t* interface_name, const wchar_t* member, std::wstring arguments = {},
-             std::wstring object = {});
-
-  // A counted reference for the add-in; the object lives as long as any reference does.
   template <class T, class Impl>
   std::shared_ptr<T> Hand(std::shared_ptr<Impl> object) {
-    if (!object) return nullptr;
-    ++*outstanding;
-    T* raw = object.get();
-    return std::shared_ptr<T>(raw, [keep = std::move(object), counter = outstanding](T*) mutable {
-      --*counter;
-      keep.reset();
-    });
+    return gate.Hand<T>(std::move(object));
   }
 
   // ---- store operations ----

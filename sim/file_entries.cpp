@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "sim/core.h"
+#include "sim/facade_call.h"
 #include "sim/platform_impl.h"
 
 namespace fenmark::sim::detail {
@@ -58,10 +58,10 @@ void CheckNewEntry(Core& core, const std::wstring& path) {
 
 // A handle of the add-in's on one entry. What it holds is the entry it opened: should the path
 // come to name something else (where holds are not kept), the handle's entry is elsewhere.
-class HeldEntryImpl final : public host::HeldEntry {
+class HeldEntryImpl final : public host::HeldEntry, Facade {
  public:
   HeldEntryImpl(std::weak_ptr<Core> core, std::wstring key, std::wstring path)
-      : core_(std::move(core)), key_(std::move(key)), path_(std::move(path)) {
+      : Facade(std::move(core), L"HeldEntry"), key_(std::move(key)), path_(std::move(path)) {
     auto core_now = Lock(core_);
     ++core_now->add_in_holds[key_];
     facts_ = Read(*core_now);
@@ -71,22 +71,19 @@ class HeldEntryImpl final : public host::HeldEntry {
   }
 
   host::EntryFacts Facts() override {
-    auto core = Lock(core_);
-    core->Enter(L"HeldEntry", L"Facts", Quote(path_));
+    auto core = Enter(L"Facts", Quote(path_)).core;
     if (Here(*core)) facts_ = Read(*core);
     return facts_;
   }
 
   std::vector<host::FolderEntry> Entries() override {
-    auto core = Lock(core_);
-    core->Enter(L"HeldEntry", L"Entries", Quote(path_));
+    auto core = Enter(L"Entries", Quote(path_)).core;
     if (!Here(*core) || core->links.count(key_)) return {};
     return Listing(*core, key_, L"*");
   }
 
   void Remove() override {
-    auto core = Lock(core_);
-    core->Enter(L"HeldEntry", L"Remove", Quote(path_));
+    auto core = Enter(L"Remove", Quote(path_)).core;
     if (removed_) return;
     if (Here(*core)) {
       if (!core->links.count(key_) && core->HasEntriesBelow(key_))
@@ -117,7 +114,6 @@ class HeldEntryImpl final : public host::HeldEntry {
     if (it != core.add_in_holds.end() && --it->second <= 0) core.add_in_holds.erase(it);
   }
 
-  std::weak_ptr<Core> core_;
   std::wstring key_, path_;
   host::EntryFacts facts_;
   bool removed_ = false;
@@ -184,12 +180,12 @@ std::uint64_t NextRandom(std::uint64_t& state) {
 }
 
 std::uint64_t PlatformImpl::RandomBits() {
-  core_.Enter(L"Platform", L"RandomBits");
+  Enter(L"RandomBits");
   return NextRandom(core_.random_state);
 }
 
 std::unique_ptr<host::HeldEntry> PlatformImpl::MakeOwnFolder(const std::wstring& path) {
-  core_.Enter(L"Platform", L"MakeOwnFolder", Quote(path));
+  Enter(L"MakeOwnFolder", Quote(path));
   const std::wstring resolved = core_.Resolved(path, true);
   CheckNewEntry(core_, resolved);
   const std::wstring key = Core::Key(resolved);
@@ -199,7 +195,7 @@ std::unique_ptr<host::HeldEntry> PlatformImpl::MakeOwnFolder(const std::wstring&
 }
 
 std::unique_ptr<host::HeldEntry> PlatformImpl::MakeHeldFile(const std::wstring& path) {
-  core_.Enter(L"Platform", L"MakeHeldFile", Quote(path));
+  Enter(L"MakeHeldFile", Quote(path));
   const std::wstring resolved = core_.Resolved(path, true);
   CheckNewEntry(core_, resolved);
   const std::wstring key = Core::Key(resolved);
@@ -209,7 +205,7 @@ std::unique_ptr<host::HeldEntry> PlatformImpl::MakeHeldFile(const std::wstring& 
 }
 
 std::unique_ptr<host::HeldEntry> PlatformImpl::OpenEntry(const std::wstring& path) {
-  core_.Enter(L"Platform", L"OpenEntry", Quote(path));
+  Enter(L"OpenEntry", Quote(path));
   const std::wstring key = Core::Key(core_.Resolved(path, true));
   if (!core_.dirs.count(Core::Parent(key)))
     throw host::Failure(kWin32PathNotFound, kPathNotFoundText);
@@ -226,7 +222,7 @@ std::unique_ptr<host::HeldEntry> PlatformImpl::OpenEntry(const std::wstring& pat
 }
 
 host::FileIdentity PlatformImpl::IdentityAt(const std::wstring& path) {
-  core_.Enter(L"Platform", L"IdentityAt", Quote(path));
+  Enter(L"IdentityAt", Quote(path));
   const std::wstring key = Core::Key(core_.Resolved(path, true));
   if (!core_.Exists(key)) return {};
   return {1, core_.Meta(key).identity};
@@ -234,21 +230,21 @@ host::FileIdentity PlatformImpl::IdentityAt(const std::wstring& path) {
 
 std::vector<host::FolderEntry> PlatformImpl::FolderEntries(const std::wstring& folder,
                                                            const std::wstring& pattern) {
-  core_.Enter(L"Platform", L"FolderEntries", Quote(folder) + L", " + Quote(pattern));
+  Enter(L"FolderEntries", Quote(folder) + L", " + Quote(pattern));
   const std::wstring key = Core::Key(core_.Resolved(folder));
   if (!core_.dirs.count(key)) throw host::Failure(kWin32PathNotFound, kPathNotFoundText);
   return Listing(core_, key, pattern);
 }
 
 std::vector<std::uint8_t> PlatformImpl::ReadBytes(const std::wstring& path) {
-  core_.Enter(L"Platform", L"ReadBytes", Quote(path));
+  Enter(L"ReadBytes", Quote(path));
   auto it = core_.files.find(Core::Key(core_.Resolved(path)));
   if (it == core_.files.end()) throw host::Failure(kWin32FileNotFound, kFileNotFoundText);
   return it->second.bytes;
 }
 
 void PlatformImpl::WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
-  core_.Enter(L"Platform", L"WriteBytes", Quote(path));
+  Enter(L"WriteBytes", Quote(path));
   const std::wstring resolved = core_.Resolved(path);
   core_.CheckFilePath(resolved, kWin32PathNotFound, kPathNotFoundText, kWin32BadName, kBadNameText);
   auto& entry = core_.files[Core::Key(resolved)];

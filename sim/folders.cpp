@@ -13,9 +13,7 @@ constexpr std::wstring_view kDaslPrefix =
     L"http://schemas.microsoft.com/mapi/string/{00020329-0000-0000-C000-000000000046}/";
 
 std::wstring Upper(std::wstring_view text) {
-  std::wstring upper;
-  for (const wchar_t c : text) upper += static_cast<wchar_t>(std::towupper(c));
-  return upper;
+  return detail::Upper(std::wstring(text));
 }
 
 // One `name = 'value'` of a filter, the name as the filter gives it.
@@ -77,12 +75,11 @@ bool Matches(const ItemState& item, const std::vector<Condition>& conditions) {
 }
 
 // A folder's items, or those a Restrict kept.
-class ItemsImpl : public host::ItemCollection {
+class ItemsImpl : public host::ItemCollection, Facade {
  public:
-  ItemsImpl(std::weak_ptr<Core> core, FolderKind folder)
-      : core_(std::move(core)), folder_(folder) {}
-  ItemsImpl(std::weak_ptr<Core> core, FolderKind folder, std::vector<std::weak_ptr<ItemState>> kept)
-      : core_(std::move(core)), folder_(folder), kept_(std::move(kept)) {}
+  ItemsImpl(std::weak_ptr<Core> core, FolderKind folder,
+            std::optional<std::vector<std::weak_ptr<ItemState>>> kept = std::nullopt)
+      : Facade(std::move(core), L"ItemCollection"), folder_(folder), kept_(std::move(kept)) {}
 
   host::Subscription OnItemAdd(std::function<void(const Ref<host::Item>&)> handler) override {
     auto core = Enter(L"OnItemAdd");
@@ -113,8 +110,7 @@ class ItemsImpl : public host::ItemCollection {
  private:
   std::shared_ptr<Core> Enter(const wchar_t* member, std::wstring arguments = {}) {
     auto core = Lock(core_);
-    core->Enter(L"ItemCollection", member, std::move(arguments), core->folders.at(folder_)->name);
-    return core;
+    return Facade::Enter(member, std::move(arguments), core->folders.at(folder_)->name).core;
   }
   // In the order they came into the folder; a restricted set as it was made.
   std::vector<std::shared_ptr<ItemState>> Members(Core& core) const {
@@ -129,40 +125,38 @@ class ItemsImpl : public host::ItemCollection {
     return members;
   }
 
-  std::weak_ptr<Core> core_;
   FolderKind folder_;
   std::optional<std::vector<std::weak_ptr<ItemState>>> kept_;
 };
 
-class FoldersImpl : public host::FolderCollection {
+class FoldersImpl : public host::FolderCollection, Facade {
  public:
   FoldersImpl(std::weak_ptr<Core> core, std::vector<FolderKind> folders, std::wstring owner)
-      : core_(std::move(core)), folders_(std::move(folders)), owner_(std::move(owner)) {}
+      : Facade(std::move(core), L"FolderCollection"),
+        folders_(std::move(folders)),
+        owner_(std::move(owner)) {}
   int Count() override {
-    Lock(core_)->Enter(L"FolderCollection", L"Count", L"", owner_);
+    Enter(L"Count", L"", owner_);
     return static_cast<int>(folders_.size());
   }
   Ref<host::Folder> Item(int index) override {
-    auto core = Lock(core_);
-    core->Enter(L"FolderCollection", L"Item", std::to_wstring(index), owner_);
+    auto call = Enter(L"Item", std::to_wstring(index), owner_);
     if (index < 1 || index > static_cast<int>(folders_.size()))
       throw host::Failure(kBadIndex, L"Array index out of bounds.");
-    return HandFolder(*core, folders_[index - 1]);
+    return HandFolder(*call, folders_[index - 1]);
   }
 
  private:
-  std::weak_ptr<Core> core_;
   std::vector<FolderKind> folders_;
   std::wstring owner_;
 };
 
-class FolderImpl : public host::Folder {
-  std::weak_ptr<Core> core_;
+class FolderImpl : public host::Folder, Facade {
   FolderKind folder_;
 
  public:
   FolderImpl(std::weak_ptr<Core> core, FolderKind folder)
-      : core_(std::move(core)), folder_(folder) {}
+      : Facade(std::move(core), L"Folder"), folder_(folder) {}
   Ref<host::ItemCollection> Items() override {
     auto core = Enter(L"Items");
     return core->Hand<host::ItemCollection>(std::make_shared<ItemsImpl>(core_, folder_));
@@ -186,8 +180,7 @@ class FolderImpl : public host::Folder {
  private:
   std::shared_ptr<Core> Enter(const wchar_t* member) {
     auto core = Lock(core_);
-    core->Enter(L"Folder", member, L"", core->folders.at(folder_)->name);
-    return core;
+    return Facade::Enter(member, L"", core->folders.at(folder_)->name).core;
   }
 };
 

@@ -1,6 +1,4 @@
-// An Outlook item as the add-in sees it, with its user properties and attachments. Each object
-// holds its state weakly; every call is logged and may be failed by injection before it has any
-// effect.
+// An Outlook item as the add-in sees it, with its user properties and attachments.
 
 #include <algorithm>
 #include <climits>
@@ -11,23 +9,22 @@
 namespace fenmark::sim::detail {
 namespace {
 
-class UserPropertyImpl : public host::UserProperty {
+class UserPropertyImpl : public host::UserProperty, Facade {
  public:
   UserPropertyImpl(std::weak_ptr<Core> core, std::weak_ptr<ItemState> item, std::wstring name)
-      : core_(std::move(core)), item_(std::move(item)), name_(std::move(name)) {}
+      : Facade(std::move(core), L"UserProperty", std::move(item)), name_(std::move(name)) {}
 
   std::wstring Value() override {
-    auto call = EnterItem(core_, item_, L"UserProperty", L"Value", Quote(name_));
+    auto call = Enter(L"Value", Quote(name_));
     return Find(*call.item).value;
   }
   void SetValue(const std::wstring& value) override {
-    auto call =
-        EnterItem(core_, item_, L"UserProperty", L"SetValue", Quote(name_) + L", " + Quote(value));
+    auto call = Enter(L"SetValue", Quote(name_) + L", " + Quote(value));
     Find(*call.item).value = value;
     call.item->Write(L"UserProperty " + name_ + L"=" + value);
   }
   void Delete() override {
-    auto call = EnterItem(core_, item_, L"UserProperty", L"Delete", Quote(name_));
+    auto call = Enter(L"Delete", Quote(name_));
     auto& props = call.item->props;
     props.erase(props.begin() + (&Find(*call.item) - props.data()));
     call.item->Write(L"UserProperty- " + name_);
@@ -39,19 +36,16 @@ class UserPropertyImpl : public host::UserProperty {
     if (!prop) throw host::Failure(kDeleted, L"The property has been deleted.");
     return *prop;
   }
-  std::weak_ptr<Core> core_;
-  std::weak_ptr<ItemState> item_;
   std::wstring name_;
 };
 
-class UserPropertiesImpl : public host::UserPropertyCollection {
+class UserPropertiesImpl : public host::UserPropertyCollection, Facade {
  public:
   UserPropertiesImpl(std::weak_ptr<Core> core, std::weak_ptr<ItemState> item)
-      : core_(std::move(core)), item_(std::move(item)) {}
+      : Facade(std::move(core), L"UserPropertyCollection", std::move(item)) {}
 
   Ref<host::UserProperty> Add(const std::wstring& name, int type) override {
-    auto call = EnterItem(core_, item_, L"UserPropertyCollection", L"Add",
-                          Quote(name) + L", " + std::to_wstring(type));
+    auto call = Enter(L"Add", Quote(name) + L", " + std::to_wstring(type));
     if (name.empty() || name.find_first_of(L"[]_#") != std::wstring::npos) throw InvalidArgument();
     if (type != host::kOlText) throw InvalidArgument();  // only text properties are simulated
     auto* prop = call.item->FindProp(name);
@@ -64,47 +58,39 @@ class UserPropertiesImpl : public host::UserPropertyCollection {
   }
 
   Ref<host::UserProperty> Item(const std::wstring& name) override {
-    auto call = EnterItem(core_, item_, L"UserPropertyCollection", L"Item", Quote(name));
+    auto call = Enter(L"Item", Quote(name));
     auto* prop = call.item->FindProp(name);
     if (!prop) return nullptr;
     return Make(call, prop->name);
   }
 
  private:
-  Ref<host::UserProperty> Make(const ItemCall& call, const std::wstring& name) {
-    return call.core->Hand<host::UserProperty>(
-        std::make_shared<UserPropertyImpl>(core_, item_, name));
+  Ref<host::UserProperty> Make(const Call& call, const std::wstring& name) {
+    return call->Hand<host::UserProperty>(std::make_shared<UserPropertyImpl>(core_, item_, name));
   }
-  std::weak_ptr<Core> core_;
-  std::weak_ptr<ItemState> item_;
 };
 
-class AttachmentsImpl : public host::AttachmentCollection {
+class AttachmentsImpl : public host::AttachmentCollection, Facade {
  public:
   AttachmentsImpl(std::weak_ptr<Core> core, std::weak_ptr<ItemState> item)
-      : core_(std::move(core)), item_(std::move(item)) {}
+      : Facade(std::move(core), L"AttachmentCollection", std::move(item)) {}
 
   void Add(const std::wstring& source, const std::wstring& display_name) override {
-    auto call = EnterItem(core_, item_, L"AttachmentCollection", L"Add",
-                          Quote(source) + L", " + Quote(display_name));
-    auto it = call.core->files.find(Core::Key(source));
-    if (it == call.core->files.end())
+    auto call = Enter(L"Add", Quote(source) + L", " + Quote(display_name));
+    auto it = call->files.find(Core::Key(source));
+    if (it == call->files.end())
       throw host::Failure(-2147024894,  // 0x80070002
                           L"Cannot find this file. Verify the path and file name are correct.");
     call.item->attachments.push_back(
         {display_name, source, it->second.bytes, it->second.save_type});
     call.item->Write(L"Attachment+ " + display_name);
   }
-
- private:
-  std::weak_ptr<Core> core_;
-  std::weak_ptr<ItemState> item_;
 };
 
-class ItemImpl : public host::Item {
+class ItemImpl : public host::Item, Facade {
  public:
   ItemImpl(std::weak_ptr<Core> core, std::weak_ptr<ItemState> item)
-      : core_(std::move(core)), item_(std::move(item)) {}
+      : Facade(std::move(core), L"Item", std::move(item)) {}
 
   const std::weak_ptr<ItemState>& state() const { return item_; }
 
@@ -124,7 +110,7 @@ class ItemImpl : public host::Item {
   }
   Ref<host::UserPropertyCollection> UserProperties() override {
     auto call = Enter(L"UserProperties");
-    return call.core->Hand<host::UserPropertyCollection>(
+    return call->Hand<host::UserPropertyCollection>(
         std::make_shared<UserPropertiesImpl>(core_, item_));
   }
   bool Saved() override { return !Enter(L"Saved").item->dirty; }
@@ -139,13 +125,13 @@ class ItemImpl : public host::Item {
     // Every path the save writes must fit, the pictures' too; what was written before one that
     // fails stays, as a real save leaves it.
     for (auto& [saved_path, bytes] : files) {
-      const std::wstring file_path = call.core->Resolved(saved_path);
-      if (saved_path != path && call.core->FitsMaxPath(file_path))
-        call.core->MakeDirs(Core::Parent(file_path));
-      call.core->CheckFilePath(file_path, -2147287037,  // 0x80030003
-                               L"Cannot save the file. The folder does not exist.", -2147287035,
-                               L"Cannot save the file. The file name is not valid.");
-      auto& entry = call.core->files[Core::Key(file_path)];
+      const std::wstring file_path = call->Resolved(saved_path);
+      if (saved_path != path && call->FitsMaxPath(file_path))
+        call->MakeDirs(Core::Parent(file_path));
+      call->CheckFilePath(file_path, -2147287037,  // 0x80030003
+                          L"Cannot save the file. The folder does not exist.", -2147287035,
+                          L"Cannot save the file. The file name is not valid.");
+      auto& entry = call->files[Core::Key(file_path)];
       if (entry.path.empty()) entry.path = Core::Named(file_path);
       entry.bytes = std::move(bytes);
       entry.save_type = type;
@@ -165,24 +151,23 @@ class ItemImpl : public host::Item {
     } else {
       throw InvalidArgument();
     }
-    call.core->CloseWindow(item);
+    call->CloseWindow(item);
   }
   Ref<host::AttachmentCollection> Attachments() override {
     auto call = Enter(L"Attachments");
-    return call.core->Hand<host::AttachmentCollection>(
-        std::make_shared<AttachmentsImpl>(core_, item_));
+    return call->Hand<host::AttachmentCollection>(std::make_shared<AttachmentsImpl>(core_, item_));
   }
   Ref<host::Inspector> GetInspector() override {
     auto call = Enter(L"GetInspector");
-    return call.core->HandInspector(call.item);
+    return call->HandInspector(call.item);
   }
   void Display() override {
     auto call = Enter(L"Display");
-    call.core->OpenWindow(call.item);
+    call->OpenWindow(call.item);
   }
   void MarkComplete() override {
     auto call = EnterTask(L"MarkComplete");
-    if (call.item->recurring) return call.core->CompleteOccurrence(call.item);
+    if (call.item->recurring) return call->CompleteOccurrence(call.item);
     call.item->complete = true;
     call.item->status = 2;  // olTaskComplete
     call.item->Write(L"MarkComplete");
@@ -238,28 +223,25 @@ class ItemImpl : public host::Item {
 
  private:
   // A folder the user may only read refuses the save before anything is raised.
-  static void Persist(const ItemCall& call) {
+  static void Persist(const Call& call) {
     const auto home = call.item->Home();
-    if (home && call.core->folders.at(*home)->refuses_saves)
+    if (home && call->folders.at(*home)->refuses_saves)
       throw host::Failure(kNoPermission,
                           L"You don't have appropriate permission to perform this operation.");
-    call.core->Save(*call.item);
+    call->Save(*call.item);
   }
-  ItemCall Enter(const wchar_t* member, std::wstring arguments = {}) {
-    return EnterItem(core_, item_, L"Item", member, std::move(arguments));
-  }
-  ItemCall EnterTask(const wchar_t* member, std::wstring arguments = {}) {
+  Call EnterTask(const wchar_t* member, std::wstring arguments = {}) {
     auto call = Enter(member, std::move(arguments));
     if (call.item->item_class != host::kOlTask) throw NotSupported();
     return call;
   }
-  ItemCall EnterAppointment(const wchar_t* member, std::wstring arguments = {}) {
+  Call EnterAppointment(const wchar_t* member, std::wstring arguments = {}) {
     auto call = Enter(member, std::move(arguments));
     if (call.item->item_class != host::kOlAppointment) throw NotSupported();
     return call;
   }
   // A number the add-in puts, from 0 to `most`.
-  static void PutNumber(const ItemCall& call, int ItemState::*field, const wchar_t* name, int value,
+  static void PutNumber(const Call& call, int ItemState::*field, const wchar_t* name, int value,
                         int most = INT_MAX) {
     if (value < 0 || value > most) throw InvalidArgument();
     call.item.get()->*field = value;
@@ -270,8 +252,6 @@ class ItemImpl : public host::Item {
     std::swprintf(text, 32, L"%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
     return text;
   }
-  std::weak_ptr<Core> core_;
-  std::weak_ptr<ItemState> item_;
 };
 
 }  // namespace

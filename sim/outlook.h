@@ -8,9 +8,9 @@
 //
 // Two kinds of callers use it:
 //  - the add-in, through the host interfaces of host (`Application()`, `Platform()` and
-//    every object reached from them). Each of its calls is logged (`Calls()`), may be made to
-//    fail (`FailNthCall`, `FailCallsTo`) and every reference handed to it is counted
-//    (`OutstandingReferences()`);
+//    every object reached from them). Each of its calls passes one gate: it is logged
+//    (`Calls()`), a test may override it (`Override`, and on it `FailNthCall`, `FailCallsTo`,
+//    `BeforeCall`), and every reference handed back is counted (`OutstandingReferences()`);
 //  - the test, through the members of `Outlook`, `SimItem` and `ContextMenu`: user actions
 //    (receive a mail, select, right-click, open, save, schedule a task...) and inspection. These
 //    are never logged and never fail by injection; the events they raise reach the add-in, whose
@@ -70,6 +70,13 @@ struct HostCall {
   // "Interface.Member", the name used by FailCallsTo and CountCalls.
   std::wstring Name() const { return interface_name + L"." + member; }
 };
+
+// A test's hand in the gate that every add-in call passes before the model answers it, in the
+// manner of an environment wrapper that overrides one call: it sees each call with its number
+// (from 1, over the whole session), may act first as another program would, and fails the call by
+// throwing a host::Failure (the call then has no effect). It answers whether it stays for later
+// calls.
+using CallOverride = std::function<bool(const HostCall& call, std::size_t number)>;
 
 // A failure an add-in handler or callback returned to the host.
 struct ReturnedFailure {
@@ -268,8 +275,6 @@ class Outlook {
   void SetAge(const std::wstring& path, std::uint64_t seconds);
   // The random bits the add-in's next RandomBits call returns.
   std::uint64_t NextRandomBits() const;
-  // Runs `action` just before the add-in's next call of that name ("Platform.OpenEntry").
-  void BeforeCall(const std::wstring& name, std::function<void()> action);
   // What Word fetched from beyond an inserted file's folder, in order (an address a line).
   std::vector<std::wstring> Fetched() const;
 
@@ -303,7 +308,10 @@ class Outlook {
   enum class Region { kUnitedStates, kUnitedKingdom, kGermany, kJapan };
   void SetRegion(Region region);
 
-  // ---------------- call log and fault injection ----------------
+  // ---------------- the gate: call log and overrides ----------------
+  void Override(CallOverride override);
+  // Runs `action` just before the add-in's next call of that name ("Platform.OpenEntry").
+  void BeforeCall(const std::wstring& name, std::function<void()> action);
   std::vector<HostCall> Calls() const;
   void ClearCalls();
   std::size_t CallCount() const;
@@ -320,7 +328,7 @@ class Outlook {
   void FailCallsTo(const std::wstring& name, std::int32_t number = kFailed,
                    const std::wstring& description = L"The operation failed.", int nth = 1,
                    bool only_once = false);
-  void ClearFaults();
+  void ClearFaults();  // every override
 
   // ---------------- what went back to the host ----------------
   std::vector<ReturnedFailure> ReturnedFailures() const;

@@ -139,10 +139,6 @@ std::uint64_t Outlook::NextRandomBits() const {
   return detail::NextRandom(state);
 }
 
-void Outlook::BeforeCall(const std::wstring& name, std::function<void()> action) {
-  core_->before_calls.emplace_back(detail::Lower(name), std::move(action));
-}
-
 std::vector<std::wstring> Outlook::Fetched() const {
   return core_->fetched;
 }
@@ -265,54 +261,65 @@ void Outlook::SetRegion(Region region) {
   SetSeparators(setting.date_separator, L":");
 }
 
-// ---------------- call log and faults ----------------
+// ---------------- the gate ----------------
 
 std::vector<HostCall> Outlook::Calls() const {
-  return core_->calls;
+  return core_->gate.log;
 }
 void Outlook::ClearCalls() {
-  core_->calls.clear();
+  core_->gate.log.clear();
 }
 std::size_t Outlook::CallCount() const {
-  return core_->calls.size();
+  return core_->gate.log.size();
 }
 
 int Outlook::CountCalls(const std::wstring& name) const {
   int count = 0;
-  for (auto& call : core_->calls)
+  for (auto& call : core_->gate.log)
     if (detail::EqualsNoCase(call.Name(), name)) ++count;
   return count;
 }
 
 std::wstring Outlook::CallsText() const {
   std::wstring text;
-  for (auto& call : core_->calls) text += call.ToString() + L"\n";
+  for (auto& call : core_->gate.log) text += call.ToString() + L"\n";
   return text;
+}
+
+void Outlook::Override(CallOverride override) {
+  core_->gate.Add(std::move(override));
+}
+
+void Outlook::BeforeCall(const std::wstring& name, std::function<void()> action) {
+  Override([name, action = std::move(action)](const HostCall& call, std::size_t) {
+    if (!detail::EqualsNoCase(call.Name(), name)) return true;
+    action();
+    return false;
+  });
 }
 
 void Outlook::FailNthCall(int n, std::int32_t number, const std::wstring& description) {
   if (n < 1) throw std::invalid_argument("FailNthCall counts from 1");
-  detail::Fault fault;
-  fault.by_position = true;
-  fault.position = core_->call_number + static_cast<std::size_t>(n);
-  fault.number = number;
-  fault.description = description;
-  core_->faults.push_back(fault);
+  const std::size_t at = core_->gate.Passed() + static_cast<std::size_t>(n);
+  Override([=](const HostCall&, std::size_t passed) {
+    if (passed == at) throw host::Failure(number, description);
+    return passed < at;
+  });
 }
 
 void Outlook::FailCallsTo(const std::wstring& name, std::int32_t number,
                           const std::wstring& description, int nth, bool only_once) {
-  detail::Fault fault;
-  fault.name = detail::Lower(name);
-  fault.nth = std::max(1, nth);
-  fault.only_once = only_once;
-  fault.number = number;
-  fault.description = description;
-  core_->faults.push_back(fault);
+  const int from = std::max(1, nth);
+  Override([=, seen = 0](const HostCall& call, std::size_t) mutable {
+    if (!detail::EqualsNoCase(call.Name(), name)) return true;
+    ++seen;
+    if (seen == from || (seen > from && !only_once)) throw host::Failure(number, description);
+    return !only_once || seen < from;
+  });
 }
 
 void Outlook::ClearFaults() {
-  core_->faults.clear();
+  core_->gate.ClearOverrides();
 }
 
 std::vector<ReturnedFailure> Outlook::ReturnedFailures() const {
@@ -335,7 +342,7 @@ int Outlook::EventConnections() const {
 }
 
 long Outlook::OutstandingReferences() const {
-  return *core_->outstanding;
+  return core_->gate.Outstanding();
 }
 
 }  // namespace fenmark::sim

@@ -130,46 +130,49 @@ void Core::CheckFilePath(const std::wstring& path, std::int32_t path_not_found,
 
 // ---------------- the platform ----------------
 
+void PlatformImpl::Enter(const wchar_t* member, std::wstring arguments) {
+  core_.gate.Pass({L"Platform", member, std::move(arguments), L"", false});
+}
+
 int PlatformImpl::MsgBox(const std::wstring& text, int style,
                          const std::optional<std::wstring>& title) {
-  core_.Enter(L"Platform", L"MsgBox",
-              Quote(text) + L", " + std::to_wstring(style) +
-                  (title ? L", " + Quote(*title) : std::wstring()));
+  Enter(L"MsgBox", Quote(text) + L", " + std::to_wstring(style) +
+                       (title ? L", " + Quote(*title) : std::wstring()));
   MessageBoxRecord record{text, style, title.value_or(L"Fenmark"), title.has_value()};
   core_.message_boxes.push_back(record);
   return core_.Answer(record);
 }
 
 host::ClockReading PlatformImpl::ReadClock() {
-  core_.Enter(L"Platform", L"ReadClock");
+  Enter(L"ReadClock");
   const host::DateTime now = core_.now;
   core_.now = AddSeconds(core_.now, core_.clock_step);
   return {now, AddSeconds(now, -60L * core_.utc_offset_minutes)};
 }
 
 host::DateTime PlatformImpl::LocalTime(const host::DateTime& utc) {
-  core_.Enter(L"Platform", L"LocalTime");
+  Enter(L"LocalTime");
   return AddSeconds(utc, 60L * core_.utc_offset_minutes);
 }
 
 std::wstring PlatformImpl::DateSeparator() {
-  core_.Enter(L"Platform", L"DateSeparator");
+  Enter(L"DateSeparator");
   return core_.date_separator;
 }
 
 std::wstring PlatformImpl::TimeSeparator() {
-  core_.Enter(L"Platform", L"TimeSeparator");
+  Enter(L"TimeSeparator");
   return core_.time_separator;
 }
 
 std::wstring PlatformImpl::ShortDatePattern() {
-  core_.Enter(L"Platform", L"ShortDatePattern");
+  Enter(L"ShortDatePattern");
   return core_.short_date_pattern;
 }
 
 std::optional<std::vector<std::uint8_t>> PlatformImpl::ResourceBytes(const std::wstring& name,
                                                                      const std::wstring& type) {
-  core_.Enter(L"Platform", L"ResourceBytes", Quote(name) + L", " + Quote(type));
+  Enter(L"ResourceBytes", Quote(name) + L", " + Quote(type));
   auto it = core_.resources.find(Upper(name) + L"|" + Upper(type));
   if (it != core_.resources.end()) return it->second;
   if (Upper(type) == L"CUSTOM") return ui::EmbeddedMarkup(name);
@@ -177,7 +180,7 @@ std::optional<std::vector<std::uint8_t>> PlatformImpl::ResourceBytes(const std::
 }
 
 std::wstring PlatformImpl::TempPath() {
-  core_.Enter(L"Platform", L"TempPath");
+  Enter(L"TempPath");
   return core_.temp_folder + L"\\";
 }
 
@@ -191,7 +194,7 @@ void PlatformImpl::EndWaitCursor() {
 }
 
 void PlatformImpl::Wait(int milliseconds) {
-  core_.Enter(L"Platform", L"Wait", std::to_wstring(milliseconds));
+  Enter(L"Wait", std::to_wstring(milliseconds));
   core_.milliseconds += static_cast<std::uint64_t>(std::max(milliseconds, 0));
 }
 

@@ -38,6 +38,7 @@ class PlatformImpl : public host::Platform {
   void EndWaitCursor() override;
 
  private:
+  void Enter(const wchar_t* member, std::wstring arguments = {});
   Core& core_;
 };
 

@@ -3,48 +3,46 @@
 
 #include <cstdio>
 
-#include "sim/core.h"
+#include "sim/facade_call.h"
 #include "sim/markup_xml.h"
 
 namespace fenmark::sim::detail {
 namespace {
 
-class RibbonUIImpl : public host::RibbonUI {
+class RibbonUIImpl : public host::RibbonUI, Facade {
  public:
   RibbonUIImpl(std::weak_ptr<Core> core, std::shared_ptr<RibbonUIState> state)
-      : core_(std::move(core)), state_(std::move(state)) {}
+      : Facade(std::move(core), L"RibbonUI"), state_(std::move(state)) {}
   void Invalidate() override {
-    auto core = Lock(core_);
-    core->Enter(L"RibbonUI", L"Invalidate", L"", state_->ribbon_id);
+    auto call = Enter(L"Invalidate", L"", state_->ribbon_id);
     ++state_->invalidates;
-    core->InvalidateTabs(state_->ribbon_id);
+    call->InvalidateTabs(state_->ribbon_id);
   }
   const void* Identity() noexcept override { return state_.get(); }
 
  private:
-  std::weak_ptr<Core> core_;
   std::shared_ptr<RibbonUIState> state_;
 };
 
-class RibbonControlImpl : public host::RibbonControl {
+class RibbonControlImpl : public host::RibbonControl, Facade {
  public:
   RibbonControlImpl(std::weak_ptr<Core> core, std::wstring id, ControlContext context)
-      : core_(std::move(core)), id_(std::move(id)), context_(std::move(context)) {}
+      : Facade(std::move(core), L"RibbonControl"),
+        id_(std::move(id)),
+        context_(std::move(context)) {}
   std::wstring Id() override {
-    Lock(core_)->Enter(L"RibbonControl", L"Id", L"", Quote(id_));
+    Enter(L"Id", L"", Quote(id_));
     return id_;
   }
   host::RibbonContext Context() override {
-    auto core = Lock(core_);
-    core->Enter(L"RibbonControl", L"Context", L"", Quote(id_));
+    auto call = Enter(L"Context", L"", Quote(id_));
     host::RibbonContext context;
-    if (context_.window) context.inspector = core->HandInspector(context_.window);
-    if (context_.menu) context.selection = HandSelection(*core, context_.items);
+    if (context_.window) context.inspector = call->HandInspector(context_.window);
+    if (context_.menu) context.selection = HandSelection(*call, context_.items);
     return context;
   }
 
  private:
-  std::weak_ptr<Core> core_;
   std::wstring id_;
   ControlContext context_;
 };

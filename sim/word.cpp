@@ -27,16 +27,16 @@ std::wstring PageText(const std::vector<std::uint8_t>& bytes) {
   return FromUtf8(bytes);
 }
 
-class WordSelectionImpl : public host::WordSelection {
+class WordSelectionImpl : public host::WordSelection, Facade {
  public:
   WordSelectionImpl(std::weak_ptr<Core> core, std::weak_ptr<ItemState> item)
-      : core_(std::move(core)), item_(std::move(item)) {}
+      : Facade(std::move(core), L"WordSelection", std::move(item)) {}
 
   void TypeText(const std::wstring& text) override {
-    auto call = EnterItem(core_, item_, L"WordSelection", L"TypeText", Quote(text));
+    auto call = Enter(L"TypeText", Quote(text));
     auto& item = *call.item;
     const std::wstring typed = ParagraphBreaks(text);
-    if (call.core->overtype && item.selection_length == 0) {
+    if (call->overtype && item.selection_length == 0) {
       // Each typed character takes the place of the next one; paragraph breaks are never typed
       // over, and a typed one is inserted.
       std::size_t at = std::min(item.insertion_point, item.body.size());
@@ -57,14 +57,14 @@ class WordSelectionImpl : public host::WordSelection {
   }
 
   void InsertFile(const std::wstring& path) override {
-    auto call = EnterItem(core_, item_, L"WordSelection", L"InsertFile", Quote(path));
-    auto it = call.core->files.find(Core::Key(call.core->Resolved(path)));
-    if (it == call.core->files.end()) throw host::Failure(5174, L"This file could not be found.");
+    auto call = Enter(L"InsertFile", Quote(path));
+    auto it = call->files.find(Core::Key(call->Resolved(path)));
+    if (it == call->files.end()) throw host::Failure(5174, L"This file could not be found.");
     std::wstring text = PageText(it->second.bytes);
     std::wstring lower = Lower(text.substr(0, 512));
     if (lower.find(L"<html") != std::wstring::npos ||
         lower.find(L"<!doctype html") != std::wstring::npos) {
-      for (auto& address : FetchedBy(text)) call.core->fetched.push_back(address);
+      for (auto& address : FetchedBy(text)) call->fetched.push_back(address);
       text = HtmlToText(text);
     } else {
       text = ParagraphBreaks(text);
@@ -74,7 +74,7 @@ class WordSelectionImpl : public host::WordSelection {
   }
 
   void HomeKey(int unit) override {
-    auto call = EnterItem(core_, item_, L"WordSelection", L"HomeKey", std::to_wstring(unit));
+    auto call = Enter(L"HomeKey", std::to_wstring(unit));
     auto& item = *call.item;
     if (unit == host::kWdStory) {
       item.Place(0);
@@ -86,19 +86,15 @@ class WordSelectionImpl : public host::WordSelection {
       throw host::Failure(4120, L"Bad parameter");
     }
   }
-
- private:
-  std::weak_ptr<Core> core_;
-  std::weak_ptr<ItemState> item_;
 };
 
-class WordRangeImpl : public host::WordRange {
+class WordRangeImpl : public host::WordRange, Facade {
  public:
   WordRangeImpl(std::weak_ptr<Core> core, std::weak_ptr<ItemState> item, std::size_t start)
-      : core_(std::move(core)), item_(std::move(item)), start_(start) {}
+      : Facade(std::move(core), L"WordRange", std::move(item)), start_(start) {}
 
   void InsertBefore(const std::wstring& text) override {
-    auto call = EnterItem(core_, item_, L"WordRange", L"InsertBefore", Quote(text));
+    auto call = Enter(L"InsertBefore", Quote(text));
     auto& item = *call.item;
     const std::wstring inserted = ParagraphBreaks(text);
     const std::size_t at = std::min(start_, item.body.size());
@@ -109,46 +105,35 @@ class WordRangeImpl : public host::WordRange {
   }
 
  private:
-  std::weak_ptr<Core> core_;
-  std::weak_ptr<ItemState> item_;
   std::size_t start_;
 };
 
-class WordWindowImpl : public host::WordWindow {
+class WordWindowImpl : public host::WordWindow, Facade {
  public:
   WordWindowImpl(std::weak_ptr<Core> core, std::weak_ptr<ItemState> item)
-      : core_(std::move(core)), item_(std::move(item)) {}
+      : Facade(std::move(core), L"WordWindow", std::move(item)) {}
   std::shared_ptr<host::WordSelection> Selection() override {
-    auto call = EnterItem(core_, item_, L"WordWindow", L"Selection");
-    return call.core->Hand<host::WordSelection>(std::make_shared<WordSelectionImpl>(core_, item_));
+    auto call = Enter(L"Selection");
+    return call->Hand<host::WordSelection>(std::make_shared<WordSelectionImpl>(core_, item_));
   }
-
- private:
-  std::weak_ptr<Core> core_;
-  std::weak_ptr<ItemState> item_;
 };
 
-class WordDocumentImpl : public host::WordDocument {
+class WordDocumentImpl : public host::WordDocument, Facade {
  public:
   WordDocumentImpl(std::weak_ptr<Core> core, std::weak_ptr<ItemState> item)
-      : core_(std::move(core)), item_(std::move(item)) {}
+      : Facade(std::move(core), L"WordDocument", std::move(item)) {}
   std::shared_ptr<host::WordWindow> Windows(int index) override {
-    auto call = EnterItem(core_, item_, L"WordDocument", L"Windows", std::to_wstring(index));
+    auto call = Enter(L"Windows", std::to_wstring(index));
     if (index != 1)
       throw host::Failure(5941, L"The requested member of the collection does not exist.");
-    return call.core->Hand<host::WordWindow>(std::make_shared<WordWindowImpl>(core_, item_));
+    return call->Hand<host::WordWindow>(std::make_shared<WordWindowImpl>(core_, item_));
   }
   std::shared_ptr<host::WordRange> Range(int start, int end) override {
-    auto call = EnterItem(core_, item_, L"WordDocument", L"Range",
-                          std::to_wstring(start) + L", " + std::to_wstring(end));
+    auto call = Enter(L"Range", std::to_wstring(start) + L", " + std::to_wstring(end));
     if (start < 0 || end < start) throw host::Failure(4608, L"Value out of range");
-    return call.core->Hand<host::WordRange>(
+    return call->Hand<host::WordRange>(
         std::make_shared<WordRangeImpl>(core_, item_, static_cast<std::size_t>(start)));
   }
-
- private:
-  std::weak_ptr<Core> core_;
-  std::weak_ptr<ItemState> item_;
 };
 
 }  // namespace
