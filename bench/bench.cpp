@@ -24,6 +24,7 @@ struct Session {
   sim::SimItem appointment;
 
   explicit Session(const wchar_t* version = sim::kOutlook14Version) {
+    sim::UseOffice(outlook);
     outlook.SetVersion(version);
     connect.OnConnection(outlook.Application());
     outlook.AttachRibbon(&bridge);

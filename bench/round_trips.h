@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/fidelity/fidelity.h"
 #include "sim/loaded_addin.h"
 
 namespace fenmark::bench {
@@ -67,6 +68,7 @@ inline std::vector<CommandRoundTrips> MeasureRoundTrips(
   std::vector<CommandRoundTrips> rows;
   for (const auto& command : commands) {
     sim::Outlook outlook;
+    sim::UseOffice(outlook);
     if (prepare) prepare(outlook);
     addin.Create(outlook);
     outlook.AttachRibbon(&addin.Ribbon());

@@ -51,6 +51,7 @@ double MedianMicros(int times, const std::function<void()>& step) {
 }
 
 void Prepare(sim::Outlook& outlook) {
+  sim::UseOffice(outlook);
   outlook.SetTempFolder(RealTempFolder());
 }
 

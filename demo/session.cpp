@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "demo/words.h"
+#include "sim/fidelity/fidelity.h"
 
 namespace fenmark::demo {
 
@@ -26,6 +27,7 @@ Session::~Session() {
 
 void Session::Start() {
   outlook_ = std::make_unique<sim::Outlook>();
+  sim::UseOffice(*outlook_);
   outlook_->SetVersion(options_.outlook12 ? sim::kOutlook12Version : sim::kOutlook14Version);
   outlook_->SetMessageBoxHandler([this](const sim::MessageBoxRecord& box) {
     PrintMessageBox(box);

@@ -34,11 +34,6 @@ std::string ToUtf8(const std::wstring& text);
 std::wstring FromUtf8(const std::vector<std::uint8_t>& bytes);
 // CR, LF and CR LF all become CR LF: the body's paragraph breaks, as Outlook's Body shows them.
 std::wstring ParagraphBreaks(const std::wstring& text);
-// The text of an HTML document as an editor shows it: tags dropped, entities decoded, block
-// elements ending paragraphs (CR LF).
-std::wstring HtmlToText(const std::wstring& html);
-// What Word fetches from beyond an inserted HTML page's folder (word_fetches.cpp).
-std::vector<std::wstring> FetchedBy(const std::wstring& html);
 
 // Delivers a handler's failure back to the event source: recorded, never propagated.
 void RecordReturned(Core& core, const std::wstring& source);  // inside a catch block
@@ -295,6 +290,23 @@ struct Core : std::enable_shared_from_this<Core> {
   std::wstring short_date_pattern = L"M/d/yyyy";
   std::unique_ptr<PlatformImpl> platform;
 
+  // ---- what Office and Windows do beyond the model (sim/fidelity/); none: the part is missing
+  // ----
+  std::function<std::shared_ptr<host::WordDocument>(std::weak_ptr<Core>, std::weak_ptr<ItemState>)>
+      word_editor;
+  // The files SaveAs of a type writes for the item at a path, its own first; none for a type
+  // unknown.
+  std::function<std::vector<std::pair<std::wstring, std::vector<std::uint8_t>>>(
+      const ItemState&, const std::wstring& path, int type)>
+      renderings;
+  // The ribbon a markup document describes, or nothing with the reasons in `errors`.
+  std::function<std::optional<LoadedRibbon>(
+      const std::wstring& ribbon_id, const std::wstring& markup, std::vector<std::wstring>& errors)>
+      markup_reader;
+  std::function<std::optional<std::wstring>(const std::vector<std::uint8_t>&,
+                                            const std::wstring& charset)>
+      charsets;
+
   // ---- the gate, and what went back to the host ----
   Gate gate;
   std::vector<ReturnedFailure> returned;
@@ -401,15 +413,13 @@ Ref<host::Folder> HandFolder(Core& core, FolderKind folder);
 // The roots of the user's own stores, as the namespace lists them (folders.cpp).
 Ref<host::FolderCollection> HandStoreRoots(Core& core);
 
-// What SaveAs of `type` writes for the item at `path` (renderings.cpp): the file itself first,
-// then, for an HTML rendering of a mail with pictures, the pictures in "<name>_files" beside it.
-// Nothing for a type the sim does not know.
-std::vector<std::pair<std::wstring, std::vector<std::uint8_t>>> SaveAsFiles(
-    const ItemState& item, const std::wstring& path, int type);
 std::shared_ptr<ItemState> StateOf(const Ref<host::Item>& item);
 Ref<host::CommandBar> HandCommandBar(Core& core, const std::shared_ptr<MenuState>& menu);
 // The host's own entries of a context menu of that idMso.
 std::shared_ptr<MenuState> NewMenu(const std::wstring& id_mso, bool outlook14);
+
+// The model behind the test's Outlook, for the simulator's own modules.
+Core& CoreOf(Outlook& outlook);
 
 // The state behind a test's item handle; an empty handle is the test's own mistake.
 inline ItemState& Need(const SimItem& item) {

@@ -57,8 +57,4 @@ class Facade {
   bool bound_ = false;
 };
 
-// The Word document of an item's window, for the inspector that hands it out.
-std::shared_ptr<host::WordDocument> NewWordDocument(std::weak_ptr<Core> core,
-                                                    std::weak_ptr<ItemState> item);
-
 }  // namespace fenmark::sim::detail

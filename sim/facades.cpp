@@ -18,8 +18,8 @@ class InspectorImpl : public host::Inspector, Facade {
   }
   Ref<host::WordDocument> WordEditor() override {
     auto call = Enter(L"WordEditor");
-    if (!call.item->word_available) return nullptr;
-    return call->Hand<host::WordDocument>(NewWordDocument(core_, item_));
+    if (!call.item->word_available || !call->word_editor) return nullptr;
+    return call->Hand<host::WordDocument>(call->word_editor(core_, item_));
   }
   void Activate() override {
     auto call = Enter(L"Activate");

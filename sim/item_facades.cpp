@@ -120,7 +120,8 @@ class ItemImpl : public host::Item, Facade {
   }
   void SaveAs(const std::wstring& path, int type) override {
     auto call = Enter(L"SaveAs", Quote(path) + L", " + std::to_wstring(type));
-    auto files = SaveAsFiles(*call.item, path, type);
+    if (!call->renderings) throw InvalidArgument();
+    auto files = call->renderings(*call.item, path, type);
     if (files.empty()) throw InvalidArgument();
     // Every path the save writes must fit, the pictures' too; what was written before one that
     // fails stays, as a real save leaves it.

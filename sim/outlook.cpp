@@ -20,6 +20,10 @@ using detail::Need;
 Outlook::Outlook() : core_(std::make_shared<Core>()) {}
 Outlook::~Outlook() = default;
 
+Core& detail::CoreOf(Outlook& outlook) {
+  return *outlook.core_;
+}
+
 Ref<host::Application> Outlook::Application() {
   return detail::HandApplication(*core_);
 }

@@ -38,8 +38,10 @@ namespace fenmark::sim {
 
 using host::Ref;
 
+class Outlook;
 namespace detail {
 struct Core;
+Core& CoreOf(Outlook& outlook);
 }  // namespace detail
 
 inline constexpr int kOlContact = 40;  // an item class beside those of host::ItemClass
@@ -344,6 +346,7 @@ class Outlook {
   int EventConnections() const;
 
  private:
+  friend detail::Core& detail::CoreOf(Outlook&);
   std::shared_ptr<detail::Core> core_;
 };
 

@@ -184,6 +184,13 @@ std::wstring PlatformImpl::TempPath() {
   return core_.temp_folder + L"\\";
 }
 
+std::optional<std::wstring> PlatformImpl::DecodeText(const std::vector<std::uint8_t>& bytes,
+                                                     const std::wstring& charset) {
+  Enter(L"DecodeText", Quote(charset));
+  if (!core_.charsets) return std::nullopt;
+  return core_.charsets(bytes, charset);
+}
+
 // Not logged: the cursor is the user's to see, not a call on Outlook.
 void PlatformImpl::BeginWaitCursor() {
   ++core_.wait_cursor;

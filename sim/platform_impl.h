@@ -42,13 +42,6 @@ class PlatformImpl : public host::Platform {
   Core& core_;
 };
 
-// Text in a character set and back, as Windows converts it (charsets.cpp); nothing for a set the
-// sim does not know or bytes not valid in it. Empty names the system's code page, windows-1252.
-std::optional<std::wstring> Decoded(const std::vector<std::uint8_t>& bytes,
-                                    const std::wstring& charset);
-std::optional<std::vector<std::uint8_t>> Encoded(const std::wstring& text,
-                                                 const std::wstring& charset);
-
 // The next of the sim's random numbers.
 std::uint64_t NextRandom(std::uint64_t& state);
 

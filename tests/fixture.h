@@ -10,6 +10,7 @@
 
 #include "addin/connect.h"
 #include "links/working_folder.h"
+#include "sim/fidelity/fidelity.h"
 #include "sim/loaded_addin.h"
 #include "support/ribbon_bridge.h"
 #include "tests/parity/stage.h"
@@ -54,6 +55,7 @@ class AddinTest : public ::testing::Test {
   sim::Outlook outlook;
   Connect connect{outlook.Platform()};
 
+  AddinTest() { sim::UseOffice(outlook); }
   void SetUp() override {
     connect.OnConnection(outlook.Application());
     outlook.ClearCalls();

@@ -18,7 +18,10 @@ namespace {
 struct World {
   sim::Outlook outlook;
   Connect connect{outlook.Platform()};
-  World() { connect.OnConnection(outlook.Application()); }
+  World() {
+    sim::UseOffice(outlook);
+    connect.OnConnection(outlook.Application());
+  }
   // The item the operation acts on, as a surface hands it over.
   std::wstring entry_id;
   void Run(host::Operation operation) { connect.Run(operation, {entry_id}); }

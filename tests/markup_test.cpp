@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "addin/connect.h"
+#include "sim/fidelity/fidelity.h"
 #include "sim/outlook.h"
 #include "tests/fixture.h"
 
@@ -26,6 +27,7 @@ class MarkupTest : public ::testing::Test {
  protected:
   sim::Outlook outlook;
   Connect connect{outlook.Platform()};
+  MarkupTest() { sim::UseMarkupReader(outlook); }
 };
 
 TEST_F(MarkupTest, LoadXmlGivesTheResourceWithCrLfAfterEveryLineStraightFromTheResources) {
@@ -67,6 +69,7 @@ TEST_F(MarkupTest, TheTabAndMenusLoadWhateverTheTemporaryFolder) {
   for (bool writable : {true, false}) {
     SCOPED_TRACE(writable ? "262 characters" : "not writable");
     sim::Outlook machine;
+    sim::UseMarkupReader(machine);
     if (writable) {
       machine.SetTempFolder(L"C:\\Users\\" + std::wstring(252, L'x'));
     } else {
@@ -100,6 +103,7 @@ TEST_F(MarkupTest, AnEventSourceThatCannotBeHadIsLeftOutAndTheConnectionSucceeds
   for (const auto& [failing, connections, items] : cases) {
     SCOPED_TRACE(failing);
     sim::Outlook machine;
+    sim::UseMarkupReader(machine);
     machine.FailCallsTo(failing, static_cast<std::int32_t>(0x80040115),
                         L"The connection to Microsoft Exchange is unavailable.");
     {

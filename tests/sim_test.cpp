@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "sim/fidelity/fidelity.h"
 #include "sim/outlook.h"
 
 namespace fenmark::sim {
@@ -34,6 +35,8 @@ TEST(SimGuards, EndlessSavesAndNamesWindowsRefusesFail) {
   // The file system: what Windows refuses fails, and trailing dots and blanks go.
   const std::wstring temp = outlook.TempFolder();
   auto mail = outlook.AddinRef(outlook.ReceiveMail(L"M", L""));
+  EXPECT_THROW(mail->SaveAs(temp + L"\\m.msg", host::kOlMsg), host::Failure);  // no renderings
+  UseRenderings(outlook);
   // Devices in any case and with an extension, paths of MAX_PATH or more.
   for (const auto* name :
        {L"CON", L"nul.txt", L"Com1 .msg", L"lpt9.a.b", L"CONIN$", L"com\u00b2.msg"})

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/text.h"
+#include "sim/fidelity/fidelity.h"
 #include "sim/state_lines.h"
 #include "tests/parity/scenarios.h"
 
@@ -65,6 +66,7 @@ inline std::vector<std::wstring> Play(const Scenario& scenario, sim::LoadedAddin
                                       const std::function<void(sim::Outlook&)>& prepare = {}) {
   std::vector<std::wstring> lines;
   sim::Outlook outlook;
+  sim::UseOffice(outlook);
   if (prepare) prepare(outlook);
   if (scenario.before_connect) scenario.before_connect(outlook);
   addin.Create(outlook);

@@ -18,6 +18,7 @@
 #include "fenmark_h.h"
 #include "sim/com/message_boxes.h"
 #include "sim/com/served.h"
+#include "sim/fidelity/fidelity.h"
 #include "tests/win/check.h"
 
 namespace fenmark::wintest {
@@ -171,6 +172,7 @@ void TestObject(const std::wstring& dll, const std::wstring& ribbon_file) {
   }
 
   sim::Outlook outlook;
+  sim::UseOffice(outlook);
   {
     com_ptr<IUnknown> object;
     if (!CHECK_HR(S_OK, CoCreateInstance(CLSID_Connect, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,

@@ -1,8 +1,8 @@
 // The files that SaveAs writes for an item: the message file in its ANSI and Unicode formats,
 // plain text, and the HTML rendering with the folder of pictures that Outlook writes beside it.
 
-#include "sim/core.h"
-#include "sim/platform_impl.h"
+#include "sim/fidelity/fidelity.h"
+#include "sim/fidelity/parts.h"
 
 namespace fenmark::sim {
 namespace detail {
@@ -116,6 +116,10 @@ std::vector<std::pair<std::wstring, std::vector<std::uint8_t>>> SaveAsFiles(
 }
 
 }  // namespace detail
+
+void UseRenderings(Outlook& outlook) {
+  detail::CoreOf(outlook).renderings = detail::SaveAsFiles;
+}
 
 std::wstring MessageFileSubject(const std::vector<std::uint8_t>& content) {
   constexpr std::size_t kStart = sizeof detail::kCompoundFile + 1;

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "sim/markup_xml.h"
+#include "sim/fidelity/markup_xml.h"
 #include "sim/utf8.h"
 
 namespace fenmark::sim::xml {

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "sim/core.h"
-#include "sim/platform_impl.h"
+#include "sim/fidelity/fidelity.h"
+#include "sim/fidelity/parts.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -87,10 +87,8 @@ std::optional<std::vector<std::uint8_t>> Encoded(const std::wstring& text,
 #endif
 }
 
-std::optional<std::wstring> PlatformImpl::DecodeText(const std::vector<std::uint8_t>& bytes,
-                                                     const std::wstring& charset) {
-  Enter(L"DecodeText", Quote(charset));
-  return Decoded(bytes, charset);
-}
-
 }  // namespace fenmark::sim::detail
+
+void fenmark::sim::UseCharsets(Outlook& outlook) {
+  detail::CoreOf(outlook).charsets = detail::Decoded;
+}

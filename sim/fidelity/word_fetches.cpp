@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "sim/core.h"
+#include "sim/fidelity/parts.h"
 
 namespace fenmark::sim::detail {
 namespace {

@@ -4,7 +4,8 @@
 #include <algorithm>
 
 #include "sim/facade_call.h"
-#include "sim/platform_impl.h"
+#include "sim/fidelity/fidelity.h"
+#include "sim/fidelity/parts.h"
 
 namespace fenmark::sim::detail {
 namespace {
@@ -138,9 +139,11 @@ class WordDocumentImpl : public host::WordDocument, Facade {
 
 }  // namespace
 
-std::shared_ptr<host::WordDocument> NewWordDocument(std::weak_ptr<Core> core,
-                                                    std::weak_ptr<ItemState> item) {
-  return std::make_shared<WordDocumentImpl>(std::move(core), std::move(item));
-}
-
 }  // namespace fenmark::sim::detail
+
+void fenmark::sim::UseWordEditor(Outlook& outlook) {
+  detail::CoreOf(outlook).word_editor = [](std::weak_ptr<detail::Core> core,
+                                           std::weak_ptr<detail::ItemState> item) {
+    return std::make_shared<detail::WordDocumentImpl>(std::move(core), std::move(item));
+  };
+}
