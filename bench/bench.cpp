@@ -23,7 +23,7 @@ struct Session {
   support::RibbonBridge bridge{connect};
   sim::SimItem appointment;
 
-  explicit Session(const wchar_t* version = sim::kOutlook14Version) {
+  explicit Session(const wchar_t* version = support::kOutlook14Version) {
     sim::UseOffice(outlook);
     outlook.SetVersion(version);
     connect.OnConnection(outlook.Application());
@@ -85,7 +85,7 @@ void DecisionCallback(benchmark::State& state, const wchar_t* callback, const wc
   } else {
     session.outlook.Select({session.appointment});
   }
-  auto control = sim::Control(control_id);
+  auto control = support::Control(control_id);
   for (auto _ : state) {
     benchmark::DoNotOptimize(session.bridge.GetBool(callback, control));
     session.outlook.ClearCalls();
@@ -99,7 +99,7 @@ BENCHMARK_CAPTURE(DecisionCallback, MenuGetVisible, L"VBX_GetVisible", L"VBX_Fen
 // A right-click on the appointment: Outlook 14 asks getVisible and getEnabled of the four
 // markup entries; Outlook 12 raises ItemContextMenuDisplay and the add-in adds four buttons.
 void CalendarContextMenu(benchmark::State& state) {
-  Session session(state.range(0) == 14 ? sim::kOutlook14Version : sim::kOutlook12Version);
+  Session session(state.range(0) == 14 ? support::kOutlook14Version : support::kOutlook12Version);
   for (auto _ : state) {
     benchmark::DoNotOptimize(session.outlook.RightClick({session.appointment}));
     state.PauseTiming();

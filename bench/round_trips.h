@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "sim/fidelity/fidelity.h"
-#include "sim/loaded_addin.h"
+#include "support/loaded_addin.h"
 
 namespace fenmark::bench {
 
@@ -51,7 +51,7 @@ inline sim::SimItem UserLinkedAppointment(sim::Outlook& outlook, const std::wstr
 }
 
 inline std::vector<CommandRoundTrips> MeasureRoundTrips(
-    sim::LoadedAddin& addin, const std::function<void(sim::Outlook&)>& prepare,
+    support::LoadedAddin& addin, const std::function<void(sim::Outlook&)>& prepare,
     const std::function<long()>& com_calls) {
   struct Command {
     const wchar_t* name;

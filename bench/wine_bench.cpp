@@ -138,16 +138,16 @@ int RunBench(const std::wstring& prog_id, bool smoke) {
   long menu14_com = 0, menu12_com = 0, tab_draw_com = 0;
   int menu14_lookups = 0, tab_draw_lookups = 0;
   {
-    Session session(prog_id, sim::kOutlook14Version);
+    Session session(prog_id, support::kOutlook14Version);
     session.outlook.OpenItem(session.appointment);
-    auto tab_control = sim::Control(L"VB_StartTask");
+    auto tab_control = support::Control(L"VB_StartTask");
     tab_us = MedianMicros(calls, [&] {
       Expect(session.addin.Ribbon().GetBool(L"VB_GetEnabled", tab_control), "VB_GetEnabled");
       session.outlook.ClearCalls();
     });
     session.outlook.Select({session.appointment});
-    auto start_control = sim::Control(L"VBX_Start_Ostrand_Task");
-    auto fenmark_control = sim::Control(L"VBX_Fenmark");
+    auto start_control = support::Control(L"VBX_Start_Ostrand_Task");
+    auto fenmark_control = support::Control(L"VBX_Fenmark");
     enabled_us = MedianMicros(calls, [&] {
       Expect(session.addin.Ribbon().GetBool(L"VBX_GetEnabled", start_control), "VBX_GetEnabled");
       session.outlook.ClearCalls();
@@ -173,7 +173,7 @@ int RunBench(const std::wstring& prog_id, bool smoke) {
     tab_draw_lookups = session.outlook.CountCalls(L"Namespace.GetItemFromID");
   }
   {
-    Session session(prog_id, sim::kOutlook12Version);
+    Session session(prog_id, support::kOutlook12Version);
     const long before = ComCalls();
     menu12_us = MedianMicros(menus, [&] {
       session.outlook.RightClick({session.appointment});

@@ -158,8 +158,8 @@ void Session::ListItems(const Args& args) {
 void Session::Version(const Args& args) {
   if (args.size() != 1 || args[0].empty()) throw UserError("Usage: version 12|14|TEXT");
   std::wstring version = Wide(args[0]);
-  if (args[0] == "12") version = sim::kOutlook12Version;
-  if (args[0] == "14") version = sim::kOutlook14Version;
+  if (args[0] == "12") version = support::kOutlook12Version;
+  if (args[0] == "14") version = support::kOutlook14Version;
   outlook_->SetVersion(version);
   print_.Wrap("Outlook now reports version " + Utf8(version) + ".");
 }

@@ -28,7 +28,7 @@ Session::~Session() {
 void Session::Start() {
   outlook_ = std::make_unique<sim::Outlook>();
   sim::UseOffice(*outlook_);
-  outlook_->SetVersion(options_.outlook12 ? sim::kOutlook12Version : sim::kOutlook14Version);
+  outlook_->SetVersion(options_.outlook12 ? support::kOutlook12Version : support::kOutlook14Version);
   outlook_->SetMessageBoxHandler([this](const sim::MessageBoxRecord& box) {
     PrintMessageBox(box);
     return 1;

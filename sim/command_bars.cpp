@@ -1,7 +1,9 @@
 // Office's command bars in the simulator: the context menu that Outlook builds for each
 // right-click, with the host's own entries, that the add-in extends, and the test clicks.
 
+#include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 #include "sim/facade_call.h"
 
@@ -116,12 +118,35 @@ class CommandBarImpl : public host::CommandBar, Facade {
   std::shared_ptr<MenuState> menu_;
 };
 
-void Add(MenuState& menu, const wchar_t* caption, int type = host::kMsoControlButton) {
-  auto control = std::make_shared<ControlState>();
-  control->data.caption = caption;
-  control->data.type = type;
-  menu.controls.push_back(control);
-}
+// The host's own entries of each context menu; a caption ending in '>' opens a submenu. Outlook
+// 2010's menus begin with the entries that its markup names as anchors ("Copy" and "Quick
+// Print"); Outlook 2007's are the command-bar menus.
+struct HostMenu {
+  bool outlook14;
+  const wchar_t* id_mso;
+  std::vector<const wchar_t*> captions;
+};
+const HostMenu kHostMenus[] = {
+    {true,
+     kMailItemMenu,
+     {L"Copy", L"Quick Print", L"Reply", L"Reply All", L"Forward", L"Mark as Read", L"Categorize>",
+      L"Follow Up>", L"Find Related>", L"Quick Steps>", L"Rules>", L"Move>", L"Delete"}},
+    {true,
+     kCalendarItemMenu,
+     {L"Open", L"Quick Print", L"Forward", L"Show As>", L"Categorize>", L"Private", L"Delete"}},
+    {false,
+     kMailItemMenu,
+     {L"Open", L"Print", L"Reply", L"Reply to All", L"Forward", L"Follow Up>", L"Categorize>",
+      L"Mark as Unread", L"Find All>", L"Create Rule...", L"Junk E-mail>", L"Delete",
+      L"Move to Folder...", L"Message Options..."}},
+    {false,
+     kCalendarItemMenu,
+     {L"Open", L"Print", L"Forward", L"Show Time As>", L"Categorize>", L"Private", L"Delete"}},
+    {false,
+     kMultipleItemsMenu,
+     {L"Print", L"Reply", L"Forward", L"Categorize>", L"Mark as Read", L"Mark as Unread", L"Delete",
+      L"Move to Folder..."}},
+    {false, nullptr, {L"Open", L"Print", L"Forward", L"Follow Up>", L"Categorize>", L"Delete"}}};
 
 }  // namespace
 
@@ -132,63 +157,17 @@ Ref<host::CommandBar> HandCommandBar(Core& core, const std::shared_ptr<MenuState
 std::shared_ptr<MenuState> NewMenu(const std::wstring& id_mso, bool outlook14) {
   auto menu = std::make_shared<MenuState>();
   menu->id_mso = id_mso;
-  constexpr int kPopup = 10;
-  // Outlook 2010's menus begin with the entries that its markup names as anchors ("Copy" and
-  // "Quick Print"); Outlook 2007's are the command-bar menus below.
-  if (outlook14 && id_mso == kMailItemMenu) {
-    for (auto caption : {L"Copy", L"Quick Print", L"Reply", L"Reply All", L"Forward"})
-      Add(*menu, caption);
-    Add(*menu, L"Mark as Read");
-    Add(*menu, L"Categorize", kPopup);
-    Add(*menu, L"Follow Up", kPopup);
-    Add(*menu, L"Find Related", kPopup);
-    Add(*menu, L"Quick Steps", kPopup);
-    Add(*menu, L"Rules", kPopup);
-    Add(*menu, L"Move", kPopup);
-    Add(*menu, L"Delete");
-  } else if (outlook14 && id_mso == kCalendarItemMenu) {
-    Add(*menu, L"Open");
-    Add(*menu, L"Quick Print");
-    Add(*menu, L"Forward");
-    Add(*menu, L"Show As", kPopup);
-    Add(*menu, L"Categorize", kPopup);
-    Add(*menu, L"Private");
-    Add(*menu, L"Delete");
-  } else if (id_mso == kMailItemMenu) {
-    for (auto caption : {L"Open", L"Print", L"Reply", L"Reply to All", L"Forward"})
-      Add(*menu, caption);
-    Add(*menu, L"Follow Up", kPopup);
-    Add(*menu, L"Categorize", kPopup);
-    Add(*menu, L"Mark as Unread");
-    Add(*menu, L"Find All", kPopup);
-    Add(*menu, L"Create Rule...");
-    Add(*menu, L"Junk E-mail", kPopup);
-    for (auto caption : {L"Delete", L"Move to Folder...", L"Message Options..."})
-      Add(*menu, caption);
-  } else if (id_mso == kCalendarItemMenu) {
-    Add(*menu, L"Open");
-    Add(*menu, L"Print");
-    Add(*menu, L"Forward");
-    Add(*menu, L"Show Time As", kPopup);
-    Add(*menu, L"Categorize", kPopup);
-    Add(*menu, L"Private");
-    Add(*menu, L"Delete");
-  } else if (id_mso == kMultipleItemsMenu) {
-    Add(*menu, L"Print");
-    Add(*menu, L"Reply");
-    Add(*menu, L"Forward");
-    Add(*menu, L"Categorize", kPopup);
-    Add(*menu, L"Mark as Read");
-    Add(*menu, L"Mark as Unread");
-    Add(*menu, L"Delete");
-    Add(*menu, L"Move to Folder...");
-  } else {
-    Add(*menu, L"Open");
-    Add(*menu, L"Print");
-    Add(*menu, L"Forward");
-    Add(*menu, L"Follow Up", kPopup);
-    Add(*menu, L"Categorize", kPopup);
-    Add(*menu, L"Delete");
+  const auto& host_menu =
+      *std::find_if(std::begin(kHostMenus), std::end(kHostMenus), [&](const HostMenu& candidate) {
+        return !candidate.id_mso ||
+               (candidate.id_mso == id_mso && (outlook14 || !candidate.outlook14));
+      });
+  for (std::wstring caption : host_menu.captions) {
+    auto control = std::make_shared<ControlState>();
+    control->data.type = caption.back() == L'>' ? 10 : host::kMsoControlButton;  // msoControlPopup
+    if (caption.back() == L'>') caption.pop_back();
+    control->data.caption = caption;
+    menu->controls.push_back(control);
   }
   return menu;
 }

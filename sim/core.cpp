@@ -238,20 +238,30 @@ std::shared_ptr<ItemState> Core::NewItem(int item_class) {
   return item;
 }
 
-void Core::CompleteOccurrence(const std::shared_ptr<ItemState>& task) {
-  auto copy = NewItem(host::kOlTask);
-  copy->subject = task->subject;
-  copy->body = task->body;
-  copy->categories = task->categories;
-  copy->props = task->props;
-  copy->actual_work = task->actual_work;
-  copy->total_work = task->total_work;
-  copy->sensitivity = task->sensitivity;
-  copy->complete = true;
-  copy->status = 2;  // olTaskComplete
-  copy->pending_folder = task->Home();
+std::shared_ptr<ItemState> Core::Copy(const ItemState& source, FolderKind folder,
+                                      const std::function<void(ItemState&)>& change) {
+  auto copy = NewItem(source.item_class);
+  for (auto field : {&ItemState::subject, &ItemState::body, &ItemState::categories})
+    copy.get()->*field = source.*field;
+  for (auto field :
+       {&ItemState::status, &ItemState::actual_work, &ItemState::total_work, &ItemState::duration,
+        &ItemState::meeting_status, &ItemState::sensitivity, &ItemState::reminder_minutes})
+    copy.get()->*field = source.*field;
+  copy->props = source.props;
+  copy->complete = source.complete;
+  copy->start = source.start;
+  if (change) change(*copy);
+  copy->pending_folder = folder;
   copy->creating = true;
   Save(*copy);
+  return copy;
+}
+
+void Core::CompleteOccurrence(const std::shared_ptr<ItemState>& task) {
+  Copy(*task, *task->Home(), [](ItemState& copy) {
+    copy.complete = true;
+    copy.status = 2;  // olTaskComplete
+  });
   task->writes.push_back(L"next occurrence");
 }
 

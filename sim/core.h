@@ -322,6 +322,10 @@ struct Core : std::enable_shared_from_this<Core> {
   // Completing an occurrence of a recurring task: a completed copy, saved into the task's folder
   // with an entry ID of its own; the task itself stays open for its next occurrence.
   void CompleteOccurrence(const std::shared_ptr<ItemState>& task);
+  // A new item with the fields of `source` (not its identity, window or history), changed as
+  // given, then saved into `folder` as the user's copy: ItemAdd there.
+  std::shared_ptr<ItemState> Copy(const ItemState& source, FolderKind folder,
+                                  const std::function<void(ItemState&)>& change = {});
   std::wstring NewEntryID();
   std::shared_ptr<ItemState> ByEntryID(const std::wstring& entry_id) const;
   // Raises Write, then persists (entry ID at the first save, joining its folder: ItemAdd).

@@ -150,21 +150,7 @@ void Outlook::MoveItem(const SimItem& item, FolderKind folder) {
 SimItem Outlook::CopyItem(const SimItem& item, FolderKind folder) {
   auto& source = Need(item);
   if (source.deleted || !source.folder) throw std::invalid_argument("CopyItem of an unsaved item");
-  auto copy = core_->NewItem(source.item_class);
-  copy->subject = source.subject;
-  copy->body = source.body;
-  copy->props = source.props;
-  copy->complete = source.complete;
-  copy->status = source.status;
-  copy->actual_work = source.actual_work;
-  copy->total_work = source.total_work;
-  copy->start = source.start;
-  copy->duration = source.duration;
-  copy->meeting_status = source.meeting_status;
-  copy->pending_folder = folder;
-  copy->creating = true;
-  core_->Save(*copy);
-  return SimItem(copy);
+  return SimItem(core_->Copy(source, folder));
 }
 
 void Outlook::SetSavesRefused(FolderKind folder, bool refused) {

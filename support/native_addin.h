@@ -5,14 +5,14 @@
 #include <memory>
 
 #include "addin/connect.h"
-#include "sim/loaded_addin.h"
+#include "support/loaded_addin.h"
 #include "support/ribbon_bridge.h"
 
 namespace fenmark::support {
 
-class NativeAddin final : public sim::LoadedAddin {
+class NativeAddin final : public support::LoadedAddin {
  public:
-  using Outcome = sim::Outcome;
+  using Outcome = support::Outcome;
 
   void Create(sim::Outlook& outlook) override {
     outlook_ = &outlook;
@@ -34,7 +34,7 @@ class NativeAddin final : public sim::LoadedAddin {
   std::vector<std::wstring> TempFiles() override {
     std::vector<std::wstring> left;
     for (auto& entry : outlook_->EntriesBelow(outlook_->TempFolder()))
-      if (!sim::Planted(planted_, entry)) left.push_back(entry);
+      if (!support::Planted(planted_, entry)) left.push_back(entry);
     return left;
   }
   void PutTempFile(const std::wstring& relative, const std::wstring& text) override {

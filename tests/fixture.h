@@ -11,15 +11,15 @@
 #include "addin/connect.h"
 #include "links/working_folder.h"
 #include "sim/fidelity/fidelity.h"
-#include "sim/loaded_addin.h"
+#include "support/loaded_addin.h"
 #include "support/ribbon_bridge.h"
 #include "tests/parity/stage.h"
 
 namespace fenmark::testing {
 
-inline constexpr const wchar_t* kOutlook12 = sim::kOutlook12Version;
-inline constexpr const wchar_t* kOutlook14 = sim::kOutlook14Version;
-using sim::Control;
+inline constexpr const wchar_t* kOutlook12 = support::kOutlook12Version;
+inline constexpr const wchar_t* kOutlook14 = support::kOutlook14Version;
+using support::Control;
 
 // The suites' one view of the add-in object's state: it reads, never writes.
 class ConnectView {

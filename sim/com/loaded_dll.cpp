@@ -15,7 +15,7 @@ using com::unique_variant;
 
 namespace {
 
-sim::Outcome OutcomeOf(HRESULT hr) {
+support::Outcome OutcomeOf(HRESULT hr) {
   if (SUCCEEDED(hr)) return L"ok";
   const auto failure = FailureOf(hr, nullptr);
   return std::to_wstring(failure.Number()) + L" - " + failure.Description();
@@ -90,7 +90,7 @@ void ComAddin::Create(sim::Outlook& outlook) {
   ribbon_.Attach(object.try_as<com::IRibbonExtensibility>(), object.try_as<IDispatch>());
 }
 
-sim::Outcome ComAddin::Connect() {
+support::Outcome ComAddin::Connect() {
   if (!extensibility_) return L"not created";
   auto application = ServeApplication(outlook_->Application());
   // Outlook connects an add-in loaded at start-up with ext_cm_Startup (1).
@@ -98,7 +98,7 @@ sim::Outcome ComAddin::Connect() {
   return OutcomeOf(extensibility_->OnConnection(application.get(), 1, nullptr, &custom));
 }
 
-sim::Outcome ComAddin::Disconnect() {
+support::Outcome ComAddin::Disconnect() {
   if (!extensibility_) return L"not created";
   SAFEARRAY* custom = nullptr;
   // ext_dm_HostShutdown (0).
@@ -128,7 +128,7 @@ std::vector<std::wstring> ComAddin::TempFiles() {
   std::vector<std::wstring> left;
   for (const auto& file : FilesIn(RealTempFolder()))
     if (!std::binary_search(files_before_.begin(), files_before_.end(), file) &&
-        !sim::Planted(planted_, file))
+        !support::Planted(planted_, file))
       left.push_back(file);
   return left;
 }

@@ -13,21 +13,21 @@
 #include "addin/com/com_types.h"
 #include "sim/com/office_side.h"
 #include "sim/com/served.h"
-#include "sim/loaded_addin.h"
+#include "support/loaded_addin.h"
 
 namespace fenmark::wintest {
 
 // The real temporary folder as GetTempPath gives it, without its trailing backslash.
 std::wstring RealTempFolder();
 
-class ComAddin final : public sim::LoadedAddin {
+class ComAddin final : public support::LoadedAddin {
  public:
   explicit ComAddin(std::wstring prog_id) : prog_id_(std::move(prog_id)) {}
   ~ComAddin() override;
 
   void Create(sim::Outlook& outlook) override;
-  sim::Outcome Connect() override;
-  sim::Outcome Disconnect() override;
+  support::Outcome Connect() override;
+  support::Outcome Disconnect() override;
   void Release() override;
   sim::RibbonCallbacks& Ribbon() override { return ribbon_; }
   std::vector<sim::MessageBoxRecord> MessageBoxes() override;

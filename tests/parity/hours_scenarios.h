@@ -29,9 +29,9 @@ inline void ForgottenStopAnswered(Stage& s) {
   s.MenuClick(L"Stop", ForgottenStop(s, L"Kept"), L"VBX_Stop_Ostrand_Task");
   Answer(s, host::kIdNo);
   auto discarded = ForgottenStop(s, L"Discarded");
-  s.outlook.SetVersion(sim::kOutlook12Version);
+  s.outlook.SetVersion(support::kOutlook12Version);
   s.NoteClick(L"Fenmark", s.outlook.RightClick({discarded}).ClickCaption(L"Fenmark"));
-  s.outlook.SetVersion(sim::kOutlook14Version);
+  s.outlook.SetVersion(support::kOutlook14Version);
   Answer(s, host::kIdCancel);
   auto cancelled = ForgottenStop(s, L"Cancelled");
   s.outlook.OpenItem(cancelled);

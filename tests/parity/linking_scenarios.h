@@ -11,7 +11,7 @@
 
 namespace fenmark::parity {
 
-using sim::kOutlook12Version;
+using support::kOutlook12Version;
 
 // A drawing is one surface and one item: the tab's reading is not the next menu's.
 inline void TabThenMenu(Stage& s) {
@@ -31,7 +31,7 @@ inline void NetworkErrorWhileDrawing(Stage& s) {
   auto drawn_online = s.outlook.RightClick({appointment});
   s.outlook.FailCallsTo(L"Namespace.GetItemFromID", -2147221227, L"Network problems");
   s.NoteMenu(s.outlook.RightClick({appointment}));
-  s.outlook.SetVersion(sim::kOutlook14Version);
+  s.outlook.SetVersion(support::kOutlook14Version);
   s.NoteMenu(s.outlook.RightClick({appointment}));
   s.outlook.OpenItem(appointment);
   s.NoteTab(appointment);
@@ -57,7 +57,7 @@ inline void SecondStoreRemembered(Stage& s) {
   s.outlook.Select({mail, appointment});
   s.addin.Ribbon().Action(
       L"VBX_StartTask",
-      sim::Control(L"VBX_Start_Ostrand_Task",
+      support::Control(L"VBX_Start_Ostrand_Task",
                    {nullptr, s.outlook.Application()->ActiveExplorer()->Selection(), nullptr}));
   s.Note(L"status after: " + task.UserProperty(L"OstrandStatus").value_or(L"(none)"));
 }
@@ -157,7 +157,7 @@ inline void ScheduleFromEverySurface(Stage& s) {
   auto done = s.outlook.CreateTask(L"Done");
   done.SetComplete(true);
   s.outlook.UserSave(done);
-  for (const auto& version : {kOutlook12Version, sim::kOutlook14Version}) {
+  for (const auto& version : {kOutlook12Version, support::kOutlook14Version}) {
     s.outlook.SetVersion(version);
     s.NoteMenu(s.outlook.RightClick({done}));
     s.NoteMenu(s.outlook.RightClick({done, task}));

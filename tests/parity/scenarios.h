@@ -16,7 +16,7 @@
 
 namespace fenmark::parity {
 
-using sim::kOutlook12Version;
+using support::kOutlook12Version;
 
 inline void SendMailFromMarkupMenu(Stage& s) {
   auto task = s.SendToTask(L"RE: Budget 2024 / Q3?", L"Figures attached.\r\nRegards");

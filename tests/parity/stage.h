@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/loaded_addin.h"
+#include "support/loaded_addin.h"
 
 namespace fenmark::parity {
 
@@ -42,9 +42,9 @@ inline std::wstring LongestSubject() {
 // What one scenario does and sees.
 class Stage {
  public:
-  Stage(sim::Outlook& outlook, sim::LoadedAddin& addin) : outlook(outlook), addin(addin) {}
+  Stage(sim::Outlook& outlook, support::LoadedAddin& addin) : outlook(outlook), addin(addin) {}
   sim::Outlook& outlook;
-  sim::LoadedAddin& addin;
+  support::LoadedAddin& addin;
 
   void Note(const std::wstring& line) { notes.push_back(line); }
   // The tab of the window as it shows now; "tab:" alone once the window is closed.
@@ -93,7 +93,7 @@ class Stage {
   // A callback called by name, as Office calls it.
   void Callback(const std::wstring& name, const std::wstring& control_id) {
     try {
-      addin.Ribbon().Action(name, sim::Control(control_id));
+      addin.Ribbon().Action(name, support::Control(control_id));
       Note(name + L"(" + control_id + L"): ok");
     } catch (const host::Failure& failure) {
       Note(name + L"(" + control_id + L"): " + std::to_wstring(failure.Number()) + L" - " +

@@ -13,7 +13,7 @@
 
 #include "host/text.h"
 #include "sim/fidelity/fidelity.h"
-#include "sim/state_lines.h"
+#include "support/state_lines.h"
 #include "tests/parity/scenarios.h"
 
 namespace fenmark::parity {
@@ -62,7 +62,7 @@ class Canon {
 };
 
 // Plays one scenario on a fresh Outlook and add-in; the transcript, one effect a line.
-inline std::vector<std::wstring> Play(const Scenario& scenario, sim::LoadedAddin& addin,
+inline std::vector<std::wstring> Play(const Scenario& scenario, support::LoadedAddin& addin,
                                       const std::function<void(sim::Outlook&)>& prepare = {}) {
   std::vector<std::wstring> lines;
   sim::Outlook outlook;
@@ -89,15 +89,15 @@ inline std::vector<std::wstring> Play(const Scenario& scenario, sim::LoadedAddin
   auto add = [&](const std::wstring& line) { lines.push_back(canon(line)); };
   add(L"== " + std::wstring(scenario.name));
   add(L"connect: " + connected);
-  for (const auto& note : stage.notes) add(L"note: " + sim::EscapeText(note));
+  for (const auto& note : stage.notes) add(L"note: " + support::EscapeText(note));
   add(L"disconnect: " + disconnected);
-  for (const auto& line : sim::ItemLines(outlook)) add(line);
+  for (const auto& line : support::ItemLines(outlook)) add(line);
   for (const auto& box : boxes)
     add(L"box " + std::to_wstring(box.style) + L" \"" + box.title + L"\": " +
-        sim::EscapeText(box.text));
-  for (const auto& line : sim::FailureLines(outlook)) add(line);
+        support::EscapeText(box.text));
+  for (const auto& line : support::FailureLines(outlook)) add(line);
   for (const auto& file : addin.TempFiles()) add(L"file left: " + file);
-  for (const auto& line : sim::CallLines(outlook)) add(line);
+  for (const auto& line : support::CallLines(outlook)) add(line);
   add(L"references after release: " +
       std::to_wstring(outlook.OutstandingReferences() + addin.ServedObjects()));
   return lines;

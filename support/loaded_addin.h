@@ -10,7 +10,7 @@
 
 #include "sim/outlook.h"
 
-namespace fenmark::sim {
+namespace fenmark::support {
 
 inline constexpr wchar_t kOutlook12Version[] = L"12.0.6423.1000";
 inline constexpr wchar_t kOutlook14Version[] = L"14.0.4760.1000";
@@ -23,17 +23,17 @@ class LoadedAddin {
   virtual ~LoadedAddin() = default;
 
   // Makes the add-in object for this Outlook, as Outlook does at start-up.
-  virtual void Create(Outlook& outlook) = 0;
+  virtual void Create(sim::Outlook& outlook) = 0;
   // IDTExtensibility2::OnConnection with the application, and OnDisconnection.
   virtual Outcome Connect() = 0;
   virtual Outcome Disconnect() = 0;
   // Outlook lets go of the add-in object.
   virtual void Release() = 0;
   // The ribbon side as Office reaches it (GetCustomUI and callbacks by name).
-  virtual RibbonCallbacks& Ribbon() = 0;
+  virtual sim::RibbonCallbacks& Ribbon() = 0;
 
   // Observable effects that live outside the simulated store on one of the builds.
-  virtual std::vector<MessageBoxRecord> MessageBoxes() = 0;
+  virtual std::vector<sim::MessageBoxRecord> MessageBoxes() = 0;
   // Files and folders (with a trailing backslash) left in the user's temporary folder by the
   // add-in, at any depth, full paths.
   virtual std::vector<std::wstring> TempFiles() = 0;
@@ -73,8 +73,8 @@ class LooseControl final : public host::RibbonControl {
   host::RibbonContext context_;
 };
 
-inline Ref<host::RibbonControl> Control(std::wstring id, host::RibbonContext context = {}) {
+inline host::Ref<host::RibbonControl> Control(std::wstring id, host::RibbonContext context = {}) {
   return std::make_shared<LooseControl>(std::move(id), std::move(context));
 }
 
-}  // namespace fenmark::sim
+}  // namespace fenmark::support

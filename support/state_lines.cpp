@@ -1,6 +1,6 @@
-#include "sim/state_lines.h"
+#include "support/state_lines.h"
 
-namespace fenmark::sim {
+namespace fenmark::support {
 
 std::wstring EscapeText(const std::wstring& text) {
   std::wstring out;
@@ -19,7 +19,7 @@ std::wstring EscapeText(const std::wstring& text) {
   return out;
 }
 
-std::vector<std::wstring> ItemLines(const Outlook& outlook) {
+std::vector<std::wstring> ItemLines(const sim::Outlook& outlook) {
   std::vector<std::wstring> lines;
   for (const auto& item : outlook.AllItems()) {
     std::wstring line = L"item " + std::to_wstring(item.Serial()) + L" class " +
@@ -54,7 +54,7 @@ std::vector<std::wstring> ItemLines(const Outlook& outlook) {
   return lines;
 }
 
-std::vector<std::wstring> FailureLines(const Outlook& outlook) {
+std::vector<std::wstring> FailureLines(const sim::Outlook& outlook) {
   std::vector<std::wstring> lines;
   for (const auto& failure : outlook.ReturnedFailures())
     lines.push_back(L"returned to " + failure.source + L": " + std::to_wstring(failure.number) +
@@ -63,7 +63,7 @@ std::vector<std::wstring> FailureLines(const Outlook& outlook) {
   return lines;
 }
 
-std::vector<std::wstring> CallLines(const Outlook& outlook) {
+std::vector<std::wstring> CallLines(const sim::Outlook& outlook) {
   std::vector<std::wstring> lines;
   int calls = 0;
   for (const auto& call : outlook.Calls()) {
@@ -75,4 +75,4 @@ std::vector<std::wstring> CallLines(const Outlook& outlook) {
   return lines;
 }
 
-}  // namespace fenmark::sim
+}  // namespace fenmark::support
