@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <map>
+#include <new>
+#include <optional>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -23,16 +25,16 @@ using host::Ref;
 // The event interfaces as Outlook and Office publish them, written here apart from the add-in's
 // own on purpose (with the DISPIDs the served objects raise): the independent oracle, so that a
 // wrong value in the add-in fails a test instead of agreeing with itself.
-constexpr IID kApplicationEvents11 = {
-    0x0006302C, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr IID kInspectorsEvents = {
-    0x00063079, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr IID kItemsEvents = {0x00063077, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr IID kItemEvents10 = {0x0006302B, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr IID kInspectorEvents10 = {
-    0x0006302A, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr IID kCommandBarButtonEvents = {
-    0x000C0351, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+// Outlook's and Office's interfaces are {xxxxxxxx-0000-0000-C000-000000000046}.
+constexpr IID OfficeIid(unsigned long first) {
+  return {first, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+}
+constexpr IID kApplicationEvents11 = OfficeIid(0x0006302C);
+constexpr IID kInspectorsEvents = OfficeIid(0x00063079);
+constexpr IID kItemsEvents = OfficeIid(0x00063077);
+constexpr IID kItemEvents10 = OfficeIid(0x0006302B);
+constexpr IID kInspectorEvents10 = OfficeIid(0x0006302A);
+constexpr IID kCommandBarButtonEvents = OfficeIid(0x000C0351);
 
 // A call the object model itself refuses (wrong argument count or type), before the sim sees it.
 struct DispError {
@@ -146,8 +148,9 @@ class Served : public com::ComObject<Served<Interface>, Interface, IConnectionPo
 
  public:
   Served(std::vector<Member> members, const IID* events, AdviseFn advise)
-      : members_(std::move(members)), has_events_(events != nullptr), advise_(std::move(advise)) {
-    if (events) events_ = *events;
+      : members_(std::move(members)),
+        events_(events ? std::optional<IID>(*events) : std::nullopt),
+        advise_(std::move(advise)) {
     ++Counters().live;
     ++Counters().made;
   }
@@ -161,7 +164,7 @@ class Served : public com::ComObject<Served<Interface>, Interface, IConnectionPo
 
   void* Find(REFIID riid) noexcept {
     if (riid == IID_IDispatch) return static_cast<Interface*>(this);
-    if (riid == IID_IConnectionPointContainer && !has_events_) return nullptr;
+    if (riid == IID_IConnectionPointContainer && !events_) return nullptr;
     return Base::Find(riid);
   }
 
@@ -200,8 +203,7 @@ class Served : public com::ComObject<Served<Interface>, Interface, IConnectionPo
     try {
       if (member.raw) return member.raw(flags, params, result, info);
       if (result) VariantInit(result);
-      const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-      if (put) {
+      if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
         if (!member.put) return DISP_E_MEMBERNOTFOUND;
         if (params->cNamedArgs != 1 || !params->rgdispidNamedArgs ||
             params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT || params->cArgs < 1)
@@ -236,13 +238,9 @@ class Served : public com::ComObject<Served<Interface>, Interface, IConnectionPo
   HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** out) override {
     if (!out) return E_POINTER;
     *out = nullptr;
-    if (!has_events_ || riid != events_) return CONNECT_E_NOCONNECTION;
-    try {
-      *out = new Point(this);
-    } catch (...) {
-      return E_OUTOFMEMORY;
-    }
-    return S_OK;
+    if (!events_ || riid != *events_) return CONNECT_E_NOCONNECTION;
+    *out = new (std::nothrow) Point(this);
+    return *out ? S_OK : E_OUTOFMEMORY;
   }
 
  private:
@@ -254,7 +252,7 @@ class Served : public com::ComObject<Served<Interface>, Interface, IConnectionPo
 
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
       if (!iid) return E_POINTER;
-      *iid = owner_->events_;
+      *iid = *owner_->events_;
       return S_OK;
     }
     HRESULT STDMETHODCALLTYPE
@@ -268,7 +266,7 @@ class Served : public com::ComObject<Served<Interface>, Interface, IConnectionPo
       *cookie = 0;
       com_ptr<IDispatch> events;
       // Outlook asks the sink for the event interface itself.
-      if (FAILED(sink->QueryInterface(owner_->events_, events.put_void())))
+      if (FAILED(sink->QueryInterface(*owner_->events_, events.put_void())))
         return CONNECT_E_CANNOTCONNECT;
       try {
         auto subscription = owner_->advise_(std::move(events));
@@ -303,8 +301,7 @@ class Served : public com::ComObject<Served<Interface>, Interface, IConnectionPo
   };
 
   std::vector<Member> members_;
-  bool has_events_;
-  IID events_{};
+  std::optional<IID> events_;
   AdviseFn advise_;
   std::map<DWORD, host::Subscription> sinks_;
   DWORD next_cookie_ = 1;
