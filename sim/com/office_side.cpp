@@ -14,20 +14,18 @@ std::wstring StartupAddinProgId() {
   if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Office\\Outlook\\Addins", 0, KEY_READ,
                     addins.put()) != ERROR_SUCCESS)
     return {};
-  std::wstring chosen;
-  for (DWORD i = 0; chosen.empty(); ++i) {
+  for (DWORD i = 0;; ++i) {
     wchar_t name[256];
     DWORD size = 256;
     if (RegEnumKeyExW(addins.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS)
-      break;
+      return {};
     DWORD behavior = 0, type = 0, bytes = sizeof behavior;
     if (RegGetValueW(addins.get(), name, L"LoadBehavior", RRF_RT_REG_DWORD, &type, &behavior,
                      &bytes) == ERROR_SUCCESS &&
         behavior == 3)
-      chosen = name;
+      return name;
   }
-  return chosen;
 }
 
 void ComRibbon::Attach(com_ptr<com::IRibbonExtensibility> extensibility,
@@ -71,21 +69,18 @@ unique_variant ComRibbon::Call(const std::wstring& name, IDispatch* argument) {
 }
 
 void ComRibbon::OnLoad(const std::wstring& name, const host::Ref<host::RibbonUI>& ribbon) {
-  auto served = ServeRibbonUI(ribbon);
-  Call(name, served.get());
+  Call(name, ServeRibbonUI(ribbon).get());
 }
 
 bool ComRibbon::GetBool(const std::wstring& name, const host::Ref<host::RibbonControl>& control) {
-  auto served = ServeRibbonControl(control);
-  auto result = Call(name, served.get());
+  const auto result = Call(name, ServeRibbonControl(control).get());
   if (V_VT(result.get()) != VT_BOOL)
     throw host::Failure(static_cast<std::int32_t>(DISP_E_TYPEMISMATCH), L"Not a Boolean.");
   return V_BOOL(result.get()) != VARIANT_FALSE;
 }
 
 void ComRibbon::Action(const std::wstring& name, const host::Ref<host::RibbonControl>& control) {
-  auto served = ServeRibbonControl(control);
-  Call(name, served.get());
+  Call(name, ServeRibbonControl(control).get());
 }
 
 }  // namespace fenmark::wintest
