@@ -1,16 +1,10 @@
 #include "sim/com/served.h"
 
-#include <ocidl.h>
-#include <olectl.h>
-
 #include <fstream>
-#include <functional>
 #include <iterator>
-#include <map>
 #include <utility>
 #include <vector>
 
-#include "addin/com/office_interfaces.h"
 #include "addin/com/unique_any.h"
 #include "sim/com/served_object.h"
 
