@@ -123,11 +123,10 @@ void MirrorFolderOf(const std::wstring& path) {
 void MirrorOneFile(const std::wstring& path) {
   auto bytes = g_mirror->FileBytes(path);
   if (!bytes) return;
-  {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes->data()),
-              static_cast<std::streamsize>(bytes->size()));
-  }
+  // Written and closed before it is held.
+  std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(bytes->data()),
+             static_cast<std::streamsize>(bytes->size()));
   if (!g_mirror->FileHeld(path)) return;
   com::unique_file held(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -251,27 +250,20 @@ void SetFileMirror(sim::Outlook* outlook) {
 }
 
 host::Failure FailureOf(HRESULT hr, EXCEPINFO* info) {
-  unique_bstr source, description, help;
+  unique_bstr description;
   HRESULT number = hr;
   if (info) {
-    source = unique_bstr::adopt(info->bstrSource);
-    description = unique_bstr::adopt(info->bstrDescription);
-    help = unique_bstr::adopt(info->bstrHelpFile);
-    info->bstrSource = info->bstrDescription = info->bstrHelpFile = nullptr;
+    description = unique_bstr::adopt(std::exchange(info->bstrDescription, nullptr));
+    SysFreeString(std::exchange(info->bstrSource, nullptr));
+    SysFreeString(std::exchange(info->bstrHelpFile, nullptr));
     if (hr == DISP_E_EXCEPTION && info->scode != 0) number = info->scode;
   }
   std::int32_t code = number;
   if (HRESULT_FACILITY(number) == FACILITY_CONTROL) code = HRESULT_CODE(number);
-  std::wstring text = description.str();
-  if (text.empty()) {
-    com_ptr<IErrorInfo> error;
-    if (GetErrorInfo(0, error.put()) == S_OK && error) {
-      unique_bstr posted;
-      error->GetDescription(posted.put());
-      text = posted.str();
-    }
-  }
-  return host::Failure(code, text);
+  com_ptr<IErrorInfo> error;
+  if (description.str().empty() && GetErrorInfo(0, error.put()) == S_OK && error)
+    error->GetDescription(description.put());
+  return host::Failure(code, description.str());
 }
 
 com_ptr<IDispatch> ServeApplication(const Ref<host::Application>& app) {
@@ -283,13 +275,10 @@ com_ptr<IDispatch> ServeApplication(const Ref<host::Application>& app) {
       Call(L"CreateItem", app, &A::CreateItem),
       // Outlook answers "no window" with Nothing; an empty variant here keeps the add-in honest
       // about both forms.
-      {L"ActiveInspector",
-       0,
+      {L"ActiveInspector", 0,
        [app](const Args&, VARIANT* r) {
-         auto inspector = app->ActiveInspector();
-         if (inspector) Return(r, Serve(inspector));
-       },
-       {}},
+         if (auto inspector = app->ActiveInspector()) Return(r, Serve(inspector));
+       }},
       Call(L"ActiveExplorer", app, &A::ActiveExplorer),
   };
   return Make(std::move(members), &kApplicationEvents11,

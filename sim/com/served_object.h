@@ -116,7 +116,7 @@ struct Member {
   // A method or a property get; null for a put-only property.
   std::function<void(const Args&, VARIANT* result)> get;
   // A property put, with the value alone: no served property takes an index.
-  std::function<void(const Args& value)> put;
+  std::function<void(const Args& value)> put = {};
   // When set, answers every call itself, as it came: a scripted object's way to see call shapes
   // the served members refuse.
   std::function<HRESULT(WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*)> raw = {};
