@@ -147,7 +147,7 @@ class Served : public com::ComObject<Served<Interface>, Interface, IConnectionPo
   using Base = com::ComObject<Served<Interface>, Interface, IConnectionPointContainer>;
 
  public:
-  Served(std::vector<Member> members, const IID* events, AdviseFn advise)
+  explicit Served(std::vector<Member> members, const IID* events = nullptr, AdviseFn advise = {})
       : members_(std::move(members)),
         events_(events ? std::optional<IID>(*events) : std::nullopt),
         advise_(std::move(advise)) {

@@ -76,8 +76,7 @@ HRESULT Answer(T** out, Get get) noexcept {
 class ServedRibbonUIObject final : public Served<com::IRibbonUI> {
  public:
   explicit ServedRibbonUIObject(Ref<host::RibbonUI> ui)
-      : Served({Call(L"Invalidate", ui, &host::RibbonUI::Invalidate)}, nullptr, {}),
-        ui_(std::move(ui)) {}
+      : Served({Call(L"Invalidate", ui, &host::RibbonUI::Invalidate)}), ui_(std::move(ui)) {}
   HRESULT STDMETHODCALLTYPE Invalidate() override {
     return Vtable([&] { ui_->Invalidate(); });
   }
@@ -99,8 +98,7 @@ class ServedRibbonControlObject final : public Served<com::IRibbonControl> {
       : Served({Call(L"Id", control, &host::RibbonControl::Id),
                 Method(L"Context", 0,
                        [control](const Args&) { return ServeContext(control->Context()); }),
-                Method(L"Tag", 0, [](const Args&) { return std::wstring(); })},
-               nullptr, {}),
+                Method(L"Tag", 0, [](const Args&) { return std::wstring(); })}),
         control_(std::move(control)) {}
   HRESULT STDMETHODCALLTYPE get_Id(BSTR* id) override {
     return Answer(id, [&] { return unique_bstr(control_->Id()).release(); });
@@ -119,13 +117,11 @@ class ServedRibbonControlObject final : public Served<com::IRibbonControl> {
 }  // namespace
 
 com_ptr<IDispatch> ServeRibbonUI(const Ref<host::RibbonUI>& ribbon) {
-  if (!ribbon) return {};
-  return com_ptr<IDispatch>::adopt(new ServedRibbonUIObject(ribbon));
+  return ribbon ? com_ptr<IDispatch>::adopt(new ServedRibbonUIObject(ribbon)) : nullptr;
 }
 
 com_ptr<IDispatch> ServeRibbonControl(const Ref<host::RibbonControl>& control) {
-  if (!control) return {};
-  return com_ptr<IDispatch>::adopt(new ServedRibbonControlObject(control));
+  return control ? com_ptr<IDispatch>::adopt(new ServedRibbonControlObject(control)) : nullptr;
 }
 
 }  // namespace fenmark::wintest
