@@ -53,18 +53,13 @@ unique_variant ComRibbon::Call(const std::wstring& name, IDispatch* argument) {
   std::wstring member = name;
   LPOLESTR names[] = {member.data()};
   DISPID id = DISPID_UNKNOWN;
-  HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  const HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
   if (FAILED(hr)) throw host::Failure(hr, L"Unknown name: " + name);
   VARIANT arg;
   V_VT(&arg) = VT_DISPATCH;
   V_DISPATCH(&arg) = argument;
-  DISPPARAMS params{&arg, nullptr, 1, 0};
   unique_variant result;
-  EXCEPINFO info{};
-  UINT bad = 0;
-  hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(),
-                         &info, &bad);
-  if (FAILED(hr)) throw FailureOf(hr, &info);
+  CallMethod(dispatch_.get(), id, {arg}, result.get());
   return result;
 }
 

@@ -266,6 +266,15 @@ host::Failure FailureOf(HRESULT hr, EXCEPINFO* info) {
   return host::Failure(code, description.str());
 }
 
+void CallMethod(IDispatch* object, DISPID id, std::vector<VARIANT> last_first, VARIANT* result) {
+  DISPPARAMS params{last_first.data(), nullptr, static_cast<UINT>(last_first.size()), 0};
+  EXCEPINFO info{};
+  UINT bad = 0;
+  const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                                    result, &info, &bad);
+  if (FAILED(hr)) throw FailureOf(hr, &info);
+}
+
 com_ptr<IDispatch> ServeApplication(const Ref<host::Application>& app) {
   using A = host::Application;
   std::vector<Member> members = {

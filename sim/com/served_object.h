@@ -47,9 +47,8 @@ class Args {
   explicit Args(std::vector<VARIANT*> args) : args_(std::move(args)) {}
   std::size_t size() const { return args_.size(); }
   bool Given(std::size_t i) const {
-    if (i >= args_.size()) return false;
-    const VARIANT* v = args_[i];
-    return !(V_VT(v) == VT_ERROR && V_ERROR(v) == DISP_E_PARAMNOTFOUND);
+    return i < args_.size() &&
+           !(V_VT(args_[i]) == VT_ERROR && V_ERROR(args_[i]) == DISP_E_PARAMNOTFOUND);
   }
   std::wstring Text(std::size_t i) const {
     const auto converted = Converted(i, VT_BSTR);
@@ -247,8 +246,7 @@ class Served : public com::ComObject<Served<Interface>, Interface, IConnectionPo
   // A point holds its source, whose sinks it connects.
   class Point final : public com::ComObject<Point, IConnectionPoint> {
    public:
-    explicit Point(Served* source) noexcept
-        : owner_(source), source_(com_ptr<IConnectionPointContainer>::retain(source)) {}
+    explicit Point(Served* source) noexcept : owner_(com_ptr<Served>::retain(source)) {}
 
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
       if (!iid) return E_POINTER;
@@ -258,7 +256,7 @@ class Served : public com::ComObject<Served<Interface>, Interface, IConnectionPo
     HRESULT STDMETHODCALLTYPE
     GetConnectionPointContainer(IConnectionPointContainer** out) override {
       if (!out) return E_POINTER;
-      *out = com_ptr<IConnectionPointContainer>(source_).detach();
+      *out = com_ptr<IConnectionPointContainer>::retain(owner_.get()).detach();
       return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
@@ -296,8 +294,7 @@ class Served : public com::ComObject<Served<Interface>, Interface, IConnectionPo
     }
 
    private:
-    Served* owner_;
-    com_ptr<IConnectionPointContainer> source_;  // the owner, held while the point lives
+    com_ptr<Served> owner_;  // held while the point lives
   };
 
   std::vector<Member> members_;
@@ -415,12 +412,7 @@ inline void Raise(IDispatch* sink, DISPID id, std::vector<EventArg> args) {
   ++Counters().events;
   std::vector<VARIANT> last_first;
   for (auto arg = args.rbegin(); arg != args.rend(); ++arg) last_first.push_back(arg->Variant());
-  DISPPARAMS params{last_first.data(), nullptr, static_cast<UINT>(last_first.size()), 0};
-  EXCEPINFO info{};
-  UINT bad = 0;
-  const HRESULT hr = sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-                                  nullptr, &info, &bad);
-  if (FAILED(hr)) throw FailureOf(hr, &info);
+  CallMethod(sink, id, std::move(last_first), nullptr);
   for (const EventArg& arg : args) arg.TakeBack();
 }
 
