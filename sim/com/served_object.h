@@ -346,15 +346,12 @@ void Return(VARIANT* result, const Ref<T>& object) {
 // is the answer.
 template <class Run>
 Member Method(std::wstring name, std::size_t max_args, Run run) {
-  return {std::move(name),
-          max_args,
-          [run](const Args& args, VARIANT* result) {
+  return {std::move(name), max_args, [run](const Args& args, VARIANT* result) {
             if constexpr (std::is_void_v<decltype(run(args))>)
               run(args);
             else
               Return(result, run(args));
-          },
-          {}};
+          }};
 }
 // A member that calls the host object's method of the same meaning, which takes at most one
 // argument, converted to the method's parameter.
