@@ -116,12 +116,8 @@ void ComAddin::Release() {
 }
 
 std::vector<sim::MessageBoxRecord> ComAddin::MessageBoxes() {
-  std::vector<sim::MessageBoxRecord> boxes;
   const auto& recorded = RecordedBoxes();
-  for (std::size_t i = boxes_before_; i < recorded.size(); ++i)
-    boxes.push_back({recorded[i].text, static_cast<int>(recorded[i].style), recorded[i].caption,
-                     recorded[i].caption != L"Fenmark"});
-  return boxes;
+  return {recorded.begin() + std::min(boxes_before_, recorded.size()), recorded.end()};
 }
 
 std::vector<std::wstring> ComAddin::TempFiles() {

@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,8 +37,6 @@ class ComAddin final : public support::LoadedAddin {
   void PutTempFile(const std::wstring& relative, const std::wstring& text) override;
   bool TempFileExists(const std::wstring& relative) override;
   long ServedObjects() override { return Counters().live; }
-
-  bool created() const { return static_cast<bool>(extensibility_); }
 
  private:
   std::wstring prog_id_;

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,10 +13,8 @@
 
 namespace fenmark::wintest {
 
-struct MessageBoxRecord {
-  std::wstring text;
-  std::wstring caption;
-  UINT style;
+// A box as the simulated Outlook records it, and whether its owner was the active window.
+struct MessageBoxRecord : sim::MessageBoxRecord {
   bool owner_is_active_window;
 };
 
@@ -33,12 +30,13 @@ inline sim::Outlook*& BoxAnswerer() {
 }
 
 inline int WINAPI RecordMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
+  const std::wstring title = caption ? caption : L"";
   RecordedBoxes().push_back(
-      {text ? text : L"", caption ? caption : L"", style, owner == GetActiveWindow()});
-  if (!BoxAnswerer()) return IDOK;
-  const auto& box = RecordedBoxes().back();
-  return BoxAnswerer()->AnswerMessageBox(
-      {box.text, static_cast<int>(style), box.caption, box.caption != L"Fenmark"});
+      {{text ? text : L"", static_cast<int>(style), title, title != L"Fenmark"},
+       owner == GetActiveWindow()});
+  // A copy: the user may act while the box is up, and so record another.
+  const sim::MessageBoxRecord box = RecordedBoxes().back();
+  return BoxAnswerer() ? BoxAnswerer()->AnswerMessageBox(box) : IDOK;
 }
 
 // Points `module`'s import of `function` from `dll` at `replacement`; false if it has none.

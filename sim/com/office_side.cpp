@@ -14,20 +14,18 @@ std::wstring StartupAddinProgId() {
   if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Office\\Outlook\\Addins", 0, KEY_READ,
                     addins.put()) != ERROR_SUCCESS)
     return {};
-  std::wstring chosen;
-  for (DWORD i = 0; chosen.empty(); ++i) {
+  for (DWORD i = 0;; ++i) {
     wchar_t name[256];
     DWORD size = 256;
     if (RegEnumKeyExW(addins.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS)
-      break;
+      return {};
     DWORD behavior = 0, type = 0, bytes = sizeof behavior;
     if (RegGetValueW(addins.get(), name, L"LoadBehavior", RRF_RT_REG_DWORD, &type, &behavior,
                      &bytes) == ERROR_SUCCESS &&
         behavior == 3)
-      chosen = name;
+      return name;
   }
-  return chosen;
 }
 
 void ComRibbon::Attach(com_ptr<com::IRibbonExtensibility> extensibility,
@@ -55,37 +53,29 @@ unique_variant ComRibbon::Call(const std::wstring& name, IDispatch* argument) {
   std::wstring member = name;
   LPOLESTR names[] = {member.data()};
   DISPID id = DISPID_UNKNOWN;
-  HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  const HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
   if (FAILED(hr)) throw host::Failure(hr, L"Unknown name: " + name);
   VARIANT arg;
   V_VT(&arg) = VT_DISPATCH;
   V_DISPATCH(&arg) = argument;
-  DISPPARAMS params{&arg, nullptr, 1, 0};
   unique_variant result;
-  EXCEPINFO info{};
-  UINT bad = 0;
-  hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(),
-                         &info, &bad);
-  if (FAILED(hr)) throw FailureOf(hr, &info);
+  CallMethod(dispatch_.get(), id, {arg}, result.get());
   return result;
 }
 
 void ComRibbon::OnLoad(const std::wstring& name, const host::Ref<host::RibbonUI>& ribbon) {
-  auto served = ServeRibbonUI(ribbon);
-  Call(name, served.get());
+  Call(name, ServeRibbonUI(ribbon).get());
 }
 
 bool ComRibbon::GetBool(const std::wstring& name, const host::Ref<host::RibbonControl>& control) {
-  auto served = ServeRibbonControl(control);
-  auto result = Call(name, served.get());
+  const auto result = Call(name, ServeRibbonControl(control).get());
   if (V_VT(result.get()) != VT_BOOL)
     throw host::Failure(static_cast<std::int32_t>(DISP_E_TYPEMISMATCH), L"Not a Boolean.");
   return V_BOOL(result.get()) != VARIANT_FALSE;
 }
 
 void ComRibbon::Action(const std::wstring& name, const host::Ref<host::RibbonControl>& control) {
-  auto served = ServeRibbonControl(control);
-  Call(name, served.get());
+  Call(name, ServeRibbonControl(control).get());
 }
 
 }  // namespace fenmark::wintest

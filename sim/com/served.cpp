@@ -1,16 +1,10 @@
 #include "sim/com/served.h"
 
-#include <ocidl.h>
-#include <olectl.h>
-
 #include <fstream>
-#include <functional>
 #include <iterator>
-#include <map>
 #include <utility>
 #include <vector>
 
-#include "addin/com/office_interfaces.h"
 #include "addin/com/unique_any.h"
 #include "sim/com/served_object.h"
 
@@ -40,40 +34,34 @@ namespace served {
 // ---- one wrapper per host interface of Outlook and Word ----
 
 com_ptr<IDispatch> Serve(const Ref<host::UserProperty>& property) {
-  return Make(
-      {{L"Value", 0, [property](const Args&, VARIANT* r) { ReturnText(r, property->Value()); },
-        [property](const VARIANT& value, const Args&) {
-          std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
-          property->SetValue(Args(std::move(one)).Text(0));
-        }},
-       Method(L"Delete", 0, [property](const Args&) { property->Delete(); })});
+  using P = host::UserProperty;
+  return Make({Property(L"Value", property, &P::Value, &P::SetValue),
+               Call(L"Delete", property, &P::Delete)});
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::UserPropertyCollection>& properties) {
   return Make({
       // Add(Name, Type, AddToFolderFields, DisplayFormat)
-      Object(L"Add", 4,
+      Method(L"Add", 4,
              [properties](const Args& a) {
                if (a.Given(2) || a.Given(3)) throw DispError{E_INVALIDARG};
-               return ServeOrNothing(properties->Add(a.Text(0), a.Int(1)));
+               return properties->Add(a.Text(0), a.Int(1));
              }),
-      Object(L"Item", 1,
-             [properties](const Args& a) { return ServeOrNothing(properties->Item(a.Text(0))); }),
+      Call(L"Item", properties, &host::UserPropertyCollection::Item),
   });
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::AttachmentCollection>& attachments) {
   // Add(Source, Type, Position, DisplayName)
-  return Make({Object(L"Add", 4, [attachments](const Args& a) {
+  return Make({Method(L"Add", 4, [attachments](const Args& a) {
     if (a.Given(1) || a.Given(2)) throw DispError{E_INVALIDARG};
     attachments->Add(a.Text(0), a.Given(3) ? a.Text(3) : std::wstring());
-    return com_ptr<IDispatch>();
   })});
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::WordSelection>& selection) {
   return Make({
-      Method(L"TypeText", 1, [selection](const Args& a) { selection->TypeText(a.Text(0)); }),
+      Call(L"TypeText", selection, &host::WordSelection::TypeText),
       // InsertFile(FileName, Range, ConfirmConversions, Link, Attachment)
       Method(L"InsertFile", 5,
              [selection](const Args& a) {
@@ -88,56 +76,38 @@ com_ptr<IDispatch> Serve(const Ref<host::WordSelection>& selection) {
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::WordRange>& range) {
-  return Make(
-      {Method(L"InsertBefore", 1, [range](const Args& a) { range->InsertBefore(a.Text(0)); })});
+  return Make({Call(L"InsertBefore", range, &host::WordRange::InsertBefore)});
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::WordWindow>& window) {
-  return Make({Object(L"Selection", 0,
-                      [window](const Args&) { return ServeOrNothing(window->Selection()); })});
+  return Make({Call(L"Selection", window, &host::WordWindow::Selection)});
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::WordDocument>& document) {
-  // Document.Windows is a collection; its Item(index) is the window.
-  auto windows = [document](const Args&) {
-    return Make({Object(L"Item", 1, [document](const Args& a) {
-      return ServeOrNothing(document->Windows(a.Int(0)));
-    })});
-  };
-  return Make({{L"Windows",
-                1,
-                [document, windows](const Args& a, VARIANT* r) {
-                  if (a.size() == 1)
-                    ReturnObject(r, ServeOrNothing(document->Windows(a.Int(0))));
-                  else
-                    ReturnObject(r, windows(a));
-                },
-                {}},
+  return Make({Method(L"Windows", 1,
+                      [document](const Args& a) {
+                        if (a.size() == 1) return ServeOrNothing(document->Windows(a.Int(0)));
+                        // Document.Windows is a collection; its Item(index) is the window.
+                        return Make({Call(L"Item", document, &host::WordDocument::Windows)});
+                      }),
                // Range(Start, End): the add-in always gives both.
-               Object(L"Range", 2, [document](const Args& a) {
+               Method(L"Range", 2, [document](const Args& a) {
                  if (!a.Given(0) || !a.Given(1)) throw DispError{E_INVALIDARG};
-                 return ServeOrNothing(document->Range(a.Int(0), a.Int(1)));
+                 return document->Range(a.Int(0), a.Int(1));
                })});
 }
 
 // What an object is, as Outlook answers `Class` on it without asking the sim.
 Member ClassOf(int object_class) {
-  return {L"Class", 0, [object_class](const Args&, VARIANT* r) { ReturnInt(r, object_class); }, {}};
+  return Method(L"Class", 0, [object_class](const Args&) { return object_class; });
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::Inspector>& inspector) {
+  using I = host::Inspector;
   return Make(
-      {
-          ClassOf(host::kOlInspector),
-          Object(L"CurrentItem", 0,
-                 [inspector](const Args&) { return ServeOrNothing(inspector->CurrentItem()); }),
-          Object(L"WordEditor", 0,
-                 [inspector](const Args&) { return ServeOrNothing(inspector->WordEditor()); }),
-          Method(L"Activate", 0, [inspector](const Args&) { inspector->Activate(); }),
-      },
-      &kInspectorEvents10, [inspector](com_ptr<IDispatch> sink) {
-        return inspector->OnClose([sink] { Raise(sink.get(), 0xF008, {}); });
-      });
+      {ClassOf(host::kOlInspector), Call(L"CurrentItem", inspector, &I::CurrentItem),
+       Call(L"WordEditor", inspector, &I::WordEditor), Call(L"Activate", inspector, &I::Activate)},
+      &kInspectorEvents10, RaiseOn(inspector, &I::OnClose, 0xF008));
 }
 
 // A folder that the add-in made through the real file system, where the sim saves too.
@@ -153,11 +123,10 @@ void MirrorFolderOf(const std::wstring& path) {
 void MirrorOneFile(const std::wstring& path) {
   auto bytes = g_mirror->FileBytes(path);
   if (!bytes) return;
-  {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes->data()),
-              static_cast<std::streamsize>(bytes->size()));
-  }
+  // Written and closed before it is held.
+  std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(bytes->data()),
+             static_cast<std::streamsize>(bytes->size()));
   if (!g_mirror->FileHeld(path)) return;
   com::unique_file held(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -180,19 +149,15 @@ void MirrorFile(const std::wstring& path) {
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::Item>& item) {
+  using I = host::Item;
   std::vector<Member> members = {
-      {L"Class", 0, [item](const Args&, VARIANT* r) { ReturnInt(r, item->Class()); }, {}},
-      TextGet(L"EntryID", [item] { return item->EntryID(); }),
-      TextProperty(
-          L"Subject", [item] { return item->Subject(); },
-          [item](const std::wstring& subject) { item->SetSubject(subject); }),
-      TextProperty(
-          L"Body", [item] { return item->Body(); },
-          [item](const std::wstring& body) { item->SetBody(body); }),
-      Object(L"UserProperties", 0,
-             [item](const Args&) { return ServeOrNothing(item->UserProperties()); }),
-      {L"Saved", 0, [item](const Args&, VARIANT* r) { ReturnBool(r, item->Saved()); }, {}},
-      Method(L"Save", 0, [item](const Args&) { item->Save(); }),
+      Call(L"Class", item, &I::Class),
+      Call(L"EntryID", item, &I::EntryID),
+      Property(L"Subject", item, &I::Subject, &I::SetSubject),
+      Property(L"Body", item, &I::Body, &I::SetBody),
+      Call(L"UserProperties", item, &I::UserProperties),
+      Call(L"Saved", item, &I::Saved),
+      Call(L"Save", item, &I::Save),
       // SaveAs(Path, Type)
       Method(L"SaveAs", 2,
              [item](const Args& a) {
@@ -201,128 +166,78 @@ com_ptr<IDispatch> Serve(const Ref<host::Item>& item) {
                item->SaveAs(path, a.Given(1) ? a.Int(1) : host::kOlMsgUnicode);
                MirrorFile(path);
              }),
-      Method(L"Close", 1, [item](const Args& a) { item->Close(a.Int(0)); }),
-      Object(L"Parent", 0, [item](const Args&) { return ServeOrNothing(item->Parent()); }),
-      Object(L"Attachments", 0,
-             [item](const Args&) { return ServeOrNothing(item->Attachments()); }),
-      Object(L"GetInspector", 0,
-             [item](const Args&) { return ServeOrNothing(item->GetInspector()); }),
+      Call(L"Close", item, &I::Close),
+      Call(L"Parent", item, &I::Parent),
+      Call(L"Attachments", item, &I::Attachments),
+      Call(L"GetInspector", item, &I::GetInspector),
       // Display(Modal)
       Method(L"Display", 1,
              [item](const Args& a) {
                if (a.Given(0) && a.Bool(0)) throw DispError{E_INVALIDARG};
                item->Display();
              }),
-      Method(L"MarkComplete", 0, [item](const Args&) { item->MarkComplete(); }),
-      {L"Complete", 0, [item](const Args&, VARIANT* r) { ReturnBool(r, item->Complete()); }, {}},
-      PutOnly(L"Status", [item](const Args& a) { item->SetStatus(a.Int(0)); }),
-      PutOnly(L"Start", [item](const Args& a) { item->SetStart(a.Date(0)); }),
-      PutOnly(L"Duration", [item](const Args& a) { item->SetDuration(a.Int(0)); }),
-      {L"MeetingStatus",
-       0,
-       [item](const Args&, VARIANT* r) { ReturnInt(r, item->MeetingStatus()); },
-       {}},
-      {L"TotalWork", 0, [item](const Args&, VARIANT* r) { ReturnInt(r, item->TotalWork()); }, {}},
-      IntProperty(
-          L"ActualWork", [item] { return item->ActualWork(); },
-          [item](int minutes) { item->SetActualWork(minutes); }),
-      IntProperty(
-          L"Sensitivity", [item] { return item->Sensitivity(); },
-          [item](int sensitivity) { item->SetSensitivity(sensitivity); }),
-      TextProperty(
-          L"Categories", [item] { return item->Categories(); },
-          [item](const std::wstring& categories) { item->SetCategories(categories); }),
-      IntProperty(
-          L"ReminderMinutesBeforeStart", [item] { return item->ReminderMinutesBeforeStart(); },
-          [item](int minutes) { item->SetReminderMinutesBeforeStart(minutes); }),
-      {L"IsRecurring",
-       0,
-       [item](const Args&, VARIANT* r) { ReturnBool(r, item->IsRecurring()); },
-       {}},
+      Call(L"MarkComplete", item, &I::MarkComplete),
+      Call(L"Complete", item, &I::Complete),
+      PutOnly(L"Status", item, &I::SetStatus),
+      PutOnly(L"Start", item, &I::SetStart),
+      PutOnly(L"Duration", item, &I::SetDuration),
+      Call(L"MeetingStatus", item, &I::MeetingStatus),
+      Call(L"TotalWork", item, &I::TotalWork),
+      Property(L"ActualWork", item, &I::ActualWork, &I::SetActualWork),
+      Property(L"Sensitivity", item, &I::Sensitivity, &I::SetSensitivity),
+      Property(L"Categories", item, &I::Categories, &I::SetCategories),
+      Property(L"ReminderMinutesBeforeStart", item, &I::ReminderMinutesBeforeStart,
+               &I::SetReminderMinutesBeforeStart),
+      Call(L"IsRecurring", item, &I::IsRecurring),
   };
-  return Make(std::move(members), &kItemEvents10, [item](com_ptr<IDispatch> sink) {
-    return item->OnWrite([sink](bool& cancel) {
-      VARIANT_BOOL flag = cancel ? VARIANT_TRUE : VARIANT_FALSE;
-      VARIANT arg;
-      V_VT(&arg) = VT_BOOL | VT_BYREF;
-      V_BOOLREF(&arg) = &flag;
-      Raise(sink.get(), 0xF002, {arg});
-      cancel = flag != VARIANT_FALSE;
-    });
-  });
+  return Make(std::move(members), &kItemEvents10, RaiseOn(item, &I::OnWrite, 0xF002));
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::InspectorCollection>& inspectors) {
-  return Make({}, &kInspectorsEvents, [inspectors](com_ptr<IDispatch> sink) {
-    return inspectors->OnNewInspector([sink](const Ref<host::Inspector>& inspector) {
-      auto served = ServeOrNothing(inspector);
-      Raise(sink.get(), 0xF001, {ObjectArg(served.get())});
-    });
-  });
+  return Make({}, &kInspectorsEvents,
+              RaiseOn(inspectors, &host::InspectorCollection::OnNewInspector, 0xF001));
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::ItemCollection>& items) {
-  std::vector<Member> members{
-      Object(L"Restrict", 1,
-             [items](const Args& a) { return ServeOrNothing(items->Restrict(a.Text(0))); }),
-      {L"Count", 0, [items](const Args&, VARIANT* r) { ReturnInt(r, items->Count()); }, {}},
-      Object(L"Item", 1, [items](const Args& a) { return ServeOrNothing(items->Item(a.Int(0))); }),
-  };
-  return Make(std::move(members), &kItemsEvents, [items](com_ptr<IDispatch> sink) {
-    return items->OnItemAdd([sink](const Ref<host::Item>& item) {
-      auto served = ServeOrNothing(item);
-      Raise(sink.get(), 0xF001, {ObjectArg(served.get())});
-    });
-  });
+  using I = host::ItemCollection;
+  return Make({Call(L"Restrict", items, &I::Restrict), Call(L"Count", items, &I::Count),
+               Call(L"Item", items, &I::Item)},
+              &kItemsEvents, RaiseOn(items, &I::OnItemAdd, 0xF001));
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::FolderCollection>& folders) {
-  return Make({
-      {L"Count", 0, [folders](const Args&, VARIANT* r) { ReturnInt(r, folders->Count()); }, {}},
-      Object(L"Item", 1,
-             [folders](const Args& a) { return ServeOrNothing(folders->Item(a.Int(0))); }),
-  });
+  using F = host::FolderCollection;
+  return Make({Call(L"Count", folders, &F::Count), Call(L"Item", folders, &F::Item)});
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::Folder>& folder) {
-  return Make({
-      Object(L"Items", 0, [folder](const Args&) { return ServeOrNothing(folder->Items()); }),
-      TextGet(L"StoreID", [folder] { return folder->StoreID(); }),
-      Object(L"Folders", 0, [folder](const Args&) { return ServeOrNothing(folder->Folders()); }),
-      {L"DefaultItemType",
-       0,
-       [folder](const Args&, VARIANT* r) { ReturnInt(r, folder->DefaultItemType()); },
-       {}},
-  });
+  using F = host::Folder;
+  return Make({Call(L"Items", folder, &F::Items), Call(L"StoreID", folder, &F::StoreID),
+               Call(L"Folders", folder, &F::Folders),
+               Call(L"DefaultItemType", folder, &F::DefaultItemType)});
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::Namespace>& ns) {
   return Make({
-      Object(L"GetDefaultFolder", 1,
-             [ns](const Args& a) { return ServeOrNothing(ns->GetDefaultFolder(a.Int(0))); }),
+      Call(L"GetDefaultFolder", ns, &host::Namespace::GetDefaultFolder),
       // GetItemFromID(EntryIDItem, EntryIDStore)
-      Object(L"GetItemFromID", 2,
+      Method(L"GetItemFromID", 2,
              [ns](const Args& a) {
-               return ServeOrNothing(
-                   ns->GetItemFromID(a.Text(0), a.Given(1) ? a.Text(1) : std::wstring()));
+               return ns->GetItemFromID(a.Text(0), a.Given(1) ? a.Text(1) : std::wstring());
              }),
-      Object(L"Folders", 0, [ns](const Args&) { return ServeOrNothing(ns->Folders()); }),
+      Call(L"Folders", ns, &host::Namespace::Folders),
   });
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::ItemSelection>& selection) {
-  return Make({
-      ClassOf(host::kOlSelection),
-      {L"Count", 0, [selection](const Args&, VARIANT* r) { ReturnInt(r, selection->Count()); }, {}},
-      Object(L"Item", 1,
-             [selection](const Args& a) { return ServeOrNothing(selection->Item(a.Int(0))); }),
-  });
+  using S = host::ItemSelection;
+  return Make({ClassOf(host::kOlSelection), Call(L"Count", selection, &S::Count),
+               Call(L"Item", selection, &S::Item)});
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::Explorer>& explorer) {
-  return Make({ClassOf(host::kOlExplorer), Object(L"Selection", 0, [explorer](const Args&) {
-                 return ServeOrNothing(explorer->Selection());
-               })});
+  return Make(
+      {ClassOf(host::kOlExplorer), Call(L"Selection", explorer, &host::Explorer::Selection)});
 }
 
 }  // namespace served
@@ -335,57 +250,48 @@ void SetFileMirror(sim::Outlook* outlook) {
 }
 
 host::Failure FailureOf(HRESULT hr, EXCEPINFO* info) {
-  unique_bstr source, description, help;
+  unique_bstr description;
   HRESULT number = hr;
   if (info) {
-    source = unique_bstr::adopt(info->bstrSource);
-    description = unique_bstr::adopt(info->bstrDescription);
-    help = unique_bstr::adopt(info->bstrHelpFile);
-    info->bstrSource = info->bstrDescription = info->bstrHelpFile = nullptr;
+    description = unique_bstr::adopt(std::exchange(info->bstrDescription, nullptr));
+    SysFreeString(std::exchange(info->bstrSource, nullptr));
+    SysFreeString(std::exchange(info->bstrHelpFile, nullptr));
     if (hr == DISP_E_EXCEPTION && info->scode != 0) number = info->scode;
   }
   std::int32_t code = number;
   if (HRESULT_FACILITY(number) == FACILITY_CONTROL) code = HRESULT_CODE(number);
-  std::wstring text = description.str();
-  if (text.empty()) {
-    com_ptr<IErrorInfo> error;
-    if (GetErrorInfo(0, error.put()) == S_OK && error) {
-      unique_bstr posted;
-      error->GetDescription(posted.put());
-      text = posted.str();
-    }
-  }
-  return host::Failure(code, text);
+  com_ptr<IErrorInfo> error;
+  if (description.str().empty() && GetErrorInfo(0, error.put()) == S_OK && error)
+    error->GetDescription(description.put());
+  return host::Failure(code, description.str());
+}
+
+void CallMethod(IDispatch* object, DISPID id, std::vector<VARIANT> last_first, VARIANT* result) {
+  DISPPARAMS params{last_first.data(), nullptr, static_cast<UINT>(last_first.size()), 0};
+  EXCEPINFO info{};
+  UINT bad = 0;
+  const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                                    result, &info, &bad);
+  if (FAILED(hr)) throw FailureOf(hr, &info);
 }
 
 com_ptr<IDispatch> ServeApplication(const Ref<host::Application>& app) {
+  using A = host::Application;
   std::vector<Member> members = {
-      TextGet(L"Version", [app] { return app->Version(); }),
-      Object(L"Inspectors", 0, [app](const Args&) { return ServeOrNothing(app->Inspectors()); }),
-      Object(L"GetNamespace", 1,
-             [app](const Args& a) { return ServeOrNothing(app->GetNamespace(a.Text(0))); }),
-      Object(L"CreateItem", 1,
-             [app](const Args& a) { return ServeOrNothing(app->CreateItem(a.Int(0))); }),
+      Call(L"Version", app, &A::Version),
+      Call(L"Inspectors", app, &A::Inspectors),
+      Call(L"GetNamespace", app, &A::GetNamespace),
+      Call(L"CreateItem", app, &A::CreateItem),
       // Outlook answers "no window" with Nothing; an empty variant here keeps the add-in honest
       // about both forms.
-      {L"ActiveInspector",
-       0,
+      {L"ActiveInspector", 0,
        [app](const Args&, VARIANT* r) {
-         auto inspector = app->ActiveInspector();
-         if (inspector) ReturnObject(r, Serve(inspector));
-       },
-       {}},
-      Object(L"ActiveExplorer", 0,
-             [app](const Args&) { return ServeOrNothing(app->ActiveExplorer()); }),
+         if (auto inspector = app->ActiveInspector()) Return(r, Serve(inspector));
+       }},
+      Call(L"ActiveExplorer", app, &A::ActiveExplorer),
   };
-  return Make(std::move(members), &kApplicationEvents11, [app](com_ptr<IDispatch> sink) {
-    return app->OnItemContextMenuDisplay([sink](const Ref<host::CommandBar>& bar,
-                                                const Ref<host::ItemSelection>& selection) {
-      auto served_bar = ServeOrNothing(bar);
-      auto served_selection = ServeOrNothing(selection);
-      Raise(sink.get(), 0xFB41, {ObjectArg(served_selection.get()), ObjectArg(served_bar.get())});
-    });
-  });
+  return Make(std::move(members), &kApplicationEvents11,
+              RaiseOn(app, &A::OnItemContextMenuDisplay, 0xFB41));
 }
 
 }  // namespace fenmark::wintest

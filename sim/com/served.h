@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "addin/com/com_types.h"
 #include "sim/outlook.h"
@@ -40,5 +41,8 @@ com::com_ptr<IDispatch> ServeRibbonControl(const host::Ref<host::RibbonControl>&
 // A failed automation call as the host failure the add-in's caller would see: the runtime's
 // control-facility codes as their small numbers, as Visual Basic's Err.Number shows them.
 host::Failure FailureOf(HRESULT hr, EXCEPINFO* info);
+// Calls a method by its DISPID, as Office calls the add-in's callbacks and raises events: the
+// arguments last first, a failure as the host failure above.
+void CallMethod(IDispatch* object, DISPID id, std::vector<VARIANT> last_first, VARIANT* result);
 
 }  // namespace fenmark::wintest

@@ -7,6 +7,9 @@
 
 #include <functional>
 #include <map>
+#include <new>
+#include <optional>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -22,16 +25,16 @@ using host::Ref;
 // The event interfaces as Outlook and Office publish them, written here apart from the add-in's
 // own on purpose (with the DISPIDs the served objects raise): the independent oracle, so that a
 // wrong value in the add-in fails a test instead of agreeing with itself.
-constexpr IID kApplicationEvents11 = {
-    0x0006302C, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr IID kInspectorsEvents = {
-    0x00063079, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr IID kItemsEvents = {0x00063077, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr IID kItemEvents10 = {0x0006302B, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr IID kInspectorEvents10 = {
-    0x0006302A, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr IID kCommandBarButtonEvents = {
-    0x000C0351, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+// Outlook's and Office's interfaces are {xxxxxxxx-0000-0000-C000-000000000046}.
+constexpr IID OfficeIid(unsigned long first) {
+  return {first, 0, 0, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+}
+constexpr IID kApplicationEvents11 = OfficeIid(0x0006302C);
+constexpr IID kInspectorsEvents = OfficeIid(0x00063079);
+constexpr IID kItemsEvents = OfficeIid(0x00063077);
+constexpr IID kItemEvents10 = OfficeIid(0x0006302B);
+constexpr IID kInspectorEvents10 = OfficeIid(0x0006302A);
+constexpr IID kCommandBarButtonEvents = OfficeIid(0x000C0351);
 
 // A call the object model itself refuses (wrong argument count or type), before the sim sees it.
 struct DispError {
@@ -44,59 +47,63 @@ class Args {
   explicit Args(std::vector<VARIANT*> args) : args_(std::move(args)) {}
   std::size_t size() const { return args_.size(); }
   bool Given(std::size_t i) const {
-    if (i >= args_.size()) return false;
-    const VARIANT* v = args_[i];
-    return !(V_VT(v) == VT_ERROR && V_ERROR(v) == DISP_E_PARAMNOTFOUND);
+    return i < args_.size() &&
+           !(V_VT(args_[i]) == VT_ERROR && V_ERROR(args_[i]) == DISP_E_PARAMNOTFOUND);
   }
   std::wstring Text(std::size_t i) const {
-    com::unique_variant converted;
-    Convert(i, VT_BSTR, converted);
+    const auto converted = Converted(i, VT_BSTR);
     const BSTR b = V_BSTR(converted.get());
     return b ? std::wstring(b, SysStringLen(b)) : std::wstring();
   }
-  int Int(std::size_t i) const {
-    com::unique_variant converted;
-    Convert(i, VT_I4, converted);
-    return V_I4(converted.get());
-  }
+  int Int(std::size_t i) const { return V_I4(Converted(i, VT_I4).get()); }
+  bool Bool(std::size_t i) const { return V_BOOL(Converted(i, VT_BOOL).get()) != VARIANT_FALSE; }
   host::DateTime Date(std::size_t i) const {
-    com::unique_variant converted;
-    Convert(i, VT_DATE, converted);
     SYSTEMTIME time{};
-    if (!VariantTimeToSystemTime(V_DATE(converted.get()), &time)) throw DispError{E_INVALIDARG};
+    if (!VariantTimeToSystemTime(V_DATE(Converted(i, VT_DATE).get()), &time))
+      throw DispError{E_INVALIDARG};
     return {time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond};
   }
-  bool Bool(std::size_t i) const {
-    com::unique_variant converted;
-    Convert(i, VT_BOOL, converted);
-    return V_BOOL(converted.get()) != VARIANT_FALSE;
+  // The argument as a host method's parameter of type T takes it.
+  template <class T>
+  T As(std::size_t i) const {
+    if constexpr (std::is_same_v<T, int>)
+      return Int(i);
+    else if constexpr (std::is_same_v<T, bool>)
+      return Bool(i);
+    else if constexpr (std::is_same_v<T, host::DateTime>)
+      return Date(i);
+    else
+      return Text(i);
   }
 
  private:
-  void Convert(std::size_t i, VARTYPE type, com::unique_variant& out) const {
+  com::unique_variant Converted(std::size_t i, VARTYPE type) const {
     if (!Given(i)) throw DispError{DISP_E_PARAMNOTOPTIONAL};
+    com::unique_variant out;
     if (FAILED(VariantChangeType(out.get(), args_[i], 0, type)))
       throw DispError{DISP_E_TYPEMISMATCH};
+    return out;
   }
   std::vector<VARIANT*> args_;
 };
 
-inline void ReturnObject(VARIANT* result, com_ptr<IDispatch> object) {
+// A call's answer, by the type of the value.
+inline void Return(VARIANT* result, com_ptr<IDispatch> object) {
   if (!result) return;
   V_VT(result) = VT_DISPATCH;
   V_DISPATCH(result) = object.detach();  // a null reference is Outlook's "Nothing"
 }
-inline void ReturnText(VARIANT* result, const std::wstring& text) {
+inline void Return(VARIANT* result, const std::wstring& text) {
   if (!result) return;
   V_VT(result) = VT_BSTR;
   V_BSTR(result) = unique_bstr(text).release();
 }
-inline void ReturnInt(VARIANT* result, int value) {
+inline void Return(VARIANT* result, int value) {
   if (!result) return;
   V_VT(result) = VT_I4;
   V_I4(result) = value;
 }
-inline void ReturnBool(VARIANT* result, bool value) {
+inline void Return(VARIANT* result, bool value) {
   if (!result) return;
   V_VT(result) = VT_BOOL;
   V_BOOL(result) = value ? VARIANT_TRUE : VARIANT_FALSE;
@@ -107,8 +114,8 @@ struct Member {
   std::size_t max_args = 0;
   // A method or a property get; null for a put-only property.
   std::function<void(const Args&, VARIANT* result)> get;
-  // A property put: the value and the other arguments.
-  std::function<void(const VARIANT& value, const Args&)> put;
+  // A property put, with the value alone: no served property takes an index.
+  std::function<void(const Args& value)> put = {};
   // When set, answers every call itself, as it came: a scripted object's way to see call shapes
   // the served members refuse.
   std::function<HRESULT(WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*)> raw = {};
@@ -117,12 +124,18 @@ struct Member {
 // Connects a sink (already asked for the event interface) to the sim's event.
 using AdviseFn = std::function<host::Subscription(com_ptr<IDispatch> sink)>;
 
+// A failure of the sim as Outlook reports it: the runtime's small numbers as control-facility
+// codes.
+inline HRESULT HresultOfFailure(const host::Failure& failure) {
+  const auto number = failure.Number();
+  return number < 0 ? static_cast<HRESULT>(number)
+                    : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number & 0xFFFF);
+}
+
 inline void FillExcepInfo(EXCEPINFO* info, const host::Failure& failure) {
   if (!info) return;
   *info = EXCEPINFO{};
-  const auto number = failure.Number();
-  info->scode = number < 0 ? static_cast<SCODE>(number)
-                           : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number & 0xFFFF);
+  info->scode = HresultOfFailure(failure);
   info->bstrSource = SysAllocString(L"Microsoft Outlook");
   info->bstrDescription = unique_bstr(failure.Description()).release();
 }
@@ -133,9 +146,10 @@ class Served : public com::ComObject<Served<Interface>, Interface, IConnectionPo
   using Base = com::ComObject<Served<Interface>, Interface, IConnectionPointContainer>;
 
  public:
-  Served(std::vector<Member> members, const IID* events, AdviseFn advise)
-      : members_(std::move(members)), has_events_(events != nullptr), advise_(std::move(advise)) {
-    if (events) events_ = *events;
+  explicit Served(std::vector<Member> members, const IID* events = nullptr, AdviseFn advise = {})
+      : members_(std::move(members)),
+        events_(events ? std::optional<IID>(*events) : std::nullopt),
+        advise_(std::move(advise)) {
     ++Counters().live;
     ++Counters().made;
   }
@@ -149,7 +163,7 @@ class Served : public com::ComObject<Served<Interface>, Interface, IConnectionPo
 
   void* Find(REFIID riid) noexcept {
     if (riid == IID_IDispatch) return static_cast<Interface*>(this);
-    if (riid == IID_IConnectionPointContainer && !has_events_) return nullptr;
+    if (riid == IID_IConnectionPointContainer && !events_) return nullptr;
     return Base::Find(riid);
   }
 
@@ -188,15 +202,12 @@ class Served : public com::ComObject<Served<Interface>, Interface, IConnectionPo
     try {
       if (member.raw) return member.raw(flags, params, result, info);
       if (result) VariantInit(result);
-      const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-      if (put) {
+      if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
         if (!member.put) return DISP_E_MEMBERNOTFOUND;
         if (params->cNamedArgs != 1 || !params->rgdispidNamedArgs ||
             params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT || params->cArgs < 1)
           return DISP_E_PARAMNOTOPTIONAL;
-        std::vector<VARIANT*> rest;
-        for (UINT i = params->cArgs; i > 1; --i) rest.push_back(&params->rgvarg[i - 1]);
-        member.put(params->rgvarg[0], Args(std::move(rest)));
+        member.put(Args({&params->rgvarg[0]}));
         return S_OK;
       }
       if (!(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) || !member.get)
@@ -226,31 +237,26 @@ class Served : public com::ComObject<Served<Interface>, Interface, IConnectionPo
   HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** out) override {
     if (!out) return E_POINTER;
     *out = nullptr;
-    if (!has_events_ || riid != events_) return CONNECT_E_NOCONNECTION;
-    try {
-      *out = new Point(this);
-    } catch (...) {
-      return E_OUTOFMEMORY;
-    }
-    return S_OK;
+    if (!events_ || riid != *events_) return CONNECT_E_NOCONNECTION;
+    *out = new (std::nothrow) Point(this);
+    return *out ? S_OK : E_OUTOFMEMORY;
   }
 
  private:
   // A point holds its source, whose sinks it connects.
   class Point final : public com::ComObject<Point, IConnectionPoint> {
    public:
-    explicit Point(Served* source) noexcept
-        : owner_(source), source_(com_ptr<IConnectionPointContainer>::retain(source)) {}
+    explicit Point(Served* source) noexcept : owner_(com_ptr<Served>::retain(source)) {}
 
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
       if (!iid) return E_POINTER;
-      *iid = owner_->events_;
+      *iid = *owner_->events_;
       return S_OK;
     }
     HRESULT STDMETHODCALLTYPE
     GetConnectionPointContainer(IConnectionPointContainer** out) override {
       if (!out) return E_POINTER;
-      *out = com_ptr<IConnectionPointContainer>(source_).detach();
+      *out = com_ptr<IConnectionPointContainer>::retain(owner_.get()).detach();
       return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
@@ -258,7 +264,7 @@ class Served : public com::ComObject<Served<Interface>, Interface, IConnectionPo
       *cookie = 0;
       com_ptr<IDispatch> events;
       // Outlook asks the sink for the event interface itself.
-      if (FAILED(sink->QueryInterface(owner_->events_, events.put_void())))
+      if (FAILED(sink->QueryInterface(*owner_->events_, events.put_void())))
         return CONNECT_E_CANNOTCONNECT;
       try {
         auto subscription = owner_->advise_(std::move(events));
@@ -288,41 +294,20 @@ class Served : public com::ComObject<Served<Interface>, Interface, IConnectionPo
     }
 
    private:
-    Served* owner_;
-    com_ptr<IConnectionPointContainer> source_;  // the owner, held while the point lives
+    com_ptr<Served> owner_;  // held while the point lives
   };
 
   std::vector<Member> members_;
-  bool has_events_;
-  IID events_{};
+  std::optional<IID> events_;
   AdviseFn advise_;
   std::map<DWORD, host::Subscription> sinks_;
   DWORD next_cookie_ = 1;
 };
 
-template <class Interface = IDispatch>
-com_ptr<IDispatch> Make(std::vector<Member> members, const IID* events = nullptr,
-                        AdviseFn advise = {}) {
+inline com_ptr<IDispatch> Make(std::vector<Member> members, const IID* events = nullptr,
+                               AdviseFn advise = {}) {
   return com_ptr<IDispatch>::adopt(
-      new Served<Interface>(std::move(members), events, std::move(advise)));
-}
-
-// Raises one event on a sink; its failure goes back to the sim's event source.
-inline void Raise(IDispatch* sink, DISPID id, std::vector<VARIANT> args_last_first) {
-  ++Counters().events;
-  DISPPARAMS params{args_last_first.data(), nullptr, static_cast<UINT>(args_last_first.size()), 0};
-  EXCEPINFO info{};
-  UINT bad = 0;
-  const HRESULT hr = sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-                                  nullptr, &info, &bad);
-  if (FAILED(hr)) throw FailureOf(hr, &info);
-}
-
-inline VARIANT ObjectArg(IDispatch* object) {
-  VARIANT v;
-  V_VT(&v) = VT_DISPATCH;
-  V_DISPATCH(&v) = object;  // borrowed for the call
-  return v;
+      new Served<IDispatch>(std::move(members), events, std::move(advise)));
 }
 
 // One wrapper per host interface (served.cpp: Outlook and Word; served_office.cpp: Office's
@@ -352,46 +337,89 @@ com_ptr<IDispatch> ServeOrNothing(const Ref<T>& ref) {
   return ref ? Serve(ref) : com_ptr<IDispatch>();
 }
 
-// A member answering a served object.
-template <class Get>
-Member Object(std::wstring name, std::size_t max_args, Get get) {
-  return {std::move(name),
-          max_args,
-          [get](const Args& args, VARIANT* result) { ReturnObject(result, get(args)); },
-          {}};
+template <class T>
+void Return(VARIANT* result, const Ref<T>& object) {
+  Return(result, ServeOrNothing(object));
 }
-template <class Get>
-Member TextGet(std::wstring name, Get get) {
-  return {
-      std::move(name), 0, [get](const Args&, VARIANT* result) { ReturnText(result, get()); }, {}};
-}
-// A property read and written: `answer` returns its value, `take` reads the one put.
-template <auto answer, auto take, class Get, class Put>
-Member Property(std::wstring name, Get get, Put put) {
-  return {std::move(name), 0, [get](const Args&, VARIANT* result) { answer(result, get()); },
-          [put](const VARIANT& value, const Args&) {
-            std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
-            put((Args(std::move(one)).*take)(0));
-          }};
-}
-template <class Get, class Put>
-Member IntProperty(std::wstring name, Get get, Put put) {
-  return Property<&ReturnInt, &Args::Int>(std::move(name), get, put);
-}
-template <class Get, class Put>
-Member TextProperty(std::wstring name, Get get, Put put) {
-  return Property<&ReturnText, &Args::Text>(std::move(name), get, put);
-}
+
+// A method or a property get: `run` takes the call's arguments, and what it returns, if anything,
+// is the answer.
 template <class Run>
 Member Method(std::wstring name, std::size_t max_args, Run run) {
-  return {std::move(name), max_args, [run](const Args& args, VARIANT*) { run(args); }, {}};
-}
-template <class Put>
-Member PutOnly(std::wstring name, Put put) {
-  return {std::move(name), 0, nullptr, [put](const VARIANT& value, const Args&) {
-            std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
-            put(Args(std::move(one)));
+  return {std::move(name), max_args, [run](const Args& args, VARIANT* result) {
+            if constexpr (std::is_void_v<decltype(run(args))>)
+              run(args);
+            else
+              Return(result, run(args));
           }};
+}
+// A member that calls the host object's method of the same meaning, which takes at most one
+// argument, converted to the method's parameter.
+template <class T, class R, class... P>
+Member Call(std::wstring name, const Ref<T>& object, R (T::*method)(P...)) {
+  static_assert(sizeof...(P) <= 1);
+  return Method(std::move(name), sizeof...(P), [object, method](const Args& args) {
+    return ((*object).*method)(args.As<std::decay_t<P>>(0)...);
+  });
+}
+template <class T, class V>
+Member PutOnly(std::wstring name, const Ref<T>& object, void (T::*set)(V)) {
+  return {std::move(name), 0, nullptr,
+          [object, set](const Args& value) { ((*object).*set)(value.As<std::decay_t<V>>(0)); }};
+}
+// A property read and written.
+template <class T, class R, class V>
+Member Property(std::wstring name, const Ref<T>& object, R (T::*get)(), void (T::*set)(V)) {
+  Member member = Call(name, object, get);
+  member.put = PutOnly(std::move(name), object, set).put;
+  return member;
+}
+
+// An event's argument as the sink gets it: a host object served for the call, or a Boolean by
+// reference, which takes back what the sink left in it once the call has succeeded.
+class EventArg {
+ public:
+  template <class T>
+  explicit EventArg(const Ref<T>& object) : object_(ServeOrNothing(object)) {}
+  explicit EventArg(bool& value) : value_(&value), flag_(value ? VARIANT_TRUE : VARIANT_FALSE) {}
+  VARIANT Variant() {
+    VARIANT v;
+    if (value_) {
+      V_VT(&v) = VT_BOOL | VT_BYREF;
+      V_BOOLREF(&v) = &flag_;
+    } else {
+      V_VT(&v) = VT_DISPATCH;
+      V_DISPATCH(&v) = object_.get();  // borrowed for the call
+    }
+    return v;
+  }
+  void TakeBack() const {
+    if (value_) *value_ = flag_ != VARIANT_FALSE;
+  }
+
+ private:
+  com_ptr<IDispatch> object_;
+  bool* value_ = nullptr;
+  VARIANT_BOOL flag_ = VARIANT_FALSE;
+};
+
+// Raises one event on a sink, its arguments in their declared order; a failure goes back to the
+// sim's event source.
+inline void Raise(IDispatch* sink, DISPID id, std::vector<EventArg> args) {
+  ++Counters().events;
+  std::vector<VARIANT> last_first;
+  for (auto arg = args.rbegin(); arg != args.rend(); ++arg) last_first.push_back(arg->Variant());
+  CallMethod(sink, id, std::move(last_first), nullptr);
+  for (const EventArg& arg : args) arg.TakeBack();
+}
+
+// Connects each sink to the sim's event `on` of `source`, raised on the sink as `id`.
+template <class T, class... A>
+AdviseFn RaiseOn(const Ref<T>& source, host::Subscription (T::*on)(std::function<void(A...)>),
+                 DISPID id) {
+  return [source, on, id](com_ptr<IDispatch> sink) {
+    return ((*source).*on)([sink, id](A... args) { Raise(sink.get(), id, {EventArg(args)...}); });
+  };
 }
 
 }  // namespace fenmark::wintest::served

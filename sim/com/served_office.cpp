@@ -13,53 +13,35 @@ using host::Ref;
 namespace served {
 
 com_ptr<IDispatch> Serve(const Ref<host::CommandBarControl>& control) {
-  auto text_put = [control](void (host::CommandBarControl::*set)(const std::wstring&)) {
-    return [control, set](const Args& a) { ((*control).*set)(a.Text(0)); };
-  };
+  using C = host::CommandBarControl;
   std::vector<Member> members = {
-      PutOnly(L"Caption", text_put(&host::CommandBarControl::SetCaption)),
-      PutOnly(L"Style", [control](const Args& a) { control->SetStyle(a.Int(0)); }),
-      PutOnly(L"FaceId", [control](const Args& a) { control->SetFaceId(a.Int(0)); }),
-      PutOnly(L"Tag", text_put(&host::CommandBarControl::SetTag)),
-      {L"Parameter", 0, [control](const Args&, VARIANT* r) { ReturnText(r, control->Parameter()); },
-       [control](const VARIANT& value, const Args&) {
-         std::vector<VARIANT*> one{const_cast<VARIANT*>(&value)};
-         control->SetParameter(Args(std::move(one)).Text(0));
-       }},
-      PutOnly(L"Enabled", [control](const Args& a) { control->SetEnabled(a.Bool(0)); }),
-      PutOnly(L"OnAction", text_put(&host::CommandBarControl::SetOnAction)),
-      PutOnly(L"BeginGroup", [control](const Args& a) { control->SetBeginGroup(a.Bool(0)); }),
+      PutOnly(L"Caption", control, &C::SetCaption),
+      PutOnly(L"Style", control, &C::SetStyle),
+      PutOnly(L"FaceId", control, &C::SetFaceId),
+      PutOnly(L"Tag", control, &C::SetTag),
+      Property(L"Parameter", control, &C::Parameter, &C::SetParameter),
+      PutOnly(L"Enabled", control, &C::SetEnabled),
+      PutOnly(L"OnAction", control, &C::SetOnAction),
+      PutOnly(L"BeginGroup", control, &C::SetBeginGroup),
   };
-  return Make(std::move(members), &kCommandBarButtonEvents, [control](com_ptr<IDispatch> sink) {
-    return control->OnClick([sink](const Ref<host::CommandBarControl>& ctrl, bool& cancel_default) {
-      auto served = ServeOrNothing(ctrl);
-      VARIANT_BOOL flag = cancel_default ? VARIANT_TRUE : VARIANT_FALSE;
-      VARIANT cancel;
-      V_VT(&cancel) = VT_BOOL | VT_BYREF;
-      V_BOOLREF(&cancel) = &flag;
-      Raise(sink.get(), 1, {cancel, ObjectArg(served.get())});
-      cancel_default = flag != VARIANT_FALSE;
-    });
-  });
+  return Make(std::move(members), &kCommandBarButtonEvents, RaiseOn(control, &C::OnClick, 1));
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::CommandBarControlCollection>& controls) {
   return Make({
       // Add(Type, Id, Parameter, Before, Temporary)
-      Object(L"Add", 5,
+      Method(L"Add", 5,
              [controls](const Args& a) {
                if (a.Given(1) || a.Given(2)) throw DispError{E_INVALIDARG};
-               return ServeOrNothing(controls->Add(a.Given(0) ? a.Int(0) : host::kMsoControlButton,
-                                                   a.Given(3) ? a.Int(3) : 0));
+               return controls->Add(a.Given(0) ? a.Int(0) : host::kMsoControlButton,
+                                    a.Given(3) ? a.Int(3) : 0);
              }),
-      Object(L"Item", 1,
-             [controls](const Args& a) { return ServeOrNothing(controls->Item(a.Int(0))); }),
+      Call(L"Item", controls, &host::CommandBarControlCollection::Item),
   });
 }
 
 com_ptr<IDispatch> Serve(const Ref<host::CommandBar>& bar) {
-  return Make(
-      {Object(L"Controls", 0, [bar](const Args&) { return ServeOrNothing(bar->Controls()); })});
+  return Make({Call(L"Controls", bar, &host::CommandBar::Controls)});
 }
 
 }  // namespace served
@@ -77,19 +59,24 @@ HRESULT Vtable(Body&& body) noexcept {
     body();
     return S_OK;
   } catch (const host::Failure& failure) {
-    const auto n = failure.Number();
-    return n < 0 ? static_cast<HRESULT>(n)
-                 : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, n & 0xFFFF);
+    return HresultOfFailure(failure);
   } catch (...) {
     return E_UNEXPECTED;
   }
 }
 
+// A property read through the vtable: null until the sim has answered.
+template <class T, class Get>
+HRESULT Answer(T** out, Get get) noexcept {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  return Vtable([&] { *out = get(); });
+}
+
 class ServedRibbonUIObject final : public Served<com::IRibbonUI> {
  public:
   explicit ServedRibbonUIObject(Ref<host::RibbonUI> ui)
-      : Served({Method(L"Invalidate", 0, [ui](const Args&) { ui->Invalidate(); })}, nullptr, {}),
-        ui_(std::move(ui)) {}
+      : Served({Call(L"Invalidate", ui, &host::RibbonUI::Invalidate)}), ui_(std::move(ui)) {}
   HRESULT STDMETHODCALLTYPE Invalidate() override {
     return Vtable([&] { ui_->Invalidate(); });
   }
@@ -108,26 +95,19 @@ com_ptr<IDispatch> ServeContext(const host::RibbonContext& context) {
 class ServedRibbonControlObject final : public Served<com::IRibbonControl> {
  public:
   explicit ServedRibbonControlObject(Ref<host::RibbonControl> control)
-      : Served({TextGet(L"Id", [control] { return control->Id(); }),
-                Object(L"Context", 0,
+      : Served({Call(L"Id", control, &host::RibbonControl::Id),
+                Method(L"Context", 0,
                        [control](const Args&) { return ServeContext(control->Context()); }),
-                TextGet(L"Tag", [] { return std::wstring(); })},
-               nullptr, {}),
+                Method(L"Tag", 0, [](const Args&) { return std::wstring(); })}),
         control_(std::move(control)) {}
   HRESULT STDMETHODCALLTYPE get_Id(BSTR* id) override {
-    if (!id) return E_POINTER;
-    *id = nullptr;
-    return Vtable([&] { *id = unique_bstr(control_->Id()).release(); });
+    return Answer(id, [&] { return unique_bstr(control_->Id()).release(); });
   }
   HRESULT STDMETHODCALLTYPE get_Context(IDispatch** context) override {
-    if (!context) return E_POINTER;
-    *context = nullptr;
-    return Vtable([&] { *context = ServeContext(control_->Context()).detach(); });
+    return Answer(context, [&] { return ServeContext(control_->Context()).detach(); });
   }
   HRESULT STDMETHODCALLTYPE get_Tag(BSTR* tag) override {
-    if (!tag) return E_POINTER;
-    *tag = nullptr;
-    return Vtable([&] { *tag = unique_bstr(L"").release(); });
+    return Answer(tag, [] { return unique_bstr(L"").release(); });
   }
 
  private:
@@ -137,13 +117,11 @@ class ServedRibbonControlObject final : public Served<com::IRibbonControl> {
 }  // namespace
 
 com_ptr<IDispatch> ServeRibbonUI(const Ref<host::RibbonUI>& ribbon) {
-  if (!ribbon) return {};
-  return com_ptr<IDispatch>::adopt(new ServedRibbonUIObject(ribbon));
+  return ribbon ? com_ptr<IDispatch>::adopt(new ServedRibbonUIObject(ribbon)) : nullptr;
 }
 
 com_ptr<IDispatch> ServeRibbonControl(const Ref<host::RibbonControl>& control) {
-  if (!control) return {};
-  return com_ptr<IDispatch>::adopt(new ServedRibbonControlObject(control));
+  return control ? com_ptr<IDispatch>::adopt(new ServedRibbonControlObject(control)) : nullptr;
 }
 
 }  // namespace fenmark::wintest
