@@ -63,7 +63,11 @@ struct Scenario {
   std::wstring event_source;
 };
 
-std::size_t Index(const std::vector<sim::HostCall>& calls, const std::wstring& name);
+std::size_t Index(const std::vector<sim::HostCall>& calls, const std::wstring& name) {
+  for (std::size_t i = 0; i < calls.size(); ++i)
+    if (calls[i].Name() == name) return i;
+  return calls.size();
+}
 
 // The failure reports that CopyToTask's failing call `failed` leads to, read from landmarks of the
 // run without faults. Once the working folder exists it goes whatever failed; the removal of
@@ -88,12 +92,6 @@ std::vector<std::wstring> ExpectForCopy(const std::vector<sim::HostCall>& clean,
        failed > Index(clean, L"WordSelection.HomeKey"));
   if (removing) return {};
   return {L"Ostrand - AttachOrigItem"};
-}
-
-std::size_t Index(const std::vector<sim::HostCall>& calls, const std::wstring& name) {
-  for (std::size_t i = 0; i < calls.size(); ++i)
-    if (calls[i].Name() == name) return i;
-  return calls.size();
 }
 
 // Runs the scenario in a fresh world, its `n`th host call failing (none for 0).

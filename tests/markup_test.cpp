@@ -9,7 +9,6 @@
 #include <tuple>
 
 #include "addin/connect.h"
-#include "sim/fidelity/fidelity.h"
 #include "sim/outlook.h"
 #include "tests/fixture.h"
 
@@ -27,7 +26,6 @@ class MarkupTest : public ::testing::Test {
  protected:
   sim::Outlook outlook;
   Connect connect{outlook.Platform()};
-  MarkupTest() { sim::UseMarkupReader(outlook); }
 };
 
 TEST_F(MarkupTest, LoadXmlGivesTheResourceWithCrLfAfterEveryLineStraightFromTheResources) {
@@ -69,12 +67,11 @@ TEST_F(MarkupTest, TheTabAndMenusLoadWhateverTheTemporaryFolder) {
   for (bool writable : {true, false}) {
     SCOPED_TRACE(writable ? "262 characters" : "not writable");
     sim::Outlook machine;
-    sim::UseMarkupReader(machine);
     if (writable) {
       machine.SetTempFolder(L"C:\\Users\\" + std::wstring(252, L'x'));
     } else {
-      for (const wchar_t* call : {L"Platform.MakeFolder", L"Platform.RemoveFile",
-                                  L"Platform.RemoveFolder", L"Platform.FolderEntries"})
+      for (const wchar_t* call : {L"Platform.MakeOwnFolder", L"Platform.MakeHeldFile",
+                                  L"Platform.WriteBytes", L"Platform.FolderEntries"})
         machine.FailCallsTo(call, static_cast<std::int32_t>(0x80070005), L"Access is denied.");
     }
     Connect addin{machine.Platform()};
@@ -103,7 +100,6 @@ TEST_F(MarkupTest, AnEventSourceThatCannotBeHadIsLeftOutAndTheConnectionSucceeds
   for (const auto& [failing, connections, items] : cases) {
     SCOPED_TRACE(failing);
     sim::Outlook machine;
-    sim::UseMarkupReader(machine);
     machine.FailCallsTo(failing, static_cast<std::int32_t>(0x80040115),
                         L"The connection to Microsoft Exchange is unavailable.");
     {

@@ -52,30 +52,6 @@ TEST(SimGuards, EndlessSavesAndNamesWindowsRefusesFail) {
   EXPECT_EQ(outlook.AllFiles().size(), 1u);
 }
 
-// The tick count moves with each command of the user and as far as the clock is set forward, so
-// that an answer's age counts in any session; it never goes back.
-TEST(SimClock, TheTickCountMovesWithCommandsAndTheClock) {
-  Outlook outlook;
-  auto& platform = outlook.Platform();
-  auto mail = outlook.ReceiveMail(L"M", L"");
-  outlook.RightClick({mail});
-  outlook.OpenItem(mail);
-  EXPECT_EQ(platform.Milliseconds(), 400u);
-  auto now = outlook.Now();
-  now.hour += 1;
-  outlook.SetNow(now);
-  EXPECT_EQ(platform.Milliseconds(), 3600400u);
-  now.hour -= 2;
-  outlook.SetNow(now);
-  EXPECT_EQ(platform.Milliseconds(), 3600400u);
-}
-
-}  // namespace
-}  // namespace fenmark::sim
-
-namespace fenmark::sim {
-namespace {
-
 // A user property is found by its DASL name in any folder; by its name in brackets only where the
 // folder defines it, which none of the add-in's are. Only saved values are found.
 TEST(SimGuards, RestrictFindsUserPropertiesByTheirDaslNameOnly) {
