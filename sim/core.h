@@ -15,6 +15,7 @@
 
 #include "sim/gate.h"
 #include "sim/outlook.h"
+#include "sim/windows_facts.h"
 
 namespace fenmark::sim::detail {
 
@@ -285,9 +286,9 @@ struct Core : std::enable_shared_from_this<Core> {
   static constexpr std::uint64_t kCommandMilliseconds = 200;
   void Command() { milliseconds += kCommandMilliseconds; }
   int utc_offset_minutes = -240;  // local time less UTC: New York in summer time
-  std::wstring date_separator = L"/";
+  std::wstring date_separator = kRegionalSettings[0].date_separator;
   std::wstring time_separator = L":";
-  std::wstring short_date_pattern = L"M/d/yyyy";
+  std::wstring short_date_pattern = kRegionalSettings[0].short_date_pattern;
   std::unique_ptr<PlatformImpl> platform;
 
   // ---- what Office and Windows do beyond the model (sim/fidelity/); none: the part is missing

@@ -7,6 +7,7 @@
 #include "sim/core.h"
 #include "sim/outlook.h"
 #include "sim/platform_impl.h"
+#include "sim/windows_facts.h"
 
 namespace fenmark::sim {
 
@@ -251,13 +252,8 @@ void Outlook::SetSeparators(const std::wstring& date_separator,
 }
 
 void Outlook::SetRegion(Region region) {
-  struct Setting {
-    const wchar_t *pattern, *date_separator;
-  };
-  static const Setting kSettings[] = {
-      {L"M/d/yyyy", L"/"}, {L"dd/MM/yyyy", L"/"}, {L"dd.MM.yyyy", L"."}, {L"yyyy/MM/dd", L"/"}};
-  const Setting& setting = kSettings[static_cast<int>(region)];
-  core_->short_date_pattern = setting.pattern;
+  const auto& setting = detail::kRegionalSettings[static_cast<int>(region)];
+  core_->short_date_pattern = setting.short_date_pattern;
   SetSeparators(setting.date_separator, L":");
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// What Windows documents of file names, as data the simulated file system looks up: no rule of
-// the add-in's is repeated here. Internal to sim/.
+// What Windows documents of file names and regional settings, as data the simulated platform looks
+// up: no rule of the add-in's is repeated here. Internal to sim/.
 
 #include <string_view>
 
@@ -20,5 +20,14 @@ inline constexpr std::wstring_view kRefusedCharacters = L"<>:\"|?*";
 
 // MAX_PATH less the terminating NUL.
 inline constexpr std::size_t kMaxPath = 259;
+
+// The short-date pattern and date separator of a country's default regional setting, in the
+// order of Outlook::Region: the United States, the United Kingdom, Germany, Japan.
+struct RegionalSetting {
+  const wchar_t* short_date_pattern;
+  const wchar_t* date_separator;
+};
+inline constexpr RegionalSetting kRegionalSettings[] = {
+    {L"M/d/yyyy", L"/"}, {L"dd/MM/yyyy", L"/"}, {L"dd.MM.yyyy", L"."}, {L"yyyy/MM/dd", L"/"}};
 
 }  // namespace fenmark::sim::detail
