@@ -15,7 +15,7 @@
 
 #include "sim/gate.h"
 #include "sim/outlook.h"
-#include "sim/windows_facts.h"
+#include "sim/facts.h"
 
 namespace fenmark::sim::detail {
 

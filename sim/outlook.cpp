@@ -106,7 +106,7 @@ SimItem Outlook::ScheduleTask(const SimItem& task, std::optional<std::wstring> f
                               FolderKind folder) {
   auto& source = Need(task);
   std::wstring body;
-  if (auto* link = source.FindProp(L"TaskLinkEntryID"))
+  if (auto* link = source.FindProp(std::wstring(detail::kDraggedTaskProperty)))
     body = link->name + L": " + link->value + L"\r\n";
   body += free_text.value_or(source.body);
   return AddItem(host::kOlAppointment, source.subject, body, folder);

@@ -7,7 +7,7 @@
 #include "sim/core.h"
 #include "sim/outlook.h"
 #include "sim/platform_impl.h"
-#include "sim/windows_facts.h"
+#include "sim/facts.h"
 
 namespace fenmark::sim {
 

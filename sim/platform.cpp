@@ -8,7 +8,7 @@
 
 #include "sim/core.h"
 #include "sim/platform_impl.h"
-#include "sim/windows_facts.h"
+#include "sim/facts.h"
 #include "ui/embedded_markup.h"
 
 namespace fenmark::sim::detail {

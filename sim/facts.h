@@ -1,6 +1,7 @@
 #pragma once
-// What Windows documents of file names and regional settings, as data the simulated platform looks
-// up: no rule of the add-in's is repeated here. Internal to sim/.
+// What Windows documents of file names and regional settings, and what Outlook writes of its own
+// accord, as data the simulator looks up: no rule of the add-in's is repeated here. Internal to
+// sim/.
 
 #include <string_view>
 
@@ -20,6 +21,10 @@ inline constexpr std::wstring_view kRefusedCharacters = L"<>:\"|?*";
 
 // MAX_PATH less the terminating NUL.
 inline constexpr std::size_t kMaxPath = 259;
+
+// The user property whose value Outlook writes at the head of an appointment made by dragging a
+// task onto the calendar, as "<name>: <value>" and CR LF.
+inline constexpr std::wstring_view kDraggedTaskProperty = L"TaskLinkEntryID";
 
 // The short-date pattern and date separator of a country's default regional setting, in the
 // order of Outlook::Region: the United States, the United Kingdom, Germany, Japan.
