@@ -513,10 +513,11 @@ std::size_t RewriteMarkup(std::wstring_view page, std::size_t at, int depth, std
   if (rest.rfind(L"<!--", 0) == 0) {
     // Conditional comments hold markup that Word and Outlook read (VML pictures): what is inside
     // any comment is held to the same rules.
+    // It ends at the first "-->" or "--!>"; one that never ends runs to the page's end.
     std::size_t end = page.find(L"-->", at + 4);
-    if (end == npos) return page.size();
-    const std::size_t bang = page.substr(0, end + 3).find(L"--!>", at + 4);
+    const std::size_t bang = page.substr(0, end == npos ? npos : end + 3).find(L"--!>", at + 4);
     if (bang != npos) end = bang;
+    if (end == npos) return page.size();
     const std::size_t close = page[end + 2] == L'!' ? end + 4 : end + 3;
     out += L"<!--" + Rewrite(page.substr(at + 4, end - at - 4), depth + 1) +
            std::wstring(page.substr(end, close - end));

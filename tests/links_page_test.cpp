@@ -66,6 +66,7 @@ TEST(RemoteReferences, NoFetchingFormSurvivesAndWhatFetchesNothingStays) {
       L"<!--[if gte vml 1]><v:shape><v:fill type=frame src='//evil.example/f.png'/>"
       L"</v:shape><![endif]-->",
       L"<!--> <img src=\"http://evil.example/p.gif\">",
+      L"<!-- note --!><img src=\"http://evil.example/p.gif\">",
       L"<?xml-stylesheet href=\"http://evil.example/x.xsl\"?>",
       L"<?import namespace=\"v\" implementation=\"http://evil.example/v.htc\"?>",
       L"<svg><image xlink:href=\"http://evil.example/s.png\"/></svg>",
@@ -94,6 +95,7 @@ TEST(RemoteReferences, NoFetchingFormSurvivesAndWhatFetchesNothingStays) {
       L"<p style=\"color:red;font-family:'Times New Roman'\">x</p>",
       L"<html xmlns:v=\"urn:schemas-microsoft-com:vml\" xmlns=\"http://www.w3.org/TR/REC-html40\">",
       L"<style><!-- p.MsoNormal {margin:0cm; font-family:\"Calibri\",sans-serif;} --></style>",
+      L"<!-- note --!><p>after a comment ended as HTML readers end it</p>",
   };
   for (const auto& html : unchanged) EXPECT_EQ(links::WithoutRemoteReferences(html), html);
   // A '<' of the text stays text, even where what followed it goes.
