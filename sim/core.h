@@ -1,6 +1,6 @@
 #pragma once
-// The simulator's state and the machinery shared by its parts: events, counted references, the
-// call log and injected faults. Internal to sim/.
+// The simulator's state and the machinery shared by its parts: events, the gate (sim/gate.h) and
+// the slots the fidelity modules fill. Internal to sim/.
 
 #include <cstdint>
 #include <functional>
