@@ -90,14 +90,14 @@ class ControlsImpl : public host::CommandBarControlCollection, Facade {
     control->data.added_by_addin = true;
     controls.insert(controls.begin() + (before - 1), control);
     core->AddButton(control);
-    return core->Hand<host::CommandBarControl>(std::make_shared<ControlImpl>(core_, control));
+    return core->gate.Hand<host::CommandBarControl>(std::make_shared<ControlImpl>(core_, control));
   }
 
   std::shared_ptr<host::CommandBarControl> Item(int index) override {
     auto core = Enter(L"Item", std::to_wstring(index)).core;
     auto& controls = menu_->controls;
     if (index < 1 || index > static_cast<int>(controls.size())) throw BadArgument();
-    return core->Hand<host::CommandBarControl>(
+    return core->gate.Hand<host::CommandBarControl>(
         std::make_shared<ControlImpl>(core_, controls[index - 1]));
   }
 
@@ -111,7 +111,8 @@ class CommandBarImpl : public host::CommandBar, Facade {
       : Facade(std::move(core), L"CommandBar"), menu_(std::move(menu)) {}
   std::shared_ptr<host::CommandBarControlCollection> Controls() override {
     return Enter(L"Controls")
-        ->Hand<host::CommandBarControlCollection>(std::make_shared<ControlsImpl>(core_, menu_));
+        ->gate.Hand<host::CommandBarControlCollection>(
+            std::make_shared<ControlsImpl>(core_, menu_));
   }
 
  private:
@@ -151,7 +152,8 @@ const HostMenu kHostMenus[] = {
 }  // namespace
 
 Ref<host::CommandBar> HandCommandBar(Core& core, const std::shared_ptr<MenuState>& menu) {
-  return core.Hand<host::CommandBar>(std::make_shared<CommandBarImpl>(core.weak_from_this(), menu));
+  return core.gate.Hand<host::CommandBar>(
+      std::make_shared<CommandBarImpl>(core.weak_from_this(), menu));
 }
 
 std::shared_ptr<MenuState> NewMenu(const std::wstring& id_mso, bool outlook14) {
@@ -212,8 +214,8 @@ bool ContextMenu::Click(int index) {
   if (!control->data.enabled) return false;
   core->Command();
   bool cancel_default = false;
-  auto ref =
-      core->Hand<host::CommandBarControl>(std::make_shared<detail::ControlImpl>(core_, control));
+  auto ref = core->gate.Hand<host::CommandBarControl>(
+      std::make_shared<detail::ControlImpl>(core_, control));
   // Every live button with the clicked one's tag hears the click, whoever made it.
   std::vector<std::shared_ptr<detail::ControlState>> heard{control};
   for (auto& weak : core->buttons) {

@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "sim/facts.h"
 #include "sim/gate.h"
 #include "sim/outlook.h"
-#include "sim/facts.h"
 
 namespace fenmark::sim::detail {
 
@@ -291,8 +291,7 @@ struct Core : std::enable_shared_from_this<Core> {
   std::wstring short_date_pattern = kRegionalSettings[0].short_date_pattern;
   std::unique_ptr<PlatformImpl> platform;
 
-  // ---- what Office and Windows do beyond the model (sim/fidelity/); none: the part is missing
-  // ----
+  // ---- what Office and Windows do beyond the model: filled by sim/fidelity/, else missing ----
   std::function<std::shared_ptr<host::WordDocument>(std::weak_ptr<Core>, std::weak_ptr<ItemState>)>
       word_editor;
   // The files SaveAs of a type writes for the item at a path, its own first; none for a type
@@ -312,11 +311,6 @@ struct Core : std::enable_shared_from_this<Core> {
   Gate gate;
   std::vector<ReturnedFailure> returned;
   bool write_overflow = false;
-
-  template <class T, class Impl>
-  std::shared_ptr<T> Hand(std::shared_ptr<Impl> object) {
-    return gate.Hand<T>(std::move(object));
-  }
 
   // ---- store operations ----
   std::shared_ptr<ItemState> NewItem(int item_class);

@@ -19,7 +19,7 @@ class InspectorImpl : public host::Inspector, Facade {
   Ref<host::WordDocument> WordEditor() override {
     auto call = Enter(L"WordEditor");
     if (!call.item->word_available || !call->word_editor) return nullptr;
-    return call->Hand<host::WordDocument>(call->word_editor(core_, item_));
+    return call->gate.Hand<host::WordDocument>(call->word_editor(core_, item_));
   }
   void Activate() override {
     auto call = Enter(L"Activate");
@@ -109,12 +109,12 @@ class ApplicationImpl : public host::Application, Facade {
   std::wstring Version() override { return Enter(L"Version")->version; }
   Ref<host::InspectorCollection> Inspectors() override {
     return Enter(L"Inspectors")
-        ->Hand<host::InspectorCollection>(std::make_shared<InspectorsImpl>(core_));
+        ->gate.Hand<host::InspectorCollection>(std::make_shared<InspectorsImpl>(core_));
   }
   Ref<host::Namespace> GetNamespace(const std::wstring& type) override {
     auto call = Enter(L"GetNamespace", Quote(type));
     if (!EqualsNoCase(type, L"MAPI")) throw InvalidArgument();
-    return call->Hand<host::Namespace>(std::make_shared<NamespaceImpl>(core_));
+    return call->gate.Hand<host::Namespace>(std::make_shared<NamespaceImpl>(core_));
   }
   Ref<host::Item> CreateItem(int item_type) override {
     auto call = Enter(L"CreateItem", std::to_wstring(item_type));
@@ -148,7 +148,7 @@ class ApplicationImpl : public host::Application, Facade {
   Ref<host::Explorer> ActiveExplorer() override {
     auto call = Enter(L"ActiveExplorer");
     if (!call->explorer_open) return nullptr;
-    return call->Hand<host::Explorer>(std::make_shared<ExplorerImpl>(core_));
+    return call->gate.Hand<host::Explorer>(std::make_shared<ExplorerImpl>(core_));
   }
   host::Subscription OnItemContextMenuDisplay(
       std::function<void(const Ref<host::CommandBar>&, const Ref<host::ItemSelection>&)> handler)
@@ -160,11 +160,12 @@ class ApplicationImpl : public host::Application, Facade {
 }  // namespace
 
 Ref<host::Inspector> Core::HandInspector(const std::shared_ptr<ItemState>& item) {
-  return Hand<host::Inspector>(std::make_shared<InspectorImpl>(weak_from_this(), item));
+  return gate.Hand<host::Inspector>(std::make_shared<InspectorImpl>(weak_from_this(), item));
 }
 
 Ref<host::Application> HandApplication(Core& core) {
-  return core.Hand<host::Application>(std::make_shared<ApplicationImpl>(core.weak_from_this()));
+  return core.gate.Hand<host::Application>(
+      std::make_shared<ApplicationImpl>(core.weak_from_this()));
 }
 
 Ref<host::ItemSelection> HandSelection(Core& core,
@@ -172,7 +173,7 @@ Ref<host::ItemSelection> HandSelection(Core& core,
   std::vector<std::weak_ptr<ItemState>> live;
   for (auto& weak : items)
     if (auto item = weak.lock(); item && !item->deleted) live.push_back(item);
-  return core.Hand<host::ItemSelection>(
+  return core.gate.Hand<host::ItemSelection>(
       std::make_shared<SelectionImpl>(core.weak_from_this(), std::move(live)));
 }
 

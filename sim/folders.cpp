@@ -92,7 +92,7 @@ class ItemsImpl : public host::ItemCollection, Facade {
     std::vector<std::weak_ptr<ItemState>> kept;
     for (auto& item : Members(*core))
       if (Matches(*item, conditions)) kept.push_back(item);
-    return core->Hand<host::ItemCollection>(
+    return core->gate.Hand<host::ItemCollection>(
         std::make_shared<ItemsImpl>(core_, folder_, std::move(kept)));
   }
   int Count() override {
@@ -159,7 +159,7 @@ class FolderImpl : public host::Folder, Facade {
       : Facade(std::move(core), L"Folder"), folder_(folder) {}
   Ref<host::ItemCollection> Items() override {
     auto core = Enter(L"Items");
-    return core->Hand<host::ItemCollection>(std::make_shared<ItemsImpl>(core_, folder_));
+    return core->gate.Hand<host::ItemCollection>(std::make_shared<ItemsImpl>(core_, folder_));
   }
   std::wstring StoreID() override {
     Enter(L"StoreID");
@@ -170,7 +170,7 @@ class FolderImpl : public host::Folder, Facade {
     std::vector<FolderKind> children;
     for (auto& [kind, state] : core->folders)
       if (state->parent == folder_) children.push_back(kind);
-    return core->Hand<host::FolderCollection>(
+    return core->gate.Hand<host::FolderCollection>(
         std::make_shared<FoldersImpl>(core_, std::move(children), core->folders.at(folder_)->name));
   }
   int DefaultItemType() override {
@@ -187,14 +187,14 @@ class FolderImpl : public host::Folder, Facade {
 }  // namespace
 
 Ref<host::Folder> HandFolder(Core& core, FolderKind folder) {
-  return core.Hand<host::Folder>(std::make_shared<FolderImpl>(core.weak_from_this(), folder));
+  return core.gate.Hand<host::Folder>(std::make_shared<FolderImpl>(core.weak_from_this(), folder));
 }
 
 Ref<host::FolderCollection> HandStoreRoots(Core& core) {
   std::vector<FolderKind> roots;
   for (auto& [kind, state] : core.folders)
     if (!state->parent && StoreOf(kind) != kPublicStore) roots.push_back(kind);
-  return core.Hand<host::FolderCollection>(
+  return core.gate.Hand<host::FolderCollection>(
       std::make_shared<FoldersImpl>(core.weak_from_this(), std::move(roots), L""));
 }
 

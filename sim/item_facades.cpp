@@ -66,7 +66,8 @@ class UserPropertiesImpl : public host::UserPropertyCollection, Facade {
 
  private:
   Ref<host::UserProperty> Make(const Call& call, const std::wstring& name) {
-    return call->Hand<host::UserProperty>(std::make_shared<UserPropertyImpl>(core_, item_, name));
+    return call->gate.Hand<host::UserProperty>(
+        std::make_shared<UserPropertyImpl>(core_, item_, name));
   }
 };
 
@@ -110,7 +111,7 @@ class ItemImpl : public host::Item, Facade {
   }
   Ref<host::UserPropertyCollection> UserProperties() override {
     auto call = Enter(L"UserProperties");
-    return call->Hand<host::UserPropertyCollection>(
+    return call->gate.Hand<host::UserPropertyCollection>(
         std::make_shared<UserPropertiesImpl>(core_, item_));
   }
   bool Saved() override { return !Enter(L"Saved").item->dirty; }
@@ -156,7 +157,8 @@ class ItemImpl : public host::Item, Facade {
   }
   Ref<host::AttachmentCollection> Attachments() override {
     auto call = Enter(L"Attachments");
-    return call->Hand<host::AttachmentCollection>(std::make_shared<AttachmentsImpl>(core_, item_));
+    return call->gate.Hand<host::AttachmentCollection>(
+        std::make_shared<AttachmentsImpl>(core_, item_));
   }
   Ref<host::Inspector> GetInspector() override {
     auto call = Enter(L"GetInspector");
@@ -258,7 +260,7 @@ class ItemImpl : public host::Item, Facade {
 }  // namespace
 
 Ref<host::Item> Core::HandItem(const std::shared_ptr<ItemState>& item) {
-  return Hand<host::Item>(std::make_shared<ItemImpl>(weak_from_this(), item));
+  return gate.Hand<host::Item>(std::make_shared<ItemImpl>(weak_from_this(), item));
 }
 
 std::shared_ptr<ItemState> StateOf(const Ref<host::Item>& item) {

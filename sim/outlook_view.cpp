@@ -5,9 +5,9 @@
 #include <stdexcept>
 
 #include "sim/core.h"
+#include "sim/facts.h"
 #include "sim/outlook.h"
 #include "sim/platform_impl.h"
-#include "sim/facts.h"
 
 namespace fenmark::sim {
 

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "sim/core.h"
-#include "sim/platform_impl.h"
 #include "sim/facts.h"
+#include "sim/platform_impl.h"
 #include "ui/embedded_markup.h"
 
 namespace fenmark::sim::detail {

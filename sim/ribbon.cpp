@@ -79,7 +79,8 @@ bool Core::LoadRibbon(const std::wstring& ribbon_id) {
   ribbon_uis.push_back(ribbon->ui);
   ribbons[Lower(ribbon_id)] = ribbon;
   if (!ribbon->on_load.empty()) {
-    auto ui = Hand<host::RibbonUI>(std::make_shared<RibbonUIImpl>(weak_from_this(), ribbon->ui));
+    auto ui =
+        gate.Hand<host::RibbonUI>(std::make_shared<RibbonUIImpl>(weak_from_this(), ribbon->ui));
     try {
       ribbon_callbacks->OnLoad(ribbon->on_load, ui);
     } catch (...) {
@@ -105,7 +106,7 @@ void Core::AddButton(const std::shared_ptr<ControlState>& button) {
 }
 
 Ref<host::RibbonControl> Core::HandControl(const std::wstring& id, const ControlContext& context) {
-  return Hand<host::RibbonControl>(
+  return gate.Hand<host::RibbonControl>(
       std::make_shared<RibbonControlImpl>(weak_from_this(), id, context));
 }
 

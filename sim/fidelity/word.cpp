@@ -115,7 +115,7 @@ class WordWindowImpl : public host::WordWindow, Facade {
       : Facade(std::move(core), L"WordWindow", std::move(item)) {}
   std::shared_ptr<host::WordSelection> Selection() override {
     auto call = Enter(L"Selection");
-    return call->Hand<host::WordSelection>(std::make_shared<WordSelectionImpl>(core_, item_));
+    return call->gate.Hand<host::WordSelection>(std::make_shared<WordSelectionImpl>(core_, item_));
   }
 };
 
@@ -127,12 +127,12 @@ class WordDocumentImpl : public host::WordDocument, Facade {
     auto call = Enter(L"Windows", std::to_wstring(index));
     if (index != 1)
       throw host::Failure(5941, L"The requested member of the collection does not exist.");
-    return call->Hand<host::WordWindow>(std::make_shared<WordWindowImpl>(core_, item_));
+    return call->gate.Hand<host::WordWindow>(std::make_shared<WordWindowImpl>(core_, item_));
   }
   std::shared_ptr<host::WordRange> Range(int start, int end) override {
     auto call = Enter(L"Range", std::to_wstring(start) + L", " + std::to_wstring(end));
     if (start < 0 || end < start) throw host::Failure(4608, L"Value out of range");
-    return call->Hand<host::WordRange>(
+    return call->gate.Hand<host::WordRange>(
         std::make_shared<WordRangeImpl>(core_, item_, static_cast<std::size_t>(start)));
   }
 };
